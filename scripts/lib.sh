@@ -1,0 +1,52 @@
+# Shared by the scripts: paths, the two build trees and the Wine prefixes.
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+jobs=$(nproc)
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+build_native() {
+  cmake -S "$here" -B "$here/build/native" -DCMAKE_BUILD_TYPE=Debug -DVARDELO_SANITIZE=ON -DVARDELO_BENCH=OFF >/dev/null
+  cmake --build "$here/build/native" -j"$jobs"
+}
+
+build_win() {
+  cmake -S "$here" -B "$here/build/win" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$here/scripts/wine-exec" >/dev/null
+  cmake --build "$here/build/win" -j"$jobs"
+}
+
+# Creates a Wine prefix once: 64-bit, no Mono/Gecko, a virtual desktop so windows get a frame
+# and maximise as on Windows, and a font that has Chinese glyphs linked to the UI faces.
+make_prefix() {
+  local prefix=$1
+  export WINEPREFIX=$prefix
+  if [ ! -f "$prefix/.vardelo-ready" ]; then
+    echo "Creating the Wine prefix $prefix"
+    mkdir -p "$prefix"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    local reg=$(mktemp --suffix=.reg)
+    cat > "$reg" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1366x768"
+REG
+    wine regedit /S "$reg" >/dev/null 2>&1 || true
+    wineserver -w
+    rm -f "$reg"
+    touch "$prefix/.vardelo-ready"
+  fi
+}
+
+# Registers the virtual microscope DLL in a prefix when the build has it.
+register_vcam() {
+  local prefix=$1
+  if [ -f "$here/build/win/bin/vcam.dll" ]; then
+    WINEPREFIX=$prefix wine regsvr32 /s "$(winepath -w "$here/build/win/bin/vcam.dll" 2>/dev/null)" >/dev/null 2>&1 || true
+  fi
+}
