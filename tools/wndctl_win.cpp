@@ -1,0 +1,40 @@
+// wndctl: small window remote control for scripts and end-to-end tests.
+//   wndctl close CLASS      ask the top-level window of CLASS to close (WM_CLOSE)
+//   wndctl count CLASS      print how many top-level windows of CLASS exist
+//   wndctl minimize CLASS   minimise the window of CLASS
+//   wndctl iconic CLASS     exit 0 when the window of CLASS is minimised, 1 when not
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+struct CountArgs { const wchar_t* cls; int count; };
+
+BOOL CALLBACK CountProc(HWND hwnd, LPARAM lp) {
+    auto* a = reinterpret_cast<CountArgs*>(lp);
+    wchar_t name[256];
+    if (GetClassNameW(hwnd, name, 256) && wcscmp(name, a->cls) == 0) a->count++;
+    return TRUE;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    const wchar_t* verb = argv[1];
+    const wchar_t* cls = argv[2];
+    if (wcscmp(verb, L"count") == 0) {
+        CountArgs a = {cls, 0};
+        EnumWindows(CountProc, reinterpret_cast<LPARAM>(&a));
+        printf("%d\n", a.count);
+        return 0;
+    }
+    HWND hwnd = FindWindowW(cls, nullptr);
+    if (!hwnd) return 3;
+    if (wcscmp(verb, L"close") == 0) return PostMessageW(hwnd, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (wcscmp(verb, L"minimize") == 0) return ShowWindow(hwnd, SW_MINIMIZE), 0;
+    if (wcscmp(verb, L"iconic") == 0) return IsIconic(hwnd) ? 0 : 1;
+    return 2;
+}
