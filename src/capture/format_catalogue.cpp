@@ -1,0 +1,87 @@
+// Format catalogue rules (see format_catalogue.h).
+#include "capture/format_catalogue.h"
+
+#include <climits>
+#include <iterator>
+
+CameraFormat requestedFormat = {kSubtypeMjpg, 640, 480, 0};
+
+bool PassesNameFilter(const std::wstring& name) {
+    return !name.empty() && name.find(L"Integrated") == std::wstring::npos &&
+           name.find(L"Microsoft") == std::wstring::npos;
+}
+
+void InsertFormat(FormatMap& map, const CameraFormat& format) {
+    int64_t key = int64_t(format.width) * format.height;
+    if (key < 0 || key > INT32_MAX) return;  // no real camera; never let the key wrap
+    map.emplace(int32_t(key), format);
+}
+
+bool AddCapability(FormatCatalogue& catalogue, uint32_t subtype, int32_t width, int32_t height) {
+    if (subtype != kSubtypeMjpg && subtype != kSubtypeYuy2) return false;
+    if (uint32_t(width) < 640 || uint32_t(height) < 480) return false;
+    FormatMap& map = subtype == kSubtypeMjpg ? catalogue.mjpgFormats : catalogue.yuy2Formats;
+    size_t before = map.size();
+    InsertFormat(map, CameraFormat{subtype, width, height, 0});
+    return map.size() != before;
+}
+
+namespace {
+
+void AddSynthetic(FormatMap& map) {
+    if (map.empty()) return;
+    const CameraFormat& first = map.begin()->second;
+    if (first.width != 640 || first.height != 480) return;
+    uint32_t subtype = first.subtype;
+    InsertFormat(map, CameraFormat{subtype, 1280, 960, 1});
+    InsertFormat(map, CameraFormat{subtype, 1920, 1080, 1});
+}
+
+const FormatMap& PreferredMap(const FormatCatalogue& c) {
+    return c.mjpgFormats.empty() ? c.yuy2Formats : c.mjpgFormats;
+}
+
+}  // namespace
+
+void AddSyntheticSizes(FormatCatalogue& catalogue) {
+    AddSynthetic(catalogue.mjpgFormats);
+    AddSynthetic(catalogue.yuy2Formats);
+}
+
+bool ChooseDefaultFormat(const FormatCatalogue& catalogue, CameraFormat& requested) {
+    const FormatMap& map = PreferredMap(catalogue);
+    if (map.empty()) return false;
+    auto it = map.find(1920 * 1080);
+    if (it == map.end()) it = map.find(1280 * 720);
+    if (it == map.end()) it = map.find(640 * 480);
+    if (it == map.end()) {
+        it = map.begin();
+        std::advance(it, map.size() / 2);
+    }
+    requested = it->second;
+    if (requested.interpolated == 1) {
+        requested.width = 640;
+        requested.height = 480;
+    }
+    return true;
+}
+
+void MatchRequestedFormat(const FormatCatalogue& catalogue, CameraFormat& requested) {
+    for (const auto& entry : PreferredMap(catalogue)) {
+        if (entry.second.width == requested.width && entry.second.height == requested.height) {
+            requested = entry.second;
+            return;
+        }
+    }
+    requested.width = 0;
+    requested.height = 0;
+}
+
+CameraFormat CameraRunFormat(const CameraFormat& requested) {
+    CameraFormat run = requested;
+    if (run.interpolated == 1) {
+        run.width = 640;
+        run.height = 480;
+    }
+    return run;
+}
