@@ -51,8 +51,11 @@ void AddSyntheticSizes(FormatCatalogue& catalogue) {
 bool ChooseDefaultFormat(const FormatCatalogue& catalogue, CameraFormat& requested) {
     const FormatMap& map = PreferredMap(catalogue);
     if (map.empty()) return false;
+    // A real 1280 x 720 beats a synthetic 1920 x 1080: a camera that streams HD itself must not
+    // be driven at 640 x 480 and scaled up.
     auto it = map.find(1920 * 1080);
-    if (it == map.end()) it = map.find(1280 * 720);
+    auto hd = map.find(1280 * 720);
+    if (it == map.end() || (it->second.interpolated == 1 && hd != map.end())) it = hd;
     if (it == map.end()) it = map.find(640 * 480);
     if (it == map.end()) {
         it = map.begin();

@@ -32,7 +32,8 @@ bool AddCapability(FormatCatalogue& catalogue, uint32_t subtype, int32_t width, 
 // Adds 1280 x 960 and 1920 x 1080 (interpolated) to each map whose smallest entry is 640 x 480.
 void AddSyntheticSizes(FormatCatalogue& catalogue);
 
-// The default format: 1920 x 1080, else 1280 x 720, else 640 x 480, else the middle entry, from
+// The default format: 1920 x 1080 (a synthetic one only when there is no real 1280 x 720),
+// else 1280 x 720, else 640 x 480, else the middle entry, from
 // the MJPG map when it has entries, else the YUY2 map. An interpolated pick runs at 640 x 480.
 // Leaves requested unchanged and returns false when the catalogue is empty.
 bool ChooseDefaultFormat(const FormatCatalogue& catalogue, CameraFormat& requested);
