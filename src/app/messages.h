@@ -43,6 +43,7 @@ constexpr int ID_TOOL_TEXT = 3027;
 constexpr int ID_DELETE_LAST = 3028;
 constexpr int ID_DELETE_ALL = 3029;
 constexpr int ID_TOOL_NONE = 3030;
+constexpr int ID_ABOUT = 3036;                  // vertical toolbar logo; about button
 constexpr int ID_TOOL_CONCENTRIC = 3039;
 constexpr int ID_CROSSLINE = 3090;
 constexpr int ID_ADJUST_BRIGHTNESS = 3093;
