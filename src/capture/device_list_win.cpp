@@ -1,0 +1,122 @@
+// The camera list: the system device enumerator's video input devices that pass the name
+// filter, in a stable order (known cameras keep their place, new ones are appended), and the
+// stream formats a camera's capture filter offers.
+#include "capture/device_list_win.h"
+
+#include <dshow.h>
+#include <dvdmedia.h>
+
+#include <cstdio>
+
+#include "capture/com_ptr_win.h"
+#include "capture/stream_caps_win.h"
+
+std::vector<CameraDevice> DeviceList;
+int currentDeviceIndex = -1;
+std::wstring currentDeviceName;
+
+namespace {
+
+void ReleaseDevice(CameraDevice& d) {
+    SafeRelease(d.filter);
+    SafeRelease(d.moniker);
+    d.catalogue.Clear();
+}
+
+std::wstring ReadFriendlyName(IMoniker* moniker, bool* ok) {
+    *ok = false;
+    ComPtr<IPropertyBag> bag;
+    if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.PutVoid()))) return {};
+    *ok = true;
+    VARIANT var;
+    VariantInit(&var);
+    std::wstring name;
+    if (SUCCEEDED(bag->Read(L"FriendlyName", &var, nullptr)) && var.vt == VT_BSTR && var.bstrVal)
+        name = var.bstrVal;
+    VariantClear(&var);
+    return name;
+}
+
+}  // namespace
+
+void ClearDeviceList() {
+    for (CameraDevice& d : DeviceList) ReleaseDevice(d);
+    DeviceList.clear();
+}
+
+void RefreshDeviceList() {
+    for (CameraDevice& d : DeviceList) d.stale = 1;
+
+    ComPtr<ICreateDevEnum> devEnum;
+    ComPtr<IEnumMoniker> monikers;
+    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                                devEnum.PutVoid())) ||
+        devEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.Put(), 0) != S_OK ||
+        !monikers) {
+        ClearDeviceList();
+        return;
+    }
+
+    ComPtr<IMoniker> moniker;
+    while (monikers->Next(1, moniker.Put(), nullptr) == S_OK) {
+        bool bagOk = false;
+        std::wstring name = ReadFriendlyName(moniker.Get(), &bagOk);
+        if (!bagOk) continue;
+        OutputDebugStringW(name.c_str());
+        OutputDebugStringW(L"----\r\n");
+        if (!PassesNameFilter(name)) continue;
+
+        LPOLESTR display = nullptr;
+        if (FAILED(moniker->GetDisplayName(nullptr, nullptr, &display)) || !display) continue;
+        std::wstring path = display;
+        CoTaskMemFree(display);
+
+        bool known = false;
+        for (CameraDevice& d : DeviceList) {
+            if (d.moniker && d.moniker->IsEqual(moniker.Get()) == S_OK) {
+                d.stale = 0;
+                known = true;
+                break;
+            }
+        }
+        if (known) continue;
+        CameraDevice d;
+        d.moniker = moniker.Detach();
+        d.devicePath = path;
+        d.friendlyName = name;
+        DeviceList.push_back(std::move(d));
+    }
+
+    for (size_t i = DeviceList.size(); i-- > 0;) {
+        if (DeviceList[i].stale) {
+            ReleaseDevice(DeviceList[i]);
+            DeviceList.erase(DeviceList.begin() + i);
+        }
+    }
+}
+
+void BindFilter(CameraDevice& device) {
+    if (device.filter || !device.moniker) return;
+    ComPtr<IBindCtx> ctx;
+    HRESULT hr = CreateBindCtx(0, ctx.Put());
+    if (SUCCEEDED(hr))
+        hr = device.moniker->BindToObject(ctx.Get(), nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&device.filter));
+    if (SUCCEEDED(hr) && device.filter) {
+        OutputDebugStringW(L"moniker->BindToObject -- OK\r\n");
+    } else {
+        device.filter = nullptr;
+        wchar_t line[160];
+        swprintf(line, 160, L"%x %x %x %x %x %x %x %x\r\n", unsigned(hr), unsigned(E_NOINTERFACE),
+                 unsigned(E_POINTER), unsigned(E_OUTOFMEMORY), unsigned(E_UNEXPECTED), unsigned(E_FAIL),
+                 unsigned(MK_E_NOOBJECT), unsigned(REGDB_E_CLASSNOTREG));
+        OutputDebugStringW(line);
+    }
+}
+
+void EnumerateFormats(IBaseFilter* filter, FormatCatalogue& catalogue) {
+    ForEachStreamCap(filter, [&](IAMStreamConfig*, const StreamCap& cap) {
+        AddCapability(catalogue, cap.subtype, cap.width, cap.height);
+        return false;
+    });
+    AddSyntheticSizes(catalogue);
+}

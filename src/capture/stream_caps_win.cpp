@@ -1,0 +1,69 @@
+// Pin search and the capability walk shared by format enumeration and format setting.
+#include "capture/stream_caps_win.h"
+
+#include <dvdmedia.h>
+#include <uuids.h>
+
+#include "capture/camera_format.h"
+#include "capture/com_ptr_win.h"
+
+void FreeMediaTypeContents(AM_MEDIA_TYPE& mt) {
+    if (mt.cbFormat && mt.pbFormat) CoTaskMemFree(mt.pbFormat);
+    mt.cbFormat = 0;
+    mt.pbFormat = nullptr;
+    SafeRelease(mt.pUnk);
+}
+
+void DeleteMediaType(AM_MEDIA_TYPE* mt) {
+    if (!mt) return;
+    FreeMediaTypeContents(*mt);
+    CoTaskMemFree(mt);
+}
+
+IPin* FindPin(IBaseFilter* filter, PIN_DIRECTION dir, bool unconnectedOnly, int skip) {
+    if (!filter) return nullptr;
+    ComPtr<IEnumPins> pins;
+    if (FAILED(filter->EnumPins(pins.Put())) || !pins) return nullptr;
+    ComPtr<IPin> pin;
+    while (pins->Next(1, pin.Put(), nullptr) == S_OK) {
+        PIN_DIRECTION d;
+        if (FAILED(pin->QueryDirection(&d)) || d != dir) continue;
+        if (skip > 0) { --skip; continue; }
+        if (unconnectedOnly) {
+            IPin* peer = nullptr;
+            HRESULT hr = pin->ConnectedTo(&peer);
+            SafeRelease(peer);
+            if (hr != VFW_E_NOT_CONNECTED) continue;
+        }
+        return pin.Detach();
+    }
+    return nullptr;
+}
+
+void ForEachStreamCap(IBaseFilter* filter, const std::function<bool(IAMStreamConfig*, const StreamCap&)>& visit) {
+    ComPtr<IPin> pin;
+    *pin.Put() = FindPin(filter, PINDIR_OUTPUT, false);
+    if (!pin) return;
+    ComPtr<IAMStreamConfig> config;
+    if (FAILED(pin->QueryInterface(IID_IAMStreamConfig, config.PutVoid()))) return;
+    int count = 0, size = 0;
+    if (FAILED(config->GetNumberOfCapabilities(&count, &size)) || size != 128) return;
+    for (int i = 0; i < count; ++i) {
+        AM_MEDIA_TYPE* mt = nullptr;
+        BYTE caps[128];
+        if (FAILED(config->GetStreamCaps(i, &mt, caps)) || !mt) break;
+        bool stop = false;
+        const BITMAPINFOHEADER* bih = nullptr;
+        if (mt->formattype == FORMAT_VideoInfo && mt->cbFormat >= sizeof(VIDEOINFOHEADER) && mt->pbFormat)
+            bih = &reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat)->bmiHeader;
+        else if (mt->formattype == FORMAT_VideoInfo2 && mt->cbFormat >= sizeof(VIDEOINFOHEADER2) && mt->pbFormat)
+            bih = &reinterpret_cast<VIDEOINFOHEADER2*>(mt->pbFormat)->bmiHeader;
+        uint32_t subtype = 0;
+        if (mt->subtype == MEDIASUBTYPE_MJPG) subtype = kSubtypeMjpg;
+        else if (mt->subtype == MEDIASUBTYPE_YUY2) subtype = kSubtypeYuy2;
+        if (mt->majortype == MEDIATYPE_Video && subtype && bih)
+            stop = visit(config.Get(), StreamCap{mt, subtype, int32_t(bih->biWidth), int32_t(bih->biHeight)});
+        DeleteMediaType(mt);
+        if (stop) break;
+    }
+}
