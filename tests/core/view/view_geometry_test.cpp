@@ -1,0 +1,199 @@
+#include "view/view_geometry.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+ViewGeometry Picture(int w, int h) {
+    ViewGeometry g;
+    g.frameW = g.imageW = g.displayW = w;
+    g.frameH = g.imageH = g.displayH = h;
+    return g;
+}
+
+TEST(ViewRatio, FitExamples) {
+    struct Case { int cw, ch, w, h, want; } cases[] = {
+        {960, 700, 1920, 1080, 50},   // width-limited, exactly 50
+        {1600, 1200, 640, 480, 200},  // 250 clamps to 200
+        {1055, 648, 1920, 1080, 54},  // 0.5494.. -> 54
+        {800, 600, 2592, 1944, 50},   // below 50 clamps up
+        {1000, 1000, 1280, 720, 78},  // 0.78125 -> 78
+        {500, 500, 0, 0, 200},        // no picture: unbounded quotient
+    };
+    for (auto& c : cases) EXPECT_EQ(FitRatio(c.cw, c.ch, c.w, c.h), c.want) << c.cw << "x" << c.ch;
+}
+
+TEST(ViewRatio, ApplyRatioSetsDisplaySizeAndFitFlag) {
+    ViewGeometry g = Picture(1920, 1080);
+    EXPECT_TRUE(ApplyRatio(g, 0, 960, 700));
+    EXPECT_TRUE(g.fit);
+    EXPECT_EQ(g.ratio, 50);
+    EXPECT_EQ(g.displayW, 960);
+    EXPECT_EQ(g.displayH, 540);
+
+    // The same ratio again only touches the fit flag.
+    EXPECT_FALSE(ApplyRatio(g, 50, 960, 700));
+    EXPECT_FALSE(g.fit);
+    EXPECT_FALSE(ApplyRatio(g, 250, 960, 700));
+    EXPECT_TRUE(g.fit);
+
+    EXPECT_TRUE(ApplyRatio(g, 133, 960, 700));
+    EXPECT_FALSE(g.fit);
+    EXPECT_EQ(g.displayW, DisplaySize(1920, 133));
+    EXPECT_EQ(g.displayW, 2553);  // 1920 * 1.33f = 2553.6 truncated
+    EXPECT_EQ(g.displayH, 1436);
+}
+
+TEST(ViewRatio, DisplaySizeTruncatesInSinglePrecision) {
+    EXPECT_EQ(DisplaySize(640, 100), 640);
+    EXPECT_EQ(DisplaySize(1279, 50), 639);
+    EXPECT_EQ(DisplaySize(1280, 200), 2560);
+    EXPECT_EQ(DisplaySize(0, 150), 0);
+}
+
+TEST(ViewScrollBars, PictureSmallerThanClientNeedsNoBars) {
+    ViewGeometry g = Picture(640, 480);
+    BarLayout b = ComputeBars(g, 1055, 648, 17, 17);
+    EXPECT_FALSE(b.hNeeded);
+    EXPECT_FALSE(b.vNeeded);
+    EXPECT_EQ(b.availW, 1055);
+    EXPECT_EQ(b.availH, 648);
+}
+
+TEST(ViewScrollBars, BarsShownNowAreGivenBackBeforeDeciding) {
+    // The picture fits once the shown bars are gone.
+    ViewGeometry g = Picture(1060, 660);
+    g.hBar = g.vBar = true;
+    // Client 1048 x 648 with both bars shown: 1065 x 665 once they are gone.
+    BarLayout b = ComputeBars(g, 1048, 648, 17, 17);
+    EXPECT_FALSE(b.hNeeded);
+    EXPECT_FALSE(b.vNeeded);
+    EXPECT_EQ(b.availW, 1065);
+    EXPECT_EQ(b.availH, 665);
+}
+
+TEST(ViewScrollBars, VerticalBarCanMakeHorizontalNeeded) {
+    // Wide enough only without a vertical bar; too tall -> vertical bar -> horizontal too.
+    ViewGeometry g = Picture(1050, 2000);
+    BarLayout b = ComputeBars(g, 1055, 648, 17, 17);
+    EXPECT_TRUE(b.vNeeded);
+    EXPECT_TRUE(b.hNeeded);
+    EXPECT_EQ(b.availW, 1038);
+    EXPECT_EQ(b.availH, 631);
+
+    // Horizontal first takes height, which then makes the vertical bar needed.
+    g = Picture(2000, 640);
+    b = ComputeBars(g, 1055, 648, 17, 17);
+    EXPECT_TRUE(b.hNeeded);
+    EXPECT_TRUE(b.vNeeded);
+    EXPECT_EQ(b.availW, 1038);
+    EXPECT_EQ(b.availH, 631);
+}
+
+TEST(ViewScrollBars, RangeReachesExactlyDisplayMinusAvailable) {
+    struct Case { int display, avail, page, max; } cases[] = {
+        {1920, 1038, 50, 931},  // page capped at 50
+        {700, 120, 40, 619},    // page = avail / 3
+    };
+    for (auto& c : cases) {
+        BarRange r = ScrollBarRange(c.display, c.avail);
+        EXPECT_EQ(r.min, 0);
+        EXPECT_EQ(r.page, c.page);
+        EXPECT_EQ(r.max, c.max);
+        // Largest position the platform lets the thumb reach: max - page + 1.
+        int reach = r.max - r.page + 1;
+        EXPECT_EQ(reach, c.display - c.avail);
+    }
+}
+
+TEST(ViewScrolling, RequestsMoveAndClamp) {
+    const int display = 1920, client = 1000;  // largest position 920
+    struct Case { int request, thumb, from, want; } cases[] = {
+        {kScrollLineForward, 0, 100, 105},
+        {kScrollLineBack, 0, 100, 95},
+        {kScrollLineBack, 0, 3, 0},
+        {kScrollPageForward, 0, 100, 150},
+        {kScrollPageForward, 0, 900, 920},
+        {kScrollPageBack, 0, 30, 0},
+        {kScrollThumbTrack, 432, 0, 432},
+        {kScrollThumbPosition, 5000, 0, 920},
+        {kScrollToStart, 0, 700, 0},
+        {kScrollToEnd, 0, 0, 920},
+        {8 /* end scroll */, 0, 321, 321},
+    };
+    for (auto& c : cases)
+        EXPECT_EQ(ScrollTo(c.request, c.thumb, c.from, display, client), c.want) << c.request;
+    // A display narrower than the client area pins the position at 0.
+    EXPECT_EQ(ScrollTo(kScrollToEnd, 0, 0, 640, 1000), 0);
+}
+
+TEST(ViewPanning, ClampsToDisplayMinusClientPerDirection) {
+    ViewGeometry g = Picture(1920, 480);  // wider, not taller than 1000 x 600
+    g.scrollX = 100;
+    EXPECT_TRUE(Pan(g, 30, 50, 1000, 600));
+    EXPECT_EQ(g.scrollX, 70);
+    EXPECT_EQ(g.scrollY, 0);
+    EXPECT_TRUE(Pan(g, 500, 0, 1000, 600));
+    EXPECT_EQ(g.scrollX, 0);
+    EXPECT_FALSE(Pan(g, 10, 0, 1000, 600));
+    EXPECT_TRUE(Pan(g, -5000, 0, 1000, 600));
+    EXPECT_EQ(g.scrollX, 920);
+
+    ViewGeometry small = Picture(640, 480);
+    EXPECT_FALSE(Pan(small, -100, -100, 1000, 600));
+    EXPECT_EQ(small.scrollX, 0);
+    EXPECT_EQ(small.scrollY, 0);
+}
+
+TEST(ViewLayout, CentresOnTheImageSize) {
+    ViewGeometry g = Picture(1920, 1080);
+    CentreResult c = CentreScroll(g, 1000, 1200);
+    EXPECT_TRUE(c.x);
+    EXPECT_FALSE(c.y);
+    EXPECT_EQ(g.scrollX, 460);
+    EXPECT_EQ(g.scrollY, 0);
+}
+
+TEST(ViewZoom, CropsTenPercentPerStepHalfOnEachSide) {
+    struct Case { int fw, fh, n; CropRect want; } cases[] = {
+        {640, 480, 1, {32, 24, 576, 432}},
+        {640, 480, 5, {160, 120, 320, 240}},
+        {1280, 960, 3, {192, 144, 896, 672}},
+        {645, 485, 1, {32, 24, 580, 436}},  // 64.5 and 48.5 round away from zero: 65 and 49
+        {15, 5, 1, {1, 0, 13, 4}},          // 1.5 -> 2, 0.5 -> 1
+    };
+    for (auto& c : cases) {
+        CropRect r = ZoomCrop(c.fw, c.fh, c.n);
+        EXPECT_EQ(r.x, c.want.x) << c.fw << " n" << c.n;
+        EXPECT_EQ(r.y, c.want.y);
+        EXPECT_EQ(r.width, c.want.width);
+        EXPECT_EQ(r.height, c.want.height);
+    }
+    int z = 0;
+    int seen[7];
+    for (int& s : seen) s = z = NextZoom(z);
+    EXPECT_EQ(seen[0], 1);
+    EXPECT_EQ(seen[4], 5);
+    EXPECT_EQ(seen[5], 0);
+    EXPECT_EQ(seen[6], 1);
+}
+
+TEST(ViewPainting, GreyStripsAndCentredCopy) {
+    StripSpan s = Strips(640, 1055);
+    EXPECT_TRUE(s.any);
+    EXPECT_EQ(s.before, 207);
+    EXPECT_EQ(s.after, 847);
+    EXPECT_FALSE(Strips(1055, 1055).any);
+    EXPECT_FALSE(Strips(1920, 1055).any);
+
+    BlitSpan centred = BlitAxis(false, 0, 640, 1055);
+    EXPECT_EQ(centred.src, 0);
+    EXPECT_EQ(centred.dst, 207);
+    EXPECT_EQ(centred.length, 640);
+    BlitSpan scrolled = BlitAxis(true, 300, 1920, 1038);
+    EXPECT_EQ(scrolled.src, 300);
+    EXPECT_EQ(scrolled.dst, 0);
+    EXPECT_EQ(scrolled.length, 1038);
+}
+
+}  // namespace
