@@ -1,0 +1,24 @@
+"""Icon 5116, the camera view's corner button: four arrows pointing out to the corners on a
+translucent dark disc, readable over any picture."""
+import os
+from raster import Canvas, ico
+
+OUT = os.path.join(os.path.dirname(__file__), "..", "..", "src", "resources", "fullscreen.ico")
+
+
+def draw(n):
+    s = n / 32.0
+    c = Canvas(n, n)
+    c.round_rect(0.5 * s, 0.5 * s, 31.5 * s, 31.5 * s, 7 * s, (20, 24, 32, 200))
+    white = (240, 244, 250, 255)
+    w = 2.6 * s
+    for sx, sy in ((1, 1), (-1, 1), (1, -1), (-1, -1)):
+        # corner point, arrow head and the shaft running in from the centre
+        cx, cy = 16 + sx * 10.5, 16 + sy * 10.5
+        c.line((16 + sx * 3.5) * s, (16 + sy * 3.5) * s, (cx - sx * 1.5) * s, (cy - sy * 1.5) * s, w, white)
+        c.polygon([(cx * s, cy * s), ((cx - sx * 8) * s, cy * s), (cx * s, (cy - sy * 8) * s)], white)
+    return c
+
+
+if __name__ == "__main__":
+    ico([draw(32), draw(24), draw(16), draw(48)], OUT)
