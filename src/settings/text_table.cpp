@@ -1,0 +1,18 @@
+// The process-wide text table and its lookup.
+#include "settings/text_table.h"
+
+TextTableData TextTable;
+
+const std::wstring& GetText(const char* key) {
+    if (!key) {
+        static const std::wstring empty;
+        return empty;
+    }
+    // operator[] inserts an empty text for a key no list defines; std::map never moves a node.
+    return TextTable.entries[key];
+}
+
+void LoadTextTable(int language) {
+    const TextListEntry* list = language == kLanguageChinese ? kChineseTexts : kEnglishTexts;
+    for (std::size_t i = 0; i < kTextKeyCount; ++i) TextTable.entries[list[i].key] = list[i].text;
+}

@@ -1,0 +1,33 @@
+// The keyed text table of the current user-interface language: ASCII keys to wide texts,
+// refilled from the built-in English or Chinese list when the language changes.
+// Used only on the user-interface thread.
+#pragma once
+#include <cstddef>
+#include <map>
+#include <string>
+
+// Text of key in the current language. An unknown key is added with an empty text, so the
+// reference stays valid for the life of the program (entries are never removed); its content
+// changes when the language changes, so callers copy it at once.
+const std::wstring& GetText(const char* key);
+
+// Fills the table from the Chinese list for language 1, from the English list otherwise.
+void LoadTextTable(int language);
+
+// Key to text, compared byte by byte (case-sensitive).
+struct TextTableData {
+    std::map<std::string, std::wstring> entries;
+};
+extern TextTableData TextTable;
+
+constexpr int kLanguageEnglish = 0;
+constexpr int kLanguageChinese = 1;
+
+// The built-in lists: the same keys in the same order in both languages.
+struct TextListEntry {
+    const char* key;
+    const wchar_t* text;
+};
+constexpr std::size_t kTextKeyCount = 116;
+extern const TextListEntry kEnglishTexts[kTextKeyCount];
+extern const TextListEntry kChineseTexts[kTextKeyCount];
