@@ -1,0 +1,120 @@
+// What each shape measures and the crossline's ruler step: the numbers the labels print.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "view/measure_model.h"
+#include "view/overlay.h"
+
+namespace {
+
+MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = {-1, 0}) {
+    MeasureShape s;
+    s.kind = kind;
+    s.p1 = p1;
+    s.p2 = p2;
+    s.p3 = p3;
+    return s;
+}
+
+TEST(Measures, AngleIsAlwaysBetweenZeroAnd180) {
+    struct Case { ShapePoint p2, p3; float degrees; } cases[] = {
+        {{-1000, 176}, {-1000, -176}, 19.965f},  // arms near 170 and -170 degrees: about 20, not 340
+        {{100, 0}, {0, 100}, 90.0f},
+        {{0, 100}, {100, 0}, 90.0f},
+        {{100, 0}, {-100, 0}, 180.0f},
+        {{100, 0}, {100, 0}, 0.0f},
+        {{-100, 1}, {-100, -1}, 1.14587f},
+    };
+    for (const Case& c : cases) {
+        MeasureShape s = Shape(kToolAngle, {0, 0}, c.p2, c.p3);
+        EXPECT_NEAR(AngleDegrees(s), c.degrees, 0.01f) << c.p2.x << "," << c.p2.y;
+    }
+    // The same arms the other way round, away from the origin.
+    MeasureShape s = Shape(kToolAngle, {500, 500}, {500 - 1000, 500 - 176}, {500 - 1000, 500 + 176});
+    EXPECT_NEAR(AngleDegrees(s), 19.965f, 0.01f);
+}
+
+TEST(Measures, PixelDistanceUsesPlainDifferencesOnAxes) {
+    EXPECT_EQ(PixelDistance({10, 10}, {10, 90}), 80.0f);
+    EXPECT_EQ(PixelDistance({90, 10}, {10, 10}), 80.0f);
+    EXPECT_EQ(PixelDistance({0, 0}, {3, 4}), 5.0f);
+    // Far-apart points must not overflow the sum of squares.
+    EXPECT_NEAR(PixelDistance({-60000, -60000}, {60000, 60000}), 169705.6f, 1.0f);
+}
+
+TEST(Measures, ParallelDistance) {
+    // Horizontal and vertical bases (and a base of two equal points) use the coordinate difference.
+    EXPECT_FLOAT_EQ(ParallelDistance(Shape(kToolParallel, {10, 50}, {200, 50}, {30, 10}), 2.0f), 20.0f);
+    EXPECT_FLOAT_EQ(ParallelDistance(Shape(kToolParallel, {10, 50}, {10, 200}, {70, 10}), 2.0f), 30.0f);
+    EXPECT_FLOAT_EQ(ParallelDistance(Shape(kToolParallel, {10, 50}, {10, 50}, {90, 80}), 1.0f), 30.0f);
+    // 45-degree base through the origin, point (0, 100): distance 100/sqrt(2), on either side.
+    EXPECT_NEAR(ParallelDistance(Shape(kToolParallel, {0, 0}, {100, 100}, {0, 100}), 1.0f), 70.7107f, 1e-3);
+    EXPECT_NEAR(ParallelDistance(Shape(kToolParallel, {0, 0}, {100, 100}, {100, 0}), 1.0f), 70.7107f, 1e-3);
+}
+
+TEST(Measures, RectangleCircleConcentricAndLine) {
+    RectMeasure r = RectangleMeasure(Shape(kToolRectangle, {300, 200}, {100, 50}), 100.0f);
+    EXPECT_FLOAT_EQ(r.width, 2.0f);
+    EXPECT_FLOAT_EQ(r.height, 1.5f);
+    EXPECT_FLOAT_EQ(r.area, 3.0f);
+
+    CircleMeasure c = CircleMeasureOf(Shape(kToolCircle, {0, 0}, {30, 40}), 10.0f);
+    EXPECT_FLOAT_EQ(c.radius, 5.0f);
+    EXPECT_FLOAT_EQ(c.circumference, 5.0f * 2.0f * 3.14159f);  // pi is 3.14159 here
+    EXPECT_FLOAT_EQ(c.area, 25.0f * 3.14159f);                 // the area uses the squared factor
+
+    MeasureShape k = Shape(kToolConcentric, {0, 0}, {0, 20}, {0, 50});
+    EXPECT_FLOAT_EQ(ConcentricR1(k, 10.0f), 2.0f);
+    EXPECT_FLOAT_EQ(ConcentricR2(k, 10.0f), 5.0f);
+    EXPECT_FLOAT_EQ(LineLength(Shape(kToolLine, {0, 0}, {400, 0}), 400.0f), 1.0f);
+}
+
+TEST(RulerStep, PicksTheCandidateNearest100Pixels) {
+    // 100 units is not a candidate (the largest is 50): ppu 1 takes 50 at 50 pixels.
+    struct Case { float ppu; int length; float value; } cases[] = {
+        {20.0f, 100, 5.0f}, {123.45f, 123, 1.0f}, {400.0f, 80, 0.2f}, {1.0f, 50, 50.0f},
+    };
+    for (const Case& c : cases) {
+        RulerStep step;
+        UpdateRulerStep(step, c.ppu);
+        EXPECT_EQ(step.length, c.length) << c.ppu;
+        EXPECT_NEAR(step.value, c.value, c.value * 1e-6) << c.ppu;
+    }
+}
+
+TEST(RulerStep, TheTenthCandidateLiesBelowOneTenthAndGetsTwoDecimals) {
+    RulerStep step;
+    UpdateRulerStep(step, 1000.0f);
+    EXPECT_EQ(step.length, 100);
+    EXPECT_LT(step.value, 0.1f);
+    EXPECT_NEAR(step.value, 0.1f, 1e-6);
+    EXPECT_EQ(RulerLabel(step.value, UnitText(0)), L"0.10mm");
+    UpdateRulerStep(step, 20.0f);
+    EXPECT_EQ(RulerLabel(step.value, UnitText(1)), L"5.0\u03BCm");
+    EXPECT_EQ(RulerLabel(0.005f, UnitText(0)), L"0.005mm");
+}
+
+TEST(RulerStep, UncalibratedClearsAndOutOfRangeKeepsThePrevious) {
+    RulerStep step;
+    std::string debug;
+    UpdateRulerStep(step, 20.0f, &debug);
+    EXPECT_EQ(debug, "---20.000000 100 5.000000\r\n");
+    UpdateRulerStep(step, 1e9f);  // every candidate is far beyond 200 pixels
+    EXPECT_EQ(step.length, 100);
+    EXPECT_FLOAT_EQ(step.value, 5.0f);
+    UpdateRulerStep(step, -1.0f);
+    EXPECT_EQ(step.length, 0);
+    EXPECT_EQ(step.value, 0.0f);
+    UpdateRulerStep(step, 20.0f);
+    UpdateRulerStep(step, std::nanf(""));
+    EXPECT_EQ(step.length, 0);
+}
+
+TEST(Colours, ArgbFromColorRefIsOpaqueAndSwapsRedAndBlue) {
+    EXPECT_EQ(ArgbFromColorRef(0x00FF0000), 0xFF0000FFu);  // blue
+    EXPECT_EQ(ArgbFromColorRef(0x000000FF), 0xFFFF0000u);  // red
+    EXPECT_EQ(ArgbFromColorRef(0x00123456), 0xFF563412u);
+}
+
+}  // namespace
