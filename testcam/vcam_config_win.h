@@ -1,0 +1,65 @@
+// Configuration of the virtual microscope's instances: one registry key per instance under
+// HKCU\Software\VardeloTestCam\<name>, shared by the filter DLL and vcamctl.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The filter's class id; every instance is the same class, told apart by its instance name.
+// {5A3F1C20-7B4E-4C1D-9E2A-6D8B0F13C7A5}
+extern const CLSID CLSID_VardeloTestCam;
+extern const GUID kCategoryCaptureInterface;  // KSCATEGORY_CAPTURE
+
+constexpr wchar_t kVcamRootKey[] = L"Software\\VardeloTestCam";
+
+struct VcamFormat {
+    bool mjpg = true;
+    int width = 0;
+    int height = 0;
+};
+
+enum class GarbageMode { Off, RandomBytes, TruncatedJpeg, WrongSizeJpeg, Mixed };
+
+struct VcamConfig {
+    std::wstring name;  // instance name = the friendly name the device list shows
+    std::vector<VcamFormat> formats;
+    bool stillPin = true;
+    bool videoProcAmp = true;
+    bool cameraControl = true;
+    double pixelsPerMm = 500.0;
+    int frameRate = 30;
+    bool neverDelivers = false;
+    GarbageMode garbage = GarbageMode::Off;
+};
+
+// The configuration a new instance gets when no option says otherwise.
+VcamConfig DefaultVcamConfig(const std::wstring& name);
+
+// "MJPG 1280x720,YUY2 640x480" <-> formats. Parsing fails on any malformed entry.
+bool ParseFormatList(const std::wstring& text, std::vector<VcamFormat>* out);
+std::wstring FormatListText(const std::vector<VcamFormat>& formats);
+bool ParseGarbageMode(const std::wstring& text, GarbageMode* out);
+const wchar_t* GarbageModeText(GarbageMode mode);
+
+// A valid instance name: 1..100 characters, no backslash (it names a registry key and events).
+bool IsValidInstanceName(const std::wstring& name);
+
+bool ReadVcamConfig(const std::wstring& name, VcamConfig* out);
+bool WriteVcamConfig(const VcamConfig& config);
+bool DeleteVcamConfig(const std::wstring& name);
+std::vector<std::wstring> ListVcamInstances();  // configured names in registry order
+
+// Named auto-reset events that press the camera's buttons from another process.
+std::wstring StillEventName(const std::wstring& name);
+std::wstring ZoomEventName(const std::wstring& name);
+
+// Device-category entry of one instance (IFilterMapper2, video input device category).
+HRESULT RegisterVcamInstance(const std::wstring& name);
+HRESULT UnregisterVcamInstance(const std::wstring& name);
+
+// The COM server entry (HKCR\CLSID\{...}\InprocServer32) for the DLL at dllPath.
+HRESULT RegisterVcamServer(const std::wstring& dllPath);
+HRESULT UnregisterVcamServer();
+// Path the server entry points at, empty when it is not registered.
+std::wstring RegisteredVcamServerPath();

@@ -1,0 +1,1241 @@
+// The virtual microscope's source filter: a capture pin and an optional still pin, each with
+// its own streaming thread that renders the micrometer picture and pushes it downstream with
+// IMemInputPin::Receive while the filter runs. Plain COM: C++ classes with delegated
+// reference counting for the pins and the two control objects.
+#include "vcam_filter_win.h"
+
+#include <dshow.h>
+#include <ks.h>
+#include <ksmedia.h>
+#include <turbojpeg.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <new>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "picture.h"
+#include "vcam_config_win.h"
+
+namespace {
+
+std::atomic<LONG> g_objects{0};
+
+constexpr wchar_t kCapturePinName[] = L"Capture";
+constexpr wchar_t kStillPinName[] = L"Still";
+
+// ---- media types ------------------------------------------------------------------------
+
+DWORD ImageSize(const VcamFormat& f) {
+    return static_cast<DWORD>(f.width) * f.height * (f.mjpg ? 3 : 2);
+}
+
+// Fills mt (fresh, owning a CoTaskMem format block) for format f at the given frame rate.
+HRESULT BuildMediaType(const VcamFormat& f, int fps, AM_MEDIA_TYPE* mt) {
+    ZeroMemory(mt, sizeof(*mt));
+    auto* vih = static_cast<VIDEOINFOHEADER*>(CoTaskMemAlloc(sizeof(VIDEOINFOHEADER)));
+    if (!vih) return E_OUTOFMEMORY;
+    ZeroMemory(vih, sizeof(*vih));
+    vih->AvgTimePerFrame = 10000000 / fps;
+    vih->dwBitRate = static_cast<DWORD>(std::min<ULONGLONG>(0xFFFFFFFFull, 8ull * ImageSize(f) * fps));
+    vih->rcSource = {0, 0, f.width, f.height};
+    vih->rcTarget = vih->rcSource;
+    vih->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    vih->bmiHeader.biWidth = f.width;
+    vih->bmiHeader.biHeight = f.height;
+    vih->bmiHeader.biPlanes = 1;
+    vih->bmiHeader.biBitCount = f.mjpg ? 24 : 16;
+    vih->bmiHeader.biCompression = f.mjpg ? MAKEFOURCC('M', 'J', 'P', 'G') : MAKEFOURCC('Y', 'U', 'Y', '2');
+    vih->bmiHeader.biSizeImage = ImageSize(f);
+    mt->majortype = MEDIATYPE_Video;
+    mt->subtype = f.mjpg ? MEDIASUBTYPE_MJPG : MEDIASUBTYPE_YUY2;
+    mt->bFixedSizeSamples = f.mjpg ? FALSE : TRUE;
+    mt->bTemporalCompression = FALSE;
+    mt->lSampleSize = f.mjpg ? 0 : ImageSize(f);
+    mt->formattype = FORMAT_VideoInfo;
+    mt->cbFormat = sizeof(VIDEOINFOHEADER);
+    mt->pbFormat = reinterpret_cast<BYTE*>(vih);
+    return S_OK;
+}
+
+void FreeMediaTypeContent(AM_MEDIA_TYPE* mt) {
+    if (mt->cbFormat && mt->pbFormat) CoTaskMemFree(mt->pbFormat);
+    mt->cbFormat = 0;
+    mt->pbFormat = nullptr;
+    if (mt->pUnk) {
+        mt->pUnk->Release();
+        mt->pUnk = nullptr;
+    }
+}
+
+HRESULT CopyMediaType(AM_MEDIA_TYPE* dst, const AM_MEDIA_TYPE* src) {
+    *dst = *src;
+    if (src->cbFormat) {
+        dst->pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(src->cbFormat));
+        if (!dst->pbFormat) {
+            dst->cbFormat = 0;
+            return E_OUTOFMEMORY;
+        }
+        memcpy(dst->pbFormat, src->pbFormat, src->cbFormat);
+    }
+    if (dst->pUnk) dst->pUnk->AddRef();
+    return S_OK;
+}
+
+AM_MEDIA_TYPE* NewMediaType(const VcamFormat& f, int fps) {
+    auto* mt = static_cast<AM_MEDIA_TYPE*>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
+    if (!mt) return nullptr;
+    if (FAILED(BuildMediaType(f, fps, mt))) {
+        CoTaskMemFree(mt);
+        return nullptr;
+    }
+    return mt;
+}
+
+// Reads a media type as one of our formats; false if it is not MJPG/YUY2 VideoInfo video.
+bool FormatFromMediaType(const AM_MEDIA_TYPE* mt, VcamFormat* f) {
+    if (!mt || mt->majortype != MEDIATYPE_Video || mt->formattype != FORMAT_VideoInfo ||
+        mt->cbFormat < sizeof(VIDEOINFOHEADER) || !mt->pbFormat)
+        return false;
+    if (mt->subtype == MEDIASUBTYPE_MJPG)
+        f->mjpg = true;
+    else if (mt->subtype == MEDIASUBTYPE_YUY2)
+        f->mjpg = false;
+    else
+        return false;
+    const auto* vih = reinterpret_cast<const VIDEOINFOHEADER*>(mt->pbFormat);
+    f->width = vih->bmiHeader.biWidth;
+    f->height = std::abs(vih->bmiHeader.biHeight);
+    return true;
+}
+
+bool SameFormat(const VcamFormat& a, const VcamFormat& b) {
+    return a.mjpg == b.mjpg && a.width == b.width && a.height == b.height;
+}
+
+// A partially specified type (GUID_NULL fields, no format block) matches ours loosely.
+bool PartialMatch(const AM_MEDIA_TYPE* want, const VcamFormat& f) {
+    if (want->majortype != GUID_NULL && want->majortype != MEDIATYPE_Video) return false;
+    if (want->subtype != GUID_NULL && want->subtype != (f.mjpg ? MEDIASUBTYPE_MJPG : MEDIASUBTYPE_YUY2)) return false;
+    if (want->formattype != GUID_NULL && want->formattype != FORMAT_VideoInfo) return false;
+    VcamFormat g;
+    if (want->formattype == FORMAT_VideoInfo && FormatFromMediaType(want, &g)) return SameFormat(f, g);
+    return true;
+}
+
+class VcamFilter;
+
+// ---- controls: two small objects; they share the filter's reference count ------------------
+
+struct ControlInfo {
+    bool supported;
+    long min, max, step, def, caps, defFlags;
+};
+
+// Camera-like ranges (a USB microscope with a UVC-style processing unit).
+const ControlInfo kProcAmpInfo[10] = {
+    {true, -64, 64, 1, 0, VideoProcAmp_Flags_Manual, VideoProcAmp_Flags_Manual},             // Brightness
+    {true, 0, 64, 1, 32, VideoProcAmp_Flags_Manual, VideoProcAmp_Flags_Manual},              // Contrast
+    {true, -40, 40, 1, 0, VideoProcAmp_Flags_Manual, VideoProcAmp_Flags_Manual},             // Hue
+    {true, 0, 128, 1, 64, VideoProcAmp_Flags_Manual, VideoProcAmp_Flags_Manual},             // Saturation
+    {true, 0, 6, 1, 3, VideoProcAmp_Flags_Manual, VideoProcAmp_Flags_Manual},                // Sharpness
+    {true, 72, 500, 1, 100, VideoProcAmp_Flags_Manual, VideoProcAmp_Flags_Manual},           // Gamma
+    {false, 0, 0, 0, 0, 0, 0},                                                               // ColorEnable
+    {true, 2800, 6500, 10, 4600, VideoProcAmp_Flags_Auto | VideoProcAmp_Flags_Manual,
+     VideoProcAmp_Flags_Auto},                                                               // WhiteBalance
+    {true, 0, 2, 1, 1, VideoProcAmp_Flags_Manual, VideoProcAmp_Flags_Manual},                // Backlight
+    {true, 0, 100, 1, 0, VideoProcAmp_Flags_Manual, VideoProcAmp_Flags_Manual},              // Gain
+};
+const ControlInfo kCameraControlInfo[7] = {
+    {false, 0, 0, 0, 0, 0, 0},                                                               // Pan
+    {false, 0, 0, 0, 0, 0, 0},                                                               // Tilt
+    {false, 0, 0, 0, 0, 0, 0},                                                               // Roll
+    {true, 100, 400, 10, 100, CameraControl_Flags_Manual, CameraControl_Flags_Manual},       // Zoom
+    {true, -11, -2, 1, -6, CameraControl_Flags_Auto | CameraControl_Flags_Manual,
+     CameraControl_Flags_Auto},                                                              // Exposure
+    {false, 0, 0, 0, 0, 0, 0},                                                               // Iris
+    {true, 0, 250, 5, 120, CameraControl_Flags_Auto | CameraControl_Flags_Manual,
+     CameraControl_Flags_Auto},                                                              // Focus
+};
+
+// Range checks and the remembered values shared by both control objects.
+class ControlSet {
+public:
+    ControlSet(const ControlInfo* info, int count) : info_(info), count_(count) {
+        InitializeCriticalSection(&lock_);
+        for (int i = 0; i < count; ++i) {
+            value_[i] = info[i].def;
+            flags_[i] = info[i].defFlags;
+        }
+    }
+    ~ControlSet() { DeleteCriticalSection(&lock_); }
+    HRESULT GetRange(long p, long* min, long* max, long* step, long* def, long* caps) const {
+        if (!min || !max || !step || !def || !caps) return E_POINTER;
+        if (!Supported(p)) return E_PROP_ID_UNSUPPORTED;
+        const ControlInfo& c = info_[p];
+        *min = c.min, *max = c.max, *step = c.step, *def = c.def, *caps = c.caps;
+        return S_OK;
+    }
+    HRESULT Set(long p, long value, long flags) {
+        if (!Supported(p)) return E_PROP_ID_UNSUPPORTED;
+        const ControlInfo& c = info_[p];
+        if (flags == 0 || (flags & ~c.caps)) return E_INVALIDARG;
+        bool manual = !(flags & 1);  // the Auto flag is 1 in both interfaces
+        if (manual && (value < c.min || value > c.max || (value - c.min) % c.step)) return E_INVALIDARG;
+        EnterCriticalSection(&lock_);
+        if (manual) value_[p] = value;
+        flags_[p] = flags;
+        LeaveCriticalSection(&lock_);
+        return S_OK;
+    }
+    HRESULT Get(long p, long* value, long* flags) {
+        if (!value || !flags) return E_POINTER;
+        if (!Supported(p)) return E_PROP_ID_UNSUPPORTED;
+        EnterCriticalSection(&lock_);
+        *value = value_[p];
+        *flags = flags_[p];
+        LeaveCriticalSection(&lock_);
+        return S_OK;
+    }
+
+private:
+    bool Supported(long p) const { return p >= 0 && p < count_ && info_[p].supported; }
+    const ControlInfo* info_;
+    int count_;
+    CRITICAL_SECTION lock_;
+    long value_[10] = {};
+    long flags_[10] = {};
+};
+
+class ProcAmp : public IAMVideoProcAmp {
+public:
+    explicit ProcAmp(IUnknown* owner) : owner_(owner), set_(kProcAmpInfo, 10) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override { return owner_->QueryInterface(riid, out); }
+    STDMETHODIMP_(ULONG) AddRef() override { return owner_->AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return owner_->Release(); }
+    STDMETHODIMP GetRange(long p, long* mn, long* mx, long* st, long* df, long* cf) override {
+        return set_.GetRange(p, mn, mx, st, df, cf);
+    }
+    STDMETHODIMP Set(long p, long v, long f) override { return set_.Set(p, v, f); }
+    STDMETHODIMP Get(long p, long* v, long* f) override { return set_.Get(p, v, f); }
+
+private:
+    IUnknown* owner_;
+    ControlSet set_;
+};
+
+class CameraControl : public IAMCameraControl {
+public:
+    explicit CameraControl(IUnknown* owner) : owner_(owner), set_(kCameraControlInfo, 7) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override { return owner_->QueryInterface(riid, out); }
+    STDMETHODIMP_(ULONG) AddRef() override { return owner_->AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return owner_->Release(); }
+    STDMETHODIMP GetRange(long p, long* mn, long* mx, long* st, long* df, long* cf) override {
+        return set_.GetRange(p, mn, mx, st, df, cf);
+    }
+    STDMETHODIMP Set(long p, long v, long f) override { return set_.Set(p, v, f); }
+    STDMETHODIMP Get(long p, long* v, long* f) override { return set_.Get(p, v, f); }
+
+private:
+    IUnknown* owner_;
+    ControlSet set_;
+};
+
+// ---- the output pin -----------------------------------------------------------------------
+
+class VcamPin : public IPin, public IAMStreamConfig, public IKsPropertySet {
+public:
+    VcamPin(VcamFilter* filter, bool still) : filter_(filter), still_(still) {
+        wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    }
+    ~VcamPin() {
+        StopStreaming();
+        ReleaseConnection();
+        if (tj_) tjDestroy(tj_);
+        CloseHandle(wake_);
+    }
+
+    // IUnknown: counted on the filter.
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IPin
+    STDMETHODIMP Connect(IPin* receivePin, const AM_MEDIA_TYPE* pmt) override;
+    STDMETHODIMP ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) override { return E_UNEXPECTED; }
+    STDMETHODIMP Disconnect() override;
+    STDMETHODIMP ConnectedTo(IPin** pin) override;
+    STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* pmt) override;
+    STDMETHODIMP QueryPinInfo(PIN_INFO* info) override;
+    STDMETHODIMP QueryDirection(PIN_DIRECTION* dir) override {
+        if (!dir) return E_POINTER;
+        *dir = PINDIR_OUTPUT;
+        return S_OK;
+    }
+    STDMETHODIMP QueryId(LPWSTR* id) override;
+    STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* pmt) override;
+    STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** out) override;
+    STDMETHODIMP QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP EndOfStream() override { return E_UNEXPECTED; }
+    STDMETHODIMP BeginFlush() override { return E_UNEXPECTED; }
+    STDMETHODIMP EndFlush() override { return E_UNEXPECTED; }
+    STDMETHODIMP NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
+
+    // IAMStreamConfig
+    STDMETHODIMP SetFormat(AM_MEDIA_TYPE* pmt) override;
+    STDMETHODIMP GetFormat(AM_MEDIA_TYPE** pmt) override;
+    STDMETHODIMP GetNumberOfCapabilities(int* count, int* size) override;
+    STDMETHODIMP GetStreamCaps(int index, AM_MEDIA_TYPE** pmt, BYTE* scc) override;
+
+    // IKsPropertySet: answers the pin category.
+    STDMETHODIMP Set(REFGUID, DWORD, LPVOID, DWORD, LPVOID, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP Get(REFGUID set, DWORD id, LPVOID, DWORD, LPVOID data, DWORD cbData, DWORD* returned) override;
+    STDMETHODIMP QuerySupported(REFGUID set, DWORD id, DWORD* support) override;
+
+    const wchar_t* Name() const { return still_ ? kStillPinName : kCapturePinName; }
+    bool IsConnected() const { return peer_ != nullptr; }
+    // Format the pin streams or would connect with (under the filter lock).
+    VcamFormat CurrentFormat() const;
+    std::vector<VcamFormat> OfferedFormats() const;
+
+    // State changes from the filter (under the filter lock, application thread).
+    HRESULT StartStreaming();  // Stopped -> Paused: commit, start the thread
+    void StopStreaming();      // -> Stopped: decommit (wakes GetBuffer), join
+    void Wake() { SetEvent(wake_); }
+    void ClearHalt() { halted_ = false; }
+    // True while the thread is between its last state check and the end of Receive.
+    bool Delivering() const { return delivering_.load(); }
+
+private:
+    HRESULT TryConnect(IPin* receivePin, const VcamFormat& f);
+    HRESULT DecideAllocator(const VcamFormat& f);
+    DWORD BufferSizeFor(const VcamFormat& f) const;
+    void ReleaseConnection();
+    static DWORD WINAPI ThreadProc(void* self) { return static_cast<VcamPin*>(self)->Stream(); }
+    DWORD Stream();
+    bool DeliverOne(bool zoom, uint32_t frameNumber);
+    long FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFormat& f);
+    long FillGarbage(BYTE* p, long cap, uint32_t frameNumber);
+
+    VcamFilter* filter_;
+    const bool still_;
+    // Connection: changed only on the application thread while stopped (filter lock).
+    IPin* peer_ = nullptr;
+    IMemInputPin* peerInput_ = nullptr;
+    IMemAllocator* allocator_ = nullptr;
+    AM_MEDIA_TYPE mt_ = {};
+    VcamFormat connected_;
+    bool formatSet_ = false;  // IAMStreamConfig::SetFormat chose setFormat_
+    VcamFormat setFormat_;
+    // Streaming thread and what only it touches.
+    HANDLE thread_ = nullptr;
+    HANDLE wake_ = nullptr;
+    std::atomic<bool> quit_{false};
+    std::atomic<bool> halted_{false};  // downstream refused a sample: wait for the next Run
+    std::atomic<bool> delivering_{false};
+    std::unique_ptr<MicrometerScene> scene_;
+    std::vector<uint8_t> bgr_;
+    std::vector<uint8_t> wrongSizeJpeg_;
+    std::vector<uint8_t> colourBars_;
+    tjhandle tj_ = nullptr;
+    std::mt19937 rng_{12345};
+};
+
+// ---- the filter ---------------------------------------------------------------------------
+
+class VcamFilter final : public IBaseFilter, public IAMFilterMiscFlags, public IPersistPropertyBag {
+public:
+    VcamFilter() : capture_(this, false), still_(this, true), procAmp_(static_cast<IBaseFilter*>(this)), cameraControl_(static_cast<IBaseFilter*>(this)) {
+        InitializeCriticalSection(&lock_);
+        // Until the device's property bag names the instance, behave as the first one.
+        std::vector<std::wstring> names = ListVcamInstances();
+        if (names.empty() || !ReadVcamConfig(names[0], &config_)) config_ = DefaultVcamConfig(L"");
+        OpenButtonEvents();
+        VcamObjectCreated();
+    }
+    ~VcamFilter() {
+        Stop();
+        if (clock_) clock_->Release();
+        CloseButtonEvents();
+        DeleteCriticalSection(&lock_);
+        VcamObjectDestroyed();
+    }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (riid == IID_IUnknown || riid == IID_IPersist || riid == IID_IMediaFilter || riid == IID_IBaseFilter)
+            *out = static_cast<IBaseFilter*>(this);
+        else if (riid == IID_IAMFilterMiscFlags)
+            *out = static_cast<IAMFilterMiscFlags*>(this);
+        else if (riid == IID_IPersistPropertyBag)
+            *out = static_cast<IPersistPropertyBag*>(this);
+        else if (riid == IID_IAMVideoProcAmp && config_.videoProcAmp)
+            *out = static_cast<IAMVideoProcAmp*>(&procAmp_);
+        else if (riid == IID_IAMCameraControl && config_.cameraControl)
+            *out = static_cast<IAMCameraControl*>(&cameraControl_);
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG r = InterlockedDecrement(&refs_);
+        if (r == 0) delete this;
+        return r;
+    }
+
+    // IPersist / IPersistPropertyBag
+    STDMETHODIMP GetClassID(CLSID* id) override {
+        if (!id) return E_POINTER;
+        *id = CLSID_VardeloTestCam;
+        return S_OK;
+    }
+    STDMETHODIMP InitNew() override { return S_OK; }
+    STDMETHODIMP Load(IPropertyBag* bag, IErrorLog* log) override {
+        if (!bag) return E_POINTER;
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = VT_BSTR;
+        HRESULT hr = bag->Read(L"FriendlyName", &v, log);
+        if (FAILED(hr) || v.vt != VT_BSTR) {
+            VariantClear(&v);
+            return S_OK;  // keep the fallback instance
+        }
+        std::wstring name(v.bstrVal ? v.bstrVal : L"");
+        VariantClear(&v);
+        VcamConfig c;
+        EnterCriticalSection(&lock_);
+        if (state_ == State_Stopped && !capture_.IsConnected() && !still_.IsConnected() && ReadVcamConfig(name, &c)) {
+            config_ = c;
+            CloseButtonEvents();
+            OpenButtonEvents();
+        }
+        LeaveCriticalSection(&lock_);
+        return S_OK;
+    }
+    STDMETHODIMP Save(IPropertyBag*, BOOL, BOOL) override { return E_NOTIMPL; }
+
+    // IMediaFilter
+    STDMETHODIMP Stop() override {
+        EnterCriticalSection(&lock_);
+        if (state_ != State_Stopped) {
+            state_ = State_Stopped;
+            capture_.StopStreaming();
+            still_.StopStreaming();
+        }
+        LeaveCriticalSection(&lock_);
+        return S_OK;
+    }
+    STDMETHODIMP Pause() override {
+        EnterCriticalSection(&lock_);
+        HRESULT hr = S_OK;
+        if (state_ == State_Stopped) {
+            hr = capture_.StartStreaming();
+            if (SUCCEEDED(hr) && HasStillPin()) hr = still_.StartStreaming();
+            if (FAILED(hr)) {
+                capture_.StopStreaming();
+                still_.StopStreaming();
+                LeaveCriticalSection(&lock_);
+                return hr;
+            }
+        }
+        bool wasRunning = state_ == State_Running;
+        state_ = State_Paused;
+        if (wasRunning) {
+            // A sample already past its state check may still be in Receive; let it finish so
+            // nothing arrives after Pause returns. Bounded, because a renderer may legitimately
+            // hold a sample while paused.
+            for (int i = 0; i < 250 && (capture_.Delivering() || still_.Delivering()); ++i) Sleep(1);
+        }
+        LeaveCriticalSection(&lock_);
+        return VFW_S_CANT_CUE;  // a live source has nothing to cue
+    }
+    STDMETHODIMP Run(REFERENCE_TIME start) override {
+        EnterCriticalSection(&lock_);
+        if (state_ == State_Stopped) {
+            HRESULT hr = Pause();
+            if (FAILED(hr)) {
+                LeaveCriticalSection(&lock_);
+                return hr;
+            }
+        }
+        startTime_ = start;
+        capture_.ClearHalt();
+        still_.ClearHalt();
+        state_ = State_Running;
+        capture_.Wake();
+        still_.Wake();
+        LeaveCriticalSection(&lock_);
+        return S_OK;
+    }
+    STDMETHODIMP GetState(DWORD, FILTER_STATE* state) override {
+        if (!state) return E_POINTER;
+        *state = state_;
+        return *state == State_Paused ? VFW_S_CANT_CUE : S_OK;
+    }
+    STDMETHODIMP SetSyncSource(IReferenceClock* clock) override {
+        EnterCriticalSection(&lock_);
+        if (clock) clock->AddRef();
+        if (clock_) clock_->Release();
+        clock_ = clock;
+        LeaveCriticalSection(&lock_);
+        return S_OK;
+    }
+    STDMETHODIMP GetSyncSource(IReferenceClock** clock) override {
+        if (!clock) return E_POINTER;
+        EnterCriticalSection(&lock_);
+        *clock = clock_;
+        if (clock_) clock_->AddRef();
+        LeaveCriticalSection(&lock_);
+        return S_OK;
+    }
+
+    // IBaseFilter
+    STDMETHODIMP EnumPins(IEnumPins** out) override;
+    STDMETHODIMP FindPin(LPCWSTR id, IPin** pin) override {
+        if (!id || !pin) return E_POINTER;
+        *pin = nullptr;
+        if (wcscmp(id, kCapturePinName) == 0)
+            *pin = &capture_;
+        else if (wcscmp(id, kStillPinName) == 0 && HasStillPin())
+            *pin = &still_;
+        else
+            return VFW_E_NOT_FOUND;
+        (*pin)->AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP QueryFilterInfo(FILTER_INFO* info) override {
+        if (!info) return E_POINTER;
+        EnterCriticalSection(&lock_);
+        lstrcpynW(info->achName, name_.c_str(), MAX_FILTER_NAME);
+        info->pGraph = graph_;
+        if (graph_) graph_->AddRef();
+        LeaveCriticalSection(&lock_);
+        return S_OK;
+    }
+    STDMETHODIMP JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override {
+        EnterCriticalSection(&lock_);
+        graph_ = graph;  // not counted: the graph owns us
+        name_ = name ? name : L"";
+        LeaveCriticalSection(&lock_);
+        return S_OK;
+    }
+    STDMETHODIMP QueryVendorInfo(LPWSTR*) override { return E_NOTIMPL; }
+
+    // IAMFilterMiscFlags
+    STDMETHODIMP_(ULONG) GetMiscFlags() override { return AM_FILTER_MISC_FLAGS_IS_SOURCE; }
+
+    // For the pins.
+    CRITICAL_SECTION* Lock() { return &lock_; }
+    const VcamConfig& Config() const { return config_; }
+    bool HasStillPin() const { return config_.stillPin; }
+    FILTER_STATE State() const { return state_; }
+    IFilterGraph* Graph() const { return graph_; }
+    VcamPin& CapturePin() { return capture_; }
+    HANDLE StillEvent() const { return stillEvent_; }
+    HANDLE ZoomEvent() const { return zoomEvent_; }
+    // Stream time of "now" while running (streaming threads).
+    bool StreamTime(REFERENCE_TIME* t) {
+        IReferenceClock* clock = clock_;  // only changed while stopped
+        REFERENCE_TIME now;
+        if (!clock || FAILED(clock->GetTime(&now))) return false;
+        *t = now - startTime_;
+        return true;
+    }
+    uint32_t NextFrameNumber() { return frameNumber_.fetch_add(1); }
+
+private:
+    void OpenButtonEvents() {
+        if (config_.name.empty()) return;
+        stillEvent_ = CreateEventW(nullptr, FALSE, FALSE, StillEventName(config_.name).c_str());
+        zoomEvent_ = CreateEventW(nullptr, FALSE, FALSE, ZoomEventName(config_.name).c_str());
+    }
+    void CloseButtonEvents() {
+        if (stillEvent_) CloseHandle(stillEvent_);
+        if (zoomEvent_) CloseHandle(zoomEvent_);
+        stillEvent_ = zoomEvent_ = nullptr;
+    }
+
+    LONG refs_ = 1;
+    CRITICAL_SECTION lock_;  // state changes, connections, clock, graph (application threads)
+    std::atomic<FILTER_STATE> state_{State_Stopped};  // written under lock_, read by streaming threads
+    REFERENCE_TIME startTime_ = 0;                     // written by Run before the threads are woken
+    IReferenceClock* clock_ = nullptr;
+    IFilterGraph* graph_ = nullptr;
+    std::wstring name_;
+    VcamConfig config_;  // fixed once a pin is connected
+    HANDLE stillEvent_ = nullptr, zoomEvent_ = nullptr;
+    std::atomic<uint32_t> frameNumber_{0};
+    VcamPin capture_, still_;
+    ProcAmp procAmp_;
+    CameraControl cameraControl_;
+};
+
+// ---- enumerators --------------------------------------------------------------------------
+
+class PinEnum final : public IEnumPins {
+public:
+    PinEnum(VcamFilter* filter, std::vector<IPin*> pins, ULONG pos) : filter_(filter), pins_(std::move(pins)), pos_(pos) {
+        filter_->AddRef();
+        VcamObjectCreated();
+    }
+    ~PinEnum() {
+        filter_->Release();
+        VcamObjectDestroyed();
+    }
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IEnumPins) {
+            *out = this;
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG r = InterlockedDecrement(&refs_);
+        if (!r) delete this;
+        return r;
+    }
+    STDMETHODIMP Next(ULONG n, IPin** out, ULONG* fetched) override {
+        if (!out || (n > 1 && !fetched)) return E_POINTER;
+        ULONG i = 0;
+        for (; i < n && pos_ < pins_.size(); ++i, ++pos_) {
+            out[i] = pins_[pos_];
+            out[i]->AddRef();
+        }
+        if (fetched) *fetched = i;
+        return i == n ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG n) override {
+        if (pos_ + n > pins_.size()) {
+            pos_ = static_cast<ULONG>(pins_.size());
+            return S_FALSE;
+        }
+        pos_ += n;
+        return S_OK;
+    }
+    STDMETHODIMP Reset() override {
+        pos_ = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(IEnumPins** out) override {
+        if (!out) return E_POINTER;
+        *out = new (std::nothrow) PinEnum(filter_, pins_, pos_);
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    LONG refs_ = 1;
+    VcamFilter* filter_;
+    std::vector<IPin*> pins_;
+    ULONG pos_;
+};
+
+class MediaTypeEnum final : public IEnumMediaTypes {
+public:
+    MediaTypeEnum(VcamFilter* filter, std::vector<VcamFormat> formats, int fps, ULONG pos)
+        : filter_(filter), formats_(std::move(formats)), fps_(fps), pos_(pos) {
+        filter_->AddRef();
+        VcamObjectCreated();
+    }
+    ~MediaTypeEnum() {
+        filter_->Release();
+        VcamObjectDestroyed();
+    }
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IEnumMediaTypes) {
+            *out = this;
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG r = InterlockedDecrement(&refs_);
+        if (!r) delete this;
+        return r;
+    }
+    STDMETHODIMP Next(ULONG n, AM_MEDIA_TYPE** out, ULONG* fetched) override {
+        if (!out || (n > 1 && !fetched)) return E_POINTER;
+        ULONG i = 0;
+        for (; i < n && pos_ < formats_.size(); ++i, ++pos_) {
+            out[i] = NewMediaType(formats_[pos_], fps_);
+            if (!out[i]) break;
+        }
+        if (fetched) *fetched = i;
+        return i == n ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG n) override {
+        if (pos_ + n > formats_.size()) {
+            pos_ = static_cast<ULONG>(formats_.size());
+            return S_FALSE;
+        }
+        pos_ += n;
+        return S_OK;
+    }
+    STDMETHODIMP Reset() override {
+        pos_ = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(IEnumMediaTypes** out) override {
+        if (!out) return E_POINTER;
+        *out = new (std::nothrow) MediaTypeEnum(filter_, formats_, fps_, pos_);
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    LONG refs_ = 1;
+    VcamFilter* filter_;
+    std::vector<VcamFormat> formats_;
+    int fps_;
+    ULONG pos_;
+};
+
+STDMETHODIMP VcamFilter::EnumPins(IEnumPins** out) {
+    if (!out) return E_POINTER;
+    std::vector<IPin*> pins = {&capture_};
+    if (HasStillPin()) pins.push_back(&still_);
+    *out = new (std::nothrow) PinEnum(this, pins, 0);
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+// ---- pin implementation -------------------------------------------------------------------
+
+STDMETHODIMP VcamPin::QueryInterface(REFIID riid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IPin)
+        *out = static_cast<IPin*>(this);
+    else if (riid == IID_IKsPropertySet)
+        *out = static_cast<IKsPropertySet*>(this);
+    else if (riid == IID_IAMStreamConfig && !still_)
+        *out = static_cast<IAMStreamConfig*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+STDMETHODIMP_(ULONG) VcamPin::AddRef() { return filter_->AddRef(); }
+STDMETHODIMP_(ULONG) VcamPin::Release() { return filter_->Release(); }
+
+std::vector<VcamFormat> VcamPin::OfferedFormats() const {
+    std::vector<VcamFormat> list;
+    if (still_) {
+        // The still picture comes in the preview's format whenever the preview has one.
+        list.push_back(filter_->CapturePin().CurrentFormat());
+    } else if (formatSet_) {
+        list.push_back(setFormat_);
+    }
+    for (const VcamFormat& f : filter_->Config().formats) {
+        bool dup = false;
+        for (const VcamFormat& g : list) dup = dup || SameFormat(f, g);
+        if (!dup) list.push_back(f);
+    }
+    return list;
+}
+
+VcamFormat VcamPin::CurrentFormat() const {
+    if (peer_) return connected_;
+    if (!still_ && formatSet_) return setFormat_;
+    return filter_->Config().formats.front();
+}
+
+DWORD VcamPin::BufferSizeFor(const VcamFormat& f) const {
+    DWORD size = ImageSize(f);
+    if (f.mjpg || filter_->Config().garbage != GarbageMode::Off)
+        size = std::max<DWORD>(size, static_cast<DWORD>(tjBufSize(f.width, f.height, TJSAMP_422)));
+    if (!still_) size = std::max<DWORD>(size, static_cast<DWORD>(kColourBarFrameBytes));  // zoom-button frame
+    return size;
+}
+
+STDMETHODIMP VcamPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* pmt) {
+    if (!receivePin) return E_POINTER;
+    EnterCriticalSection(filter_->Lock());
+    HRESULT hr = VFW_E_NO_ACCEPTABLE_TYPES;
+    if (peer_)
+        hr = VFW_E_ALREADY_CONNECTED;
+    else if (filter_->State() != State_Stopped)
+        hr = VFW_E_NOT_STOPPED;
+    else {
+        std::vector<VcamFormat> candidates = OfferedFormats();
+        if (!still_ && formatSet_) candidates.resize(1);  // SetFormat fixes the output type
+        for (const VcamFormat& f : candidates) {
+            if (pmt && !PartialMatch(pmt, f)) continue;
+            if (SUCCEEDED(TryConnect(receivePin, f))) {
+                hr = S_OK;
+                break;
+            }
+        }
+    }
+    LeaveCriticalSection(filter_->Lock());
+    return hr;
+}
+
+HRESULT VcamPin::TryConnect(IPin* receivePin, const VcamFormat& f) {
+    AM_MEDIA_TYPE mt;
+    HRESULT hr = BuildMediaType(f, filter_->Config().frameRate, &mt);
+    if (FAILED(hr)) return hr;
+    hr = receivePin->ReceiveConnection(this, &mt);
+    if (FAILED(hr)) {
+        FreeMediaTypeContent(&mt);
+        return hr;
+    }
+    peer_ = receivePin;
+    peer_->AddRef();
+    mt_ = mt;
+    connected_ = f;
+    hr = peer_->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&peerInput_));
+    if (SUCCEEDED(hr)) hr = DecideAllocator(f);
+    if (FAILED(hr)) {
+        receivePin->Disconnect();
+        ReleaseConnection();
+    }
+    return hr;
+}
+
+HRESULT VcamPin::DecideAllocator(const VcamFormat& f) {
+    ALLOCATOR_PROPERTIES req = {};
+    peerInput_->GetAllocatorRequirements(&req);  // optional for the peer
+    const DWORD need = BufferSizeFor(f);
+    auto setUp = [&](IMemAllocator* a) -> HRESULT {
+        ALLOCATOR_PROPERTIES want = {}, got = {};
+        want.cBuffers = std::max<long>(3, req.cBuffers);
+        want.cbBuffer = static_cast<long>(need);
+        want.cbAlign = std::max<long>(1, req.cbAlign);
+        want.cbPrefix = req.cbPrefix;
+        HRESULT hr = a->SetProperties(&want, &got);
+        if (FAILED(hr)) return hr;
+        if (got.cbBuffer < static_cast<long>(need) || got.cBuffers < 1) return VFW_E_SIZENOTSET;
+        return peerInput_->NotifyAllocator(a, FALSE);
+    };
+    IMemAllocator* a = nullptr;
+    if (SUCCEEDED(peerInput_->GetAllocator(&a)) && a) {
+        if (SUCCEEDED(setUp(a))) {
+            allocator_ = a;
+            return S_OK;
+        }
+        a->Release();
+        a = nullptr;
+    }
+    // The peer has no allocator of its own (or an unusable one): bring the standard one.
+    HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
+                                  reinterpret_cast<void**>(&a));
+    if (FAILED(hr)) return hr;
+    hr = setUp(a);
+    if (FAILED(hr)) {
+        a->Release();
+        return hr;
+    }
+    allocator_ = a;
+    return S_OK;
+}
+
+void VcamPin::ReleaseConnection() {
+    if (allocator_) allocator_->Release();
+    if (peerInput_) peerInput_->Release();
+    if (peer_) peer_->Release();
+    allocator_ = nullptr;
+    peerInput_ = nullptr;
+    peer_ = nullptr;
+    FreeMediaTypeContent(&mt_);
+    ZeroMemory(&mt_, sizeof(mt_));
+}
+
+STDMETHODIMP VcamPin::Disconnect() {
+    EnterCriticalSection(filter_->Lock());
+    HRESULT hr = S_OK;
+    if (filter_->State() != State_Stopped)
+        hr = VFW_E_NOT_STOPPED;
+    else if (!peer_)
+        hr = S_FALSE;
+    else
+        ReleaseConnection();
+    LeaveCriticalSection(filter_->Lock());
+    return hr;
+}
+
+STDMETHODIMP VcamPin::ConnectedTo(IPin** pin) {
+    if (!pin) return E_POINTER;
+    EnterCriticalSection(filter_->Lock());
+    *pin = peer_;
+    if (peer_) peer_->AddRef();
+    LeaveCriticalSection(filter_->Lock());
+    return *pin ? S_OK : VFW_E_NOT_CONNECTED;
+}
+
+STDMETHODIMP VcamPin::ConnectionMediaType(AM_MEDIA_TYPE* pmt) {
+    if (!pmt) return E_POINTER;
+    EnterCriticalSection(filter_->Lock());
+    HRESULT hr;
+    if (peer_) {
+        hr = CopyMediaType(pmt, &mt_);
+    } else {
+        ZeroMemory(pmt, sizeof(*pmt));
+        hr = VFW_E_NOT_CONNECTED;
+    }
+    LeaveCriticalSection(filter_->Lock());
+    return hr;
+}
+
+STDMETHODIMP VcamPin::QueryPinInfo(PIN_INFO* info) {
+    if (!info) return E_POINTER;
+    info->pFilter = static_cast<IBaseFilter*>(filter_);
+    info->pFilter->AddRef();
+    info->dir = PINDIR_OUTPUT;
+    lstrcpynW(info->achName, Name(), MAX_PIN_NAME);
+    return S_OK;
+}
+
+STDMETHODIMP VcamPin::QueryId(LPWSTR* id) {
+    if (!id) return E_POINTER;
+    size_t bytes = (wcslen(Name()) + 1) * sizeof(wchar_t);
+    *id = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+    if (!*id) return E_OUTOFMEMORY;
+    memcpy(*id, Name(), bytes);
+    return S_OK;
+}
+
+STDMETHODIMP VcamPin::QueryAccept(const AM_MEDIA_TYPE* pmt) {
+    VcamFormat f;
+    if (!FormatFromMediaType(pmt, &f)) return S_FALSE;
+    for (const VcamFormat& g : filter_->Config().formats)
+        if (SameFormat(f, g)) return S_OK;
+    return S_FALSE;
+}
+
+STDMETHODIMP VcamPin::EnumMediaTypes(IEnumMediaTypes** out) {
+    if (!out) return E_POINTER;
+    EnterCriticalSection(filter_->Lock());
+    std::vector<VcamFormat> formats = OfferedFormats();
+    LeaveCriticalSection(filter_->Lock());
+    *out = new (std::nothrow) MediaTypeEnum(filter_, formats, filter_->Config().frameRate, 0);
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP VcamPin::SetFormat(AM_MEDIA_TYPE* pmt) {
+    EnterCriticalSection(filter_->Lock());
+    if (!pmt) {
+        formatSet_ = false;  // back to the camera's default
+        LeaveCriticalSection(filter_->Lock());
+        return S_OK;
+    }
+    VcamFormat f;
+    bool known = false;
+    if (FormatFromMediaType(pmt, &f))
+        for (const VcamFormat& g : filter_->Config().formats) known = known || SameFormat(f, g);
+    if (!known) {
+        LeaveCriticalSection(filter_->Lock());
+        return VFW_E_INVALIDMEDIATYPE;
+    }
+    if (peer_ && SameFormat(f, connected_)) {
+        formatSet_ = true;
+        setFormat_ = f;
+        LeaveCriticalSection(filter_->Lock());
+        return S_OK;
+    }
+    if (peer_ && filter_->State() != State_Stopped) {
+        LeaveCriticalSection(filter_->Lock());
+        return VFW_E_NOT_STOPPED;
+    }
+    AM_MEDIA_TYPE mt;
+    HRESULT hr = BuildMediaType(f, filter_->Config().frameRate, &mt);
+    if (FAILED(hr)) {
+        LeaveCriticalSection(filter_->Lock());
+        return hr;
+    }
+    if (peer_ && peer_->QueryAccept(&mt) != S_OK) {
+        FreeMediaTypeContent(&mt);
+        LeaveCriticalSection(filter_->Lock());
+        return VFW_E_INVALIDMEDIATYPE;
+    }
+    VcamFormat previous = setFormat_;
+    bool previousSet = formatSet_;
+    formatSet_ = true;
+    setFormat_ = f;
+    IFilterGraph* graph = peer_ ? filter_->Graph() : nullptr;
+    LeaveCriticalSection(filter_->Lock());
+    if (graph) {
+        // Connected: the graph breaks the connection and makes it again with the new type.
+        IFilterGraph2* graph2 = nullptr;
+        if (SUCCEEDED(graph->QueryInterface(IID_IFilterGraph2, reinterpret_cast<void**>(&graph2)))) {
+            hr = graph2->ReconnectEx(static_cast<IPin*>(this), &mt);
+            graph2->Release();
+        } else {
+            hr = graph->Reconnect(static_cast<IPin*>(this));
+        }
+        if (FAILED(hr)) {
+            EnterCriticalSection(filter_->Lock());
+            formatSet_ = previousSet;
+            setFormat_ = previous;
+            LeaveCriticalSection(filter_->Lock());
+        }
+    }
+    FreeMediaTypeContent(&mt);
+    return hr;
+}
+
+STDMETHODIMP VcamPin::GetFormat(AM_MEDIA_TYPE** pmt) {
+    if (!pmt) return E_POINTER;
+    EnterCriticalSection(filter_->Lock());
+    VcamFormat f = CurrentFormat();
+    LeaveCriticalSection(filter_->Lock());
+    *pmt = NewMediaType(f, filter_->Config().frameRate);
+    return *pmt ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP VcamPin::GetNumberOfCapabilities(int* count, int* size) {
+    if (!count || !size) return E_POINTER;
+    *count = static_cast<int>(filter_->Config().formats.size());
+    *size = sizeof(VIDEO_STREAM_CONFIG_CAPS);
+    return S_OK;
+}
+
+STDMETHODIMP VcamPin::GetStreamCaps(int index, AM_MEDIA_TYPE** pmt, BYTE* scc) {
+    if (!pmt || !scc) return E_POINTER;
+    const std::vector<VcamFormat>& formats = filter_->Config().formats;
+    if (index < 0 || index >= static_cast<int>(formats.size())) return S_FALSE;
+    const VcamFormat& f = formats[index];
+    const int fps = filter_->Config().frameRate;
+    *pmt = NewMediaType(f, fps);
+    if (!*pmt) return E_OUTOFMEMORY;
+    auto* caps = reinterpret_cast<VIDEO_STREAM_CONFIG_CAPS*>(scc);
+    ZeroMemory(caps, sizeof(*caps));
+    caps->guid = FORMAT_VideoInfo;
+    caps->VideoStandard = AnalogVideo_None;
+    caps->InputSize = {f.width, f.height};
+    caps->MinCroppingSize = caps->MaxCroppingSize = caps->InputSize;
+    caps->CropGranularityX = caps->CropGranularityY = 1;
+    caps->CropAlignX = caps->CropAlignY = 1;
+    caps->MinOutputSize = caps->MaxOutputSize = caps->InputSize;
+    caps->OutputGranularityX = caps->OutputGranularityY = 0;
+    caps->MinFrameInterval = caps->MaxFrameInterval = 10000000 / fps;
+    caps->MinBitsPerSecond = caps->MaxBitsPerSecond =
+        static_cast<LONG>(std::min<LONGLONG>(0x7FFFFFFF, 8ll * ImageSize(f) * fps));
+    return S_OK;
+}
+
+STDMETHODIMP VcamPin::Get(REFGUID set, DWORD id, LPVOID, DWORD, LPVOID data, DWORD cbData, DWORD* returned) {
+    if (set != AMPROPSETID_Pin) return E_PROP_SET_UNSUPPORTED;
+    if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
+    if (!data && !returned) return E_POINTER;
+    if (returned) *returned = sizeof(GUID);
+    if (!data) return S_OK;
+    if (cbData < sizeof(GUID)) return E_UNEXPECTED;
+    *static_cast<GUID*>(data) = still_ ? PIN_CATEGORY_STILL : PIN_CATEGORY_CAPTURE;
+    return S_OK;
+}
+
+STDMETHODIMP VcamPin::QuerySupported(REFGUID set, DWORD id, DWORD* support) {
+    if (set != AMPROPSETID_Pin) return E_PROP_SET_UNSUPPORTED;
+    if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
+    if (support) *support = KSPROPERTY_SUPPORT_GET;
+    return S_OK;
+}
+
+// ---- streaming ------------------------------------------------------------------------------
+
+HRESULT VcamPin::StartStreaming() {
+    if (!peer_ || thread_) return S_OK;
+    HRESULT hr = allocator_->Commit();
+    if (FAILED(hr)) return hr;
+    quit_ = false;
+    halted_ = false;
+    // A button pressed while the camera was not streaming is forgotten.
+    if (!still_ && filter_->ZoomEvent()) ResetEvent(filter_->ZoomEvent());
+    if (still_ && filter_->StillEvent()) ResetEvent(filter_->StillEvent());
+    thread_ = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+    if (!thread_) {
+        allocator_->Decommit();
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+    return S_OK;
+}
+
+void VcamPin::StopStreaming() {
+    if (!thread_) return;
+    quit_ = true;
+    if (allocator_) allocator_->Decommit();  // releases a thread blocked in GetBuffer
+    SetEvent(wake_);
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+}
+
+DWORD VcamPin::Stream() {
+    const VcamConfig& config = filter_->Config();
+    const LONGLONG period = 10000000 / config.frameRate;  // 100 ns units
+    LARGE_INTEGER freq, now;
+    QueryPerformanceFrequency(&freq);
+    auto ticks = [&]() {
+        QueryPerformanceCounter(&now);
+        return static_cast<LONGLONG>(now.QuadPart * 10000000.0 / freq.QuadPart);
+    };
+    LONGLONG due = ticks();
+    HANDLE button = still_ ? filter_->StillEvent() : filter_->ZoomEvent();
+    while (!quit_) {
+        if (filter_->State() != State_Running || halted_ || config.neverDelivers) {
+            WaitForSingleObject(wake_, INFINITE);
+            due = ticks();
+            continue;
+        }
+        bool zoom = false;
+        if (still_) {
+            // One picture per press of the still button.
+            if (!button) {
+                WaitForSingleObject(wake_, INFINITE);
+                continue;
+            }
+            HANDLE h[2] = {wake_, button};
+            if (WaitForMultipleObjects(2, h, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) continue;
+        } else {
+            LONGLONG wait = (due - ticks()) / 10000;
+            HANDLE h[2] = {wake_, button};
+            DWORD r = WaitForMultipleObjects(button ? 2 : 1, h, FALSE, wait > 0 ? static_cast<DWORD>(wait) : 0);
+            if (r == WAIT_OBJECT_0) continue;
+            zoom = r == WAIT_OBJECT_0 + 1;
+            if (!zoom) {
+                due += period;
+                if (due < ticks() - period) due = ticks() + period;  // fell behind: do not burst
+            }
+        }
+        if (quit_) break;
+        DeliverOne(zoom, filter_->NextFrameNumber());
+    }
+    return 0;
+}
+
+bool VcamPin::DeliverOne(bool zoom, uint32_t frameNumber) {
+    IMediaSample* sample = nullptr;
+    if (FAILED(allocator_->GetBuffer(&sample, nullptr, nullptr, 0)) || !sample) return false;  // decommitted
+    BYTE* p = nullptr;
+    sample->GetPointer(&p);
+    const long cap = sample->GetSize();
+    long length = 0;
+    if (zoom) {
+        if (colourBars_.empty()) {
+            colourBars_.resize(kColourBarFrameBytes);
+            MakeColourBarFrame(colourBars_.data());
+        }
+        if (cap >= static_cast<long>(kColourBarFrameBytes)) {
+            memcpy(p, colourBars_.data(), kColourBarFrameBytes);
+            length = static_cast<long>(kColourBarFrameBytes);
+        }
+    } else if (filter_->Config().garbage != GarbageMode::Off) {
+        length = FillGarbage(p, cap, frameNumber);
+    } else {
+        length = FillPicture(p, cap, frameNumber, connected_);
+    }
+    HRESULT hr = S_OK;
+    if (length > 0) {
+        sample->SetActualDataLength(length);
+        REFERENCE_TIME start, end;
+        if (!filter_->StreamTime(&start)) start = static_cast<REFERENCE_TIME>(frameNumber) * (10000000 / filter_->Config().frameRate);
+        end = start + 10000000 / filter_->Config().frameRate;
+        sample->SetTime(&start, &end);
+        sample->SetSyncPoint(TRUE);
+        sample->SetDiscontinuity(FALSE);
+        delivering_ = true;
+        if (filter_->State() == State_Running && !quit_) hr = peerInput_->Receive(sample);
+        delivering_ = false;
+    }
+    sample->Release();
+    if (hr != S_OK) {
+        // S_FALSE: downstream wants no more samples; an error: it cannot take them. Either way
+        // the stream rests until the next Run.
+        halted_ = true;
+        if (hr == S_FALSE && peer_) peer_->EndOfStream();
+        return false;
+    }
+    return true;
+}
+
+long VcamPin::FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFormat& f) {
+    if (!scene_ || scene_->width() != f.width || scene_->height() != f.height)
+        scene_ = std::make_unique<MicrometerScene>(f.width, f.height, filter_->Config().pixelsPerMm);
+    bgr_.resize(static_cast<size_t>(f.width) * f.height * 3);
+    scene_->RenderBgr(frameNumber, bgr_.data());
+    if (!f.mjpg) {
+        if (cap < static_cast<long>(ImageSize(f))) return 0;
+        BgrToYuy2(bgr_.data(), f.width, f.height, p);
+        return static_cast<long>(ImageSize(f));
+    }
+    if (!tj_) tj_ = tjInitCompress();
+    if (!tj_ || cap < static_cast<long>(tjBufSize(f.width, f.height, TJSAMP_422))) return 0;
+    unsigned char* out = p;
+    unsigned long size = static_cast<unsigned long>(cap);
+    if (tjCompress2(tj_, bgr_.data(), f.width, 0, f.height, TJPF_BGR, &out, &size, TJSAMP_422, 85,
+                    TJFLAG_NOREALLOC) != 0)
+        return 0;
+    return static_cast<long>(size);
+}
+
+long VcamPin::FillGarbage(BYTE* p, long cap, uint32_t frameNumber) {
+    GarbageMode mode = filter_->Config().garbage;
+    if (mode == GarbageMode::Mixed) mode = static_cast<GarbageMode>(1 + frameNumber % 3);
+    const VcamFormat f = connected_;
+    switch (mode) {
+    case GarbageMode::RandomBytes: {
+        // Any length from one byte up to the whole buffer; every other one starts like a JPEG
+        // so that decoders get past the first marker.
+        long length = 1 + static_cast<long>(rng_() % static_cast<uint32_t>(cap));
+        for (long i = 0; i < length; ++i) p[i] = static_cast<BYTE>(rng_());
+        if ((frameNumber & 1) && length >= 4) p[0] = 0xFF, p[1] = 0xD8, p[2] = 0xFF, p[3] = 0xE0;
+        return length;
+    }
+    case GarbageMode::TruncatedJpeg: {
+        VcamFormat jpeg = f;
+        jpeg.mjpg = true;  // a real JPEG of the right size, whatever the stream's subtype
+        long full = FillPicture(p, cap, frameNumber, jpeg);
+        if (full < 8) return 0;
+        // Cut somewhere between the first tenth and 90 %: the end-of-image marker is lost.
+        return std::max<long>(4, full / 10 + static_cast<long>(rng_() % static_cast<uint32_t>(full * 8 / 10)));
+    }
+    case GarbageMode::WrongSizeJpeg: {
+        if (wrongSizeJpeg_.empty()) {
+            int w = std::max(16, f.width / 2) & ~1, h = std::max(16, f.height / 2) & ~1;
+            MicrometerScene small(w, h, filter_->Config().pixelsPerMm);
+            std::vector<uint8_t> bgr(static_cast<size_t>(w) * h * 3);
+            small.RenderBgr(0, bgr.data());
+            if (!tj_) tj_ = tjInitCompress();
+            unsigned char* out = nullptr;
+            unsigned long size = 0;
+            if (tj_ && tjCompress2(tj_, bgr.data(), w, 0, h, TJPF_BGR, &out, &size, TJSAMP_422, 85, 0) == 0)
+                wrongSizeJpeg_.assign(out, out + size);
+            if (out) tjFree(out);
+        }
+        if (wrongSizeJpeg_.empty() || static_cast<long>(wrongSizeJpeg_.size()) > cap) return 0;
+        memcpy(p, wrongSizeJpeg_.data(), wrongSizeJpeg_.size());
+        return static_cast<long>(wrongSizeJpeg_.size());
+    }
+    default:
+        return 0;
+    }
+}
+
+}  // namespace
+
+void VcamObjectCreated() { ++g_objects; }
+void VcamObjectDestroyed() { --g_objects; }
+LONG VcamObjectCount() { return g_objects.load(); }
+
+HRESULT CreateVcamFilter(IUnknown* outer, REFIID riid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    auto* filter = new (std::nothrow) VcamFilter();
+    if (!filter) return E_OUTOFMEMORY;
+    HRESULT hr = filter->QueryInterface(riid, out);
+    filter->Release();
+    return hr;
+}

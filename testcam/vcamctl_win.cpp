@@ -1,0 +1,237 @@
+// vcamctl: adds, removes and lists the virtual microscope's instances, presses its still and
+// zoom buttons, and tells a running Vardelo that a camera came or went.
+#include <windows.h>
+#include <dbt.h>
+#include <dshow.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "vcam_config_win.h"
+
+namespace {
+
+void Print(const std::wstring& text) {
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode, written;
+    if (GetConsoleMode(out, &mode)) {
+        WriteConsoleW(out, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr);
+        return;
+    }
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0], n, nullptr, nullptr);
+    WriteFile(out, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+void PrintError(const std::wstring& text) {
+    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    std::string utf8;
+    for (wchar_t c : text) utf8 += c < 128 ? static_cast<char>(c) : '?';
+    DWORD written;
+    WriteFile(err, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+int Usage() {
+    PrintError(
+        L"usage: vcamctl add NAME [--formats \"MJPG 1280x720,YUY2 640x480\"] [--no-still]\n"
+        L"                       [--no-procamp] [--no-camctl] [--ppmm N] [--fps N]\n"
+        L"                       [--never-delivers] [--garbage random|truncated|wrongsize|mixed]\n"
+        L"       vcamctl remove NAME\n"
+        L"       vcamctl list\n"
+        L"       vcamctl still NAME\n"
+        L"       vcamctl zoom NAME\n");
+    return 2;
+}
+
+std::wstring BesideExe(const wchar_t* file) {
+    wchar_t buf[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
+    std::wstring path(buf, n);
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + file;
+}
+
+// Registers the COM server from the vcam.dll beside this tool unless a working one is registered.
+bool EnsureServerRegistered() {
+    std::wstring path = RegisteredVcamServerPath();
+    if (!path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    HMODULE dll = LoadLibraryW(BesideExe(L"vcam.dll").c_str());
+    if (!dll) return false;
+    auto reg = reinterpret_cast<HRESULT(__stdcall*)()>(reinterpret_cast<void*>(GetProcAddress(dll, "DllRegisterServer")));
+    HRESULT hr = reg ? reg() : E_FAIL;
+    FreeLibrary(dll);
+    return SUCCEEDED(hr);
+}
+
+struct AnnounceTarget {
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectCameraViews(HWND hwnd, LPARAM lp) {
+    wchar_t cls[64];
+    if (GetClassNameW(hwnd, cls, 64) && wcscmp(cls, L"CameraWndClass") == 0)
+        reinterpret_cast<AnnounceTarget*>(lp)->windows.push_back(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectMainWindows(HWND hwnd, LPARAM lp) {
+    wchar_t cls[64];
+    if (GetClassNameW(hwnd, cls, 64) && wcscmp(cls, L"VardeloWndClass") == 0) {
+        reinterpret_cast<AnnounceTarget*>(lp)->windows.push_back(hwnd);
+        EnumChildWindows(hwnd, CollectCameraViews, lp);
+    }
+    return TRUE;
+}
+
+// Sends the plug event a capture device's arrival or removal produces to Vardelo's main window
+// and its camera views; returns how many windows got it.
+int Announce(const std::wstring& name, bool arrival) {
+    std::wstring link = L"\\\\?\\ROOT#VardeloTestCam#" + name + L"#{65e8773d-8f56-11d0-a3b9-00a0c9223196}";
+    std::vector<BYTE> buf(FIELD_OFFSET(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + (link.size() + 1) * sizeof(wchar_t));
+    auto* dev = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(buf.data());
+    dev->dbcc_size = static_cast<DWORD>(buf.size());
+    dev->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    dev->dbcc_reserved = 0;
+    dev->dbcc_classguid = kCategoryCaptureInterface;
+    memcpy(dev->dbcc_name, link.c_str(), (link.size() + 1) * sizeof(wchar_t));
+    AnnounceTarget target;
+    EnumWindows(CollectMainWindows, reinterpret_cast<LPARAM>(&target));
+    for (HWND hwnd : target.windows) {
+        DWORD_PTR result;
+        SendMessageTimeoutW(hwnd, WM_DEVICECHANGE, arrival ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE,
+                            reinterpret_cast<LPARAM>(dev), SMTO_ABORTIFHUNG, 10000, &result);
+    }
+    return static_cast<int>(target.windows.size());
+}
+
+int Add(int argc, wchar_t** argv) {
+    if (argc < 3 || !IsValidInstanceName(argv[2])) return Usage();
+    VcamConfig c = DefaultVcamConfig(argv[2]);
+    for (int i = 3; i < argc; ++i) {
+        std::wstring opt = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (opt == L"--formats" && hasValue) {
+            if (!ParseFormatList(argv[++i], &c.formats)) {
+                PrintError(L"vcamctl: bad format list\n");
+                return 2;
+            }
+        } else if (opt == L"--no-still") {
+            c.stillPin = false;
+        } else if (opt == L"--no-procamp") {
+            c.videoProcAmp = false;
+        } else if (opt == L"--no-camctl") {
+            c.cameraControl = false;
+        } else if (opt == L"--never-delivers") {
+            c.neverDelivers = true;
+        } else if (opt == L"--ppmm" && hasValue) {
+            c.pixelsPerMm = _wtof(argv[++i]);
+            if (c.pixelsPerMm < 10 || c.pixelsPerMm > 100000) return Usage();
+        } else if (opt == L"--fps" && hasValue) {
+            c.frameRate = _wtoi(argv[++i]);
+            if (c.frameRate < 1 || c.frameRate > 120) return Usage();
+        } else if (opt == L"--garbage" && hasValue) {
+            if (!ParseGarbageMode(argv[++i], &c.garbage)) return Usage();
+        } else {
+            return Usage();
+        }
+    }
+    if (!WriteVcamConfig(c)) {
+        PrintError(L"vcamctl: cannot write the configuration\n");
+        return 1;
+    }
+    if (!EnsureServerRegistered()) {
+        PrintError(L"vcamctl: vcam.dll is not registered and cannot be registered\n");
+        return 1;
+    }
+    HRESULT hr = RegisterVcamInstance(c.name);
+    if (FAILED(hr)) {
+        wchar_t msg[96];
+        swprintf(msg, 96, L"vcamctl: registering the device failed (0x%08lx)\n", static_cast<unsigned long>(hr));
+        PrintError(msg);
+        return 1;
+    }
+    Announce(c.name, true);
+    return 0;
+}
+
+int Remove(const std::wstring& name) {
+    if (!IsValidInstanceName(name)) return Usage();
+    VcamConfig c;
+    bool configured = ReadVcamConfig(name, &c);
+    HRESULT hr = UnregisterVcamInstance(name);
+    DeleteVcamConfig(name);
+    if (!configured && FAILED(hr)) {
+        PrintError(L"vcamctl: no such virtual microscope\n");
+        return 1;
+    }
+    Announce(name, false);
+    return 0;
+}
+
+// Every video input device, one per line; ours carry their configuration after a tab.
+int List() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ICreateDevEnum* devEnum = nullptr;
+    IEnumMoniker* monikers = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                                   reinterpret_cast<void**>(&devEnum))) &&
+        devEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &monikers, 0) == S_OK && monikers) {
+        IMoniker* m = nullptr;
+        while (monikers->Next(1, &m, nullptr) == S_OK) {
+            IPropertyBag* bag = nullptr;
+            if (SUCCEEDED(m->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag)))) {
+                VARIANT v;
+                VariantInit(&v);
+                std::wstring line;
+                if (SUCCEEDED(bag->Read(L"FriendlyName", &v, nullptr)) && v.vt == VT_BSTR) line = v.bstrVal;
+                VariantClear(&v);
+                VcamConfig c;
+                if (SUCCEEDED(bag->Read(L"CLSID", &v, nullptr)) && v.vt == VT_BSTR) {
+                    CLSID id;
+                    if (SUCCEEDED(CLSIDFromString(v.bstrVal, &id)) && id == CLSID_VardeloTestCam &&
+                        ReadVcamConfig(line, &c)) {
+                        wchar_t extra[128];
+                        swprintf(extra, 128, L" still=%d procamp=%d camctl=%d ppmm=%g fps=%d never=%d garbage=%ls",
+                                 c.stillPin, c.videoProcAmp, c.cameraControl, c.pixelsPerMm, c.frameRate,
+                                 c.neverDelivers, GarbageModeText(c.garbage));
+                        line += L"\tvirtual: " + FormatListText(c.formats) + extra;
+                    }
+                }
+                VariantClear(&v);
+                Print(line + L"\n");
+                bag->Release();
+            }
+            m->Release();
+        }
+    }
+    if (monikers) monikers->Release();
+    if (devEnum) devEnum->Release();
+    CoUninitialize();
+    return 0;
+}
+
+int Press(const std::wstring& name, bool still) {
+    if (!IsValidInstanceName(name)) return Usage();
+    HANDLE e = OpenEventW(EVENT_MODIFY_STATE, FALSE, (still ? StillEventName(name) : ZoomEventName(name)).c_str());
+    if (!e) {
+        PrintError(L"vcamctl: that camera is not in use by any program\n");
+        return 1;
+    }
+    SetEvent(e);
+    CloseHandle(e);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return Usage();
+    std::wstring cmd = argv[1];
+    if (cmd == L"add") return Add(argc, argv);
+    if (cmd == L"remove" && argc == 3) return Remove(argv[2]);
+    if (cmd == L"list" && argc == 2) return List();
+    if (cmd == L"still" && argc == 3) return Press(argv[2], true);
+    if (cmd == L"zoom" && argc == 3) return Press(argv[2], false);
+    return Usage();
+}
