@@ -1,0 +1,14 @@
+// Run-time choice of instruction sets: the program is built for baseline x86-64 (SSE2) and
+// switches to faster code when the processor (and the operating system) supports it.
+#pragma once
+
+#if defined(__x86_64__) || defined(__i386__)
+#define VARDELO_X86 1
+#define VARDELO_TARGET_AVX2 __attribute__((target("avx2")))
+#else
+#define VARDELO_X86 0
+#define VARDELO_TARGET_AVX2
+#endif
+
+// True when AVX2 can be used (CPU flag and OS-saved YMM state, as the compiler's check tests).
+bool CpuHasAvx2();

@@ -1,0 +1,20 @@
+// The conversion step shared by the preview and still callbacks.
+#include "frame/sample_convert.h"
+
+#include "frame/mjpg_decode.h"
+#include "frame/yuy2_convert.h"
+
+bool ConvertSample(SampleFormat format, const uint8_t* buffer, size_t length, int width, int height,
+                   DisplayFrame* target) {
+    if (!buffer || !target || DisplayFrameBytes(width, height) == 0) return false;
+    switch (format) {
+    case SampleFormat::Yuy2:
+        if (length < Yuy2SampleBytes(width, height)) return false;
+        ConvertYuy2ToBgr(buffer, width, height, target);
+        return true;
+    case SampleFormat::Mjpg:
+        return DecodeMjpg(buffer, length, width, height, target);
+    default:
+        return false;
+    }
+}

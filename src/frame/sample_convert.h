@@ -1,0 +1,14 @@
+// One camera sample into one DisplayFrame, by stream format, with the sample's length checked.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "frame/display_frame.h"
+
+// Converts a YUY2 or MJPG sample into target (DisplayFrameBytes(width, height) bytes). Returns
+// false, leaving the frame for the caller to drop, for any other format, an empty or oversized
+// frame, a YUY2 sample shorter than Yuy2SampleBytes(width, height) (a longer one is converted
+// from its start), and an MJPG sample DecodeMjpg rejects.
+bool ConvertSample(SampleFormat format, const uint8_t* buffer, size_t length, int width, int height,
+                   DisplayFrame* target);

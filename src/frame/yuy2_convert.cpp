@@ -1,0 +1,188 @@
+// YUY2 to BGR: a plain reference, an SSE2 version (baseline x86-64) and an AVX2 version. The
+// vector versions compute the very same integer terms: pmaddwd gives the exact 32-bit products
+// and sums, psrad 14 the floor division, packuswb the clamp to 0..255.
+#include "frame/yuy2_convert.h"
+
+#include "frame/cpu_features.h"
+
+#if VARDELO_X86
+#include <immintrin.h>
+#endif
+
+namespace {
+
+inline uint8_t Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : uint8_t(v)); }
+
+// Converts `pixels` pixels starting at a pair boundary; the last pair may be half used.
+void ConvertPixelsScalar(const uint8_t* src, size_t pixels, uint8_t* dst) {
+    for (size_t done = 0; done < pixels; done += 2, src += 4) {
+        const int y0 = src[0], u = src[1] - 128, y1 = src[2], v = src[3] - 128;
+        const int bTerm = (u * 29049) >> 14;
+        const int gTerm = (-u * 5636 - v * 11698) >> 14;
+        const int rTerm = (v * 22987) >> 14;
+        *dst++ = Clamp255(y0 + bTerm);
+        *dst++ = Clamp255(y0 + gTerm);
+        *dst++ = Clamp255(y0 + rTerm);
+        if (done + 1 == pixels) break;  // odd pixel count: the frame ends mid-pair
+        *dst++ = Clamp255(y1 + bTerm);
+        *dst++ = Clamp255(y1 + gTerm);
+        *dst++ = Clamp255(y1 + rTerm);
+    }
+}
+
+size_t PixelCount(int width, int height) {
+    if (width <= 0 || height <= 0) return 0;
+    return DisplayFrameBytes(width, height) / 3;
+}
+
+}  // namespace
+
+size_t Yuy2SampleBytes(int width, int height) {
+    const size_t pixels = PixelCount(width, height);
+    return (pixels + 1) / 2 * 4;
+}
+
+void ConvertYuy2ToBgrScalar(const uint8_t* source, int width, int height, DisplayFrame* target) {
+    ConvertPixelsScalar(source, PixelCount(width, height), target);
+}
+
+#if VARDELO_X86
+
+namespace {
+
+// (U - 128, V - 128) pairs times these, summed by pmaddwd, are the three terms before the shift.
+inline __m128i BlueTerms(__m128i uv) { return _mm_srai_epi32(_mm_madd_epi16(uv, _mm_set1_epi32(29049)), 14); }
+inline __m128i GreenTerms(__m128i uv) {
+    return _mm_srai_epi32(_mm_madd_epi16(uv, _mm_set1_epi32(int32_t(uint32_t(-11698) << 16 | uint16_t(-5636)))), 14);
+}
+inline __m128i RedTerms(__m128i uv) { return _mm_srai_epi32(_mm_madd_epi16(uv, _mm_set1_epi32(22987 << 16)), 14); }
+
+// Four BGR0 pixels (32 bits each) stored as 12 bytes through two 8-byte stores; the two bytes
+// after the 12 are overwritten with junk, so the caller keeps at least 2 bytes of room.
+inline void Store4Pixels(__m128i p, uint8_t* dst) {
+    const __m128i even = _mm_and_si128(p, _mm_set_epi32(0, -1, 0, -1));
+    const __m128i odd = _mm_and_si128(_mm_srli_epi64(p, 8), _mm_set_epi32(0xFFFF, int32_t(0xFF000000u), 0xFFFF, int32_t(0xFF000000u)));
+    const __m128i packed = _mm_or_si128(even, odd);  // 6 bytes at the bottom of each 64-bit half
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), packed);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 6), _mm_unpackhi_epi64(packed, packed));
+}
+
+}  // namespace
+
+void ConvertYuy2ToBgrSse2(const uint8_t* source, int width, int height, DisplayFrame* target) {
+    const size_t pixels = PixelCount(width, height);
+    const __m128i lowBytes = _mm_set1_epi16(0x00FF);
+    const __m128i bias = _mm_set1_epi16(128);
+    const __m128i zero = _mm_setzero_si128();
+    size_t i = 0;
+    // 16 pixels a step; a block is done only when a pixel follows it (room for Store4Pixels).
+    for (; pixels - i > 16; i += 16) {
+        const __m128i wa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i * 2));
+        const __m128i wb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i * 2 + 16));
+        const __m128i ya = _mm_and_si128(wa, lowBytes), yb = _mm_and_si128(wb, lowBytes);
+        const __m128i uva = _mm_sub_epi16(_mm_srli_epi16(wa, 8), bias);
+        const __m128i uvb = _mm_sub_epi16(_mm_srli_epi16(wb, 8), bias);
+        // One term per pair, as 16-bit values for pairs 0..7, then doubled up to one per pixel.
+        const __m128i bt = _mm_packs_epi32(BlueTerms(uva), BlueTerms(uvb));
+        const __m128i gt = _mm_packs_epi32(GreenTerms(uva), GreenTerms(uvb));
+        const __m128i rt = _mm_packs_epi32(RedTerms(uva), RedTerms(uvb));
+        const __m128i b = _mm_packus_epi16(_mm_add_epi16(ya, _mm_unpacklo_epi16(bt, bt)), _mm_add_epi16(yb, _mm_unpackhi_epi16(bt, bt)));
+        const __m128i g = _mm_packus_epi16(_mm_add_epi16(ya, _mm_unpacklo_epi16(gt, gt)), _mm_add_epi16(yb, _mm_unpackhi_epi16(gt, gt)));
+        const __m128i r = _mm_packus_epi16(_mm_add_epi16(ya, _mm_unpacklo_epi16(rt, rt)), _mm_add_epi16(yb, _mm_unpackhi_epi16(rt, rt)));
+        const __m128i bgLo = _mm_unpacklo_epi8(b, g), bgHi = _mm_unpackhi_epi8(b, g);
+        const __m128i r0Lo = _mm_unpacklo_epi8(r, zero), r0Hi = _mm_unpackhi_epi8(r, zero);
+        uint8_t* dst = target + i * 3;
+        Store4Pixels(_mm_unpacklo_epi16(bgLo, r0Lo), dst);
+        Store4Pixels(_mm_unpackhi_epi16(bgLo, r0Lo), dst + 12);
+        Store4Pixels(_mm_unpacklo_epi16(bgHi, r0Hi), dst + 24);
+        Store4Pixels(_mm_unpackhi_epi16(bgHi, r0Hi), dst + 36);
+    }
+    ConvertPixelsScalar(source + i * 2, pixels - i, target + i * 3);
+}
+
+namespace {
+
+VARDELO_TARGET_AVX2 inline __m256i BlueTerms256(__m256i uv) {
+    return _mm256_srai_epi32(_mm256_madd_epi16(uv, _mm256_set1_epi32(29049)), 14);
+}
+VARDELO_TARGET_AVX2 inline __m256i GreenTerms256(__m256i uv) {
+    return _mm256_srai_epi32(_mm256_madd_epi16(uv, _mm256_set1_epi32(int32_t(uint32_t(-11698) << 16 | uint16_t(-5636)))), 14);
+}
+VARDELO_TARGET_AVX2 inline __m256i RedTerms256(__m256i uv) {
+    return _mm256_srai_epi32(_mm256_madd_epi16(uv, _mm256_set1_epi32(22987 << 16)), 14);
+}
+
+// Byte j of each output register of a lane takes channel (16k + j) % 3; channel c of pixel p
+// goes to byte (3p + c) % 16, so each channel is first rotated into place by one pshufb.
+constexpr uint8_t ChannelShuffle(int c, int j) { return uint8_t(((j - c + 48) * 11) % 16); }
+constexpr uint8_t ChannelMask(int want, int j) { return (j % 3) == want ? 0x80 : 0; }
+
+}  // namespace
+
+VARDELO_TARGET_AVX2 void ConvertYuy2ToBgrAvx2(const uint8_t* source, int width, int height, DisplayFrame* target) {
+    const size_t pixels = PixelCount(width, height);
+    alignas(32) static constexpr uint8_t kShuffle[3][32] = {
+#define ROW(c) { ChannelShuffle(c,0),ChannelShuffle(c,1),ChannelShuffle(c,2),ChannelShuffle(c,3),ChannelShuffle(c,4),ChannelShuffle(c,5),ChannelShuffle(c,6),ChannelShuffle(c,7),ChannelShuffle(c,8),ChannelShuffle(c,9),ChannelShuffle(c,10),ChannelShuffle(c,11),ChannelShuffle(c,12),ChannelShuffle(c,13),ChannelShuffle(c,14),ChannelShuffle(c,15), \
+                 ChannelShuffle(c,0),ChannelShuffle(c,1),ChannelShuffle(c,2),ChannelShuffle(c,3),ChannelShuffle(c,4),ChannelShuffle(c,5),ChannelShuffle(c,6),ChannelShuffle(c,7),ChannelShuffle(c,8),ChannelShuffle(c,9),ChannelShuffle(c,10),ChannelShuffle(c,11),ChannelShuffle(c,12),ChannelShuffle(c,13),ChannelShuffle(c,14),ChannelShuffle(c,15) }
+        ROW(0), ROW(1), ROW(2)
+#undef ROW
+    };
+    alignas(32) static constexpr uint8_t kMask[3][32] = {
+#define ROW(m) { ChannelMask(m,0),ChannelMask(m,1),ChannelMask(m,2),ChannelMask(m,3),ChannelMask(m,4),ChannelMask(m,5),ChannelMask(m,6),ChannelMask(m,7),ChannelMask(m,8),ChannelMask(m,9),ChannelMask(m,10),ChannelMask(m,11),ChannelMask(m,12),ChannelMask(m,13),ChannelMask(m,14),ChannelMask(m,15), \
+                 ChannelMask(m,0),ChannelMask(m,1),ChannelMask(m,2),ChannelMask(m,3),ChannelMask(m,4),ChannelMask(m,5),ChannelMask(m,6),ChannelMask(m,7),ChannelMask(m,8),ChannelMask(m,9),ChannelMask(m,10),ChannelMask(m,11),ChannelMask(m,12),ChannelMask(m,13),ChannelMask(m,14),ChannelMask(m,15) }
+        ROW(0), ROW(1), ROW(2)
+#undef ROW
+    };
+    const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
+    const __m256i bias = _mm256_set1_epi16(128);
+    const __m256i shB = _mm256_load_si256(reinterpret_cast<const __m256i*>(kShuffle[0]));
+    const __m256i shG = _mm256_load_si256(reinterpret_cast<const __m256i*>(kShuffle[1]));
+    const __m256i shR = _mm256_load_si256(reinterpret_cast<const __m256i*>(kShuffle[2]));
+    const __m256i mask0 = _mm256_load_si256(reinterpret_cast<const __m256i*>(kMask[0]));
+    const __m256i mask1 = _mm256_load_si256(reinterpret_cast<const __m256i*>(kMask[1]));
+    const __m256i mask2 = _mm256_load_si256(reinterpret_cast<const __m256i*>(kMask[2]));
+    size_t i = 0;
+    for (; pixels - i >= 32; i += 32) {
+        const uint8_t* s = source + i * 2;
+        // Lanes hold pixels 0-7 | 16-23 and 8-15 | 24-31, so that packing a and b back
+        // together gives the 32 pixels in order.
+        const __m256i wa = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s))),
+                                                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 32)), 1);
+        const __m256i wb = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16))),
+                                                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 48)), 1);
+        const __m256i ya = _mm256_and_si256(wa, lowBytes), yb = _mm256_and_si256(wb, lowBytes);
+        const __m256i uva = _mm256_sub_epi16(_mm256_srli_epi16(wa, 8), bias);
+        const __m256i uvb = _mm256_sub_epi16(_mm256_srli_epi16(wb, 8), bias);
+        const __m256i bt = _mm256_packs_epi32(BlueTerms256(uva), BlueTerms256(uvb));
+        const __m256i gt = _mm256_packs_epi32(GreenTerms256(uva), GreenTerms256(uvb));
+        const __m256i rt = _mm256_packs_epi32(RedTerms256(uva), RedTerms256(uvb));
+        const __m256i b = _mm256_packus_epi16(_mm256_add_epi16(ya, _mm256_unpacklo_epi16(bt, bt)), _mm256_add_epi16(yb, _mm256_unpackhi_epi16(bt, bt)));
+        const __m256i g = _mm256_packus_epi16(_mm256_add_epi16(ya, _mm256_unpacklo_epi16(gt, gt)), _mm256_add_epi16(yb, _mm256_unpackhi_epi16(gt, gt)));
+        const __m256i r = _mm256_packus_epi16(_mm256_add_epi16(ya, _mm256_unpacklo_epi16(rt, rt)), _mm256_add_epi16(yb, _mm256_unpackhi_epi16(rt, rt)));
+        const __m256i sb = _mm256_shuffle_epi8(b, shB);
+        const __m256i sg = _mm256_shuffle_epi8(g, shG);
+        const __m256i sr = _mm256_shuffle_epi8(r, shR);
+        // Output register k, byte j: channel (j + k) % 3 (since 16 = 1 mod 3).
+        const __m256i o0 = _mm256_blendv_epi8(_mm256_blendv_epi8(sb, sg, mask1), sr, mask2);
+        const __m256i o1 = _mm256_blendv_epi8(_mm256_blendv_epi8(sb, sg, mask0), sr, mask1);
+        const __m256i o2 = _mm256_blendv_epi8(_mm256_blendv_epi8(sb, sg, mask2), sr, mask0);
+        __m256i* d = reinterpret_cast<__m256i*>(target + i * 3);
+        _mm256_storeu_si256(d, _mm256_permute2x128_si256(o0, o1, 0x20));
+        _mm256_storeu_si256(d + 1, _mm256_permute2x128_si256(o2, o0, 0x30));
+        _mm256_storeu_si256(d + 2, _mm256_permute2x128_si256(o1, o2, 0x31));
+    }
+    ConvertYuy2ToBgrSse2(source + i * 2, int(pixels - i), 1, target + i * 3);
+}
+
+void ConvertYuy2ToBgr(const uint8_t* source, int width, int height, DisplayFrame* target) {
+    static const auto convert = CpuHasAvx2() ? ConvertYuy2ToBgrAvx2 : ConvertYuy2ToBgrSse2;
+    convert(source, width, height, target);
+}
+
+#else  // not x86: the reference serves everywhere
+
+void ConvertYuy2ToBgrSse2(const uint8_t* s, int w, int h, DisplayFrame* t) { ConvertYuy2ToBgrScalar(s, w, h, t); }
+void ConvertYuy2ToBgrAvx2(const uint8_t* s, int w, int h, DisplayFrame* t) { ConvertYuy2ToBgrScalar(s, w, h, t); }
+void ConvertYuy2ToBgr(const uint8_t* s, int w, int h, DisplayFrame* t) { ConvertYuy2ToBgrScalar(s, w, h, t); }
+
+#endif

@@ -1,0 +1,90 @@
+// MJPG samples: exact-size frames decode, everything else leaves the target alone and fails.
+#include "frame/mjpg_decode.h"
+#include "frame/sample_convert.h"
+#include "frame/yuy2_convert.h"
+
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+
+#include <cstring>
+#include <vector>
+
+#include "frame/test_frames.h"
+
+namespace {
+
+std::vector<uint8_t> EncodeJpeg(const std::vector<uint8_t>& bgr, int w, int h) {
+    tjhandle tj = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    EXPECT_EQ(tjCompress2(tj, bgr.data(), w, w * 3, h, TJPF_BGR, &jpeg, &size, TJSAMP_422, 85, 0), 0);
+    std::vector<uint8_t> out(jpeg, jpeg + size);
+    tjFree(jpeg);
+    tjDestroy(tj);
+    return out;
+}
+
+struct MjpgTest : ::testing::Test {
+    const int w = 64, h = 48;
+    std::vector<uint8_t> picture = TexturedBgr(w, h, 3);
+    std::vector<uint8_t> jpeg = EncodeJpeg(picture, w, h);
+    std::vector<uint8_t> target = std::vector<uint8_t>(size_t(w) * h * 3, 0xA5);
+    const std::vector<uint8_t> untouched = target;
+};
+
+TEST_F(MjpgTest, DecodesExactSizeIntoTarget) {
+    ASSERT_TRUE(DecodeMjpg(jpeg.data(), jpeg.size(), w, h, target.data()));
+    // The same bytes as a plain top-down BGR decode, rows w * 3 apart.
+    std::vector<uint8_t> want(target.size());
+    tjhandle tj = tjInitDecompress();
+    ASSERT_EQ(tjDecompress2(tj, jpeg.data(), jpeg.size(), want.data(), w, w * 3, h, TJPF_BGR, 0), 0);
+    tjDestroy(tj);
+    EXPECT_EQ(target, want);
+    long diff = 0;
+    for (size_t i = 0; i < target.size(); ++i) diff += std::abs(int(target[i]) - picture[i]);
+    EXPECT_LT(diff / long(target.size()), 25);  // and the picture that was encoded
+    EXPECT_TRUE(ConvertSample(SampleFormat::Mjpg, jpeg.data(), jpeg.size(), w, h, target.data()));
+}
+
+TEST_F(MjpgTest, OtherSizeLeavesTargetUnchanged) {
+    EXPECT_FALSE(DecodeMjpg(jpeg.data(), jpeg.size(), 32, 48, target.data()));
+    EXPECT_FALSE(DecodeMjpg(jpeg.data(), jpeg.size(), 64, 47, target.data()));
+    EXPECT_EQ(target, untouched);
+}
+
+TEST_F(MjpgTest, GarbageAndTruncatedDataFail) {
+    const std::vector<uint8_t> garbage = NoisyBytes(5000, 9);
+    EXPECT_FALSE(DecodeMjpg(garbage.data(), garbage.size(), w, h, target.data()));
+    EXPECT_EQ(target, untouched);
+    EXPECT_FALSE(DecodeMjpg(jpeg.data(), 0, w, h, target.data()));
+    EXPECT_FALSE(DecodeMjpg(jpeg.data(), 2, w, h, target.data()));
+    EXPECT_FALSE(DecodeMjpg(jpeg.data(), jpeg.size() / 2, w, h, target.data()));  // header fine, data cut
+    std::vector<uint8_t> damaged = jpeg;
+    for (size_t i = damaged.size() / 2; i < damaged.size() / 2 + 40; ++i) damaged[i] = 0xFF;
+    DecodeMjpg(damaged.data(), damaged.size(), w, h, target.data());  // must not crash, any answer
+}
+
+TEST(SampleConvert, ShortYuy2SampleIsRejectedUntouched) {
+    const int w = 6, h = 2;
+    const std::vector<uint8_t> sample = NoisyBytes(Yuy2SampleBytes(w, h), 1);
+    std::vector<uint8_t> target(DisplayFrameBytes(w, h), 7);
+    EXPECT_FALSE(ConvertSample(SampleFormat::Yuy2, sample.data(), sample.size() - 1, w, h, target.data()));
+    EXPECT_EQ(target, std::vector<uint8_t>(target.size(), 7));
+    EXPECT_TRUE(ConvertSample(SampleFormat::Yuy2, sample.data(), sample.size(), w, h, target.data()));
+    std::vector<uint8_t> longer = sample;
+    longer.resize(sample.size() + 100, 3);
+    std::vector<uint8_t> second(target.size());
+    EXPECT_TRUE(ConvertSample(SampleFormat::Yuy2, longer.data(), longer.size(), w, h, second.data()));
+    EXPECT_EQ(second, target);  // converted from its start
+}
+
+TEST(SampleConvert, UnknownFormatOrEmptyFrameIsRejected) {
+    const std::vector<uint8_t> sample = NoisyBytes(64, 2);
+    std::vector<uint8_t> target(48, 1);
+    EXPECT_FALSE(ConvertSample(SampleFormat::Other, sample.data(), sample.size(), 4, 4, target.data()));
+    EXPECT_FALSE(ConvertSample(SampleFormat::Yuy2, sample.data(), sample.size(), 0, 4, target.data()));
+    EXPECT_FALSE(ConvertSample(SampleFormat::Yuy2, sample.data(), sample.size(), 4, -4, target.data()));
+    EXPECT_EQ(target, std::vector<uint8_t>(48, 1));
+}
+
+}  // namespace
