@@ -6,7 +6,13 @@
 #include <mfapi.h>
 #include <objbase.h>
 
+#include "app/prompt_win.h"
 #include "app/shell_state_win.h"
+#include "app/tool_button_win.h"
+#include "app/toolbar_win.h"
+#include "capture/camera_format.h"
+#include "settings/app_settings.h"
+#include "settings/settings_store.h"
 
 ShellStateData ShellState;
 
@@ -35,8 +41,14 @@ void InitCommonControlClasses() {
 }
 
 // Every window class of the program, in the order the program has always registered them.
+// (The camera view's class goes right after the main window's, the panel's four between the
+// vertical toolbar and the tool button.)
 void RegisterWindowClasses(HINSTANCE instance) {
     RegisterMainWndClass(instance);
+    RegisterPromptClass(instance);
+    RegisterHToolbarClass(instance);
+    RegisterVToolbarClass(instance);
+    RegisterToolButtonClass(instance);
 }
 
 int RunMessageLoop() {
@@ -70,6 +82,13 @@ int VardeloMain(HINSTANCE instance) {
     LoadLibraryW(L"Msftedit.dll");
 
     RegisterWindowClasses(instance);
+    SetToolButtonBackground(RGB(21, 21, 25));
+    LoadToolArt(instance);
+
+    // Settings (with the text table of their language and the calibrations), then the format
+    // the first camera opening asks for.
+    LoadSettings();
+    requestedFormat = StoredCameraFormat(AppSettings);
 
     int exitCode = 0;
     if (HWND main = CreateMainWindow(instance)) {
