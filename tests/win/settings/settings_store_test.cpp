@@ -292,4 +292,21 @@ TEST_F(SettingsStoreTest, AFileWhereAFolderBelongsIsLeftAlone) {
     EXPECT_EQ(data.nFileSizeLow, 7u);
 }
 
+TEST_F(SettingsStoreTest, AFileNamedLikeTheDefaultFolderSurvivesLoadAndSave) {
+    if (defaultFolderExisted) GTEST_SKIP() << "the default folder already exists in this prefix";
+    HANDLE h = CreateFileW(defaultFolder.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written;
+    WriteFile(h, "abc", 3, &written, nullptr);
+    CloseHandle(h);
+    LoadSettings();
+    EXPECT_EQ(std::wstring(AppSettings.imgDir), defaultFolder);  // still used, as documented
+    SaveSettings();
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ASSERT_TRUE(GetFileAttributesExW(defaultFolder.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_FALSE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(data.nFileSizeLow, 3u);
+}
+
 }  // namespace
