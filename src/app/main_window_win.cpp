@@ -3,9 +3,17 @@
 #include <windows.h>
 
 #include "app/main_layout.h"
+#include "app/main_view_win.h"
 #include "app/messages.h"
 #include "app/shell_state_win.h"
+#include "app/tool_buttons.h"
+#include "app/toolbar_win.h"
+#include "capture/capture_session_win.h"
 #include "resources/resource.h"
+#include "view/calibration_dialogs_win.h"
+#include "view/camera_view_win.h"
+#include "view/measure_model.h"
+#include "view/text_input_dialog_win.h"
 
 namespace {
 
@@ -15,15 +23,97 @@ bool IsFullScreen() {
     return (GetWindowLongW(ShellState.mainWnd, GWL_STYLE) & kOverlappedBits) == 0;
 }
 
+// The tool whose button shows checked, and the crossline flag as button 3090 shows it. The
+// camera view owns the real tool (MeasurementState.tool) and crossline flag; these copies keep
+// the buttons right even when the view changed its tool by itself, or is not there.
+int checkedTool = 0;
+bool crosslineShown = false;
+
+void CheckToolButton(int id, bool checked) {
+    if (!ShellState.hToolbar) return;
+    if (HWND button = GetDlgItem(ShellState.hToolbar, id))
+        SendMessageW(button, WM_COMMAND, TOOLBTN_SET_CHECKED, checked ? 1 : 0);
+}
+
+void SetDisplayRatio100() {
+    if (ShellState.cameraView) SendMessageW(ShellState.cameraView, WM_COMMAND, VIEW_CMD_SET_RATIO, 100);
+}
+
+void RepaintCameraView() {
+    if (ShellState.cameraView) InvalidateRect(ShellState.cameraView, nullptr, FALSE);
+}
+
+// A camera counts as open while the capture session's preview grabber exists; without a
+// camera view there is no session.
+bool DeviceOpen() {
+    return ShellState.cameraView && IsDeviceOpen();
+}
+
+void MainOnToolText() {
+    if (DeviceOpen() && !ShellState.calibrationWnd) {
+        SelectTool(kToolText);
+    } else {
+        SelectTool(kToolNone);
+        CheckToolButton(ID_TOOL_TEXT, false);
+        CheckToolButton(ID_TOOL_NONE, true);
+    }
+    SetDisplayRatio100();
+}
+
+void MainOnCrossline() {
+    crosslineShown = ShellState.cameraView ? !CameraViewCrossline(ShellState.cameraView) : !crosslineShown;
+    if (ShellState.cameraView) CameraViewSetCrossline(ShellState.cameraView, crosslineShown);
+    SetDisplayRatio100();
+    RepaintCameraView();
+    CheckToolButton(ID_CROSSLINE, crosslineShown);
+}
+
+// A calibration was applied or made: measuring goes on at ratio 100 with the crossline ruler.
+void MainOnCalibrationChanged() {
+    if (!ShellState.cameraView || !(CameraViewPixelsPerUnit(ShellState.cameraView) > 0)) return;
+    SetDisplayRatio100();
+    if (!CameraViewCrossline(ShellState.cameraView)) {
+        CameraViewSetCrossline(ShellState.cameraView, true);
+        crosslineShown = true;
+        CheckToolButton(ID_CROSSLINE, true);
+    }
+}
+
+void MainOnCommand(HWND hwnd, WPARAM wp, LPARAM lp) {
+    switch (LOWORD(wp)) {
+    case CMD_TEXT_INPUT_DONE:
+        SelectTool(kToolNone);
+        CheckToolButton(ID_TOOL_TEXT, false);
+        CheckToolButton(ID_TOOL_NONE, true);
+        break;
+    case ID_TOOL_LINE: SelectTool(kToolLine); break;
+    case ID_TOOL_PARALLEL: SelectTool(kToolParallel); break;
+    case ID_TOOL_RECTANGLE: SelectTool(kToolRectangle); break;
+    case ID_TOOL_CIRCLE: SelectTool(kToolCircle); break;
+    case ID_TOOL_CONCENTRIC: SelectTool(kToolConcentric); break;
+    case ID_TOOL_ANGLE: SelectTool(kToolAngle); break;
+    case ID_TOOL_PENCIL: SelectTool(kToolPencil); break;
+    case ID_TOOL_NONE: SelectTool(kToolNone); break;
+    case ID_TOOL_TEXT: MainOnToolText(); break;
+    case ID_CROSSLINE: MainOnCrossline(); break;
+    case ID_CALIBRATE: RunCalibrateCommand(); break;
+    case CMD_CALIBRATION_CHANGED: MainOnCalibrationChanged(); break;
+    }
+}
+
 void MainOnCreate(HWND hwnd) {
     ShellState.mainWnd = hwnd;
+    ShellState.hToolbar = CreateHToolbar(hwnd);
+    ShellState.vToolbar = CreateVToolbar(hwnd);
     ShellState.toolbarHeight = kToolbarHeight;
     ShellState.toolbarWidth = kToolbarWidth;
+    CreateMainCameraView(hwnd);
     ShellState.panelWidth = PanelWidthFromBaseUnit(LOWORD(GetDialogBaseUnits()));
     LayoutMainWindow();
 }
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (MainOnViewMessage(hwnd, msg, wp, lp)) return 0;
     switch (msg) {
     case WM_CREATE:
         MainOnCreate(hwnd);
@@ -37,6 +127,9 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         mmi->ptMinTrackSize.y = 520;
         return 0;
     }
+    case WM_COMMAND:
+        MainOnCommand(hwnd, wp, lp);
+        return DefWindowProcW(hwnd, msg, wp, lp);
     case WMU_TOGGLE_FULLSCREEN:
         ToggleFullScreen();
         return 0;
@@ -45,6 +138,11 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_NCDESTROY:
         ShellState.mainWnd = nullptr;
+        ShellState.hToolbar = nullptr;
+        ShellState.vToolbar = nullptr;
+        ShellState.cameraView = nullptr;
+        checkedTool = kToolNone;
+        crosslineShown = false;
         break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
@@ -109,5 +207,29 @@ void ToggleFullScreen() {
         SetWindowPlacement(hwnd, &ShellState.savedPlacement);
         SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+    }
+}
+
+void SelectTool(int tool) {
+    // The view's tool, or the checked button's when the view went its own way or is absent.
+    int current = ShellState.cameraView ? MeasurementState.tool : checkedTool;
+    if (tool == current) return;
+    CheckToolButton(ToolButtonIdForTool(current), false);
+    if (checkedTool != current) CheckToolButton(ToolButtonIdForTool(checkedTool), false);
+    CheckToolButton(ToolButtonIdForTool(tool), true);
+    checkedTool = tool;
+    if (ShellState.cameraView) SendMessageW(ShellState.cameraView, WM_COMMAND, VIEW_CMD_SELECT_TOOL, tool);
+    SetDisplayRatio100();
+    if (tool == kToolText) {
+        // "Init" from the new dialog puts the view's pending shape into text input.
+        if (DeviceOpen() && !ShellState.textInputDlg) {
+            MeasurementState.stage = kToolText;  // typing; the dialog's "Init" starts the text
+            CreateTextInputDialog(ShellState.mainWnd);
+        }
+        return;
+    }
+    if (ShellState.textInputDlg) {
+        DestroyWindow(ShellState.textInputDlg);
+        ShellState.textInputDlg = nullptr;
     }
 }

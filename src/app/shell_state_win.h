@@ -33,3 +33,5 @@ bool RegisterMainWndClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance);
 void LayoutMainWindow();
 void ToggleFullScreen();
+// Makes tool (a MeasureTool value) the camera view's tool and checks its toolbar button.
+void SelectTool(int tool);

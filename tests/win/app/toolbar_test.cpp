@@ -1,0 +1,597 @@
+// Toolbars, tool buttons and the prompt toast in-process, driven by mouse messages through the
+// message queue: clicks, capture, the veil's pixels, forwarding, tooltips and the toast's life.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/messages.h"
+#include "app/prompt_win.h"
+#include "app/shell_state_win.h"
+#include "app/tool_button_win.h"
+#include "app/toolbar_win.h"
+#include "common/pump_win.h"
+#include "settings/text_table.h"
+
+namespace {
+
+// Every WM_COMMAND a host window received, in order.
+struct Command { WPARAM wp; LPARAM lp; };
+std::vector<Command> received;
+
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COMMAND) {
+        received.push_back({wp, lp});
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+constexpr wchar_t kHostClass[] = L"ToolbarTestHost";
+
+void RegisterAll() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    ShellState.instance = instance;
+    RegisterMainWndClass(instance);
+    RegisterPromptClass(instance);
+    RegisterHToolbarClass(instance);
+    RegisterVToolbarClass(instance);
+    RegisterToolButtonClass(instance);
+    LoadToolArt(instance);
+    WNDCLASSEXW wc = {sizeof(wc)};
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = kHostClass;
+    RegisterClassExW(&wc);
+}
+
+HWND MakeHost(HWND parent, int x, int y, int w, int h) {
+    DWORD style = parent ? WS_CHILD | WS_VISIBLE : WS_POPUP | WS_VISIBLE;
+    return CreateWindowExW(0, kHostClass, L"host", style, x, y, w, h, parent, nullptr, GetModuleHandleW(nullptr),
+                           nullptr);
+}
+
+LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+void Move(HWND w, int x, int y) { PostMessageW(w, WM_MOUSEMOVE, 0, At(x, y)); PumpMessages(); }
+void Down(HWND w, int x, int y) { PostMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, At(x, y)); PumpMessages(); }
+void Up(HWND w, int x, int y) { PostMessageW(w, WM_LBUTTONUP, 0, At(x, y)); PumpMessages(); }
+
+ToolButtonState* StateOf(HWND button) {
+    return reinterpret_cast<ToolButtonState*>(GetWindowLongPtrW(button, GWLP_USERDATA));
+}
+
+std::wstring TextOf(HWND w) {
+    wchar_t buf[1024] = {};
+    GetWindowTextW(w, buf, 1024);
+    return buf;
+}
+
+// Pixel (x, y) of what the window paints, through WM_PRINTCLIENT into a 32-bit DIB.
+COLORREF PrintedPixel(HWND w, int x, int y) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = 52;
+    bi.bmiHeader.biHeight = -52;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    SendMessageW(w, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    GdiFlush();
+    const BYTE* p = static_cast<const BYTE*>(bits) + (y * 52 + x) * 4;
+    COLORREF c = RGB(p[2], p[1], p[0]);
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    return c;
+}
+
+void ExpectColour(COLORREF got, int r, int g, int b, const char* what) {
+    EXPECT_NEAR(GetRValue(got), r, 2) << what;
+    EXPECT_NEAR(GetGValue(got), g, 2) << what;
+    EXPECT_NEAR(GetBValue(got), b, 2) << what;
+}
+
+struct ToolButtonTest : ::testing::Test {
+    static void SetUpTestSuite() { RegisterAll(); }
+    void SetUp() override {
+        received.clear();
+        main = MakeHost(nullptr, 0, 0, 900, 600);
+        bar = MakeHost(main, 59, 0, 700, 52);
+        ASSERT_TRUE(main && bar);
+        // The empty cell 24: the whole button is ground, so pixels show the veil alone.
+        button = CreateToolButton(bar, ID_TOOL_LINE, 116, 0, 24 * 40, kTipBelow);
+        ASSERT_NE(button, nullptr);
+        PumpMessages();
+    }
+    void TearDown() override {
+        if (GetCapture()) ReleaseCapture();
+        DestroyWindow(main);
+        PumpMessages();
+    }
+    HWND main = nullptr, bar = nullptr, button = nullptr;
+};
+
+TEST_F(ToolButtonTest, PressAndReleaseInsidePostsExactlyOneCommand) {
+    Move(button, 20, 20);
+    EXPECT_EQ(GetCapture(), button);  // hovering holds the capture so leaving is noticed
+    Down(button, 20, 20);
+    Up(button, 21, 20);
+    PumpFor(100);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].wp, WPARAM(ID_TOOL_LINE));
+    EXPECT_EQ(received[0].lp, 0);
+    EXPECT_EQ(GetCapture(), button);  // still over the button
+    Move(button, 70, 20);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(received.size(), 1u);
+}
+
+TEST_F(ToolButtonTest, PressLeaveReleasePostsNothing) {
+    Move(button, 20, 20);
+    Down(button, 20, 20);
+    Move(button, 80, 20);
+    EXPECT_EQ(GetCapture(), button);  // pressed: the capture stays while outside
+    EXPECT_EQ(StateOf(button)->hover, 0);
+    Up(button, 80, 20);
+    PumpFor(100);
+    EXPECT_TRUE(received.empty());
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(StateOf(button)->pressed, 0);
+}
+
+TEST_F(ToolButtonTest, EdgePixelsAndWrappedCoordinatesAreOutside) {
+    const int xs[] = {0, 52, -3};
+    for (int x : xs) {
+        Move(button, x, 26);
+        EXPECT_EQ(StateOf(button)->hover, 0) << x;
+        Down(button, x, 26);
+        Up(button, x, 26);
+    }
+    PumpFor(100);
+    EXPECT_TRUE(received.empty());
+    Move(button, 1, 26);
+    EXPECT_EQ(StateOf(button)->hover, 1);
+    Move(button, 51, 51);
+    EXPECT_EQ(StateOf(button)->hover, 1);
+}
+
+TEST_F(ToolButtonTest, VeilOpacityFollowsCheckedHoverAndPress) {
+    ExpectColour(PrintedPixel(button, 3, 3), 21, 21, 25, "plain");
+    SendMessageW(button, WM_COMMAND, TOOLBTN_SET_CHECKED, 1);
+    ExpectColour(PrintedPixel(button, 3, 3), 13, 55, 16, "checked: 96/255");
+    Move(button, 20, 20);
+    ExpectColour(PrintedPixel(button, 3, 3), 9, 72, 11, "checked and hovered: 144/255");
+    Down(button, 20, 20);
+    ExpectColour(PrintedPixel(button, 3, 3), 6, 85, 7, "pressed: 180/255");
+    Up(button, 20, 20);
+    Move(button, 80, 20);
+    ExpectColour(PrintedPixel(button, 3, 3), 13, 55, 16, "checked again");
+    SendMessageW(button, WM_COMMAND, TOOLBTN_SET_CHECKED, 0);
+    ExpectColour(PrintedPixel(button, 50, 50), 21, 21, 25, "unchecked");
+}
+
+TEST_F(ToolButtonTest, ScreenShowsTheSameVeil) {
+    SendMessageW(button, WM_COMMAND, TOOLBTN_SET_CHECKED, 1);
+    Move(button, 20, 20);
+    UpdateWindow(button);
+    HDC dc = GetDC(button);
+    COLORREF c = GetPixel(dc, 3, 3);
+    ReleaseDC(button, dc);
+    ExpectColour(c, 9, 72, 11, "screen, checked and hovered");
+}
+
+TEST_F(ToolButtonTest, CancelModeDropsHoverPressAndCapture) {
+    Move(button, 20, 20);
+    Down(button, 20, 20);
+    SendMessageW(button, WM_CANCELMODE, 0, 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(StateOf(button)->hover, 0);
+    EXPECT_EQ(StateOf(button)->pressed, 0);
+    Up(button, 20, 20);
+    PumpFor(100);
+    EXPECT_TRUE(received.empty());
+}
+
+TEST_F(ToolButtonTest, TooltipIsCutAndOtherCommandsAreIgnored) {
+    std::wstring longTip(80, L'q');
+    SendMessageW(button, WM_COMMAND, TOOLBTN_SET_TOOLTIP, reinterpret_cast<LPARAM>(longTip.c_str()));
+    EXPECT_EQ(std::wstring(StateOf(button)->tooltip), longTip.substr(0, 63));
+    SendMessageW(button, WM_COMMAND, 7, 1);
+    EXPECT_EQ(StateOf(button)->checked, 0);
+    EXPECT_EQ(SendMessageW(button, WM_GETDLGCODE, 0, 0), LRESULT(DLGC_STATIC));
+}
+
+TEST_F(ToolButtonTest, ArtworkIsLoadedAndDrawnInTheCell) {
+    ASSERT_TRUE(ToolArtLoaded());
+    HWND plus = CreateToolButton(bar, ID_CROSSLINE, 300, 0, 2 * 40, kTipBelow);
+    ASSERT_NE(plus, nullptr);
+    // Cell 2 is a plus sign: light at the centre, ground in the corner.
+    COLORREF centre = PrintedPixel(plus, 26, 26);
+    EXPECT_GT(GetRValue(centre) + GetGValue(centre) + GetBValue(centre), 400);
+    ExpectColour(PrintedPixel(plus, 2, 2), 21, 21, 25, "corner");
+}
+
+TEST_F(ToolButtonTest, TooltipShowsOnceAndLeavingClosesItSoon) {
+    SendMessageW(button, WM_COMMAND, TOOLBTN_SET_TOOLTIP, reinterpret_cast<LPARAM>(L"Line"));
+    Move(button, 20, 20);
+    HWND toast = GetDlgItem(main, ID_PROMPT);
+    ASSERT_NE(toast, nullptr);
+    EXPECT_EQ(TextOf(toast), L"Line");
+    RECT r;
+    GetWindowRect(toast, &r);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 59 + 116);  // under the button
+    EXPECT_EQ(r.top, 52 + 2);
+    SetWindowTextW(toast, L"marker");
+    Move(button, 30, 30);  // moving within the button does not show it again
+    EXPECT_EQ(TextOf(toast), L"marker");
+    DWORD left = GetTickCount();
+    Move(button, 200, 20);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(toast); }, 10000));
+    EXPECT_LT(GetTickCount() - left, 1500u);  // about 0.2 s, not the full 3.9 s
+}
+
+TEST_F(ToolButtonTest, ButtonWithoutTooltipShowsNoToast) {
+    Move(button, 20, 20);
+    PumpFor(50);
+    EXPECT_EQ(GetDlgItem(main, ID_PROMPT), nullptr);
+}
+
+TEST_F(ToolButtonTest, VerticalButtonTipGoesToTheRight) {
+    HWND vbar = MakeHost(main, 0, 60, 59, 500);
+    HWND b = CreateToolButton(vbar, ID_TAKE_PHOTO, 4, 120, 16 * 40, kTipRight);
+    SendMessageW(b, WM_COMMAND, TOOLBTN_SET_TOOLTIP, reinterpret_cast<LPARAM>(L"Take photo"));
+    Move(b, 10, 10);
+    HWND toast = GetDlgItem(main, ID_PROMPT);
+    ASSERT_NE(toast, nullptr);
+    RECT r;
+    GetWindowRect(toast, &r);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 4 + 52 + 2);
+    EXPECT_EQ(r.top, 60 + 120);
+}
+
+// ---- Toolbars ----
+
+struct ToolbarTest : ::testing::Test {
+    static void SetUpTestSuite() { RegisterAll(); }
+    void SetUp() override {
+        received.clear();
+        LoadTextTable(kLanguageEnglish);
+        main = MakeHost(nullptr, 0, 0, 900, 650);
+        ASSERT_NE(main, nullptr);
+        h = CreateHToolbar(main);
+        v = CreateVToolbar(main);
+        ASSERT_TRUE(h && v);
+        SetWindowPos(h, nullptr, 59, 0, 740, 52, SWP_NOZORDER);
+        SetWindowPos(v, nullptr, 0, 0, 59, 650, SWP_NOZORDER);
+        PumpMessages();
+    }
+    void TearDown() override {
+        if (GetCapture()) ReleaseCapture();
+        DestroyWindow(main);
+        PumpMessages();
+        LoadTextTable(kLanguageEnglish);
+    }
+    HWND main = nullptr, h = nullptr, v = nullptr;
+};
+
+TEST_F(ToolbarTest, ButtonsAtTheirPlacesWithTheirTooltips) {
+    EXPECT_EQ(GetDlgCtrlID(h), ID_HTOOLBAR);
+    EXPECT_EQ(GetDlgCtrlID(v), ID_VTOOLBAR);
+    int count = 0;
+    for (const auto& b : kHToolbarButtons) {
+        HWND w = GetDlgItem(h, b.id);
+        ASSERT_NE(w, nullptr) << b.id;
+        RECT r;
+        GetWindowRect(w, &r);
+        MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(r.left, b.x);
+        EXPECT_EQ(r.top, b.y);
+        EXPECT_EQ(r.right - r.left, 52);
+        EXPECT_EQ(StateOf(w)->srcX, b.cell * 40);
+        EXPECT_EQ(StateOf(w)->orientation, kTipBelow);
+        EXPECT_EQ(std::wstring(StateOf(w)->tooltip), GetText(b.tipKey)) << b.tipKey;
+        ++count;
+    }
+    for (const auto& b : kVToolbarButtons) {
+        HWND w = GetDlgItem(v, b.id);
+        ASSERT_NE(w, nullptr) << b.id;
+        EXPECT_EQ(StateOf(w)->y, b.y);
+        EXPECT_EQ(StateOf(w)->orientation, kTipRight);
+        if (b.tipKey) {
+            EXPECT_EQ(std::wstring(StateOf(w)->tooltip), GetText(b.tipKey));
+        } else {
+            EXPECT_EQ(StateOf(w)->tooltip[0], 0);
+        }
+        ++count;
+    }
+    EXPECT_EQ(count, 23);
+    EXPECT_EQ(std::wstring(StateOf(GetDlgItem(h, ID_TOOL_LINE))->tooltip), L"Line");
+}
+
+TEST_F(ToolbarTest, ForwardsOwnIdsUnchangedAndDropsOthers) {
+    SendMessageW(h, WM_COMMAND, ID_OPEN_DEVICE, 0);         // a vertical-toolbar id
+    SendMessageW(h, WM_COMMAND, ID_TOOL_LINE, 0x1234);
+    SendMessageW(h, WM_COMMAND, 3031, 0);                   // nobody's
+    SendMessageW(v, WM_COMMAND, ID_TOOL_LINE, 0);           // a horizontal-toolbar id
+    SendMessageW(v, WM_COMMAND, MAKEWPARAM(ID_ADJUST_RATIO, 0), 0);
+    SendMessageW(v, WM_COMMAND, ID_ABOUT, 0);
+    PumpFor(100);
+    ASSERT_EQ(received.size(), 3u);
+    EXPECT_EQ(received[0].wp, WPARAM(ID_TOOL_LINE));
+    EXPECT_EQ(received[0].lp, 0x1234);
+    EXPECT_EQ(received[1].wp, WPARAM(ID_ADJUST_RATIO));
+    EXPECT_EQ(received[2].wp, WPARAM(ID_ABOUT));
+}
+
+TEST_F(ToolbarTest, AClickReachesTheMainWindowOnce) {
+    HWND b = GetDlgItem(v, ID_TAKE_PHOTO);
+    Move(b, 26, 26);
+    Down(b, 26, 26);
+    Up(b, 26, 26);
+    ASSERT_TRUE(WaitUntil([] { return !received.empty(); }, 5000));
+    PumpFor(100);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].wp, WPARAM(ID_TAKE_PHOTO));
+}
+
+TEST_F(ToolbarTest, ReloadTextsChangesEveryTooltipWithoutNewButtons) {
+    HWND line = GetDlgItem(h, ID_TOOL_LINE);
+    LoadTextTable(kLanguageChinese);
+    SendMessageW(h, WM_COMMAND, CMD_RELOAD_TEXTS, 0);
+    SendMessageW(v, WM_COMMAND, CMD_RELOAD_TEXTS, 0);
+    EXPECT_EQ(GetDlgItem(h, ID_TOOL_LINE), line);
+    EXPECT_EQ(std::wstring(StateOf(line)->tooltip), L"\u76F4\u7EBF");
+    for (const auto& b : kHToolbarButtons)
+        EXPECT_EQ(std::wstring(StateOf(GetDlgItem(h, b.id))->tooltip), GetText(b.tipKey));
+    for (const auto& b : kVToolbarButtons) {
+        if (b.tipKey) {
+            EXPECT_EQ(std::wstring(StateOf(GetDlgItem(v, b.id))->tooltip), GetText(b.tipKey));
+        }
+    }
+    PumpFor(50);
+    EXPECT_TRUE(received.empty());  // CMD_RELOAD_TEXTS is not passed on
+}
+
+// ---- Prompt toast ----
+
+struct PromptTest : ::testing::Test {
+    static void SetUpTestSuite() { RegisterAll(); }
+    void SetUp() override {
+        main = MakeHost(nullptr, 0, 0, 1000, 600);
+        ASSERT_NE(main, nullptr);
+    }
+    void TearDown() override {
+        DestroyWindow(main);
+        PumpMessages();
+    }
+    RECT PlaceOf(HWND toast) {
+        RECT r;
+        GetWindowRect(toast, &r);
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    HWND main = nullptr;
+};
+
+TEST_F(PromptTest, SecondPromptReusesTheToastAndRestartsItsTime) {
+    HWND first = ShowPrompt(main, L"File saved: C:\\one.jpg", 0, 53);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(first), ID_PROMPT);
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(WaitUntil([&] { return GetTickCount() - start >= 2000; }, 10000));
+    ASSERT_TRUE(IsWindow(first));
+    HWND second = ShowPrompt(main, L"File saved: C:\\two.jpg", 0, 53);
+    DWORD shown = GetTickCount();
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(TextOf(second), L"File saved: C:\\two.jpg");
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(second); }, 15000));
+    DWORD lived = GetTickCount() - shown;
+    EXPECT_GE(lived, 3000u);  // counted from the second text, not the first
+    EXPECT_LE(lived, 9000u);
+    EXPECT_EQ(GetDlgItem(main, ID_PROMPT), nullptr);
+    // A later prompt makes a new toast.
+    EXPECT_NE(ShowPrompt(main, L"again", 0, 0), nullptr);
+}
+
+TEST_F(PromptTest, CloseSoonEndsItWithinAFewTicks) {
+    HWND toast = ShowPrompt(main, L"tip", 10, 60);
+    DWORD start = GetTickCount();
+    SendMessageW(toast, WM_COMMAND, PROMPT_CMD_CLOSE_SOON, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(toast); }, 10000));
+    EXPECT_LT(GetTickCount() - start, 1500u);
+}
+
+TEST_F(PromptTest, LongTextIsCutTo511Characters) {
+    std::wstring text(600, L'a');
+    for (size_t i = 0; i < text.size(); ++i) text[i] = L'a' + i % 26;
+    HWND toast = ShowPrompt(main, text.c_str(), 0, 0);
+    EXPECT_EQ(GetWindowTextLengthW(toast), 511);
+    EXPECT_EQ(TextOf(toast), text.substr(0, 511));
+    // The same through the reuse path.
+    std::wstring other(600, L'z');
+    ShowPrompt(main, other.c_str(), 0, 0);
+    EXPECT_EQ(TextOf(toast), other.substr(0, 511));
+}
+
+TEST_F(PromptTest, PlaceAndSize) {
+    HWND toast = ShowPrompt(main, L"File saved: C:\\x.png", 0, 53);
+    RECT client;
+    GetClientRect(main, &client);
+    RECT r = PlaceOf(toast);
+    int w = r.right - r.left;
+    EXPECT_EQ(r.left, (client.right - w) / 2);
+    EXPECT_EQ(r.top, 53);
+    // Size: the one-line text plus 32 across and 16 down.
+    HDC dc = GetDC(toast);
+    LOGFONTW lf = {};
+    lf.lfHeight = -MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    lstrcpyW(lf.lfFaceName, L"Segoe UI");
+    HFONT font = CreateFontIndirectW(&lf);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE s;
+    GetTextExtentPoint32W(dc, L"File saved: C:\\x.png", 20, &s);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(toast, dc);
+    EXPECT_EQ(w, s.cx + 32);
+    EXPECT_EQ(r.bottom - r.top, s.cy + 16);
+
+    ShowPrompt(main, L"File saved: C:\\x.png", 10, 38);
+    r = PlaceOf(toast);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 38);
+    ShowPrompt(main, L"File saved: C:\\x.png", -20, 38);  // negative: centred like 0
+    r = PlaceOf(toast);
+    EXPECT_EQ(r.left, (client.right - w) / 2);
+}
+
+TEST_F(PromptTest, PaintsBlackTextOnPaleYellow) {
+    HWND toast = ShowPrompt(main, L"MMMM", 0, 100);
+    UpdateWindow(toast);
+    HDC dc = GetDC(toast);
+    COLORREF ground = GetPixel(dc, 4, 4);
+    bool dark = false;
+    RECT r;
+    GetClientRect(toast, &r);
+    for (int y = 8; y < r.bottom - 4 && !dark; ++y)
+        for (int x = 16; x < r.right - 16 && !dark; ++x) dark = GetPixel(dc, x, y) == RGB(0, 0, 0);
+    ReleaseDC(toast, dc);
+    EXPECT_EQ(ground, RGB(255, 250, 205));
+    EXPECT_TRUE(dark);
+    EXPECT_EQ(SendMessageW(toast, WM_GETDLGCODE, 0, 0), LRESULT(DLGC_STATIC));
+}
+
+// ---- The main window keeps the tool buttons in step ----
+
+struct MainToolsTest : ::testing::Test {
+    static void SetUpTestSuite() { RegisterAll(); }
+    void SetUp() override {
+        LoadTextTable(kLanguageEnglish);
+        hwnd = CreateMainWindow(ShellState.instance);
+        ASSERT_NE(hwnd, nullptr);
+        ASSERT_NE(ShellState.hToolbar, nullptr);
+        ASSERT_NE(ShellState.vToolbar, nullptr);
+    }
+    void TearDown() override {
+        if (GetCapture()) ReleaseCapture();
+        if (IsWindow(hwnd)) DestroyWindow(hwnd);
+        PumpMessages();
+        MSG msg;
+        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
+    bool Checked(int id) { return StateOf(GetDlgItem(ShellState.hToolbar, id))->checked != 0; }
+    void Command(int id) {
+        PostMessageW(hwnd, WM_COMMAND, id, 0);
+        PumpMessages();
+    }
+    HWND hwnd = nullptr;
+};
+
+TEST_F(MainToolsTest, ToolbarsAreLaidOut) {
+    SetWindowPos(hwnd, nullptr, 0, 0, 1100, 700, SWP_NOZORDER);
+    PumpMessages();
+    RECT rc, h, v;
+    GetClientRect(hwnd, &rc);
+    GetWindowRect(ShellState.hToolbar, &h);
+    GetWindowRect(ShellState.vToolbar, &v);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&h), 2);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&v), 2);
+    EXPECT_EQ(h.left, 59);
+    EXPECT_EQ(h.top, 0);
+    EXPECT_EQ(h.bottom, 52);
+    EXPECT_EQ(v.left, 0);
+    EXPECT_EQ(v.right, 59);
+    EXPECT_EQ(v.bottom, rc.bottom);
+}
+
+TEST_F(MainToolsTest, SelectingToolsMovesTheCheck) {
+    Command(ID_TOOL_LINE);
+    EXPECT_TRUE(Checked(ID_TOOL_LINE));
+    Command(ID_TOOL_CIRCLE);
+    EXPECT_FALSE(Checked(ID_TOOL_LINE));
+    EXPECT_TRUE(Checked(ID_TOOL_CIRCLE));
+    Command(ID_TOOL_CONCENTRIC);
+    EXPECT_FALSE(Checked(ID_TOOL_CIRCLE));
+    EXPECT_TRUE(Checked(ID_TOOL_CONCENTRIC));
+    Command(ID_TOOL_NONE);
+    EXPECT_FALSE(Checked(ID_TOOL_CONCENTRIC));
+    EXPECT_TRUE(Checked(ID_TOOL_NONE));
+    int checked = 0;
+    for (const auto& b : kHToolbarButtons) checked += Checked(b.id);
+    EXPECT_EQ(checked, 1);
+}
+
+TEST_F(MainToolsTest, TextToolWithoutCameraLeavesStopChecked) {
+    Command(ID_TOOL_PENCIL);
+    Command(ID_TOOL_TEXT);
+    EXPECT_FALSE(Checked(ID_TOOL_TEXT));
+    EXPECT_FALSE(Checked(ID_TOOL_PENCIL));
+    EXPECT_TRUE(Checked(ID_TOOL_NONE));
+    Command(CMD_TEXT_INPUT_DONE);
+    EXPECT_FALSE(Checked(ID_TOOL_TEXT));
+    EXPECT_TRUE(Checked(ID_TOOL_NONE));
+}
+
+TEST_F(MainToolsTest, CrosslineButtonFollowsTheFlag) {
+    Command(ID_CROSSLINE);
+    EXPECT_TRUE(Checked(ID_CROSSLINE));
+    Command(ID_CROSSLINE);
+    EXPECT_FALSE(Checked(ID_CROSSLINE));
+}
+
+TEST_F(MainToolsTest, ClickingAToolButtonSelectsItsTool) {
+    HWND b = GetDlgItem(ShellState.hToolbar, ID_TOOL_PARALLEL);
+    Move(b, 26, 26);
+    Down(b, 26, 26);
+    Up(b, 26, 26);
+    ASSERT_TRUE(WaitUntil([&] { return Checked(ID_TOOL_PARALLEL); }, 5000));
+}
+
+// Not a check: shows both toolbars with a checked button, a hovered one and its Chinese
+// tooltip, then waits for a screenshot. Run with --gtest_also_run_disabled_tests and
+// VARDELO_SHOT_READY / VARDELO_SHOT_DONE naming two marker files.
+TEST_F(MainToolsTest, DISABLED_ScreenshotPose) {
+    const char* ready = std::getenv("VARDELO_SHOT_READY");
+    const char* done = std::getenv("VARDELO_SHOT_DONE");
+    ASSERT_TRUE(ready && done);
+    LoadTextTable(kLanguageChinese);
+    SendMessageW(ShellState.hToolbar, WM_COMMAND, CMD_RELOAD_TEXTS, 0);
+    SendMessageW(ShellState.vToolbar, WM_COMMAND, CMD_RELOAD_TEXTS, 0);
+    ShowWindow(hwnd, SW_SHOWMAXIMIZED);
+    PumpMessages();
+    Command(ID_TOOL_CIRCLE);
+    Command(ID_CROSSLINE);
+    HWND b = GetDlgItem(ShellState.hToolbar, ID_TOOL_ANGLE);
+    Move(b, 26, 26);
+    HWND photo = GetDlgItem(ShellState.vToolbar, ID_TAKE_PHOTO);
+    SendMessageW(photo, WM_COMMAND, TOOLBTN_SET_CHECKED, 1);
+    // A second toast would replace the first; show the vertical tooltip in a sibling host.
+    HWND side = MakeHost(hwnd, 59, 300, 400, 120);
+    ShowPrompt(side, GetText("tip image").c_str(), 10, 10);
+    UpdateWindow(hwnd);
+    PumpMessages();
+    FILE* f = std::fopen(ready, "w");
+    if (f) std::fclose(f);
+    DWORD start = GetTickCount();
+    WaitUntil([&] {
+        // Keep the hovered tooltip up while waiting.
+        if (HWND t = GetDlgItem(hwnd, ID_PROMPT)) SendMessageW(t, WM_COMMAND, PROMPT_CMD_RESTART, 38);
+        if (HWND t = GetDlgItem(side, ID_PROMPT)) SendMessageW(t, WM_COMMAND, PROMPT_CMD_RESTART, 38);
+        FILE* d = std::fopen(done, "r");
+        if (d) std::fclose(d);
+        return d != nullptr || GetTickCount() - start > 60000;
+    }, 70000);
+}
+
+}  // namespace
