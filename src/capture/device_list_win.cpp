@@ -10,6 +10,7 @@
 
 #include "capture/com_ptr_win.h"
 #include "capture/stream_caps_win.h"
+#include "frame/capture_state_win.h"
 
 std::vector<CameraDevice> DeviceList;
 int currentDeviceIndex = -1;
@@ -119,4 +120,12 @@ void EnumerateFormats(IBaseFilter* filter, FormatCatalogue& catalogue) {
         return false;
     });
     AddSyntheticSizes(catalogue);
+}
+
+void EnsureFormatCatalogue() {
+    if (CaptureState.catalogue.Empty()) EnumerateFormats(CaptureState.source, CaptureState.catalogue);
+}
+
+void ChooseDefaultFormat() {
+    ChooseDefaultFormat(CaptureState.catalogue, requestedFormat);
 }

@@ -1,0 +1,82 @@
+// Camera property records over IAMCameraControl and IAMVideoProcAmp.
+#include "capture/camera_properties_win.h"
+
+#include <windows.h>
+#include <dshow.h>
+
+#include <cstdio>
+
+#include "capture/com_ptr_win.h"
+#include "frame/capture_state_win.h"
+
+namespace {
+
+void Debug(const wchar_t* fmt, const CameraProperty& p, bool withValue) {
+    wchar_t line[160];
+    if (withValue)
+        swprintf(line, 160, fmt, p.minimum, p.maximum, p.step, p.defaultValue, p.flags, p.value);
+    else
+        swprintf(line, 160, fmt, p.minimum, p.maximum, p.step, p.defaultValue, p.flags);
+    OutputDebugStringW(line);
+}
+
+template <class Itf>
+void QueryOne(Itf* itf, int32_t id, CameraProperty& p) {
+    long mn = 0, mx = 0, step = 0, def = 0, flags = 0, value = 0;
+    if (SUCCEEDED(itf->GetRange(id, &mn, &mx, &step, &def, &flags))) {
+        p.minimum = mn;
+        p.maximum = mx;
+        p.step = step;
+        p.defaultValue = def;
+        p.flags = flags;
+        p.autoCapable = flags & 1;
+    }
+    if (SUCCEEDED(itf->Get(id, &value, &flags))) {
+        p.value = value;
+        p.flags = flags;
+        p.autoNow = flags & 1;
+    }
+}
+
+}  // namespace
+
+void QueryCameraProperties() {
+    CaptureStateData& s = CaptureState;
+    if (!s.source) return;
+    SafeRelease(s.cameraControl);
+    SafeRelease(s.procAmp);
+    if (SUCCEEDED(s.source->QueryInterface(IID_IAMCameraControl, reinterpret_cast<void**>(&s.cameraControl)))) {
+        CameraProperty& p = s.properties[kPropExposure];
+        QueryOne(s.cameraControl, kCameraPropertyInfo[kPropExposure].id, p);
+        Debug(L"IID_IAMCameraControl %d %d %d %d %d %d\r\n", p, true);
+    } else {
+        s.cameraControl = nullptr;
+    }
+    if (SUCCEEDED(s.source->QueryInterface(IID_IAMVideoProcAmp, reinterpret_cast<void**>(&s.procAmp)))) {
+        for (CameraPropertyIndex i : kProcAmpQueryOrder) {
+            QueryOne(s.procAmp, kCameraPropertyInfo[i].id, s.properties[i]);
+            if (i == kPropWhiteBalance) Debug(L"VideoProcAmp_WhiteBalance %d %d %d %d %d\r\n", s.properties[i], false);
+            if (i == kPropContrast) Debug(L"VideoProcAmp_Contrast %d %d %d %d %d %d\r\n", s.properties[i], true);
+        }
+    } else {
+        s.procAmp = nullptr;
+    }
+}
+
+void SetManual(CameraPropertyIndex property, int value) {
+    if (property < 0 || property >= kCameraPropertyCount) return;
+    CaptureStateData& s = CaptureState;
+    const CameraPropertyInfo& info = kCameraPropertyInfo[property];
+    if (info.cameraControl ? !s.cameraControl : !s.procAmp) return;
+    s.properties[property].value = value;
+    if (info.cameraControl)
+        s.cameraControl->Set(info.id, value, CameraControl_Flags_Manual);
+    else
+        s.procAmp->Set(info.id, value, VideoProcAmp_Flags_Manual);
+}
+
+void ReleaseCameraProperties() {
+    SafeRelease(CaptureState.cameraControl);
+    SafeRelease(CaptureState.procAmp);
+    ResetCameraProperties(CaptureState.properties);
+}

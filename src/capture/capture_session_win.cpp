@@ -1,0 +1,365 @@
+// The capture session: builds the graph camera -> Sample Grabber -> Null Renderer (plus a
+// still branch when the camera has a still pin), runs it, and tears it down; opens the camera
+// listed last on start-up and after plug-in, and closes the session when its camera is gone.
+#include "capture/capture_session_win.h"
+
+#include <dbt.h>
+#include <dshow.h>
+#include <qedit.h>
+
+#include <cstdio>
+
+#include "app/messages.h"
+#include "app/shell_state_win.h"
+#include "capture/camera_properties_win.h"
+#include "capture/com_ptr_win.h"
+#include "capture/device_list_win.h"
+#include "capture/format_catalogue.h"
+#include "capture/stream_caps_win.h"
+#include "frame/capture_state_win.h"
+#include "view/camera_view_win.h"
+
+namespace {
+
+// The system's Sample Grabber and Null Renderer filters.
+const CLSID kClsidSampleGrabber = {0xC1F400A0, 0x3F08, 0x11D3, {0x9F, 0x0B, 0x00, 0x60, 0x08, 0x03, 0x9E, 0x37}};
+const CLSID kClsidNullRenderer = {0xC1F400A4, 0x3F08, 0x11D3, {0x9F, 0x0B, 0x00, 0x60, 0x08, 0x03, 0x9E, 0x37}};
+// KSCATEGORY_CAPTURE, the device-interface class of video capture devices.
+const GUID kCaptureCategory = {0x65E8773D, 0x8F56, 0x11D0, {0xA3, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
+
+HDEVNOTIFY gDeviceNotify = nullptr;
+using UnregisterFn = BOOL(WINAPI*)(HDEVNOTIFY);
+UnregisterFn gUnregisterDeviceNotification = nullptr;
+
+HWND ViewWindow() { return CaptureState.viewWindow; }
+
+void Post(HWND hwnd, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
+    if (hwnd) PostMessageW(hwnd, msg, wp, lp);
+}
+
+HWND MainWindow() {
+    HWND view = ViewWindow();
+    HWND parent = view ? GetParent(view) : nullptr;
+    return parent ? parent : ShellState.mainWnd;
+}
+
+bool IsKnownSubtype(uint32_t s) { return s == kSubtypeMjpg || s == kSubtypeYuy2; }
+
+IBaseFilter* CreateFilter(const CLSID& clsid) {
+    IBaseFilter* f = nullptr;
+    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, reinterpret_cast<void**>(&f))))
+        return nullptr;
+    return f;
+}
+
+// Releases every graph object, pin and property interface, frees the ring and resets the
+// session fields. The graph must be stopped (or never run).
+void TearDownSession() {
+    CaptureStateData& s = CaptureState;
+    SafeRelease(s.rendererInPin);
+    SafeRelease(s.grabberOutPin);
+    SafeRelease(s.grabberInPin);
+    SafeRelease(s.stillPin);
+    SafeRelease(s.cameraOutPin);
+    SafeRelease(s.stillGrabber);
+    SafeRelease(s.previewGrabber);
+    SafeRelease(s.nullRenderer2);
+    SafeRelease(s.nullRenderer);
+    SafeRelease(s.stillGrabberFilter);
+    SafeRelease(s.previewGrabberFilter);
+    SafeRelease(s.source);
+    SafeRelease(s.mediaEvent);
+    SafeRelease(s.mediaControl);
+    SafeRelease(s.graph);
+    SafeRelease(s.graphBuilder);
+    SafeRelease(s.moniker);
+    s.catalogue.Clear();
+    ReleaseCameraProperties();
+    FreeFrameRing();
+    s.flipHorizontal = s.flipVertical = s.gray = s.binary = s.invert = s.emboss = 0;
+    s.width = s.height = 0;
+    s.fps = 30.0f;
+    s.subtype = 0;
+    s.interpolated = 0;
+    s.recording = 0;
+    s.paused = 0;
+    if (s.writerFinished) { CloseHandle(s.writerFinished); s.writerFinished = nullptr; }
+    if (s.frameQueued) { CloseHandle(s.frameQueued); s.frameQueued = nullptr; }
+}
+
+bool SetFormatWithFallback() {
+    CaptureStateData& s = CaptureState;
+    if (!IsKnownSubtype(requestedFormat.subtype)) requestedFormat.subtype = kSubtypeMjpg;
+    if (requestedFormat.width == 0 || requestedFormat.height == 0) {
+        EnsureFormatCatalogue();
+        ChooseDefaultFormat();
+    }
+    if (SetCameraFormat(CameraRunFormat(requestedFormat))) return true;
+    OutputDebugStringW(L"Camera_SetFormat FAILED, try again...\r\n");
+    EnsureFormatCatalogue();
+    ChooseDefaultFormat();
+    if (SetCameraFormat(CameraRunFormat(requestedFormat))) return true;
+    OutputDebugStringW(L"Camera_SetFormat FAILED.\r\n");
+    (void)s;
+    return false;
+}
+
+void AddStillBranch() {
+    CaptureStateData& s = CaptureState;
+    // The still pin: the first output pin after the first one that is not connected.
+    IPin* still = nullptr;
+    for (int skip = 1;; ++skip) {
+        ComPtr<IPin> pin;
+        *pin.Put() = FindPin(s.source, PINDIR_OUTPUT, false, skip);
+        if (!pin) break;
+        IPin* peer = nullptr;
+        HRESULT hr = pin->ConnectedTo(&peer);
+        SafeRelease(peer);
+        if (hr == VFW_E_NOT_CONNECTED) { still = pin.Detach(); break; }
+    }
+    if (!still) {
+        OutputDebugStringW(L"Device does not have still pin\r\n");
+        return;
+    }
+    s.stillPin = still;
+    s.stillGrabberFilter = CreateFilter(kClsidSampleGrabber);
+    s.nullRenderer2 = CreateFilter(kClsidNullRenderer);
+    if (!s.stillGrabberFilter || !s.nullRenderer2) return;
+    s.graph->AddFilter(s.stillGrabberFilter, L"Sample Grabber2");
+    s.graph->AddFilter(s.nullRenderer2, L"Null Filter2");
+    if (FAILED(s.stillGrabberFilter->QueryInterface(__uuidof(ISampleGrabber), reinterpret_cast<void**>(&s.stillGrabber))))
+        return;
+    s.graphBuilder->RenderStream(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, s.source, s.stillGrabberFilter, s.nullRenderer2);
+    s.stillGrabber->SetOneShot(FALSE);
+    s.stillGrabber->SetBufferSamples(TRUE);
+    s.stillGrabber->SetCallback(&StillCallback, 1);
+    OutputDebugStringW(L"Device has still pin\r\n");
+}
+
+// No frame may be queued for a recorder once the session starts closing.
+void StopRecordingForTeardown() {
+    CaptureStateData& s = CaptureState;
+    if (!s.locksReady) { s.recording = 0; return; }
+    EnterCriticalSection(&s.queueLock);
+    s.recording = 0;
+    LeaveCriticalSection(&s.queueLock);
+}
+
+}  // namespace
+
+bool IsDeviceOpen() { return CaptureState.previewGrabber != nullptr; }
+
+bool SetCameraFormat(const CameraFormat& format) {
+    bool done = false;
+    ForEachStreamCap(CaptureState.source, [&](IAMStreamConfig* config, const StreamCap& cap) {
+        if (cap.subtype != format.subtype || cap.width != format.width || cap.height != format.height) return false;
+        config->SetFormat(cap.mediaType);
+        CaptureState.subtype = format.subtype;
+        CaptureState.width = format.width;
+        CaptureState.height = format.height;
+        CaptureState.interpolated = format.interpolated;
+        done = true;
+        return true;
+    });
+    return done;
+}
+
+bool OpenSession() {
+    CaptureStateData& s = CaptureState;
+    if (s.graph || !s.source) return false;
+    if (!SetFormatWithFallback()) return false;
+    // Without all four slots there is nothing to convert into: stay closed.
+    if (!AllocateFrameRing()) {
+        OutputDebugStringW(L"Frame ring allocation FAILED.\r\n");
+        return false;
+    }
+
+    if (FAILED(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
+                                reinterpret_cast<void**>(&s.graphBuilder))) ||
+        FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                reinterpret_cast<void**>(&s.graph))) ||
+        FAILED(s.graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&s.mediaControl))) ||
+        FAILED(s.graph->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(&s.mediaEvent)))) {
+        TearDownSession();
+        return false;
+    }
+    s.graphBuilder->SetFiltergraph(s.graph);
+    s.mediaEvent->SetNotifyWindow(reinterpret_cast<OAHWND>(ViewWindow()), WMU_GRAPH_EVENT, 0);
+
+    s.previewGrabberFilter = CreateFilter(kClsidSampleGrabber);
+    s.nullRenderer = CreateFilter(kClsidNullRenderer);
+    if (!s.previewGrabberFilter || !s.nullRenderer) {
+        TearDownSession();
+        return false;
+    }
+    s.graph->AddFilter(s.source, L"Camera Input");
+    s.graph->AddFilter(s.previewGrabberFilter, L"Sample Grabber");
+    s.graph->AddFilter(s.nullRenderer, L"Null Filter");
+    if (FAILED(s.previewGrabberFilter->QueryInterface(__uuidof(ISampleGrabber), reinterpret_cast<void**>(&s.previewGrabber)))) {
+        TearDownSession();
+        return false;
+    }
+
+    s.cameraOutPin = FindPin(s.source, PINDIR_OUTPUT, true);
+    s.grabberInPin = FindPin(s.previewGrabberFilter, PINDIR_INPUT, true);
+    s.grabberOutPin = FindPin(s.previewGrabberFilter, PINDIR_OUTPUT, true);
+    s.rendererInPin = FindPin(s.nullRenderer, PINDIR_INPUT, true);
+    if (s.cameraOutPin && s.grabberInPin) s.graph->Connect(s.cameraOutPin, s.grabberInPin);
+    if (s.grabberOutPin && s.rendererInPin) s.graph->Connect(s.grabberOutPin, s.rendererInPin);
+
+    // One-shot stays off: a one-shot grabber hands over a single sample per run and the live
+    // picture would freeze on its first frame.
+    s.previewGrabber->SetOneShot(FALSE);
+    s.previewGrabber->SetBufferSamples(TRUE);
+    s.previewGrabber->SetCallback(&GrabberCallback, 1);
+
+    QueryCameraProperties();
+
+    s.writerFinished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    s.frameQueued = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+    for (size_t i = 0; i < DeviceList.size(); ++i) {
+        if (DeviceList[i].moniker && s.moniker && DeviceList[i].moniker->IsEqual(s.moniker) == S_OK)
+            currentDeviceIndex = int(i);
+    }
+
+    AddStillBranch();
+    s.mediaControl->Run();
+    Post(ViewWindow(), WMU_CAPTURE_STARTED);
+    return true;
+}
+
+void CloseSession() {
+    CaptureStateData& s = CaptureState;
+    if (!s.graph) return;
+    if (s.mediaEvent) s.mediaEvent->SetNotifyWindow(0, 0, 0);
+    // The recorder must be done with the session before anything it uses goes away.
+    StopRecordingForTeardown();
+    if (s.mediaControl) s.mediaControl->Stop();  // returns when streaming has stopped
+    TearDownSession();
+    currentDeviceIndex = -1;
+    Post(ViewWindow(), WMU_CAPTURE_STOPPED);
+}
+
+namespace {
+
+// Places a device's moniker and filter in the session (each with a reference of its own).
+void TakeDevice(const CameraDevice& device) {
+    CaptureStateData& s = CaptureState;
+    SafeRelease(s.moniker);
+    SafeRelease(s.source);
+    s.moniker = device.moniker;
+    s.source = device.filter;
+    if (s.moniker) s.moniker->AddRef();
+    if (s.source) s.source->AddRef();
+    currentDeviceName = device.friendlyName;
+}
+
+// After a failed open the session keeps no camera: release what TakeDevice placed.
+void DropDeviceUnlessOpen() {
+    CaptureStateData& s = CaptureState;
+    if (s.graph) return;
+    SafeRelease(s.moniker);
+    SafeRelease(s.source);
+    s.catalogue.Clear();
+}
+
+}  // namespace
+
+void ReopenWithFormat(const CameraFormat& format) {
+    if (currentDeviceIndex < 0 || currentDeviceIndex >= int(DeviceList.size())) return;
+    CameraDevice& device = DeviceList[currentDeviceIndex];
+    HWND view = ViewWindow();
+    CameraViewTearDown(view);
+    CloseSession();
+    requestedFormat = format;
+    TakeDevice(device);
+    OpenSession();
+    DropDeviceUnlessOpen();
+    CameraViewResetPicture(view);
+    EnsureFormatCatalogue();
+}
+
+void OpenWithFormat(const CameraFormat& format, bool askUser) {
+    // The dialog that lets the user pick the camera and format is not part of the program yet;
+    // asking opens the running camera with the format as given.
+    (void)askUser;
+    ReopenWithFormat(format);
+}
+
+void OpenLastDevice() {
+    RefreshDeviceList();
+    Post(MainWindow(), WMU_DEVICES_CHANGED);
+    if (IsDeviceOpen() || DeviceList.empty()) return;
+    CameraDevice& device = DeviceList.back();
+    BindFilter(device);
+    if (!device.moniker || !device.filter) return;
+    HWND view = ViewWindow();
+    CameraViewTearDown(view);
+    CloseSession();
+    TakeDevice(device);
+    EnsureFormatCatalogue();
+    MatchRequestedFormat(CaptureState.catalogue, requestedFormat);
+    CameraViewResetZoom(view);
+    OpenSession();
+    DropDeviceUnlessOpen();
+    CameraViewResetPicture(view);
+    if (view) {
+        PostMessageW(view, WM_SIZE, 0, 0);
+        InvalidateRect(view, nullptr, TRUE);
+    }
+}
+
+void OnDeviceRemoved() {
+    RefreshDeviceList();
+    Post(MainWindow(), WMU_DEVICES_CHANGED);
+    HWND view = ViewWindow();
+    if (IsDeviceOpen()) {
+        bool stillThere = false;
+        for (const CameraDevice& d : DeviceList)
+            if (d.moniker && CaptureState.moniker && d.moniker->IsEqual(CaptureState.moniker) == S_OK) stillThere = true;
+        if (stillThere) return;
+        CloseSession();
+    }
+    CameraViewTearDown(view);
+    if (view) {
+        PostMessageW(view, WM_SIZE, 0, 0);
+        InvalidateRect(view, nullptr, TRUE);
+    }
+}
+
+void OnGraphEvent() {
+    IMediaEventEx* events = CaptureState.mediaEvent;
+    if (!IsDeviceOpen() || !events) return;
+    long code;
+    LONG_PTR p1, p2;
+    while (events->GetEvent(&code, &p1, &p2, 0) == S_OK) events->FreeEventParams(code, p1, p2);
+}
+
+void RegisterDeviceNotifications(HWND window) {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (!user32) return;
+    using RegisterFn = HDEVNOTIFY(WINAPI*)(HANDLE, LPVOID, DWORD);
+    auto reg = reinterpret_cast<RegisterFn>(reinterpret_cast<void*>(GetProcAddress(user32, "RegisterDeviceNotificationW")));
+    gUnregisterDeviceNotification = reinterpret_cast<UnregisterFn>(reinterpret_cast<void*>(GetProcAddress(user32, "UnregisterDeviceNotification")));
+    if (!reg) return;
+    DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
+    filter.dbcc_size = 32;
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = kCaptureCategory;
+    gDeviceNotify = reg(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+void UnregisterDeviceNotifications() {
+    if (gDeviceNotify && gUnregisterDeviceNotification) gUnregisterDeviceNotification(gDeviceNotify);
+    gDeviceNotify = nullptr;
+}
+
+int ClassifyDeviceChange(WPARAM wp, LPARAM lp) {
+    if (wp != DBT_DEVICEARRIVAL && wp != DBT_DEVICEREMOVECOMPLETE) return 0;
+    auto* hdr = reinterpret_cast<const DEV_BROADCAST_HDR*>(lp);
+    if (!hdr || hdr->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE || hdr->dbch_size < 32) return 0;
+    auto* dev = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(lp);
+    if (!IsEqualGUID(dev->dbcc_classguid, kCaptureCategory)) return 0;
+    return wp == DBT_DEVICEARRIVAL ? 1 : -1;
+}
