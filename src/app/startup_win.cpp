@@ -13,6 +13,7 @@
 #include "capture/camera_format.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
+#include "view/camera_view_win.h"
 
 ShellStateData ShellState;
 
@@ -45,6 +46,7 @@ void InitCommonControlClasses() {
 // vertical toolbar and the tool button.)
 void RegisterWindowClasses(HINSTANCE instance) {
     RegisterMainWndClass(instance);
+    RegisterCameraWndClass(instance);
     RegisterPromptClass(instance);
     RegisterHToolbarClass(instance);
     RegisterVToolbarClass(instance);

@@ -3,11 +3,17 @@
 #include <windows.h>
 
 bool RegisterCameraWndClass(HINSTANCE instance);
+// The main window's camera view: child id 108 with border, both scroll bars (hidden at once),
+// tab stop, clip siblings and clip children, zero size until the layout places it.
+HWND CreateCameraView(HWND parent, HINSTANCE instance);
 
 // Called by the capture session around opening and closing a camera.
 void CameraViewTearDown(HWND view);      // free the composition surface, clear shapes, sizes 0
 void CameraViewResetPicture(HWND view);  // new picture: sizes from the pipeline and requestedFormat
 void CameraViewResetZoom(HWND view);     // digital zoom back to 0
+// The reset with explicit sizes: frame fw x fh as delivered, image W x H; ratio 100, zoom 0, no
+// calibration; posts the view its centring size message.
+void CameraViewSetPictureSize(HWND view, int frameW, int frameH, int imageW, int imageH);
 
 // ---- Calibration and text annotation hooks (calibration dialogs, text input dialog, main window) ----
 // The calibration line: 4800 asks for a fresh centred line at the next composition, 0 ends
@@ -23,3 +29,30 @@ void CameraViewSetCrossline(HWND view, bool on);
 // The text input dialog's field changed: the pending annotation shows text (at most 255
 // characters are kept) and the view is invalidated.
 void CameraViewSetPendingText(HWND view, const wchar_t* text);
+
+// ---- Main window hooks ----
+// The no-device message and the empty-annotation prompt (each cut to 63 characters).
+void CameraViewSetPrompts(HWND view, const wchar_t* noDevice, const wchar_t* textPrompt);
+// Digital zoom step 0..5; stepping goes 1, 2, ... 5, 0 and invalidates the view.
+int CameraViewZoom(HWND view);
+void CameraViewStepZoom(HWND view);
+// ID_DELETE_LAST and ID_DELETE_ALL on the view's shapes (the caller checks its guards).
+void CameraViewDeleteLast(HWND view);
+void CameraViewDeleteAll(HWND view);
+// The retained composition bitmap (display size, overlay drawn in), or null before the first
+// composition after a reset, ratio change or settings change. Owned by the view.
+HBITMAP CameraViewSurfaceBitmap(HWND view);
+
+// A snapshot of the view's geometry and counters, for the panel's ratio display and the tests.
+struct CameraViewInfo {
+    int frameW = 0, frameH = 0, imageW = 0, imageH = 0, displayW = 0, displayH = 0;
+    int ratio = 100;
+    bool fit = false;
+    int zoom = 0;
+    int scrollX = 0, scrollY = 0;
+    bool hBar = false, vBar = false;
+    int reopenCountdown = 0;
+    unsigned long long composedFrames = 0;  // compositions that drew a frame
+    bool hasSurface = false;
+};
+CameraViewInfo CameraViewGetInfo(HWND view);

@@ -1,0 +1,124 @@
+// The main window's handlers that concern the camera view (see main_view_win.h).
+#include "app/main_view_win.h"
+
+#include <cstdint>
+
+#include "app/messages.h"
+#include "app/shell_state_win.h"
+#include "capture/camera_format.h"
+#include "capture/capture_session_win.h"
+#include "capture/device_list_win.h"
+#include "frame/capture_state_win.h"
+#include "settings/app_settings.h"
+#include "settings/settings_store.h"
+#include "settings/text_table.h"
+#include "view/calibration_workflow.h"
+#include "view/camera_view_win.h"
+#include "view/measure_model.h"
+
+namespace {
+
+constexpr int kFitRatio = 0;
+constexpr int kFitFromWidth = 1920;  // captures this wide start fitted to the window
+
+void PostToPanel(WPARAM level) {
+    if (ShellState.panel) PostMessageW(ShellState.panel, WMU_PANEL_REFRESH, level, 0);
+}
+
+void SendToView(int command, LPARAM lp) {
+    if (ShellState.cameraView) SendMessageW(ShellState.cameraView, WM_COMMAND, command, lp);
+}
+
+void MainOnCaptureStarted() {
+    EnsureFormatCatalogue();
+    AppSettings.mjpg = requestedFormat.subtype == kSubtypeMjpg ? 1 : 0;
+    AppSettings.width = requestedFormat.width;
+    AppSettings.height = requestedFormat.height;
+    AppSettings.interpolated = requestedFormat.interpolated;
+    SaveSettings();
+    // A new picture starts without a calibration.
+    CalibrationState.appliedSlot = -1;
+    struct { float ppu; int32_t unit; } none = {-1.0f, 0};
+    SendToView(VIEW_CMD_SET_CALIBRATION, reinterpret_cast<LPARAM>(&none));
+    SendToView(VIEW_CMD_SET_RATIO, AppSettings.width >= kFitFromWidth ? kFitRatio : 100);
+    PostToPanel(1);
+}
+
+void MainOnCaptureStopped() {
+    SelectTool(kToolNone);
+    if (ShellState.textInputDlg) {
+        HWND dlg = ShellState.textInputDlg;
+        ShellState.textInputDlg = nullptr;
+        DestroyWindow(dlg);
+    }
+    if (ShellState.calibrationWnd) {
+        CameraViewSetCalibrationLength(ShellState.cameraView, 0);
+        HWND wnd = ShellState.calibrationWnd;
+        ShellState.calibrationWnd = nullptr;
+        DestroyWindow(wnd);
+    }
+    PostToPanel(1);
+}
+
+// Shapes may be deleted from the toolbar only while a camera is open, no calibration is being
+// made and at least one shape exists.
+bool CanDeleteShapes() {
+    return ShellState.cameraView && IsDeviceOpen() && !ShellState.calibrationWnd &&
+           !MeasurementState.shapes.empty();
+}
+
+}  // namespace
+
+void SendDrawSettingsToView() {
+    int32_t values[5] = {int32_t(AppSettings.gridColor), int32_t(AppSettings.lineColor), AppSettings.lineWidth,
+                         int32_t(AppSettings.textColor), AppSettings.textSize};
+    SendToView(VIEW_CMD_DRAW_SETTINGS, reinterpret_cast<LPARAM>(values));
+}
+
+HWND CreateMainCameraView(HWND mainWnd) {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWnd, GWLP_HINSTANCE));
+    HWND view = CreateCameraView(mainWnd, instance);
+    ShellState.cameraView = view;
+    if (!view) return nullptr;
+    SendDrawSettingsToView();
+    // GetText's references change with the language: copied into the view at once.
+    CameraViewSetPrompts(view, GetText("no device").c_str(), GetText("input tip").c_str());
+    return view;
+}
+
+bool MainOnViewMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WMU_DEVICES_CHANGED:
+        PostToPanel(11);
+        return true;
+    case WMU_CAPTURE_STARTED:
+        MainOnCaptureStarted();
+        return true;
+    case WMU_CAPTURE_STOPPED:
+        MainOnCaptureStopped();
+        return true;
+    case WMU_ZOOM_BUTTON:
+        if (CaptureState.interpolated) CameraViewStepZoom(ShellState.cameraView);
+        return true;
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case CMD_APPLY_DRAW_SETTINGS:
+            SendDrawSettingsToView();
+            return true;
+        case ID_DELETE_LAST:
+            if (CanDeleteShapes()) {
+                CameraViewDeleteLast(ShellState.cameraView);
+                InvalidateRect(ShellState.cameraView, nullptr, FALSE);
+            }
+            return true;
+        case ID_DELETE_ALL:
+            if (CanDeleteShapes()) {
+                CameraViewDeleteAll(ShellState.cameraView);
+                InvalidateRect(ShellState.cameraView, nullptr, FALSE);
+            }
+            return true;
+        }
+        return false;
+    }
+    return false;
+}

@@ -1,0 +1,775 @@
+// The camera view (CameraWndClass): composes each display frame with the measurement overlay in
+// a retained off-screen surface at the display ratio, copies it to the window with scrolling or
+// centring, routes mouse and keys to the measurement model, and drives camera opening and
+// closing (reopen countdown on timer 16, device notifications). User-interface thread only; the
+// streaming thread only invalidates the window and posts the capture messages to it.
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "app/messages.h"
+#include "capture/camera_format.h"
+#include "capture/capture_session_win.h"
+#include "capture/device_list_win.h"
+#include "frame/capture_state_win.h"
+#include "resources/resource.h"
+#include "view/camera_view_win.h"
+#include "view/measure_model.h"
+#include "view/overlay.h"
+#include "view/gdi_surface_win.h"
+#include "view/view_geometry.h"
+
+namespace {
+
+constexpr wchar_t kCameraWndClass[] = L"CameraWndClass";
+constexpr UINT_PTR kReopenTimer = 16;
+constexpr UINT kReopenPeriodMs = 100;
+constexpr int kReopenAtCreation = 718;
+constexpr int kReopenThreshold = 800;
+constexpr int kCornerButtonId = VIEW_CMD_FULLSCREEN_BUTTON;  // control id 100
+constexpr int kCornerButtonSize = 40;
+constexpr int kCornerButtonInset = 60;
+constexpr size_t kPromptChars = 64;  // 63 characters and the terminator
+constexpr COLORREF kStripGrey = RGB(191, 191, 191);
+constexpr COLORREF kNoPictureListed = RGB(21, 25, 45);
+constexpr COLORREF kNoPictureArt = RGB(13, 15, 20);
+constexpr COLORREF kNoPictureText = RGB(45, 45, 60);
+
+struct CameraWnd final : MeasureHost {
+    HWND hwnd = nullptr;
+    ViewGeometry geom;
+    BITMAPINFO bmi = {};  // 24-bit top-down header of the frame (height negated for vertical flip)
+
+    // Pixels of the current display frame, taken at each paint; compositions started by the
+    // mouse, scrolling or panning reuse it. Dropped whenever the session closes or the view is
+    // torn down, so it never outlives the ring it points into.
+    const DisplayFrame* framePixels = nullptr;
+
+    // Applied calibration and overlay switches.
+    float ppu = -1.0f;
+    int unit = 0;
+    std::wstring unitText;
+    bool crossline = false;
+    CalibrationLine calibLine;
+    RulerStep ruler;
+    DrawSettings drawSettings;
+
+    int reopenCountdown = kReopenAtCreation;
+    wchar_t noDevicePrompt[kPromptChars] = L"Please connect USB microscope.";
+    wchar_t textPrompt[kPromptChars] = L" Input text, drag to move. ";
+
+    // Long-lived drawing objects of the window.
+    HFONT noDeviceFont = nullptr;
+    HFONT labelFont = nullptr;  // measures text for hit boxes, like the overlay's label font
+    HBRUSH stripBrush = nullptr;
+    HBITMAP noDeviceArt = nullptr;
+    HICON cornerIcon = nullptr;
+    HWND cornerButton = nullptr;
+
+    // Composition surface: bitmap of display size, its memory context and the overlay surface
+    // with the drawing resources. Made at the first composition after a reset, ratio change or
+    // settings change.
+    HBITMAP surfaceBitmap = nullptr;
+    HDC surfaceDc = nullptr;
+    HGDIOBJ surfaceOldBitmap = nullptr;
+    std::unique_ptr<GdiSurface> overlay;
+
+    uint64_t composedFrames = 0;  // compositions that drew a frame (for tests and diagnostics)
+
+    // ---- MeasureHost ----
+    MeasureViewInfo ViewInfo() override;
+    CalibrationLine& CalibLine() override { return calibLine; }
+    const wchar_t* TextPrompt() override { return textPrompt; }
+    void CaptureMouse() override { SetCapture(hwnd); }
+    void ReleaseMouse() override {
+        if (GetCapture() == hwnd) ReleaseCapture();
+    }
+    void ComposeNow() override;
+    void Invalidate() override { InvalidateRect(hwnd, nullptr, FALSE); }
+    void Pan(int dx, int dy) override;
+    TextExtent MeasureText(const wchar_t* text, int length) override;
+};
+
+CameraWnd* FromHwnd(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    return reinterpret_cast<CameraWnd*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+SIZE ClientSize(HWND hwnd) {
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    return {rc.right, rc.bottom};
+}
+
+// ---- Drawing objects ----
+
+// The overlay's label font, for measuring text while no composition surface exists.
+HFONT MakeLabelFont(int textSize) {
+    HDC screen = GetDC(nullptr);
+    int height = -MulDiv(textSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    return CreateFontW(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, LabelFontFace());
+}
+
+void FreeSurface(CameraWnd* w) {
+    w->overlay.reset();
+    if (w->surfaceDc) {
+        SelectObject(w->surfaceDc, w->surfaceOldBitmap);
+        DeleteDC(w->surfaceDc);
+        w->surfaceDc = nullptr;
+        w->surfaceOldBitmap = nullptr;
+    }
+    if (w->surfaceBitmap) {
+        DeleteObject(w->surfaceBitmap);
+        w->surfaceBitmap = nullptr;
+    }
+}
+
+bool EnsureSurface(CameraWnd* w, HDC windowDc) {
+    if (w->surfaceBitmap) return true;
+    if (w->geom.displayW <= 0 || w->geom.displayH <= 0) return false;
+    HBITMAP bitmap = CreateCompatibleBitmap(windowDc, w->geom.displayW, w->geom.displayH);
+    if (!bitmap) return false;
+    HDC dc = CreateCompatibleDC(windowDc);
+    if (!dc) {
+        DeleteObject(bitmap);
+        return false;
+    }
+    w->surfaceBitmap = bitmap;
+    w->surfaceDc = dc;
+    w->surfaceOldBitmap = SelectObject(dc, bitmap);
+    w->overlay = std::make_unique<GdiSurface>(dc, w->drawSettings);
+    return true;
+}
+
+// The frame pointer is only read while the session that filled it is open and its frame size
+// is still the size this view was reset to; otherwise the ring may have been freed or made
+// again at another size.
+bool FrameUsable(const CameraWnd* w) {
+    return w->framePixels && IsDeviceOpen() && w->geom.frameW > 0 && w->geom.frameH > 0 &&
+           w->geom.frameW == CaptureState.width && w->geom.frameH == CaptureState.height;
+}
+
+OverlayParams MakeOverlayParams(CameraWnd* w) {
+    OverlayParams p;
+    p.imageW = w->geom.imageW;
+    p.imageH = w->geom.imageH;
+    p.ppu = w->ppu;
+    p.unit = w->unit;
+    p.lineWidth = w->drawSettings.lineWidth;
+    p.crossline = w->crossline;
+    p.ruler = w->ruler;
+    p.calibLine = &w->calibLine;
+    p.textPrompt = w->textPrompt;
+    return p;
+}
+
+// Composition into the retained surface and copy to windowDc.
+void CameraCompose(CameraWnd* w, HDC windowDc) {
+    if (!w->framePixels) return;
+    if (!FrameUsable(w)) {
+        w->framePixels = nullptr;
+        return;
+    }
+    if (!EnsureSurface(w, windowDc)) return;
+    ViewGeometry& g = w->geom;
+    // Vertical flip: the same rows read bottom-up.
+    w->bmi.bmiHeader.biHeight = CaptureState.flipVertical ? g.frameH : -g.frameH;
+
+    if (g.zoom > 0) {
+        CropRect crop = ZoomCrop(g.frameW, g.frameH, g.zoom);
+        SetStretchBltMode(w->surfaceDc, COLORONCOLOR);
+        StretchDIBits(w->surfaceDc, 0, 0, g.displayW, g.displayH, crop.x, crop.y, crop.width, crop.height,
+                      w->framePixels, &w->bmi, DIB_RGB_COLORS, SRCCOPY);
+        if (w->overlay) {
+            std::wstring label = L"X" + std::to_wstring(g.zoom);
+            DrawLabel(*w->overlay, label.c_str(), 0, 0, g.imageW, g.imageH);
+        }
+    } else if (g.ratio == 100 && g.frameW == g.imageW) {
+        SetDIBitsToDevice(w->surfaceDc, 0, 0, g.frameW, g.frameH, 0, 0, 0, g.frameH, w->framePixels, &w->bmi,
+                          DIB_RGB_COLORS);
+    } else {
+        SetStretchBltMode(w->surfaceDc, COLORONCOLOR);
+        StretchDIBits(w->surfaceDc, 0, 0, g.displayW, g.displayH, 0, 0, g.frameW, g.frameH, w->framePixels,
+                      &w->bmi, DIB_RGB_COLORS, SRCCOPY);
+    }
+    if (g.ratio == 100 && g.zoom == 0 && w->overlay) {
+        DrawOverlay(*w->overlay, MeasurementState, MakeOverlayParams(w));
+    }
+
+    SIZE client = ClientSize(w->hwnd);
+    BlitSpan x = BlitAxis(g.hBar, g.scrollX, g.displayW, client.cx);
+    BlitSpan y = BlitAxis(g.vBar, g.scrollY, g.displayH, client.cy);
+    BitBlt(windowDc, x.dst, y.dst, x.length, y.length, w->surfaceDc, x.src, y.src, SRCCOPY);
+    ++w->composedFrames;
+}
+
+void CameraWnd::ComposeNow() {
+    HDC dc = GetDC(hwnd);
+    CameraCompose(this, dc);
+    ReleaseDC(hwnd, dc);
+}
+
+MeasureViewInfo CameraWnd::ViewInfo() {
+    MeasureViewInfo v;
+    SIZE client = ClientSize(hwnd);
+    v.imageW = geom.imageW;
+    v.imageH = geom.imageH;
+    v.clientW = client.cx;
+    v.clientH = client.cy;
+    v.scrollX = geom.scrollX;
+    v.scrollY = geom.scrollY;
+    v.ratio = geom.ratio;
+    v.zoom = geom.zoom;
+    return v;
+}
+
+TextExtent CameraWnd::MeasureText(const wchar_t* text, int length) {
+    if (overlay) return overlay->MeasureText(text, length);
+    TextExtent e;
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ old = SelectObject(dc, labelFont ? static_cast<HGDIOBJ>(labelFont) : GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size = {};
+    if (length > 0) GetTextExtentPoint32W(dc, text, length, &size);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+    e.cx = size.cx;
+    e.cy = size.cy;
+    return e;
+}
+
+void CameraWnd::Pan(int dx, int dy) {
+    SIZE client = ClientSize(hwnd);
+    if (!::Pan(geom, dx, dy, client.cx, client.cy)) return;
+    SetScrollPos(hwnd, SB_HORZ, geom.scrollX, TRUE);
+    SetScrollPos(hwnd, SB_VERT, geom.scrollY, TRUE);
+    ComposeNow();
+}
+
+// ---- Layout, ratio, scrolling ----
+
+void CameraLayout(CameraWnd* w, bool centre) {
+    HWND hwnd = w->hwnd;
+    ViewGeometry& g = w->geom;
+    SIZE client = ClientSize(hwnd);
+    if (centre) {
+        CentreResult c = CentreScroll(g, client.cx, client.cy);
+        if (c.x) SetScrollPos(hwnd, SB_HORZ, g.scrollX, TRUE);
+        if (c.y) SetScrollPos(hwnd, SB_VERT, g.scrollY, TRUE);
+    }
+    if (g.fit && ApplyRatio(g, 0, client.cx, client.cy)) {
+        FreeSurface(w);
+        InvalidateRect(hwnd, nullptr, FALSE);
+    }
+    if (w->cornerButton)
+        MoveWindow(w->cornerButton, client.cx - kCornerButtonInset, client.cy - kCornerButtonInset, kCornerButtonSize,
+                   kCornerButtonSize, TRUE);
+
+    BarLayout bars = ComputeBars(g, client.cx, client.cy, GetSystemMetrics(SM_CXVSCROLL),
+                                 GetSystemMetrics(SM_CYHSCROLL));
+    g.scrollX = ClampScroll(g.scrollX, g.displayW, bars.availW);
+    g.scrollY = ClampScroll(g.scrollY, g.displayH, bars.availH);
+    // The flags change before the bars do: showing or hiding a bar sends a nested WM_SIZE,
+    // which must see the new state and come to the same decision.
+    bool showH = bars.hNeeded != g.hBar, showV = bars.vNeeded != g.vBar;
+    g.hBar = bars.hNeeded;
+    g.vBar = bars.vNeeded;
+    if (showH) ShowScrollBar(hwnd, SB_HORZ, g.hBar);
+    if (showV) ShowScrollBar(hwnd, SB_VERT, g.vBar);
+    auto setRange = [&](int bar, int display, int avail, int pos) {
+        BarRange r = ScrollBarRange(display, avail);
+        SCROLLINFO si = {sizeof(si)};
+        si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        si.nMin = r.min;
+        si.nMax = r.max;
+        si.nPage = UINT(r.page);
+        si.nPos = pos;
+        SetScrollInfo(hwnd, bar, &si, TRUE);
+    };
+    if (g.hBar) setRange(SB_HORZ, g.displayW, bars.availW, g.scrollX);
+    if (g.vBar) setRange(SB_VERT, g.displayH, bars.availH, g.scrollY);
+}
+
+void CameraSetRatio(CameraWnd* w, int r) {
+    SIZE client = ClientSize(w->hwnd);
+    if (!ApplyRatio(w->geom, r, client.cx, client.cy)) return;
+    FreeSurface(w);
+    CameraLayout(w, false);
+    InvalidateRect(w->hwnd, nullptr, FALSE);
+}
+
+void CameraOnScroll(CameraWnd* w, int bar, WPARAM wp) {
+    SIZE client = ClientSize(w->hwnd);
+    bool horizontal = bar == SB_HORZ;
+    int& pos = horizontal ? w->geom.scrollX : w->geom.scrollY;
+    int display = horizontal ? w->geom.displayW : w->geom.displayH;
+    int extent = horizontal ? client.cx : client.cy;
+    int thumb = HIWORD(wp);
+    if (LOWORD(wp) == SB_THUMBTRACK || LOWORD(wp) == SB_THUMBPOSITION) {
+        // The 32-bit track position, in case a range ever exceeds 16 bits.
+        SCROLLINFO si = {sizeof(si)};
+        si.fMask = SIF_TRACKPOS;
+        if (GetScrollInfo(w->hwnd, bar, &si)) thumb = si.nTrackPos;
+    }
+    int next = ScrollTo(LOWORD(wp), thumb, pos, display, extent);
+    if (next == pos) return;
+    pos = next;
+    SetScrollPos(w->hwnd, bar, pos, TRUE);
+    w->ComposeNow();
+}
+
+// ---- Reset and tear-down ----
+
+void FillFrameHeader(CameraWnd* w) {
+    BITMAPINFOHEADER& h = w->bmi.bmiHeader;
+    h = {};
+    h.biSize = sizeof(BITMAPINFOHEADER);
+    h.biWidth = w->geom.frameW;
+    h.biHeight = -w->geom.frameH;
+    h.biPlanes = 1;
+    h.biBitCount = 24;
+    h.biCompression = BI_RGB;
+}
+
+void ApplyCalibration(CameraWnd* w, float ppu, int unit) {
+    w->ppu = ppu;
+    w->unit = unit;
+    w->unitText = ppu > 0 ? UnitText(unit) : L"";
+    std::string line;
+    UpdateRulerStep(w->ruler, ppu, &line);
+    if (!line.empty()) OutputDebugStringA(line.c_str());
+}
+
+void CameraTearDown(CameraWnd* w) {
+    FreeSurface(w);
+    w->ppu = -1.0f;
+    w->unitText.clear();
+    UpdateRulerStep(w->ruler, -1.0f);
+    w->framePixels = nullptr;
+    ClearAll(MeasurementState);
+    ViewGeometry& g = w->geom;
+    g.frameW = g.frameH = g.imageW = g.imageH = g.displayW = g.displayH = 0;
+    g.ratio = 100;
+    g.zoom = 0;
+    FillFrameHeader(w);
+    InvalidateRect(w->hwnd, nullptr, TRUE);
+}
+
+void CameraSetPicture(CameraWnd* w, int frameW, int frameH, int imageW, int imageH) {
+    FreeSurface(w);
+    w->framePixels = nullptr;
+    ViewGeometry& g = w->geom;
+    g.frameW = frameW;
+    g.frameH = frameH < 0 ? -frameH : frameH;
+    g.imageW = imageW;
+    g.imageH = imageH;
+    FillFrameHeader(w);
+    g.displayW = g.imageW;
+    g.displayH = g.imageH;
+    g.ratio = 100;
+    g.zoom = 0;
+    ApplyCalibration(w, -1.0f, 0);
+    PostMessageW(w->hwnd, WM_SIZE, 0, 0);
+}
+
+void CameraResetPicture(CameraWnd* w) {
+    // A camera that failed to open leaves no picture: the view keeps its no-picture screen
+    // instead of an empty picture area that shapes could be drawn on.
+    if (!IsDeviceOpen()) {
+        CameraSetPicture(w, 0, 0, 0, 0);
+        return;
+    }
+    CameraSetPicture(w, CaptureState.width, CaptureState.height, requestedFormat.width, requestedFormat.height);
+}
+
+// ---- Painting ----
+
+void PaintNoPicture(CameraWnd* w, HDC dc, SIZE client) {
+    RECT all = {0, 0, client.cx, client.cy};
+    auto fill = [&](COLORREF c) {
+        HBRUSH b = CreateSolidBrush(c);
+        FillRect(dc, &all, b);
+        DeleteObject(b);
+    };
+    if (!DeviceList.empty()) {
+        fill(kNoPictureListed);
+        return;
+    }
+    if (w->noDeviceArt) {
+        fill(kNoPictureArt);
+        BITMAP bm = {};
+        GetObjectW(w->noDeviceArt, sizeof(bm), &bm);
+        HDC mem = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(mem, w->noDeviceArt);
+        BitBlt(dc, (client.cx - bm.bmWidth) / 2, (client.cy - bm.bmHeight) / 2, bm.bmWidth, bm.bmHeight, mem, 0, 0,
+               SRCCOPY);
+        SelectObject(mem, old);
+        DeleteDC(mem);
+        return;
+    }
+    fill(kNoPictureText);
+    HGDIOBJ oldFont = SelectObject(dc, w->noDeviceFont);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetBkMode(dc, TRANSPARENT);
+    TextOutW(dc, 22, 18, w->noDevicePrompt, int(wcslen(w->noDevicePrompt)));
+    SelectObject(dc, oldFont);
+}
+
+void CameraOnPaint(CameraWnd* w) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(w->hwnd, &ps);
+    SIZE client = ClientSize(w->hwnd);
+    const ViewGeometry& g = w->geom;
+    if (g.displayW == 0 || g.displayH == 0) {
+        PaintNoPicture(w, dc, client);
+    } else {
+        StripSpan sx = Strips(g.displayW, client.cx), sy = Strips(g.displayH, client.cy);
+        if (sx.any) {
+            RECT left = {0, 0, sx.before, client.cy}, right = {sx.after, 0, client.cx, client.cy};
+            FillRect(dc, &left, w->stripBrush);
+            FillRect(dc, &right, w->stripBrush);
+        }
+        if (sy.any) {
+            RECT top = {0, 0, client.cx, sy.before}, bottom = {0, sy.after, client.cx, client.cy};
+            FillRect(dc, &top, w->stripBrush);
+            FillRect(dc, &bottom, w->stripBrush);
+        }
+        if (IsDeviceOpen()) {
+            w->framePixels = GetCurrentFrame();
+            CameraCompose(w, dc);
+        }
+    }
+    EndPaint(w->hwnd, &ps);
+}
+
+// ---- Commands and input ----
+
+// The text dialog's word arrives as a wide string; a narrow "Init"/"OK"/"Cancel" is accepted
+// too (its second byte is a letter, where a wide one has 0).
+void CameraOnTextInput(CameraWnd* w, LPARAM lp) {
+    if (!lp) return;
+    const char* bytes = reinterpret_cast<const char*>(lp);
+    if (bytes[0] != 0 && bytes[1] == 0)
+        TextInput(MeasurementState, *w, reinterpret_cast<const wchar_t*>(lp));
+    else
+        TextInput(MeasurementState, *w, bytes);
+}
+
+void CameraOnCommand(CameraWnd* w, WPARAM wp, LPARAM lp) {
+    switch (LOWORD(wp)) {
+    case VIEW_CMD_DEVICE_REMOVED:
+        OnDeviceRemoved();
+        break;
+    case VIEW_CMD_OPEN_DEVICE:
+        OpenLastDevice();
+        break;
+    case VIEW_CMD_FULLSCREEN_BUTTON:
+        SetFocus(w->hwnd);  // so that Space takes a photo instead of pressing the button again
+        PostMessageW(GetParent(w->hwnd), WMU_TOGGLE_FULLSCREEN, 0, 0);
+        break;
+    case VIEW_CMD_DRAW_SETTINGS: {
+        if (!lp) break;
+        int textSize = w->drawSettings.textSize;
+        if (SetDrawSettings(w->drawSettings, w->overlay.get(), reinterpret_cast<const int32_t*>(lp)))
+            InvalidateRect(w->hwnd, nullptr, FALSE);
+        if (!w->labelFont || textSize != w->drawSettings.textSize) {
+            if (w->labelFont) DeleteObject(w->labelFont);
+            w->labelFont = MakeLabelFont(w->drawSettings.textSize);
+        }
+        break;
+    }
+    case VIEW_CMD_SELECT_TOOL:
+        SetTool(MeasurementState, *w, int32_t(lp));
+        break;
+    case VIEW_CMD_SET_RATIO:
+        CameraSetRatio(w, int(lp));
+        break;
+    case VIEW_CMD_SET_CALIBRATION: {
+        if (!lp) break;
+        float ppu;
+        int32_t unit;
+        std::memcpy(&ppu, reinterpret_cast<const void*>(lp), sizeof ppu);
+        std::memcpy(&unit, reinterpret_cast<const char*>(lp) + sizeof ppu, sizeof unit);
+        ApplyCalibration(w, ppu, unit);
+        InvalidateRect(w->hwnd, nullptr, FALSE);
+        break;
+    }
+    case VIEW_CMD_TEXT_INPUT:
+        CameraOnTextInput(w, lp);
+        break;
+    }
+}
+
+void CameraOnKeyDown(CameraWnd* w, WPARAM key) {
+    if (key == VK_SPACE)
+        PostMessageW(GetParent(w->hwnd), WM_COMMAND, CMD_SNAPSHOT, 0);
+    else if (key == VK_DELETE || key == VK_BACK)
+        DeleteSelected(MeasurementState, *w);
+}
+
+void CameraOnTimer(CameraWnd* w, UINT_PTR id) {
+    if (id != kReopenTimer || w->reopenCountdown == 0) return;
+    w->reopenCountdown += 100;
+    if (w->reopenCountdown > kReopenThreshold) {
+        w->reopenCountdown = 0;
+        PostMessageW(w->hwnd, WM_COMMAND, VIEW_CMD_OPEN_DEVICE, 0);
+    }
+}
+
+void CameraOnDeviceChange(CameraWnd* w, WPARAM wp, LPARAM lp) {
+    int change = ClassifyDeviceChange(wp, lp);
+    if (change > 0)
+        w->reopenCountdown = 1;
+    else if (change < 0)
+        PostMessageW(w->hwnd, WM_COMMAND, VIEW_CMD_DEVICE_REMOVED, 0);
+}
+
+void CameraOnCreate(CameraWnd* w) {
+    HWND hwnd = w->hwnd;
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd, GWLP_HINSTANCE));
+    FillFrameHeader(w);
+    HDC screen = GetDC(nullptr);
+    int height = -MulDiv(18, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    w->noDeviceFont = CreateFontW(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tohoma");
+    w->stripBrush = CreateSolidBrush(kStripGrey);
+    w->noDeviceArt = static_cast<HBITMAP>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDB_NO_DEVICE), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    InitCaptureState(hwnd);
+    RegisterDeviceNotifications(hwnd);
+    SetTimer(hwnd, kReopenTimer, kReopenPeriodMs, nullptr);
+    w->cornerButton = CreateWindowExW(0, L"BUTTON", nullptr, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_ICON, 0, 0,
+                                      kCornerButtonSize, kCornerButtonSize, hwnd,
+                                      reinterpret_cast<HMENU>(INT_PTR(kCornerButtonId)), instance, nullptr);
+    w->cornerIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_FULLSCREEN), IMAGE_ICON, 32, 32, 0));
+    if (w->cornerButton && w->cornerIcon)
+        SendMessageW(w->cornerButton, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(w->cornerIcon));
+}
+
+void CameraOnDestroy(CameraWnd* w) {
+    KillTimer(w->hwnd, kReopenTimer);
+    UnregisterDeviceNotifications();
+    ClearDeviceList();
+    CameraTearDown(w);
+    CloseSession();
+    CameraTearDown(w);
+    DeleteCaptureLocks();
+    if (CaptureState.viewWindow == w->hwnd) CaptureState.viewWindow = nullptr;
+    if (w->noDeviceFont) DeleteObject(w->noDeviceFont);
+    if (w->labelFont) DeleteObject(w->labelFont);
+    if (w->stripBrush) DeleteObject(w->stripBrush);
+    if (w->noDeviceArt) DeleteObject(w->noDeviceArt);
+    if (w->cornerIcon) DestroyIcon(w->cornerIcon);
+}
+
+LRESULT CALLBACK CameraWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* created = new CameraWnd;
+        created->hwnd = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
+    CameraWnd* w = FromHwnd(hwnd);
+    if (!w) return DefWindowProcW(hwnd, msg, wp, lp);
+    switch (msg) {
+    case WM_CREATE:
+        CameraOnCreate(w);
+        return 0;
+    case WM_COMMAND:
+        CameraOnCommand(w, wp, lp);
+        return 0;
+    case WM_LBUTTONDOWN:
+        SetFocus(hwnd);
+        PressAt(MeasurementState, *w, LOWORD(lp), HIWORD(lp));
+        return 0;
+    case WM_MOUSEMOVE:
+        MoveTo(MeasurementState, *w, LOWORD(lp), HIWORD(lp), (wp & MK_LBUTTON) != 0);
+        return 0;
+    case WM_LBUTTONUP:
+        Release(MeasurementState, *w);
+        return 0;
+    case WM_KEYDOWN:
+        CameraOnKeyDown(w, wp);
+        return 0;
+    case WM_HSCROLL:
+        CameraOnScroll(w, SB_HORZ, wp);
+        return 0;
+    case WM_VSCROLL:
+        CameraOnScroll(w, SB_VERT, wp);
+        return 0;
+    case WM_SIZE:
+        CameraLayout(w, lp == 0);
+        return 0;
+    case WM_PAINT:
+        CameraOnPaint(w);
+        return 0;
+    case WM_TIMER:
+        CameraOnTimer(w, wp);
+        return 0;
+    case WM_DEVICECHANGE:
+        CameraOnDeviceChange(w, wp, lp);
+        return TRUE;
+    case WMU_GRAPH_EVENT:
+        OnGraphEvent();
+        return 0;
+    case WMU_CAPTURE_STOPPED:
+        w->framePixels = nullptr;  // the ring it pointed into is gone
+        PostMessageW(GetParent(hwnd), msg, 0, 0);
+        return 0;
+    case WMU_CAPTURE_STARTED:
+    case WMU_STILL_READY:
+    case WMU_ZOOM_BUTTON:
+        PostMessageW(GetParent(hwnd), msg, 0, 0);
+        return 0;
+    case WM_QUERYNEWPALETTE:
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return TRUE;
+    case WM_PALETTECHANGED:
+        if (reinterpret_cast<HWND>(wp) != hwnd) InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
+    case WM_DESTROY:
+        CameraOnDestroy(w);
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        FreeSurface(w);
+        delete w;
+        break;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+bool RegisterCameraWndClass(HINSTANCE instance) {
+    WNDCLASSEXW wc = {sizeof(wc)};
+    wc.lpfnWndProc = CameraWndProc;
+    wc.cbWndExtra = 4;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+    wc.lpszClassName = kCameraWndClass;
+    return RegisterClassExW(&wc) != 0;
+}
+
+HWND CreateCameraView(HWND parent, HINSTANCE instance) {
+    HWND view = CreateWindowExW(0, kCameraWndClass, nullptr,
+                                WS_CHILD | WS_VISIBLE | WS_BORDER | WS_HSCROLL | WS_VSCROLL | WS_TABSTOP |
+                                    WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                0, 0, 0, 0, parent, reinterpret_cast<HMENU>(INT_PTR(ID_CAMERA_VIEW)), instance,
+                                nullptr);
+    if (view) ShowScrollBar(view, SB_BOTH, FALSE);
+    return view;
+}
+
+void CameraViewTearDown(HWND view) {
+    if (CameraWnd* w = FromHwnd(view)) CameraTearDown(w);
+}
+
+void CameraViewResetPicture(HWND view) {
+    if (CameraWnd* w = FromHwnd(view)) CameraResetPicture(w);
+}
+
+void CameraViewSetPictureSize(HWND view, int frameW, int frameH, int imageW, int imageH) {
+    if (CameraWnd* w = FromHwnd(view)) CameraSetPicture(w, frameW, frameH, imageW, imageH);
+}
+
+void CameraViewResetZoom(HWND view) {
+    if (CameraWnd* w = FromHwnd(view)) {
+        w->geom.zoom = 0;
+        InvalidateRect(view, nullptr, FALSE);
+    }
+}
+
+void CameraViewSetCalibrationLength(HWND view, int length) {
+    if (CameraWnd* w = FromHwnd(view)) {
+        w->calibLine.length = length;
+        InvalidateRect(view, nullptr, FALSE);
+    }
+}
+
+int CameraViewCalibrationLength(HWND view) {
+    CameraWnd* w = FromHwnd(view);
+    return w ? w->calibLine.length : 0;
+}
+
+float CameraViewPixelsPerUnit(HWND view) {
+    CameraWnd* w = FromHwnd(view);
+    return w ? w->ppu : -1.0f;
+}
+
+bool CameraViewCrossline(HWND view) {
+    CameraWnd* w = FromHwnd(view);
+    return w && w->crossline;
+}
+
+void CameraViewSetCrossline(HWND view, bool on) {
+    if (CameraWnd* w = FromHwnd(view)) {
+        w->crossline = on;
+        InvalidateRect(view, nullptr, FALSE);
+    }
+}
+
+void CameraViewSetPendingText(HWND view, const wchar_t* text) {
+    if (CameraWnd* w = FromHwnd(view)) SetPendingText(MeasurementState, *w, text);
+}
+
+void CameraViewSetPrompts(HWND view, const wchar_t* noDevice, const wchar_t* textPrompt) {
+    CameraWnd* w = FromHwnd(view);
+    if (!w) return;
+    if (noDevice) lstrcpynW(w->noDevicePrompt, noDevice, int(kPromptChars));
+    if (textPrompt) lstrcpynW(w->textPrompt, textPrompt, int(kPromptChars));
+    InvalidateRect(view, nullptr, TRUE);
+}
+
+int CameraViewZoom(HWND view) {
+    CameraWnd* w = FromHwnd(view);
+    return w ? w->geom.zoom : 0;
+}
+
+void CameraViewStepZoom(HWND view) {
+    if (CameraWnd* w = FromHwnd(view)) {
+        w->geom.zoom = NextZoom(w->geom.zoom);
+        InvalidateRect(view, nullptr, FALSE);
+    }
+}
+
+void CameraViewDeleteLast(HWND view) {
+    if (CameraWnd* w = FromHwnd(view)) DeleteLast(MeasurementState, *w);
+}
+
+void CameraViewDeleteAll(HWND view) {
+    if (CameraWnd* w = FromHwnd(view)) DeleteAll(MeasurementState, *w);
+}
+
+HBITMAP CameraViewSurfaceBitmap(HWND view) {
+    CameraWnd* w = FromHwnd(view);
+    return w ? w->surfaceBitmap : nullptr;
+}
+
+CameraViewInfo CameraViewGetInfo(HWND view) {
+    CameraViewInfo info;
+    if (CameraWnd* w = FromHwnd(view)) {
+        const ViewGeometry& g = w->geom;
+        info.frameW = g.frameW;
+        info.frameH = g.frameH;
+        info.imageW = g.imageW;
+        info.imageH = g.imageH;
+        info.displayW = g.displayW;
+        info.displayH = g.displayH;
+        info.ratio = g.ratio;
+        info.fit = g.fit;
+        info.zoom = g.zoom;
+        info.scrollX = g.scrollX;
+        info.scrollY = g.scrollY;
+        info.hBar = g.hBar;
+        info.vBar = g.vBar;
+        info.reopenCountdown = w->reopenCountdown;
+        info.composedFrames = w->composedFrames;
+        info.hasSurface = w->surfaceBitmap != nullptr;
+    }
+    return info;
+}
