@@ -44,17 +44,19 @@ REG
   # Chinese glyphs. On Windows, font linking fills CJK into the UI faces. Here the faces the
   # program asks for ("Segoe UI", "Tahoma", "MS Shell Dlg") do not exist and Wine renders them
   # with the closest Linux family (Liberation Sans, or DejaVu Sans on some machines); Wine
-  # follows FontLink\SystemLink by the family actually used, so the link goes on those families,
-  # pointing at Debian's fonts-wqy-microhei. Latin text keeps its face; the program's requests
-  # are unchanged. (Links on "Segoe UI"/"Tahoma" themselves are never consulted here.)
-  if [ ! -f "$prefix/.vardelo-fonts-1" ]; then
+  # follows FontLink\SystemLink by the face actually used (the family name for the regular
+  # face, the full name such as "Liberation Sans Bold" for the others), so the links go on
+  # those faces, pointing at Debian's fonts-wqy-microhei. Latin text keeps its face; the
+  # program's requests are unchanged. (Links on "Segoe UI"/"Tahoma" are never consulted here.)
+  if [ ! -f "$prefix/.vardelo-fonts-2" ]; then
     local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
     local fam
-    for fam in "Liberation Sans" "DejaVu Sans"; do
+    for fam in "Liberation Sans" "Liberation Sans Bold" "Liberation Sans Italic" "Liberation Sans Bold Italic" \
+               "DejaVu Sans" "DejaVu Sans Bold"; do
       wine reg add "$key" /v "$fam" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
     done
     wineserver -w
-    touch "$prefix/.vardelo-fonts-1"
+    touch "$prefix/.vardelo-fonts-2"
   fi
 }
 
