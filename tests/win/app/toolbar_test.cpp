@@ -558,36 +558,33 @@ TEST_F(MainToolsTest, ClickingAToolButtonSelectsItsTool) {
     ASSERT_TRUE(WaitUntil([&] { return Checked(ID_TOOL_PARALLEL); }, 5000));
 }
 
-// Not a check: shows both toolbars with a checked button, a hovered one and its Chinese
-// tooltip, then waits for a screenshot. Run with --gtest_also_run_disabled_tests and
-// VARDELO_SHOT_READY / VARDELO_SHOT_DONE naming two marker files.
+// Not a check: shows both toolbars with checked buttons, a hovered one and its tooltip, then
+// waits for a screenshot. Run with --gtest_also_run_disabled_tests; VARDELO_SHOT_READY and
+// VARDELO_SHOT_DONE name two marker files, VARDELO_SHOT_LANG is 0 (English, a horizontal
+// button hovered) or 1 (Chinese, a vertical button hovered).
 TEST_F(MainToolsTest, DISABLED_ScreenshotPose) {
     const char* ready = std::getenv("VARDELO_SHOT_READY");
     const char* done = std::getenv("VARDELO_SHOT_DONE");
+    const char* lang = std::getenv("VARDELO_SHOT_LANG");
     ASSERT_TRUE(ready && done);
-    LoadTextTable(kLanguageChinese);
+    bool chinese = lang && lang[0] == '1';
+    LoadTextTable(chinese ? kLanguageChinese : kLanguageEnglish);
     SendMessageW(ShellState.hToolbar, WM_COMMAND, CMD_RELOAD_TEXTS, 0);
     SendMessageW(ShellState.vToolbar, WM_COMMAND, CMD_RELOAD_TEXTS, 0);
     ShowWindow(hwnd, SW_SHOWMAXIMIZED);
     PumpMessages();
     Command(ID_TOOL_CIRCLE);
     Command(ID_CROSSLINE);
-    HWND b = GetDlgItem(ShellState.hToolbar, ID_TOOL_ANGLE);
-    Move(b, 26, 26);
-    HWND photo = GetDlgItem(ShellState.vToolbar, ID_TAKE_PHOTO);
-    SendMessageW(photo, WM_COMMAND, TOOLBTN_SET_CHECKED, 1);
-    // A second toast would replace the first; show the vertical tooltip in a sibling host.
-    HWND side = MakeHost(hwnd, 59, 300, 400, 120);
-    ShowPrompt(side, GetText("tip image").c_str(), 10, 10);
+    SendMessageW(GetDlgItem(ShellState.vToolbar, ID_RECORD_VIDEO), WM_COMMAND, TOOLBTN_SET_CHECKED, 1);
+    HWND hovered = chinese ? GetDlgItem(ShellState.vToolbar, ID_TAKE_PHOTO) : GetDlgItem(ShellState.hToolbar, ID_TOOL_ANGLE);
+    Move(hovered, 26, 26);
     UpdateWindow(hwnd);
     PumpMessages();
     FILE* f = std::fopen(ready, "w");
     if (f) std::fclose(f);
     DWORD start = GetTickCount();
     WaitUntil([&] {
-        // Keep the hovered tooltip up while waiting.
         if (HWND t = GetDlgItem(hwnd, ID_PROMPT)) SendMessageW(t, WM_COMMAND, PROMPT_CMD_RESTART, 38);
-        if (HWND t = GetDlgItem(side, ID_PROMPT)) SendMessageW(t, WM_COMMAND, PROMPT_CMD_RESTART, 38);
         FILE* d = std::fopen(done, "r");
         if (d) std::fclose(d);
         return d != nullptr || GetTickCount() - start > 60000;
