@@ -1,0 +1,88 @@
+// The CaptureState instance, the frame ring and the still image hand-over.
+#include "frame/capture_state_win.h"
+
+#include <cstdlib>
+
+CaptureStateData CaptureState;
+
+void InitCaptureState(HWND viewWindow) {
+    if (!CaptureState.locksReady) {
+        InitializeCriticalSection(&CaptureState.frameLock);
+        InitializeCriticalSection(&CaptureState.queueLock);
+        CaptureState.locksReady = true;
+    }
+    CaptureState.viewWindow = viewWindow;
+    CaptureState.fps = 30.0f;
+}
+
+void DeleteCaptureLocks() {
+    if (!CaptureState.locksReady) return;
+    DeleteCriticalSection(&CaptureState.frameLock);
+    DeleteCriticalSection(&CaptureState.queueLock);
+    CaptureState.locksReady = false;
+}
+
+bool AllocateFrameRing() {
+    FreeFrameRing();
+    const size_t bytes = DisplayFrameBytes(CaptureState.width, CaptureState.height);
+    if (bytes == 0) return false;
+    for (auto& slot : CaptureState.frameRing) {
+        slot = static_cast<DisplayFrame*>(std::malloc(bytes));
+        if (!slot) {
+            FreeFrameRing();
+            return false;
+        }
+    }
+    return true;
+}
+
+void FreeFrameRing() {
+    for (auto& slot : CaptureState.frameRing) {
+        std::free(slot);
+        slot = nullptr;
+    }
+    CaptureState.currentSlot = 0;
+}
+
+DisplayFrame* GetCurrentFrame() {
+    if (!CaptureState.previewGrabber || !CaptureState.locksReady) return nullptr;
+    EnterCriticalSection(&CaptureState.frameLock);
+    const int32_t slot = CaptureState.currentSlot;
+    LeaveCriticalSection(&CaptureState.frameLock);
+    return slot >= 0 && slot < 4 ? CaptureState.frameRing[slot] : nullptr;
+}
+
+SampleFormat SampleFormatOf(uint32_t subtype) {
+    if (subtype == kSubtypeYuy2) return SampleFormat::Yuy2;
+    if (subtype == kSubtypeMjpg) return SampleFormat::Mjpg;
+    return SampleFormat::Other;
+}
+
+StillImageData TakeStillImage() {
+    StillImageData image;
+    if (!CaptureState.locksReady) return image;
+    EnterCriticalSection(&CaptureState.frameLock);
+    image.pixels = CaptureState.stillImage;
+    image.width = CaptureState.stillWidth;
+    image.height = CaptureState.stillHeight;
+    CaptureState.stillImage = nullptr;
+    LeaveCriticalSection(&CaptureState.frameLock);
+    return image;
+}
+
+void ReturnStillImage(StillImageData image) {
+    if (!image.pixels) return;
+    if (!CaptureState.locksReady) {
+        std::free(image.pixels);
+        return;
+    }
+    EnterCriticalSection(&CaptureState.frameLock);
+    const bool keep = CaptureState.stillImage == nullptr;
+    if (keep) {
+        CaptureState.stillImage = image.pixels;
+        CaptureState.stillWidth = image.width;
+        CaptureState.stillHeight = image.height;
+    }
+    LeaveCriticalSection(&CaptureState.frameLock);
+    if (!keep) std::free(image.pixels);
+}

@@ -1,0 +1,132 @@
+// CaptureState: the one process-wide record of the running capture, shared by the frame
+// pipeline (streaming thread), the capture session and the view (UI thread) and the recorder
+// (writer thread). Each field says which thread writes it and what guards it.
+#pragma once
+
+#include <windows.h>
+#include <dshow.h>
+#include <qedit.h>
+#include <vfw.h>
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+
+#include "capture/camera_format.h"
+#include "capture/camera_property.h"
+#include "capture/format_catalogue.h"
+#include "frame/display_frame.h"
+#include "frame/grabber_callback_win.h"  // GrabberCallback, StillCallback
+
+// A frame copy for the recorder: a malloc'd DisplayFrame after effects; whoever removes it from
+// the queue frees it with free().
+struct FrameCopy {
+    uint8_t* buffer;
+    int32_t size;
+};
+
+// The still image handed to the saver: pixels (malloc'd DisplayFrame) and their size.
+struct StillImageData {
+    uint8_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+struct CaptureStateData {
+    // ---- Session graph (UI thread, while the graph is stopped) ----
+    IMoniker* moniker = nullptr;
+    ICaptureGraphBuilder2* graphBuilder = nullptr;
+    IGraphBuilder* graph = nullptr;
+    IMediaControl* mediaControl = nullptr;
+    IMediaEventEx* mediaEvent = nullptr;
+    IBaseFilter* source = nullptr;
+    IBaseFilter* previewGrabberFilter = nullptr;
+    IBaseFilter* stillGrabberFilter = nullptr;
+    IBaseFilter* nullRenderer = nullptr;
+    IBaseFilter* nullRenderer2 = nullptr;
+    ISampleGrabber* previewGrabber = nullptr;  // non-null exactly while a camera is open
+    ISampleGrabber* stillGrabber = nullptr;
+    IPin* cameraOutPin = nullptr;
+    IPin* stillPin = nullptr;
+    IPin* grabberInPin = nullptr;
+    IPin* grabberOutPin = nullptr;
+    IPin* rendererInPin = nullptr;
+
+    // ---- Format catalogue of the open device: yuy2Formats and mjpgFormats (UI thread) ----
+    FormatCatalogue catalogue;
+
+    // ---- Camera properties (UI thread): records by CameraPropertyIndex ----
+    IAMCameraControl* cameraControl = nullptr;
+    IAMVideoProcAmp* procAmp = nullptr;
+    CameraProperty properties[kCameraPropertyCount];
+
+    // ---- Frame ring ----
+    // Buffers of width * height * 3 bytes: allocated and freed by the UI thread while no graph
+    // runs; the streaming thread fills slot currentSlot + 1 (mod 4) and then publishes it.
+    DisplayFrame* frameRing[4] = {};
+    int32_t currentSlot = 0;       // written by the streaming thread under frameLock
+    CRITICAL_SECTION frameLock;    // guards currentSlot and the still image hand-over
+    bool locksReady = false;       // UI thread: InitCaptureState / DeleteCaptureLocks
+
+    // ---- Still image (streaming thread replaces it under frameLock; use Take/ReturnStillImage) ----
+    uint8_t* stillImage = nullptr;
+    int32_t stillWidth = 0;
+    int32_t stillHeight = 0;
+
+    // ---- Effects: written by the preview section (UI thread), read per frame without a lock ----
+    std::atomic<int32_t> flipHorizontal{0}, flipVertical{0}, gray{0}, binary{0}, invert{0}, emboss{0};
+
+    // ---- Running format (UI thread, while the graph is stopped) ----
+    // Media subtype as its FOURCC, the first field of the subtype GUID (kSubtypeYuy2 or
+    // kSubtypeMjpg); 0 when closed.
+    uint32_t subtype = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t interpolated = 0;
+    std::atomic<float> fps{30.0f};  // streaming thread; read by the recorder
+
+    HWND viewWindow = nullptr;  // UI thread, at the view's creation
+
+    // ---- Recorder ----
+    std::atomic<int32_t> recording{0}, paused{0};  // UI thread / recorder
+    wchar_t videoPath[260] = {};
+    std::deque<FrameCopy> recorderQueue;  // guarded by queueLock
+    CRITICAL_SECTION queueLock;
+    HANDLE frameQueued = nullptr;     // manual-reset: set on each append, reset by the writer
+    HANDLE writerFinished = nullptr;  // manual-reset: set by the writer when the file is closed
+    int64_t frameDuration = 0;        // 100-ns units
+    std::atomic<int64_t> mediaTime{0};     // writer thread; read by the record dialog
+    std::atomic<int64_t> bytesWritten{0};  // writer thread; read by the record dialog
+    int32_t frameIndex = 0;
+    int32_t coverPosted = 0;
+    PAVIFILE aviFile = nullptr;
+    PAVISTREAM aviStream = nullptr;
+    PAVISTREAM aviCompressedStream = nullptr;
+    int64_t accumulatedTime = 0;  // record dialog
+};
+
+extern CaptureStateData CaptureState;
+
+// Sets up the pipeline's locks and target window (the camera view's creation); fps is 30.
+void InitCaptureState(HWND viewWindow);
+// Deletes the two locks (the camera view's destruction, after the session is closed).
+void DeleteCaptureLocks();
+
+// Allocates the four ring buffers for CaptureState.width x height; currentSlot = 0. On failure
+// nothing stays allocated and false is returned.
+bool AllocateFrameRing();
+// Frees the ring buffers; currentSlot = 0. Only while no graph runs.
+void FreeFrameRing();
+
+// The frame last published, or null when no camera is open. The pixels stay unchanged for
+// three further frame periods; read them after this returns (the lock is already released).
+DisplayFrame* GetCurrentFrame();
+
+// Maps a media subtype FOURCC to the pipeline's formats (anything but YUY2 and MJPG is Other).
+SampleFormat SampleFormatOf(uint32_t subtype);
+
+// Still image hand-over to the saver: Take moves the image out of CaptureState (null pixels
+// when there is none), so a new still frame cannot free it while it is being saved; Return
+// puts it back unless a newer still frame arrived meanwhile, in which case it is freed.
+StillImageData TakeStillImage();
+void ReturnStillImage(StillImageData image);

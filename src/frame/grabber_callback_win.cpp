@@ -1,0 +1,148 @@
+// The preview and still callbacks: they run on the capture graph's streaming thread, convert
+// into the frame ring or the still image, and only post or invalidate towards the UI thread.
+#include "frame/grabber_callback_win.h"
+
+#include <mmsystem.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "app/messages.h"
+#include "frame/capture_state_win.h"
+#include "frame/frame_effects.h"
+#include "frame/frame_rate.h"
+#include "frame/sample_convert.h"
+#include "frame/signal_frame.h"
+
+PreviewGrabberCallback GrabberCallback;
+StillGrabberCallback StillCallback;
+
+namespace {
+
+FrameRateMeter previewFrameRate;  // streaming thread; kept for the whole process
+
+HRESULT AnswerQueryInterface(ISampleGrabberCB* self, REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_ISampleGrabberCB)) {
+        *object = self;  // static object: no reference is taken
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+FrameEffects CurrentEffects() {
+    FrameEffects fx;
+    fx.flipHorizontal = CaptureState.flipHorizontal != 0;
+    fx.gray = CaptureState.gray != 0;
+    fx.binary = CaptureState.binary != 0;
+    fx.invert = CaptureState.invert != 0;
+    fx.emboss = CaptureState.emboss != 0;
+    return fx;
+}
+
+// Appends a copy of the published frame to the recorder queue. The copy is made before the
+// lock is taken so that the writer thread is never held up by a frame-sized memcpy.
+void QueueFrameCopy(const DisplayFrame* frame, size_t bytes) {
+    if (bytes > size_t(INT32_MAX)) return;
+    auto* copy = static_cast<uint8_t*>(std::malloc(bytes));
+    if (!copy) return;  // this frame is missing from the video
+    std::memcpy(copy, frame, bytes);
+    bool queued = false;
+    EnterCriticalSection(&CaptureState.queueLock);
+    try {
+        CaptureState.recorderQueue.push_back(FrameCopy{copy, int32_t(bytes)});
+        queued = true;
+        if (CaptureState.frameQueued) SetEvent(CaptureState.frameQueued);
+    } catch (const std::bad_alloc&) {
+    }
+    LeaveCriticalSection(&CaptureState.queueLock);
+    if (!queued) std::free(copy);
+}
+
+}  // namespace
+
+HRESULT PreviewGrabberCallback::QueryInterface(REFIID riid, void** object) { return AnswerQueryInterface(this, riid, object); }
+HRESULT StillGrabberCallback::QueryInterface(REFIID riid, void** object) { return AnswerQueryInterface(this, riid, object); }
+
+HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
+    CaptureStateData& cs = CaptureState;
+    if (!cs.locksReady) return S_OK;
+    const size_t sampleBytes = buffer && length > 0 ? size_t(length) : 0;
+
+    // 1. The camera's colour-bar frame is its zoom button: neither shown nor recorded.
+    if (IsSignalFrame(buffer, sampleBytes)) {
+        PostMessageW(cs.viewWindow, WMU_ZOOM_BUTTON, 0, 0);
+        return S_OK;
+    }
+
+    // 2. Frame rate.
+    float fps = cs.fps;
+    if (UpdateFrameRate(previewFrameRate, timeGetTime(), fps)) cs.fps = fps;
+
+    // 3, 4. Convert into the slot after the published one. A sample that cannot fill the frame
+    // (short, undecodable, another size) is dropped: the view keeps the frame it shows, and
+    // nothing stale or half-written is published or recorded.
+    const SampleFormat format = SampleFormatOf(cs.subtype);
+    if (format == SampleFormat::Other) return S_OK;
+    const int32_t next = cs.currentSlot + 1 < 4 ? cs.currentSlot + 1 : 0;
+    DisplayFrame* slot = cs.frameRing[next];
+    if (!slot) return S_OK;
+    if (!ConvertSample(format, buffer, sampleBytes, cs.width, cs.height, slot)) return S_OK;
+
+    // 5. Effects in place.
+    ApplyEffects(slot, cs.width, cs.height, CurrentEffects());
+
+    // 6. Publish.
+    EnterCriticalSection(&cs.frameLock);
+    cs.currentSlot = next;
+    LeaveCriticalSection(&cs.frameLock);
+
+    // 7. Recorder copy.
+    if (cs.recording != 0 && cs.paused == 0) QueueFrameCopy(slot, DisplayFrameBytes(cs.width, cs.height));
+
+    // 8. Repaint on the UI thread.
+    InvalidateRect(cs.viewWindow, nullptr, FALSE);
+    return S_OK;
+}
+
+HRESULT StillGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
+    CaptureStateData& cs = CaptureState;
+    if (!cs.locksReady) return S_OK;
+    const size_t sampleBytes = buffer && length > 0 ? size_t(length) : 0;
+    const size_t frameBytes = DisplayFrameBytes(cs.width, cs.height);
+    char trace[64];
+    std::snprintf(trace, sizeof trace, "StillCallback: %d %d\r\n", int(length), int(frameBytes > INT_MAX ? -1 : int(frameBytes)));
+    OutputDebugStringA(trace);
+
+    const SampleFormat format = SampleFormatOf(cs.subtype);
+    if (format == SampleFormat::Other || frameBytes == 0) {
+        // No still image for this stream; the previous one is freed, not leaked.
+        EnterCriticalSection(&cs.frameLock);
+        uint8_t* old = cs.stillImage;
+        cs.stillImage = nullptr;
+        LeaveCriticalSection(&cs.frameLock);
+        std::free(old);
+        return S_OK;
+    }
+    auto* image = static_cast<uint8_t*>(std::malloc(frameBytes));
+    if (!image) return S_OK;
+    // A still frame that cannot fill the preview's size (short YUY2, JPEG of another size or
+    // damaged) is not handed on: saving it would save uninitialised memory.
+    if (!ConvertSample(format, buffer, sampleBytes, cs.width, cs.height, image)) {
+        std::free(image);
+        return S_OK;
+    }
+    EnterCriticalSection(&cs.frameLock);
+    uint8_t* old = cs.stillImage;
+    cs.stillImage = image;
+    cs.stillWidth = cs.width;
+    cs.stillHeight = cs.height;
+    LeaveCriticalSection(&cs.frameLock);
+    std::free(old);  // a still image taken by the saver is not here: it is never freed under it
+    PostMessageW(cs.viewWindow, WMU_STILL_READY, 0, 0);
+    return S_OK;
+}
