@@ -108,8 +108,6 @@ TEST(Labels, MicrometreUnitAndSixtyFourCharacterBound) {
     auto texts = s.Texts();
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_LE(texts[0].size(), 63u);
-    RecordingSurface m;
-    DrawShape(m, Shape(kToolLine, {0, 0}, {0, 400}), kToolLine, false, false, false, Params(400.0f));
     op.ppu = 400.0f;
     RecordingSurface u;
     DrawShape(u, Shape(kToolLine, {0, 0}, {0, 400}), kToolLine, false, false, false, op);

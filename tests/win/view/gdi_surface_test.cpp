@@ -122,11 +122,16 @@ TEST_F(GdiSurfaceTest, DrawsShapesLabelsAndHandlesWhereTheGeometrySays) {
         Shape(kToolRectangle, {60, 120}, {200, 220}),
         Shape(kToolLine, {470, 300}, {470, 340}),  // label flips left at the right edge
         Shape(kToolAngle, {100, 300}, {200, 300}, {100, 240}),
+        Shape(kToolParallel, {380, 20}, {460, 60}, {430, 100}),
     };
     MeasureShape text = Shape(kToolText, {230, 110}, {0, 0});
     std::wcscpy(text.text, L"Sample A");
     st.shapes.push_back(text);
     st.selected = 2;  // the rectangle: filled handles
+    st.hovered = 5;   // the parallel: framed handles
+    st.tool = kToolLine;  // a vertical line being drawn: long ticks
+    st.pressActive = true;
+    st.pending = Shape(kToolLine, {30, 250}, {30, 340});
 
     OverlayParams op;
     op.imageW = W;
@@ -170,7 +175,10 @@ TEST_F(GdiSurfaceTest, DrawsShapesLabelsAndHandlesWhereTheGeometrySays) {
     EXPECT_GT(canvas.Count(102, 302, 200, 330, IsYellowish), 10);
     EXPECT_GT(canvas.Count(232, 112, 320, 140, IsYellowish), 10);
     // The ruler label "5.0mm" under the first major tick right of the centre.
-    EXPECT_GT(canvas.Count(W / 2 + 80, H / 2 + 2, W / 2 + 120, H / 2 + 30, IsYellowish), 5);
+    EXPECT_GT(canvas.Count(W / 2 + 70, H / 2 + 2, W / 2 + 130, H / 2 + 17, IsYellowish), 5);
+    // The pending line's ticks reach 32 pixels to each side, a finished line's only 12.
+    EXPECT_GT(canvas.At(60, 250).r, 100);
+    EXPECT_LT(canvas.At(470 - 20, 300).r, 100);
 }
 
 TEST_F(GdiSurfaceTest, MeasuresInTheLabelFontAndFollowsNewSettings) {
