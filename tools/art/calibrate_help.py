@@ -10,7 +10,7 @@ from raster import Canvas, bmp24
 OUT = os.path.join(os.path.dirname(__file__), "..", "..", "src", "resources", "calibrate_help.bmp")
 
 W, H = 480, 120
-GROUND = (240, 242, 245, 255)
+GROUND = (240, 240, 240, 255)  # the usual dialog face colour
 SCREEN = (44, 48, 56, 255)
 RULER = (236, 214, 150, 255)
 RULER_EDGE = (176, 150, 84, 255)
