@@ -96,18 +96,39 @@ MicrometerScene::MicrometerScene(int width, int height, double pixelsPerMm)
     : width_(width), height_(height), sceneW_(width + 2 * kMargin), sceneH_(height + 2 * kMargin),
       pixelsPerMm_(pixelsPerMm) {
     scene_.resize(static_cast<size_t>(sceneW_) * sceneH_ * 3);
-    // Specimen: a pale stained field with darker cells and fine fibres; the scale follows the
-    // magnification so the texture keeps its size relative to the ruler.
-    const float cell = static_cast<float>(std::max(12.0, pixelsPerMm * 0.06));
+    // Specimen: a thin stained tissue section, pink cells with darker walls and a purple
+    // nucleus each, over faint fibres. Its scale follows the magnification so the cells keep
+    // their size against the ruler.
+    const float cell = static_cast<float>(std::max(24.0, pixelsPerMm * 0.08));
     for (int y = 0; y < sceneH_; ++y) {
         uint8_t* p = &scene_[static_cast<size_t>(y) * sceneW_ * 3];
+        const float fy = y / cell;
+        const int cy = static_cast<int>(std::floor(fy));
         for (int x = 0; x < sceneW_; ++x, p += 3) {
-            float blob = Noise(x / cell, y / cell, 1) * 0.7f + Noise(x / (cell * 0.35f), y / (cell * 0.35f), 2) * 0.3f;
-            float nucleus = std::min(1.0f, std::max(0.0f, (blob - 0.58f) * 5.0f));
+            const float fx = x / cell;
+            const int cx = static_cast<int>(std::floor(fx));
+            // Nearest and second nearest jittered cell centres (a Voronoi tissue).
+            float d1 = 9, d2 = 9, r1 = 0;
+            for (int j = -1; j <= 1; ++j)
+                for (int i = -1; i <= 1; ++i) {
+                    float px = cx + i + 0.15f + 0.7f * Hash(cx + i, cy + j, 11);
+                    float py = cy + j + 0.15f + 0.7f * Hash(cx + i, cy + j, 12);
+                    float d = std::sqrt((fx - px) * (fx - px) + (fy - py) * (fy - py));
+                    if (d < d1) {
+                        d2 = d1;
+                        d1 = d;
+                        r1 = 0.16f + 0.1f * Hash(cx + i, cy + j, 13);
+                    } else if (d < d2) {
+                        d2 = d;
+                    }
+                }
+            float wobble = 0.04f * (Noise(fx * 4, fy * 4, 5) - 0.5f);
+            float nucleus = std::min(1.0f, std::max(0.0f, (r1 + wobble - d1) * cell / 2.0f));
+            float wall = std::max(0.0f, 1.0f - (d2 - d1) * cell / 3.0f);
             float fibre = Noise(x / 3.0f, y / 9.0f, 3) * 0.5f + Noise(x / 7.0f, y / 2.5f, 4) * 0.5f;
-            float r = 238 - 14 * fibre - 95 * nucleus;
-            float g = 226 - 18 * fibre - 130 * nucleus;
-            float b = 236 - 10 * fibre - 60 * nucleus;
+            float r = 242 - 10 * fibre - 20 * wall - 100 * nucleus;
+            float g = 222 - 12 * fibre - 30 * wall - 120 * nucleus;
+            float b = 230 - 8 * fibre - 15 * wall - 45 * nucleus;
             p[0] = Clamp8(static_cast<int>(b));
             p[1] = Clamp8(static_cast<int>(g));
             p[2] = Clamp8(static_cast<int>(r));
