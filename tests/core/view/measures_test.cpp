@@ -111,10 +111,4 @@ TEST(RulerStep, UncalibratedClearsAndOutOfRangeKeepsThePrevious) {
     EXPECT_EQ(step.length, 0);
 }
 
-TEST(Colours, ArgbFromColorRefIsOpaqueAndSwapsRedAndBlue) {
-    EXPECT_EQ(ArgbFromColorRef(0x00FF0000), 0xFF0000FFu);  // blue
-    EXPECT_EQ(ArgbFromColorRef(0x000000FF), 0xFFFF0000u);  // red
-    EXPECT_EQ(ArgbFromColorRef(0x00123456), 0xFF563412u);
-}
-
 }  // namespace
