@@ -537,6 +537,7 @@ public:
     FILTER_STATE State() const { return state_; }
     IFilterGraph* Graph() const { return graph_; }
     VcamPin& CapturePin() { return capture_; }
+    VcamPin& StillPin() { return still_; }
     HANDLE StillEvent() const { return stillEvent_; }
     HANDLE ZoomEvent() const { return zoomEvent_; }
     // Stream time of "now" while running (streaming threads).
@@ -923,6 +924,17 @@ STDMETHODIMP VcamPin::EnumMediaTypes(IEnumMediaTypes** out) {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
+// Asks the graph to break a pin's connection and make it again with mt.
+HRESULT ReconnectThrough(IFilterGraph* graph, IPin* pin, const AM_MEDIA_TYPE* mt) {
+    IFilterGraph2* graph2 = nullptr;
+    if (SUCCEEDED(graph->QueryInterface(IID_IFilterGraph2, reinterpret_cast<void**>(&graph2)))) {
+        HRESULT hr = graph2->ReconnectEx(pin, mt);
+        graph2->Release();
+        return hr;
+    }
+    return graph->Reconnect(pin);
+}
+
 STDMETHODIMP VcamPin::SetFormat(AM_MEDIA_TYPE* pmt) {
     EnterCriticalSection(filter_->Lock());
     if (!pmt) {
@@ -967,18 +979,19 @@ STDMETHODIMP VcamPin::SetFormat(AM_MEDIA_TYPE* pmt) {
     LeaveCriticalSection(filter_->Lock());
     if (graph) {
         // Connected: the graph breaks the connection and makes it again with the new type.
-        IFilterGraph2* graph2 = nullptr;
-        if (SUCCEEDED(graph->QueryInterface(IID_IFilterGraph2, reinterpret_cast<void**>(&graph2)))) {
-            hr = graph2->ReconnectEx(static_cast<IPin*>(this), &mt);
-            graph2->Release();
-        } else {
-            hr = graph->Reconnect(static_cast<IPin*>(this));
-        }
+        hr = ReconnectThrough(graph, this, &mt);
         if (FAILED(hr)) {
             EnterCriticalSection(filter_->Lock());
             formatSet_ = previousSet;
             setFormat_ = previous;
             LeaveCriticalSection(filter_->Lock());
+        } else {
+            // The still picture follows the preview's format when its branch takes it.
+            VcamPin& still = filter_->StillPin();
+            EnterCriticalSection(filter_->Lock());
+            bool follow = still.peer_ && !SameFormat(still.connected_, f) && still.peer_->QueryAccept(&mt) == S_OK;
+            LeaveCriticalSection(filter_->Lock());
+            if (follow) ReconnectThrough(graph, &still, &mt);
         }
     }
     FreeMediaTypeContent(&mt);

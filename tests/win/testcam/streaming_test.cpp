@@ -115,12 +115,12 @@ TEST(VcamStreaming, ZoomButtonSendsTheSignalFrameOnTheCapturePin) {
 TEST(VcamStreaming, SetFormatWhileConnectedAndStoppedReconnects) {
     ScopedCamera cam(L"Vcam Reformat", L"--formats \"YUY2 640x480,MJPG 1280x720\"");
     ASSERT_TRUE(cam.ok());
-    FrameCollector preview;
+    FrameCollector preview, still;
     TestGraph graph;
     ComPtr<IBaseFilter> camera;
     *camera.Put() = BindCamera(cam.name());
     StreamFormat yuy2{false, 640, 480};
-    ASSERT_TRUE(graph.Build(camera.Get(), &yuy2, &preview, nullptr));
+    ASSERT_TRUE(graph.Build(camera.Get(), &yuy2, &preview, &still));
     ASSERT_TRUE(SUCCEEDED(graph.Run()));
     ASSERT_TRUE(WaitUntil([&] { return preview.Count() >= 2; }, 20000));
     EXPECT_EQ(SetCameraFormat(camera.Get(), {true, 1280, 720}), VFW_E_NOT_STOPPED) << "not while running";
@@ -135,12 +135,16 @@ TEST(VcamStreaming, SetFormatWhileConnectedAndStoppedReconnects) {
     preview.Clear();
     ASSERT_TRUE(SUCCEEDED(graph.Run()));
     ASSERT_TRUE(WaitUntil([&] { return preview.Count() >= 2; }, 20000));
+    // The still branch was reconnected with the new format too.
+    ASSERT_EQ(RunVcamctl(L"still \"" + cam.name() + L"\""), 0);
+    ASSERT_TRUE(WaitUntil([&] { return still.Count() >= 1; }, 20000));
     graph.Stop();
-    auto b = preview.Buffers().back();
-    int w = 0, h = 0, ss = 0;
-    ASSERT_TRUE(JpegSize(b.data(), static_cast<long>(b.size()), &w, &h, &ss));
-    EXPECT_EQ(w, 1280);
-    EXPECT_EQ(h, 720);
+    for (const auto& b : {preview.Buffers().back(), still.Buffers().back()}) {
+        int w = 0, h = 0, ss = 0;
+        ASSERT_TRUE(JpegSize(b.data(), static_cast<long>(b.size()), &w, &h, &ss));
+        EXPECT_EQ(w, 1280);
+        EXPECT_EQ(h, 720);
+    }
 }
 
 TEST(VcamStreaming, NothingArrivesWhilePausedOrStopped) {
