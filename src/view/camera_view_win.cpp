@@ -307,14 +307,8 @@ void CameraOnScroll(CameraWnd* w, int bar, WPARAM wp) {
     int& pos = horizontal ? w->geom.scrollX : w->geom.scrollY;
     int display = horizontal ? w->geom.displayW : w->geom.displayH;
     int extent = horizontal ? client.cx : client.cy;
-    int thumb = HIWORD(wp);
-    if (LOWORD(wp) == SB_THUMBTRACK || LOWORD(wp) == SB_THUMBPOSITION) {
-        // The 32-bit track position, in case a range ever exceeds 16 bits.
-        SCROLLINFO si = {sizeof(si)};
-        si.fMask = SIF_TRACKPOS;
-        if (GetScrollInfo(w->hwnd, bar, &si)) thumb = si.nTrackPos;
-    }
-    int next = ScrollTo(LOWORD(wp), thumb, pos, display, extent);
+    // The thumb position of the message is 16 bits wide; displays stay far below that.
+    int next = ScrollTo(LOWORD(wp), HIWORD(wp), pos, display, extent);
     if (next == pos) return;
     pos = next;
     SetScrollPos(w->hwnd, bar, pos, TRUE);

@@ -99,6 +99,29 @@ TEST_F(ViewCameraTest, PictureAppearsAfterTheFirstTick) {
     EXPECT_NE(c, RGB(191, 191, 191));
 }
 
+TEST_F(ViewCameraTest, CompositionAfterTheSessionClosedReadsNoFreedRing) {
+    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\"");
+    ASSERT_TRUE(cam.ok());
+    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
+    Start(1200, 800);
+    ASSERT_TRUE(Streaming());
+    ASSERT_TRUE(Info().hBar);  // 1280 wide in a narrower view: scrolling composes at once
+    SendMessageW(view, WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0);
+    unsigned long long before = Info().composedFrames;
+    SendMessageW(view, WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), 0);
+    EXPECT_EQ(Info().composedFrames, before + 1);
+
+    // The ring is freed; the view has not yet heard of it (its stop message is still queued).
+    CloseSession();
+    before = Info().composedFrames;
+    SendMessageW(view, WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), 0);
+    SendMessageW(view, WM_MOUSEMOVE, 0, MAKELPARAM(300, 300));
+    EXPECT_EQ(Info().composedFrames, before);
+    PumpMessages();
+    SendMessageW(view, WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), 0);
+    EXPECT_EQ(Info().composedFrames, before);
+}
+
 TEST_F(ViewCameraTest, FullHdCaptureStartsFittedToTheView) {
     ScopedCamera cam(kScope, L"--formats \"MJPG 1920x1080,MJPG 1280x720\"");
     ASSERT_TRUE(cam.ok());
