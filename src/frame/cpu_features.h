@@ -12,3 +12,11 @@
 
 // True when AVX2 can be used (CPU flag and OS-saved YMM state, as the compiler's check tests).
 bool CpuHasAvx2();
+
+// Marks the plain reference loops: they stay one pixel at a time (no auto-vectorisation), so
+// that they are what they claim to be in tests and benchmarks.
+#if defined(__GNUC__) && !defined(__clang__)
+#define VARDELO_PLAIN __attribute__((optimize("no-tree-vectorize")))
+#else
+#define VARDELO_PLAIN
+#endif

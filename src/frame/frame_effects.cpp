@@ -16,27 +16,27 @@ namespace {
 
 size_t PixelCount(int width, int height) { return DisplayFrameBytes(width, height) / 3; }
 
-void GrayPixels(uint8_t* p, size_t pixels) {
+VARDELO_PLAIN void GrayPixels(uint8_t* p, size_t pixels) {
     for (size_t i = 0; i < pixels; ++i, p += 3) {
         const uint8_t v = uint8_t(GrayOf(p[0], p[1], p[2]));
         p[0] = p[1] = p[2] = v;
     }
 }
 
-void BinaryPixels(uint8_t* p, size_t pixels) {
+VARDELO_PLAIN void BinaryPixels(uint8_t* p, size_t pixels) {
     for (size_t i = 0; i < pixels; ++i, p += 3) {
         const uint8_t v = GrayOf(p[0], p[1], p[2]) > 127 ? 255 : 0;
         p[0] = p[1] = p[2] = v;
     }
 }
 
-void InvertBytes(uint8_t* p, size_t n) {
+VARDELO_PLAIN void InvertBytes(uint8_t* p, size_t n) {
     for (size_t i = 0; i < n; ++i) p[i] = uint8_t(255 - p[i]);
 }
 
 // Byte i becomes clamp(p[i] - p[i + stride] + 128); going forward, p[i + stride] is still the
 // original when it is read.
-void EmbossBytes(uint8_t* p, size_t n, size_t stride) {
+VARDELO_PLAIN void EmbossBytes(uint8_t* p, size_t n, size_t stride) {
     for (size_t i = 0; i < n; ++i) {
         const int v = p[i] - p[i + stride] + 128;
         p[i] = uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
@@ -51,7 +51,7 @@ uint8_t* FlipRowBuffer(size_t bytes) {
     return row.data();
 }
 
-void FlipRowsScalar(uint8_t* frame, int width, int height, size_t fromPixel) {
+VARDELO_PLAIN void FlipRowsScalar(uint8_t* frame, int width, int height, size_t fromPixel) {
     const size_t stride = size_t(width) * 3;
     uint8_t* tmp = FlipRowBuffer(stride);
     for (int y = 0; y < height; ++y) {

@@ -14,7 +14,7 @@ namespace {
 inline uint8_t Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : uint8_t(v)); }
 
 // Converts `pixels` pixels starting at a pair boundary; the last pair may be half used.
-void ConvertPixelsScalar(const uint8_t* src, size_t pixels, uint8_t* dst) {
+VARDELO_PLAIN void ConvertPixelsScalar(const uint8_t* src, size_t pixels, uint8_t* dst) {
     for (size_t done = 0; done < pixels; done += 2, src += 4) {
         const int y0 = src[0], u = src[1] - 128, y1 = src[2], v = src[3] - 128;
         const int bTerm = (u * 29049) >> 14;
@@ -102,16 +102,6 @@ void ConvertYuy2ToBgrSse2(const uint8_t* source, int width, int height, DisplayF
 
 namespace {
 
-VARDELO_TARGET_AVX2 inline __m256i BlueTerms256(__m256i uv) {
-    return _mm256_srai_epi32(_mm256_madd_epi16(uv, _mm256_set1_epi32(29049)), 14);
-}
-VARDELO_TARGET_AVX2 inline __m256i GreenTerms256(__m256i uv) {
-    return _mm256_srai_epi32(_mm256_madd_epi16(uv, _mm256_set1_epi32(int32_t(uint32_t(-11698) << 16 | uint16_t(-5636)))), 14);
-}
-VARDELO_TARGET_AVX2 inline __m256i RedTerms256(__m256i uv) {
-    return _mm256_srai_epi32(_mm256_madd_epi16(uv, _mm256_set1_epi32(22987 << 16)), 14);
-}
-
 // Byte j of each output register of a lane takes channel (16k + j) % 3; channel c of pixel p
 // goes to byte (3p + c) % 16, so each channel is first rotated into place by one pshufb.
 constexpr uint8_t ChannelShuffle(int c, int j) { return uint8_t(((j - c + 48) * 11) % 16); }
@@ -134,7 +124,19 @@ VARDELO_TARGET_AVX2 void ConvertYuy2ToBgrAvx2(const uint8_t* source, int width, 
 #undef ROW
     };
     const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
-    const __m256i bias = _mm256_set1_epi16(128);
+    const __m256i signFlip = _mm256_set1_epi8(-128);
+    const __m256i chroma4 = _mm256_set1_epi16(4 << 8);  // byte pairs (0, 4): 0 x Y + 4 x chroma
+    // [4(U-128), 4(V-128)] per pair comes from one pmaddubsw on the bytes with their top bit
+    // flipped (U ^ 0x80 is U - 128 as a signed byte). mulhi by (29049, 22987) gives the blue
+    // and red terms (floor(4x / 65536) = floor(x / 16384)); pmaddwd by (-5636, -11698) gives 4 times the
+    // green sum, whose upper 16 bits are the green term. The shuffles copy each term to both
+    // pixels of its pair (and take those upper halves), so no shift is needed.
+    const __m256i brFactors = _mm256_set1_epi32(22987 << 16 | 29049);
+    const __m256i gFactors = _mm256_set1_epi32(int32_t(uint32_t(-11698) << 16 | uint16_t(-5636)));
+    const __m256i dupLow = _mm256_setr_epi8(0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13,
+                                            0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13);
+    const __m256i dupHigh = _mm256_setr_epi8(2, 3, 2, 3, 6, 7, 6, 7, 10, 11, 10, 11, 14, 15, 14, 15,
+                                             2, 3, 2, 3, 6, 7, 6, 7, 10, 11, 10, 11, 14, 15, 14, 15);
     const __m256i shB = _mm256_load_si256(reinterpret_cast<const __m256i*>(kShuffle[0]));
     const __m256i shG = _mm256_load_si256(reinterpret_cast<const __m256i*>(kShuffle[1]));
     const __m256i shR = _mm256_load_si256(reinterpret_cast<const __m256i*>(kShuffle[2]));
@@ -151,14 +153,16 @@ VARDELO_TARGET_AVX2 void ConvertYuy2ToBgrAvx2(const uint8_t* source, int width, 
         const __m256i wb = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16))),
                                                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 48)), 1);
         const __m256i ya = _mm256_and_si256(wa, lowBytes), yb = _mm256_and_si256(wb, lowBytes);
-        const __m256i uva = _mm256_sub_epi16(_mm256_srli_epi16(wa, 8), bias);
-        const __m256i uvb = _mm256_sub_epi16(_mm256_srli_epi16(wb, 8), bias);
-        const __m256i bt = _mm256_packs_epi32(BlueTerms256(uva), BlueTerms256(uvb));
-        const __m256i gt = _mm256_packs_epi32(GreenTerms256(uva), GreenTerms256(uvb));
-        const __m256i rt = _mm256_packs_epi32(RedTerms256(uva), RedTerms256(uvb));
-        const __m256i b = _mm256_packus_epi16(_mm256_add_epi16(ya, _mm256_unpacklo_epi16(bt, bt)), _mm256_add_epi16(yb, _mm256_unpackhi_epi16(bt, bt)));
-        const __m256i g = _mm256_packus_epi16(_mm256_add_epi16(ya, _mm256_unpacklo_epi16(gt, gt)), _mm256_add_epi16(yb, _mm256_unpackhi_epi16(gt, gt)));
-        const __m256i r = _mm256_packus_epi16(_mm256_add_epi16(ya, _mm256_unpacklo_epi16(rt, rt)), _mm256_add_epi16(yb, _mm256_unpackhi_epi16(rt, rt)));
+        const __m256i uva = _mm256_maddubs_epi16(chroma4, _mm256_xor_si256(wa, signFlip));
+        const __m256i uvb = _mm256_maddubs_epi16(chroma4, _mm256_xor_si256(wb, signFlip));
+        const __m256i bra = _mm256_mulhi_epi16(uva, brFactors), brb = _mm256_mulhi_epi16(uvb, brFactors);
+        const __m256i ga = _mm256_madd_epi16(uva, gFactors), gb = _mm256_madd_epi16(uvb, gFactors);
+        const __m256i b = _mm256_packus_epi16(_mm256_add_epi16(ya, _mm256_shuffle_epi8(bra, dupLow)),
+                                              _mm256_add_epi16(yb, _mm256_shuffle_epi8(brb, dupLow)));
+        const __m256i g = _mm256_packus_epi16(_mm256_add_epi16(ya, _mm256_shuffle_epi8(ga, dupHigh)),
+                                              _mm256_add_epi16(yb, _mm256_shuffle_epi8(gb, dupHigh)));
+        const __m256i r = _mm256_packus_epi16(_mm256_add_epi16(ya, _mm256_shuffle_epi8(bra, dupHigh)),
+                                              _mm256_add_epi16(yb, _mm256_shuffle_epi8(brb, dupHigh)));
         const __m256i sb = _mm256_shuffle_epi8(b, shB);
         const __m256i sg = _mm256_shuffle_epi8(g, shG);
         const __m256i sr = _mm256_shuffle_epi8(r, shR);
@@ -166,6 +170,7 @@ VARDELO_TARGET_AVX2 void ConvertYuy2ToBgrAvx2(const uint8_t* source, int width, 
         const __m256i o0 = _mm256_blendv_epi8(_mm256_blendv_epi8(sb, sg, mask1), sr, mask2);
         const __m256i o1 = _mm256_blendv_epi8(_mm256_blendv_epi8(sb, sg, mask0), sr, mask1);
         const __m256i o2 = _mm256_blendv_epi8(_mm256_blendv_epi8(sb, sg, mask2), sr, mask0);
+        // Low lanes hold the 48 bytes of pixels 0-15, high lanes those of pixels 16-31.
         __m256i* d = reinterpret_cast<__m256i*>(target + i * 3);
         _mm256_storeu_si256(d, _mm256_permute2x128_si256(o0, o1, 0x20));
         _mm256_storeu_si256(d + 1, _mm256_permute2x128_si256(o2, o0, 0x30));

@@ -1,0 +1,266 @@
+// Frame pipeline speed beside its references, measured in the same run: the YUY2 converters
+// against libyuv's two-pass YUY2 -> ARGB -> RGB24 and a bare read-2-write-3 streaming loop; the
+// effects against their plain forms and an in-place read-write loop; the MJPG preview path
+// against a bare TurboJPEG decode and libavcodec + swscale.
+#include <benchmark/benchmark.h>
+#include <libyuv.h>
+#include <turbojpeg.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libswscale/swscale.h>
+#include <libavutil/imgutils.h>
+}
+
+#include <immintrin.h>
+
+#include <cmath>
+#include <cstring>
+#include <mutex>
+#include <random>
+#include <vector>
+
+#include "frame/cpu_features.h"
+#include "frame/frame_effects.h"
+#include "frame/mjpg_decode.h"
+#include "frame/yuy2_convert.h"
+
+namespace {
+
+// ---- Camera-like pictures: soft shading, texture, edges and sensor noise ----
+
+std::vector<uint8_t> CameraBgr(int w, int h, uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::normal_distribution<float> noise(0.0f, 4.0f);
+    std::vector<uint8_t> bgr(size_t(w) * h * 3);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const float fx = float(x) / w, fy = float(y) / h;
+            const float shade = 0.55f + 0.45f * std::cos(3.0f * (fx - 0.5f)) * std::cos(2.0f * (fy - 0.5f));
+            const float texture = 30.0f * std::sin(x * 0.21f + std::sin(y * 0.05f) * 4.0f) * std::sin(y * 0.17f);
+            const bool cell = ((x / 97 + y / 61) % 3) == 0;
+            const float base[3] = {150.0f + 60.0f * fy, 120.0f + (cell ? 60.0f : 0.0f), 90.0f + 80.0f * fx};
+            for (int c = 0; c < 3; ++c) {
+                const float v = base[c] * shade + texture + noise(rng);
+                bgr[(size_t(y) * w + x) * 3 + c] = uint8_t(std::lround(std::fmin(255.0f, std::fmax(0.0f, v))));
+            }
+        }
+    return bgr;
+}
+
+std::vector<uint8_t> CameraYuy2(int w, int h) {
+    const std::vector<uint8_t> bgr = CameraBgr(w, h, 11);
+    std::vector<uint8_t> yuy2(size_t(w) * h * 2);
+    for (size_t p = 0; p + 1 < size_t(w) * h; p += 2) {
+        const uint8_t* a = &bgr[p * 3];
+        const uint8_t* b = a + 3;
+        auto luma = [](const uint8_t* q) { return (66 * q[2] + 129 * q[1] + 25 * q[0] + 128) / 256 + 16; };
+        const int r = (a[2] + b[2]) / 2, g = (a[1] + b[1]) / 2, bl = (a[0] + b[0]) / 2;
+        yuy2[p * 2] = uint8_t(luma(a));
+        yuy2[p * 2 + 1] = uint8_t((-38 * r - 74 * g + 112 * bl + 128) / 256 + 128);
+        yuy2[p * 2 + 2] = uint8_t(luma(b));
+        yuy2[p * 2 + 3] = uint8_t((112 * r - 94 * g - 18 * bl + 128) / 256 + 128);
+    }
+    return yuy2;
+}
+
+std::vector<uint8_t> CameraJpeg(int w, int h) {
+    const std::vector<uint8_t> bgr = CameraBgr(w, h, 5);
+    tjhandle tj = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    tjCompress2(tj, bgr.data(), w, w * 3, h, TJPF_BGR, &jpeg, &size, TJSAMP_422, 85, 0);
+    std::vector<uint8_t> out(jpeg, jpeg + size);
+    tjFree(jpeg);
+    tjDestroy(tj);
+    return out;
+}
+
+// ---- YUY2 -> BGR ----
+
+template <void (*Convert)(const uint8_t*, int, int, DisplayFrame*)>
+void BM_Yuy2ToBgr(benchmark::State& state) {
+    const int w = int(state.range(0)), h = int(state.range(1));
+    if (Convert == ConvertYuy2ToBgrAvx2 && !CpuHasAvx2()) return state.SkipWithError("no AVX2");
+    const std::vector<uint8_t> src = CameraYuy2(w, h);
+    std::vector<uint8_t> dst(size_t(w) * h * 3);
+    for (auto _ : state) {
+        Convert(src.data(), w, h, dst.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["ns/px"] = benchmark::Counter(double(w) * h, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_Yuy2ToBgr_Scalar(benchmark::State& s) { BM_Yuy2ToBgr<ConvertYuy2ToBgrScalar>(s); }
+void BM_Yuy2ToBgr_Sse2(benchmark::State& s) { BM_Yuy2ToBgr<ConvertYuy2ToBgrSse2>(s); }
+void BM_Yuy2ToBgr_Avx2(benchmark::State& s) { BM_Yuy2ToBgr<ConvertYuy2ToBgrAvx2>(s); }
+
+void BM_LibyuvYuy2ToRgb24(benchmark::State& state) {
+    const int w = int(state.range(0)), h = int(state.range(1));
+    const std::vector<uint8_t> src = CameraYuy2(w, h);
+    std::vector<uint8_t> argb(size_t(w) * h * 4), dst(size_t(w) * h * 3);
+    for (auto _ : state) {
+        libyuv::YUY2ToARGB(src.data(), w * 2, argb.data(), w * 4, w, h);
+        libyuv::ARGBToRGB24(argb.data(), w * 4, dst.data(), w * 3, w, h);
+        benchmark::ClobberMemory();
+    }
+    state.counters["ns/px"] = benchmark::Counter(double(w) * h, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// Reads 2 bytes and writes 3 bytes per pixel with no work in between: the bound for any
+// YUY2 -> BGR converter over the same buffers.
+VARDELO_TARGET_AVX2 void StreamRead2Write3(const uint8_t* src, uint8_t* dst, size_t pixels) {
+    for (size_t i = 0; i + 32 <= pixels; i += 32) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i * 2));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i * 2 + 32));
+        __m256i* d = reinterpret_cast<__m256i*>(dst + i * 3);
+        _mm256_storeu_si256(d, a);
+        _mm256_storeu_si256(d + 1, b);
+        _mm256_storeu_si256(d + 2, _mm256_xor_si256(a, b));
+    }
+}
+
+void BM_StreamingLimitRead2Write3(benchmark::State& state) {
+    const int w = int(state.range(0)), h = int(state.range(1));
+    if (!CpuHasAvx2()) return state.SkipWithError("no AVX2");
+    const std::vector<uint8_t> src = CameraYuy2(w, h);
+    std::vector<uint8_t> dst(size_t(w) * h * 3);
+    for (auto _ : state) {
+        StreamRead2Write3(src.data(), dst.data(), size_t(w) * h);
+        benchmark::ClobberMemory();
+    }
+    state.counters["ns/px"] = benchmark::Counter(double(w) * h, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// ---- Effects on a 1080p frame ----
+
+template <void (*Effect)(DisplayFrame*, int, int)>
+void BM_Effect(benchmark::State& state) {
+    const int w = 1920, h = 1080;
+    std::vector<uint8_t> frame = CameraBgr(w, h, 3);
+    for (auto _ : state) {
+        Effect(frame.data(), w, h);
+        benchmark::ClobberMemory();
+    }
+    state.counters["ns/px"] = benchmark::Counter(double(w) * h, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// Reads and writes back every byte of the frame in place: the bound for invert.
+VARDELO_TARGET_AVX2 void InPlaceReadWrite(uint8_t* p, size_t n, __m256i key) {
+    for (size_t i = 0; i + 64 <= n; i += 64) {
+        __m256i* q = reinterpret_cast<__m256i*>(p + i);
+        _mm256_storeu_si256(q, _mm256_xor_si256(_mm256_loadu_si256(q), key));
+        _mm256_storeu_si256(q + 1, _mm256_xor_si256(_mm256_loadu_si256(q + 1), key));
+    }
+}
+VARDELO_TARGET_AVX2 void InPlaceLimit(DisplayFrame* f, int w, int h) {
+    int zero = 0;
+    benchmark::DoNotOptimize(zero);
+    InPlaceReadWrite(f, size_t(w) * h * 3, _mm256_set1_epi32(zero));
+}
+
+void BM_Invert(benchmark::State& s) { BM_Effect<InvertFrame>(s); }
+void BM_Invert_Scalar(benchmark::State& s) { BM_Effect<InvertFrameScalar>(s); }
+void BM_InPlaceLimit(benchmark::State& s) {
+    if (!CpuHasAvx2()) return s.SkipWithError("no AVX2");
+    BM_Effect<InPlaceLimit>(s);
+}
+void BM_Gray(benchmark::State& s) { BM_Effect<GrayFrame>(s); }
+void BM_Gray_Scalar(benchmark::State& s) { BM_Effect<GrayFrameScalar>(s); }
+void BM_Binary(benchmark::State& s) { BM_Effect<BinaryFrame>(s); }
+void BM_Binary_Scalar(benchmark::State& s) { BM_Effect<BinaryFrameScalar>(s); }
+void BM_Emboss(benchmark::State& s) { BM_Effect<EmbossFrame>(s); }
+void BM_Emboss_Scalar(benchmark::State& s) { BM_Effect<EmbossFrameScalar>(s); }
+void BM_FlipHorizontal(benchmark::State& s) { BM_Effect<FlipHorizontal>(s); }
+void BM_FlipHorizontal_Scalar(benchmark::State& s) { BM_Effect<FlipHorizontalScalar>(s); }
+
+// ---- MJPG ----
+
+void BM_TurboJpegDecode(benchmark::State& state) {
+    const int w = int(state.range(0)), h = int(state.range(1));
+    const std::vector<uint8_t> jpeg = CameraJpeg(w, h);
+    std::vector<uint8_t> dst(size_t(w) * h * 3);
+    tjhandle tj = tjInitDecompress();
+    for (auto _ : state) {
+        tjDecompress2(tj, jpeg.data(), jpeg.size(), dst.data(), w, w * 3, h, TJPF_BGR, 0);
+        benchmark::ClobberMemory();
+    }
+    tjDestroy(tj);
+}
+
+// What the preview callback does per MJPG frame: decode with a fresh decompressor into the
+// slot, one effect, publish the slot under a lock.
+void BM_PreviewPathMjpg(benchmark::State& state) {
+    const int w = int(state.range(0)), h = int(state.range(1));
+    const std::vector<uint8_t> jpeg = CameraJpeg(w, h);
+    std::vector<std::vector<uint8_t>> ring(4, std::vector<uint8_t>(size_t(w) * h * 3));
+    std::mutex frameLock;
+    int currentSlot = 0;
+    FrameEffects fx;
+    fx.invert = true;
+    for (auto _ : state) {
+        const int next = currentSlot + 1 < 4 ? currentSlot + 1 : 0;
+        if (DecodeMjpg(jpeg.data(), jpeg.size(), w, h, ring[next].data())) {
+            ApplyEffects(ring[next].data(), w, h, fx);
+            std::lock_guard<std::mutex> lock(frameLock);
+            currentSlot = next;
+        }
+        benchmark::DoNotOptimize(currentSlot);
+    }
+}
+
+void BM_LibavcodecSwscaleDecode(benchmark::State& state) {
+    const int w = int(state.range(0)), h = int(state.range(1));
+    std::vector<uint8_t> jpeg = CameraJpeg(w, h);
+    const size_t size = jpeg.size();
+    jpeg.resize(size + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MJPEG);
+    AVCodecContext* ctx = avcodec_alloc_context3(codec);
+    ctx->thread_count = 1;
+    avcodec_open2(ctx, codec, nullptr);
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    SwsContext* sws = nullptr;
+    std::vector<uint8_t> dst(size_t(w) * h * 3);
+    for (auto _ : state) {
+        packet->data = jpeg.data();
+        packet->size = int(size);
+        avcodec_send_packet(ctx, packet);
+        if (avcodec_receive_frame(ctx, frame) == 0) {
+            if (!sws)
+                sws = sws_getContext(w, h, AVPixelFormat(frame->format), w, h, AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr);
+            uint8_t* planes[1] = {dst.data()};
+            int strides[1] = {w * 3};
+            sws_scale(sws, frame->data, frame->linesize, 0, h, planes, strides);
+            av_frame_unref(frame);
+        }
+        benchmark::ClobberMemory();
+    }
+    sws_freeContext(sws);
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&ctx);
+}
+
+}  // namespace
+
+#define SIZES Args({1280, 720})->Args({1920, 1080})
+BENCHMARK(BM_StreamingLimitRead2Write3)->SIZES;
+BENCHMARK(BM_Yuy2ToBgr_Avx2)->SIZES;
+BENCHMARK(BM_LibyuvYuy2ToRgb24)->SIZES;
+BENCHMARK(BM_Yuy2ToBgr_Sse2)->SIZES;
+BENCHMARK(BM_Yuy2ToBgr_Scalar)->SIZES;
+BENCHMARK(BM_InPlaceLimit);
+BENCHMARK(BM_Invert);
+BENCHMARK(BM_Invert_Scalar);
+BENCHMARK(BM_Gray);
+BENCHMARK(BM_Gray_Scalar);
+BENCHMARK(BM_Binary);
+BENCHMARK(BM_Binary_Scalar);
+BENCHMARK(BM_Emboss);
+BENCHMARK(BM_Emboss_Scalar);
+BENCHMARK(BM_FlipHorizontal);
+BENCHMARK(BM_FlipHorizontal_Scalar);
+BENCHMARK(BM_TurboJpegDecode)->SIZES->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreviewPathMjpg)->SIZES->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LibavcodecSwscaleDecode)->SIZES->Unit(benchmark::kMillisecond);
