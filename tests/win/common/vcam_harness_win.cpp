@@ -1,4 +1,5 @@
-// Helpers for the virtual microscope's tests.
+// Helpers for the tests that use the virtual microscope (declared in testcam/vcam_harness.h;
+// built into the shared Wine test harness so that every test folder can use them).
 #include "testcam/vcam_harness.h"
 
 #include <tlhelp32.h>
