@@ -1,0 +1,73 @@
+// Fuzzes the sample path of the frame pipeline: any bytes as a YUY2 or MJPG sample (or another
+// format) of any small frame size, through the signal-frame test, the conversion into an
+// exact-size frame, the effects and the frame-rate queue. Every converter version must give
+// the reference's bytes.
+//
+// Input: byte 0 format (0 YUY2, 1 MJPG, other: neither), bytes 1-2 width, bytes 3-4 height
+// (little-endian, taken modulo 300 and 200), byte 5 effect bits, bytes 6-7 a clock step in
+// milliseconds, then the sample.
+#include <cstdlib>
+#include <memory>
+#include <cstring>
+#include <vector>
+
+#include "frame/cpu_features.h"
+#include "frame/frame_effects.h"
+#include "frame/frame_rate.h"
+#include "frame/sample_convert.h"
+#include "frame/signal_frame.h"
+#include "frame/yuy2_convert.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 8) return 0;
+    const SampleFormat format = data[0] == 0 ? SampleFormat::Yuy2 : data[0] == 1 ? SampleFormat::Mjpg : SampleFormat::Other;
+    const int width = int(data[1] | data[2] << 8) % 300 - 2;   // a few negative and zero sizes too
+    const int height = int(data[3] | data[4] << 8) % 200 - 2;
+    FrameEffects fx;
+    fx.flipHorizontal = data[5] & 1;
+    fx.gray = data[5] & 2;
+    fx.binary = data[5] & 4;
+    fx.invert = data[5] & 8;
+    fx.emboss = data[5] & 16;
+    const uint32_t step = uint32_t(data[6] | data[7] << 8);
+
+    // The sample in a buffer of exactly its own size, so any read past it is caught.
+    const size_t length = size - 8;
+    std::unique_ptr<uint8_t[]> sample(new uint8_t[length ? length : 1]);
+    if (length) std::memcpy(sample.get(), data + 8, length);
+
+    if (IsSignalFrame(sample.get(), length) && length != kSignalFrameBytes) std::abort();
+
+    static FrameRateMeter meter;
+    static uint32_t clock = 0xFFFFF000u;  // crosses the wrap early
+    static float fps = 30.0f;
+    clock += step % 2000;
+    UpdateFrameRate(meter, clock, fps);
+    if (!(fps > 0.0f) || fps != fps) std::abort();
+
+    const size_t frameBytes = DisplayFrameBytes(width, height);
+    std::unique_ptr<uint8_t[]> frame(new uint8_t[frameBytes ? frameBytes : 1]);
+    if (!ConvertSample(format, sample.get(), length, width, height, frameBytes ? frame.get() : nullptr)) return 0;
+    ApplyEffects(frame.get(), width, height, fx);
+
+    if (format == SampleFormat::Yuy2) {
+        std::vector<uint8_t> want(frameBytes), got(frameBytes);
+        ConvertYuy2ToBgrScalar(sample.get(), width, height, want.data());
+        ConvertYuy2ToBgrSse2(sample.get(), width, height, got.data());
+        if (want != got) std::abort();
+        if (CpuHasAvx2()) {
+            ConvertYuy2ToBgrAvx2(sample.get(), width, height, got.data());
+            if (want != got) std::abort();
+        }
+        // Effects: fast forms equal the plain ones.
+        std::vector<uint8_t> plain = want;
+        FlipHorizontal(want.data(), width, height);
+        FlipHorizontalScalar(plain.data(), width, height);
+        GrayFrame(want.data(), width, height);
+        GrayFrameScalar(plain.data(), width, height);
+        EmbossFrame(want.data(), width, height);
+        EmbossFrameScalar(plain.data(), width, height);
+        if (want != plain) std::abort();
+    }
+    return 0;
+}
