@@ -15,6 +15,7 @@
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
 #include "capture/device_list_win.h"
+#include "settings/app_settings.h"
 #include "common/pump_win.h"
 #include "frame/capture_state_win.h"
 #include "testcam/vcam_harness.h"
@@ -120,6 +121,73 @@ TEST_F(ViewCameraTest, CompositionAfterTheSessionClosedReadsNoFreedRing) {
     PumpMessages();
     SendMessageW(view, WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), 0);
     EXPECT_EQ(Info().composedFrames, before);
+}
+
+// Writes the view's client area as a 24-bit BMP beside the test executable, for a person to look at.
+void SaveViewBitmap(HWND view, const wchar_t* fileName) {
+    RECT rc;
+    GetClientRect(view, &rc);
+    int w = rc.right, h = rc.bottom;
+    HDC dc = GetDC(view);
+    HDC mem = CreateCompatibleDC(dc);
+    BITMAPINFO bi = {};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, dc, 0, 0, SRCCOPY);
+    GdiFlush();
+    DWORD stride = (DWORD(w) * 3 + 3) & ~3u, size = stride * DWORD(h);
+    BITMAPFILEHEADER fh = {0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
+                           DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
+    HANDLE f = CreateFileW(BinPath(fileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written;
+    WriteFile(f, &fh, sizeof fh, &written, nullptr);
+    WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &written, nullptr);
+    WriteFile(f, bits, size, &written, nullptr);
+    CloseHandle(f);
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(view, dc);
+}
+
+TEST_F(ViewCameraTest, ShapesDrawnWithTheMouseAppearOverThePicture) {
+    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\" --ppmm 400");
+    ASSERT_TRUE(cam.ok());
+    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
+    Start(1366, 900);
+    ASSERT_TRUE(Streaming());
+    auto drag = [&](int x1, int y1, int x2, int y2) {
+        SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y1));
+        SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM((x1 + x2) / 2, (y1 + y2) / 2));
+        SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x2, y2));
+        SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(x2, y2));
+    };
+    // Green ruler, red 2-pixel shapes, blue 12-point labels.
+    int32_t settings[5] = {0x00C000, 0x0000FF, 2, 0xFF0000, 12};
+    SendMessageW(view, WM_COMMAND, VIEW_CMD_DRAW_SETTINGS, reinterpret_cast<LPARAM>(settings));
+    SendMessageW(main, WM_COMMAND, ID_TOOL_LINE, 0);
+    drag(100, 150, 500, 150);
+    SendMessageW(main, WM_COMMAND, ID_TOOL_CIRCLE, 0);
+    drag(700, 350, 780, 410);
+    SendMessageW(main, WM_COMMAND, ID_TOOL_RECTANGLE, 0);
+    drag(150, 420, 420, 560);
+    EXPECT_EQ(MeasurementState.shapes.size(), 3u);
+    float ppu[2] = {400.0f, 0};  // the micrometer's 400 pixels per millimetre
+    SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_CALIBRATION, reinterpret_cast<LPARAM>(ppu));
+    SendMessageW(main, WM_COMMAND, ID_CROSSLINE, 0);
+    unsigned long long before = Info().composedFrames;
+    ASSERT_TRUE(WaitUntil([&] { return Info().composedFrames > before + 3; }));
+    UpdateWindow(view);
+    SaveViewBitmap(view, L"view_shapes.bmp");
+    // The line's middle in the line colour. The picture is wider and taller than the view, so
+    // client points are image points offset by the scroll position, which stays put here.
+    ASSERT_TRUE(Info().hBar);
+    COLORREF c = ViewPixel(300, 150);
+    EXPECT_GT(GetRValue(c), 200) << std::hex << c;
+    EXPECT_LT(GetGValue(c), 80) << std::hex << c;
+    EXPECT_LT(GetBValue(c), 80) << std::hex << c;
 }
 
 TEST_F(ViewCameraTest, FullHdCaptureStartsFittedToTheView) {
