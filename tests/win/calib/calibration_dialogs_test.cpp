@@ -16,6 +16,7 @@
 
 #include "app/messages.h"
 #include "app/shell_state_win.h"
+#include "calib/shot_win.h"
 #include "common/pump_win.h"
 #include "resources/calibration_dialogs.h"
 #include "settings/app_settings.h"
@@ -126,49 +127,6 @@ std::wstring StoredCalibrations() {
         ERROR_SUCCESS)
         return L"<missing>";
     return buf;
-}
-
-// Screenshots for looking at the dialogs: written when VARDELO_SHOT_DIR is set.
-void Shot(HWND window, const wchar_t* name) {
-    const char* dir = std::getenv("VARDELO_SHOT_DIR");
-    if (!dir || !window) return;
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    PumpMessages();
-    RECT r;
-    GetWindowRect(window, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
-    DWORD row = (DWORD(w) * 3 + 3) & ~3u, size = row * DWORD(h);
-    BITMAPFILEHEADER fh = {0x4D42, DWORD(sizeof(fh) + sizeof(bi.bmiHeader) + size), 0, 0,
-                           DWORD(sizeof(fh) + sizeof(bi.bmiHeader))};
-    std::wstring path;
-    for (const char* p = dir; *p; ++p) path += wchar_t(*p);
-    path += L"\\";
-    path += name;
-    path += L".bmp";
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f != INVALID_HANDLE_VALUE) {
-        DWORD done;
-        WriteFile(f, &fh, sizeof(fh), &done, nullptr);
-        WriteFile(f, &bi.bmiHeader, sizeof(bi.bmiHeader), &done, nullptr);
-        WriteFile(f, bits, size, &done, nullptr);
-        CloseHandle(f);
-    }
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
 }
 
 Calibration SlideSlot() {
@@ -371,6 +329,44 @@ TEST_F(CalibrationDialogsTest, RenameStoresACleanNameInTheEditedRowAndTheSetting
     EXPECT_EQ(StoredCalibrations(),
               L",0,0,0,0,0;,0,0,0,0,0;My_slide_with a ver,0,0,0,0,0;,0,0,0,0,0;,0,0,0,0,0;Five,0,0,0,0,0;"
               L",0,0,0,0,0;,0,0,0,0,0;,0,0,0,0,0;,0,0,0,0,0;");
+}
+
+TEST_F(CalibrationDialogsTest, DoubleClickOnARowStartsRenamingIt) {
+    RunScripted([&] { return RunCalibrationManager(host); }, {
+        [&] {
+            HWND dlg = VisibleDialog(kManagerTitle);
+            if (!dlg) return false;
+            HWND list = GetDlgItem(dlg, IDC_CALIB_LIST);
+            SelectRow(list, 4);
+            NMITEMACTIVATE act = {};
+            act.hdr = {list, IDC_CALIB_LIST, UINT(NM_DBLCLK)};
+            act.iItem = 4;
+            SendMessageW(dlg, WM_NOTIFY, IDC_CALIB_LIST, reinterpret_cast<LPARAM>(&act));
+            EXPECT_EQ(CalibrationState.managerRow, 4);
+            return true;
+        },
+        [&] {
+            HWND list = GetDlgItem(VisibleDialog(kManagerTitle), IDC_CALIB_LIST);
+            HWND edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0));
+            if (!edit) return false;
+            SendMessageW(list, LVM_CANCELEDITLABEL, 0, 0);  // cancelled: nothing stored
+            return true;
+        },
+        [&] {
+            HWND dlg = VisibleDialog(kManagerTitle);
+            if (SendMessageW(GetDlgItem(dlg, IDC_CALIB_LIST), LVM_GETEDITCONTROL, 0, 0)) return false;
+            // A double-click below the rows selects nothing and starts nothing.
+            NMITEMACTIVATE act = {};
+            act.hdr = {GetDlgItem(dlg, IDC_CALIB_LIST), IDC_CALIB_LIST, UINT(NM_DBLCLK)};
+            act.iItem = -1;
+            SendMessageW(dlg, WM_NOTIFY, IDC_CALIB_LIST, reinterpret_cast<LPARAM>(&act));
+            EXPECT_EQ(CalibrationState.managerRow, -1);
+            Click(dlg, IDCANCEL);
+            return true;
+        },
+    });
+    EXPECT_EQ(CalibrationTable[4].name[0], 0);
+    EXPECT_EQ(StoredCalibrations(), L"<missing>");
 }
 
 TEST_F(CalibrationDialogsTest, DeleteAsksFirstAndUncalibratesTheViewWhenTheSlotIsApplied) {

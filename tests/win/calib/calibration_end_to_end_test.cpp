@@ -1,0 +1,356 @@
+// Calibrating end to end with the virtual microscope (400 pixels per millimetre on its stage
+// micrometer): the real main window opens the camera; the calibrate command runs the manager,
+// the calibration line is dragged by mouse to 400 pixels and typed as 1 mm, the manager comes
+// back and applies the slot; the crossline switches on with a 0.2 mm step of 80 pixels, a line
+// drawn by mouse over 400 pixels is labelled 1 mm, and the slot is in the settings and is read
+// back by the next start's settings load.
+#include <windows.h>
+#include <commctrl.h>
+#include <gdiplus.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/messages.h"
+#include "app/prompt_win.h"
+#include "app/shell_state_win.h"
+#include "app/tool_button_win.h"
+#include "app/toolbar_win.h"
+#include "capture/camera_format.h"
+#include "capture/capture_session_win.h"
+#include "calib/shot_win.h"
+#include "common/pump_win.h"
+#include "resources/calibration_dialogs.h"
+#include "settings/app_settings.h"
+#include "settings/settings_store.h"
+#include "settings/text_table.h"
+#include "testcam/vcam_harness.h"
+#include "view/calibration_table.h"
+#include "view/calibration_workflow.h"
+#include "view/camera_view_win.h"
+#include "view/measure_model.h"
+#include "view/overlay.h"
+
+namespace {
+
+constexpr int kW = 1280, kH = 720;
+constexpr COLORREF kGrid = RGB(255, 0, 255);   // palette 0xFF00FF
+constexpr COLORREF kText = RGB(255, 255, 0);   // palette 0x00FFFF
+
+// ---- A script of steps, run by a thread timer inside whatever message loop is running ----
+
+using Step = std::function<bool()>;
+std::vector<Step> gSteps;
+size_t gNext = 0;
+bool gBusy = false;
+
+void CALLBACK StepTick(HWND, UINT, UINT_PTR, DWORD) {
+    if (gBusy || gNext >= gSteps.size()) return;
+    gBusy = true;
+    if (gSteps[gNext]()) ++gNext;
+    gBusy = false;
+}
+
+HWND VisibleDialog(const wchar_t* title) {
+    HWND dlg = FindWindowW(L"#32770", title);
+    return dlg && IsWindowVisible(dlg) ? dlg : nullptr;
+}
+
+void Click(HWND dlg, int id) {
+    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}
+
+void SelectRow(HWND list, int row) {
+    LVITEMW state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+}
+
+std::wstring ItemText(HWND list, int row, int column) {
+    wchar_t buf[128] = {};
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = buf;
+    item.cchTextMax = 128;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return buf;
+}
+
+// Image point to the view's client point, as the view maps it back (ToImage).
+POINT ClientOf(HWND view, int ix, int iy) {
+    CameraViewInfo info = CameraViewGetInfo(view);
+    RECT rc;
+    GetClientRect(view, &rc);
+    int cx = ix - info.scrollX, cy = iy - info.scrollY;
+    if (rc.right > kW) cx += (rc.right - kW) / 2;
+    if (rc.bottom > kH) cy += (rc.bottom - kH) / 2;
+    return {cx, cy};
+}
+
+void Mouse(HWND view, UINT msg, POINT p, WPARAM keys) { SendMessageW(view, msg, keys, MAKELPARAM(p.x, p.y)); }
+
+// Drags with the left button from image point a to image point b in a few moves.
+void Drag(HWND view, POINT a, POINT b) {
+    Mouse(view, WM_LBUTTONDOWN, ClientOf(view, a.x, a.y), MK_LBUTTON);
+    for (int i = 1; i <= 4; ++i) {
+        POINT p = {a.x + (b.x - a.x) * i / 4, a.y + (b.y - a.y) * i / 4};
+        Mouse(view, WM_MOUSEMOVE, ClientOf(view, p.x, p.y), MK_LBUTTON);
+    }
+    Mouse(view, WM_LBUTTONUP, ClientOf(view, b.x, b.y), 0);
+}
+
+// The view's window contents, as shown, read back for pixel checks in image coordinates.
+struct Screen {
+    std::vector<COLORREF> px;
+    int w = 0, h = 0;
+    POINT origin = {};  // client point of image (0, 0)
+    COLORREF At(int ix, int iy) const {
+        int x = ix + origin.x, y = iy + origin.y;
+        if (x < 0 || y < 0 || x >= w || y >= h) return CLR_INVALID;
+        return px[size_t(y) * w + x];
+    }
+};
+
+Screen Grab(HWND view) {
+    Screen s;
+    RECT rc;
+    GetClientRect(view, &rc);
+    s.w = rc.right;
+    s.h = rc.bottom;
+    s.origin = ClientOf(view, 0, 0);
+    HDC dc = GetDC(view);
+    HDC mem = CreateCompatibleDC(dc);
+    BITMAPINFO bi = {};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), s.w, -s.h, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, s.w, s.h, dc, 0, 0, SRCCOPY);
+    GdiFlush();
+    s.px.resize(size_t(s.w) * s.h);
+    const uint32_t* p = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < s.px.size(); ++i) s.px[i] = RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(view, dc);
+    return s;
+}
+
+// Keeps the texts the overlay writes.
+class TextRecorder : public DrawSurface {
+public:
+    std::vector<std::wstring> texts;
+    TextExtent MeasureText(const wchar_t*, int length) override { return {7 * length, 16}; }
+    void AaLine(AaPen, int, int, int, int) override {}
+    void AaArc(AaPen, int, int, int, int, float, float) override {}
+    void Frame(int, int, int, int) override {}
+    void Fill(int, int, int, int) override {}
+    void Line(SolidPen, int, int, int, int) override {}
+    void Polyline(SolidPen, const ShapePoint*, int) override {}
+    void ClippedText(const wchar_t* text, int length, int, int, int, int) override { texts.emplace_back(text, length); }
+    bool Has(const std::wstring& t) const {
+        for (auto& s : texts)
+            if (s == t) return true;
+        return false;
+    }
+};
+
+std::wstring StoredCalibrations() {
+    wchar_t buf[kCalibrationsChars] = {};
+    DWORD size = sizeof(buf);
+    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"Calibrations", RRF_RT_REG_SZ, nullptr, buf, &size) !=
+        ERROR_SUCCESS)
+        return L"<missing>";
+    return buf;
+}
+
+class CalibrationEndToEnd : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
+        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&icc);
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        ShellState.instance = instance;
+        RegisterMainWndClass(instance);
+        RegisterCameraWndClass(instance);
+        RegisterPromptClass(instance);
+        RegisterHToolbarClass(instance);
+        RegisterVToolbarClass(instance);
+        RegisterToolButtonClass(instance);
+    }
+    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(gdiplusToken); }
+    void TearDown() override {
+        KillTimer(nullptr, timer);
+        if (ShellState.mainWnd) DestroyWindow(ShellState.mainWnd);
+        PumpMessages();
+        MSG msg;
+        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        ShellState = ShellStateData{};
+        ShellState.instance = GetModuleHandleW(nullptr);
+    }
+    static ULONG_PTR gdiplusToken;
+    UINT_PTR timer = 0;
+};
+ULONG_PTR CalibrationEndToEnd::gdiplusToken = 0;
+
+TEST_F(CalibrationEndToEnd, CalibrateApplyMeasureAndReadBack) {
+    ScopedCamera camera(L"Calibration Scope", L"--formats \"MJPG 1280x720\" --ppmm 400");
+    ASSERT_TRUE(camera.ok());
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    LoadSettings();  // defaults, English, ten empty slots
+    AppSettings.gridColor = 0xFF00FF;
+    AppSettings.textColor = 0x00FFFF;
+    AppSettings.lineColor = 0x00FF00;
+    requestedFormat = {kSubtypeMjpg, kW, kH, 0};
+    CalibrationState = CalibrationStateData{};
+
+    HWND main = CreateMainWindow(ShellState.instance);
+    ASSERT_NE(main, nullptr);
+    ShowWindow(main, SW_SHOWMAXIMIZED);
+    UpdateWindow(main);
+    HWND view = ShellState.cameraView;
+    ASSERT_NE(view, nullptr);
+    // The view's timer opens the camera; frames flow into compositions.
+    ASSERT_TRUE(WaitUntil([&] { return IsDeviceOpen() && CameraViewGetInfo(view).composedFrames > 3; }, 30000));
+    ASSERT_EQ(CameraViewGetInfo(view).imageW, kW);
+
+    const wchar_t* manager = L"Config calibrations";
+    bool finished = false, lineSet = false;
+    gSteps = {
+        // 1. The manager: calibrate slot 1 (row 0).
+        [&] {
+            HWND dlg = VisibleDialog(manager);
+            if (!dlg) return false;
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_CALIB_CALIBRATE)));
+            SelectRow(GetDlgItem(dlg, IDC_CALIB_LIST), 0);
+            Click(dlg, IDC_CALIB_CALIBRATE);
+            return true;
+        },
+        // 2. The calibrate dialog is up and the view has drawn the fresh line: W/3 centred.
+        [&] {
+            if (lineSet) {  // a tick later, with everything painted
+                Shot(GetDesktopWindow(), L"e2e_calibrating");
+                Click(ShellState.calibrationWnd, IDOK);
+                return true;
+            }
+            if (!ShellState.calibrationWnd || CameraViewCalibrationLength(view) == kCalibrationLineRequest) return false;
+            EXPECT_EQ(CameraViewCalibrationLength(view), kW / 3);
+            EXPECT_EQ(CameraViewGetInfo(view).ratio, 100);
+            // Drag the right end (at (W + W/3) / 2) 26 pixels to the left: 426 -> 400 pixels.
+            int right = (kW - kW / 3) / 2 + kW / 3;
+            Drag(view, {right, kH / 2}, {right - 26, kH / 2});
+            EXPECT_EQ(CameraViewCalibrationLength(view), 400);
+            EXPECT_EQ(MeasurementState.tool, kToolNone);
+            SetDlgItemTextW(ShellState.calibrationWnd, IDC_CALIB_LENGTH, L"1");
+            lineSet = true;
+            return false;
+        },
+        // 3. OK closed it and the manager is back, showing the new slot; apply it.
+        [&] {
+            HWND dlg = VisibleDialog(manager);
+            if (ShellState.calibrationWnd || !dlg) return false;
+            EXPECT_EQ(CameraViewCalibrationLength(view), 0);
+            HWND list = GetDlgItem(dlg, IDC_CALIB_LIST);
+            EXPECT_EQ(ItemText(list, 0, 1), L"400.00");
+            EXPECT_EQ(ItemText(list, 0, 2), L"mm");
+            EXPECT_EQ(ItemText(list, 0, 4), L"1280x720");
+            SelectRow(list, 0);
+            Click(dlg, IDC_CALIB_APPLY);
+            return true;
+        },
+        [&] {
+            if (VisibleDialog(manager)) return false;
+            finished = true;
+            return true;
+        },
+    };
+    gNext = 0;
+    timer = SetTimer(nullptr, 0, 30, StepTick);
+    PostMessageW(main, WM_COMMAND, ID_CALIBRATE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return finished; }, 60000)) << "stopped at step " << gNext;
+    KillTimer(nullptr, timer);
+    PumpMessages();  // CMD_CALIBRATION_CHANGED
+
+    // Applied: calibrated view at ratio 100 with the crossline on.
+    EXPECT_EQ(CalibrationState.appliedSlot, 0);
+    EXPECT_FLOAT_EQ(CameraViewPixelsPerUnit(view), 400.0f);
+    EXPECT_TRUE(CameraViewCrossline(view));
+    EXPECT_EQ(CameraViewGetInfo(view).ratio, 100);
+
+    // A line drawn by mouse over 400 pixels.
+    SendMessageW(main, WM_COMMAND, ID_TOOL_LINE, 0);
+    ASSERT_EQ(MeasurementState.tool, kToolLine);
+    Drag(view, {300, 500}, {700, 500});
+    ASSERT_EQ(MeasurementState.shapes.size(), 1u);
+    EXPECT_EQ(MeasurementState.shapes[0].p1, (ShapePoint{300, 500}));
+    EXPECT_EQ(MeasurementState.shapes[0].p2, (ShapePoint{700, 500}));
+
+    // What the overlay writes with the view's calibration: the line's length and the ruler.
+    RulerStep step;
+    UpdateRulerStep(step, CameraViewPixelsPerUnit(view));
+    EXPECT_EQ(step.length, 80);
+    EXPECT_FLOAT_EQ(step.value, 0.2f);
+    TextRecorder recorder;
+    OverlayParams params;
+    params.imageW = kW;
+    params.imageH = kH;
+    params.ppu = CameraViewPixelsPerUnit(view);
+    params.unit = CalibrationTable[0].unit;
+    params.crossline = CameraViewCrossline(view);
+    params.ruler = step;
+    DrawOverlay(recorder, MeasurementState, params);
+    EXPECT_TRUE(recorder.Has(L"1.00000mm"));
+    EXPECT_TRUE(recorder.Has(L"0.2mm"));
+
+    // And what the view shows: major crossline ticks every 80 pixels right of the centre (20
+    // pixels tall, ruler colour), a 14-pixel minor tick half way, and text in the label colour
+    // beside the line's start.
+    unsigned long long composed = CameraViewGetInfo(view).composedFrames;
+    ASSERT_TRUE(WaitUntil([&] { return CameraViewGetInfo(view).composedFrames > composed + 2; }, 20000));
+    UpdateWindow(view);
+    Screen s = Grab(view);
+    Shot(main, L"e2e_measured");
+    for (int k = 1; k <= 3; ++k) {
+        int x = kW / 2 + 80 * k;
+        for (int y = kH / 2 - 20; y < kH / 2; ++y) EXPECT_EQ(s.At(x, y), kGrid) << "major tick " << k << " y " << y;
+        EXPECT_NE(s.At(x, kH / 2 - 22), kGrid);
+        int half = x - 40;
+        for (int y = kH / 2 - 14; y < kH / 2; ++y) EXPECT_EQ(s.At(half, y), kGrid) << "half tick " << k;
+        for (int y = kH / 2 - 20; y < kH / 2 - 15; ++y) EXPECT_NE(s.At(half, y), kGrid) << "half tick " << k;
+    }
+    int textPixels = 0;
+    for (int y = 502; y < 530; ++y)
+        for (int x = 302; x < 420; ++x) textPixels += s.At(x, y) == kText;
+    EXPECT_GT(textPixels, 20);
+
+    // A text annotation through the main window's text tool and the text input dialog.
+    SendMessageW(main, WM_COMMAND, ID_TOOL_TEXT, 0);
+    ASSERT_NE(ShellState.textInputDlg, nullptr);
+    EXPECT_EQ(MeasurementState.tool, kToolText);
+    SetDlgItemTextW(ShellState.textInputDlg, IDC_TEXT_FIELD, L"1 mm");
+    SendMessageW(ShellState.textInputDlg, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(ShellState.textInputDlg, nullptr);
+    ASSERT_TRUE(WaitUntil([] { return MeasurementState.tool == kToolNone; }));  // CMD_TEXT_INPUT_DONE
+    ASSERT_EQ(MeasurementState.shapes.size(), 2u);
+    EXPECT_STREQ(MeasurementState.shapes[1].text, L"1 mm");
+
+    // Stored, and read back by the next start's settings load.
+    std::wstring stored = StoredCalibrations();
+    EXPECT_EQ(stored.substr(0, 29), L",0,400,1065353216,47187200,20") << stored;
+    for (auto& slot : CalibrationTable) EmptyCalibration(slot);
+    LoadSettings();
+    EXPECT_FLOAT_EQ(CalibrationTable[0].pixelsPerUnit, 400.0f);
+    EXPECT_EQ(CalibrationTable[0].unit, 0);
+    EXPECT_EQ(CalibrationTable[0].resolution, PackResolution(kW, kH));
+    for (int i = 1; i < kCalibrationSlots; ++i) EXPECT_FALSE(IsCalibrated(CalibrationTable[i])) << i;
+}
+
+}  // namespace
