@@ -15,6 +15,7 @@
 #include "app/messages.h"
 #include "common/pump_win.h"
 #include "frame/capture_state_win.h"
+#include "frame/cpu_features.h"
 #include "frame/frame_effects.h"
 #include "frame/grabber_callback_win.h"
 #include "frame/yuy2_convert.h"
@@ -315,3 +316,22 @@ TEST_F(FrameCallbackTest, ManyFramesFromTheStreamingThreadWhileTheViewReads) {
 }
 
 }  // namespace
+
+// The Windows build's vector converters (its own compiler, calling convention and stack
+// alignment) against the reference on every (Y, U, V).
+TEST(FrameConvertersWin, VectorVersionsExactOnAllYuv) {
+    std::vector<uint8_t> src(65536 * 4), want(65536 * 6), got(65536 * 6);
+    for (int u = 0; u < 256; ++u) {
+        for (int k = 0; k < 65536; ++k) {
+            src[k * 4] = uint8_t(k), src[k * 4 + 1] = uint8_t(u), src[k * 4 + 2] = uint8_t(255 - (k & 255)), src[k * 4 + 3] = uint8_t(k >> 8);
+        }
+        ConvertYuy2ToBgrScalar(src.data(), 512, 256, want.data());
+        ConvertYuy2ToBgrSse2(src.data(), 512, 256, got.data());
+        ASSERT_EQ(want, got) << "SSE2, U " << u;
+        if (CpuHasAvx2()) {
+            ConvertYuy2ToBgrAvx2(src.data(), 512, 256, got.data());
+            ASSERT_EQ(want, got) << "AVX2, U " << u;
+        }
+    }
+    ::testing::Test::RecordProperty("avx2", CpuHasAvx2() ? 1 : 0);
+}
