@@ -198,6 +198,9 @@ void CameraCompose(CameraWnd* w, HDC windowDc) {
     }
     if (g.ratio == 100 && g.zoom == 0 && w->overlay) {
         DrawOverlay(*w->overlay, MeasurementState, MakeOverlayParams(w));
+        // An empty frame draws nothing but first flushes pending anti-aliased drawing, so the
+        // copy below sees every shape.
+        w->overlay->Frame(0, 0, 0, 0);
     }
 
     SIZE client = ClientSize(w->hwnd);
