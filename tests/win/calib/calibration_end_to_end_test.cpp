@@ -222,6 +222,12 @@ TEST_F(CalibrationEndToEnd, CalibrateApplyMeasureAndReadBack) {
     ASSERT_TRUE(WaitUntil([&] { return IsDeviceOpen() && CameraViewGetInfo(view).composedFrames > 3; }, 30000));
     ASSERT_EQ(CameraViewGetInfo(view).imageW, kW);
 
+    // Without a calibration the "calibration changed" command changes nothing.
+    SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_RATIO, 50);
+    SendMessageW(main, WM_COMMAND, CMD_CALIBRATION_CHANGED, 0);
+    EXPECT_FALSE(CameraViewCrossline(view));
+    EXPECT_EQ(CameraViewGetInfo(view).ratio, 50);
+
     const wchar_t* manager = L"Config calibrations";
     bool finished = false, lineSet = false;
     gSteps = {
