@@ -453,7 +453,7 @@ public:
             for (int i = 0; i < 250 && (capture_.Delivering() || still_.Delivering()); ++i) Sleep(1);
         }
         LeaveCriticalSection(&lock_);
-        return VFW_S_CANT_CUE;  // a live source has nothing to cue
+        return S_OK;  // paused at once; GetState tells that a live source cannot cue
     }
     STDMETHODIMP Run(REFERENCE_TIME start) override {
         EnterCriticalSection(&lock_);
@@ -1202,7 +1202,10 @@ long VcamPin::FillGarbage(BYTE* p, long cap, uint32_t frameNumber) {
         // Any length from one byte up to the whole buffer; every other one starts like a JPEG
         // so that decoders get past the first marker.
         long length = 1 + static_cast<long>(rng_() % static_cast<uint32_t>(cap));
-        for (long i = 0; i < length; ++i) p[i] = static_cast<BYTE>(rng_());
+        for (long i = 0; i < length; i += 4) {
+            uint32_t r = rng_();
+            memcpy(p + i, &r, std::min<long>(4, length - i));
+        }
         if ((frameNumber & 1) && length >= 4) p[0] = 0xFF, p[1] = 0xD8, p[2] = 0xFF, p[3] = 0xE0;
         return length;
     }

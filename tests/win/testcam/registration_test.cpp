@@ -218,3 +218,27 @@ TEST(VcamControls, RangesDefaultsAndRememberedValues) {
     ASSERT_EQ(amp->Get(CameraControl_Exposure, &value, &flags), S_OK);  // 4 is Sharpness there
     EXPECT_NE(value, mx);
 }
+
+TEST(VcamRegistration, ServerCanUnloadOnceEveryObjectIsReleased) {
+    ScopedCamera cam(L"Vcam Unload");
+    ASSERT_TRUE(cam.ok());
+    HMODULE dll = GetModuleHandleW(L"vcam.dll");
+    ASSERT_TRUE(dll);
+    auto canUnload = reinterpret_cast<HRESULT(__stdcall*)()>(reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
+    ASSERT_TRUE(canUnload);
+    {
+        FrameCollector preview, still;
+        TestGraph graph;
+        ComPtr<IBaseFilter> camera;
+        *camera.Put() = BindCamera(cam.name());
+        ASSERT_TRUE(graph.Build(camera.Get(), nullptr, &preview, &still));
+        ComPtr<IEnumPins> pins;
+        ASSERT_EQ(camera->EnumPins(pins.Put()), S_OK);
+        ComPtr<IPin> pin;
+        *pin.Put() = OutputPin(camera.Get(), 0);
+        ComPtr<IEnumMediaTypes> types;
+        ASSERT_EQ(pin->EnumMediaTypes(types.Put()), S_OK);
+        EXPECT_EQ(canUnload(), S_FALSE);
+    }
+    EXPECT_EQ(canUnload(), S_OK) << "a reference was leaked";
+}
