@@ -528,6 +528,7 @@ void CameraOnCreate(CameraWnd* w) {
     HWND hwnd = w->hwnd;
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd, GWLP_HINSTANCE));
     FillFrameHeader(w);
+    ClearAll(MeasurementState);  // no shapes, nothing selected or hovered, no grab
     HDC screen = GetDC(nullptr);
     int height = -MulDiv(18, GetDeviceCaps(screen, LOGPIXELSY), 72);
     ReleaseDC(nullptr, screen);
