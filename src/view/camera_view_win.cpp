@@ -69,8 +69,8 @@ struct CameraWnd final : MeasureHost {
     HWND cornerButton = nullptr;
 
     // Composition surface: bitmap of display size, its memory context and the overlay surface
-    // with the drawing resources. Made at the first composition after a reset, ratio change or
-    // settings change.
+    // with the drawing resources. Made at the first composition after a reset or ratio change;
+    // a settings change remakes only the drawing resources.
     HBITMAP surfaceBitmap = nullptr;
     HDC surfaceDc = nullptr;
     HGDIOBJ surfaceOldBitmap = nullptr;
