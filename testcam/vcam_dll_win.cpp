@@ -58,7 +58,6 @@ std::wstring ModulePath() {
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
     if (reason == DLL_PROCESS_ATTACH) {
         g_module = instance;
-        DisableThreadLibraryCalls(instance);
     }
     return TRUE;
 }

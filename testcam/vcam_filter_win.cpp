@@ -9,6 +9,8 @@
 #include <ksmedia.h>
 #include <turbojpeg.h>
 
+#include <process.h>
+
 #include <algorithm>
 #include <atomic>
 #include <memory>
@@ -314,7 +316,7 @@ private:
     HRESULT DecideAllocator(const VcamFormat& f);
     DWORD BufferSizeFor(const VcamFormat& f) const;
     void ReleaseConnection();
-    static DWORD WINAPI ThreadProc(void* self) { return static_cast<VcamPin*>(self)->Stream(); }
+    static unsigned __stdcall ThreadProc(void* self) { return static_cast<VcamPin*>(self)->Stream(); }
     DWORD Stream();
     bool DeliverOne(bool zoom, uint32_t frameNumber);
     long FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFormat& f);
@@ -1067,10 +1069,11 @@ HRESULT VcamPin::StartStreaming() {
     // A button pressed while the camera was not streaming is forgotten.
     if (!still_ && filter_->ZoomEvent()) ResetEvent(filter_->ZoomEvent());
     if (still_ && filter_->StillEvent()) ResetEvent(filter_->StillEvent());
-    thread_ = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+    // The streaming thread uses the C runtime, so it is started through it.
+    thread_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ThreadProc, this, 0, nullptr));
     if (!thread_) {
         allocator_->Decommit();
-        return HRESULT_FROM_WIN32(GetLastError());
+        return E_OUTOFMEMORY;
     }
     return S_OK;
 }
