@@ -75,7 +75,7 @@ HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
 
     // 1. The camera's colour-bar frame is its zoom button: neither shown nor recorded.
     if (IsSignalFrame(buffer, sampleBytes)) {
-        PostMessageW(cs.viewWindow, WMU_ZOOM_BUTTON, 0, 0);
+        if (cs.viewWindow) PostMessageW(cs.viewWindow, WMU_ZOOM_BUTTON, 0, 0);
         return S_OK;
     }
 
@@ -104,8 +104,9 @@ HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
     // 7. Recorder copy.
     if (cs.recording != 0 && cs.paused == 0) QueueFrameCopy(slot, DisplayFrameBytes(cs.width, cs.height));
 
-    // 8. Repaint on the UI thread.
-    InvalidateRect(cs.viewWindow, nullptr, FALSE);
+    // 8. Repaint on the UI thread. (Without a view there is nothing to repaint: a null window
+    // would mean every window of the desktop.)
+    if (cs.viewWindow) InvalidateRect(cs.viewWindow, nullptr, FALSE);
     return S_OK;
 }
 
@@ -143,6 +144,6 @@ HRESULT StillGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
     cs.stillHeight = cs.height;
     LeaveCriticalSection(&cs.frameLock);
     std::free(old);  // a still image taken by the saver is not here: it is never freed under it
-    PostMessageW(cs.viewWindow, WMU_STILL_READY, 0, 0);
+    if (cs.viewWindow) PostMessageW(cs.viewWindow, WMU_STILL_READY, 0, 0);
     return S_OK;
 }
