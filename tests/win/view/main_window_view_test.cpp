@@ -10,6 +10,8 @@
 #include "app/main_layout.h"
 #include "app/messages.h"
 #include "app/shell_state_win.h"
+#include "app/tool_button_win.h"
+#include "app/toolbar_win.h"
 #include "common/pump_win.h"
 #include "frame/capture_state_win.h"
 #include "settings/app_settings.h"
@@ -37,6 +39,9 @@ struct MainViewTest : ::testing::Test {
         HINSTANCE instance = GetModuleHandleW(nullptr);
         RegisterMainWndClass(instance);
         RegisterCameraWndClass(instance);
+        RegisterHToolbarClass(instance);
+        RegisterVToolbarClass(instance);
+        RegisterToolButtonClass(instance);
     }
     void SetUp() override {
         ClearAll(MeasurementState);
@@ -101,14 +106,27 @@ TEST_F(MainViewTest, LayoutPlacesTheViewBetweenToolbarsAndPanel) {
     EXPECT_EQ(v.top, expected.cameraView.y);
     EXPECT_EQ(v.right - v.left, expected.cameraView.width);
     EXPECT_EQ(v.bottom - v.top, expected.cameraView.height);
-    if (LOWORD(GetDialogBaseUnits()) == 8) {
-        // The worked example: panel 252, view (59, 52, 1055, 648).
-        EXPECT_EQ(ShellState.panelWidth, 252);
-        EXPECT_EQ(v.left, 59);
-        EXPECT_EQ(v.top, 52);
-        EXPECT_EQ(v.right - v.left, 1055);
-        EXPECT_EQ(v.bottom - v.top, 648);
+    EXPECT_EQ(ShellState.panelWidth, MulDiv(126, LOWORD(GetDialogBaseUnits()), 4));
+
+    // The worked example with a dialog base width of 8 (Wine's is 7): panel 252, view
+    // (59, 52, 1055, 648), horizontal toolbar (59, 0, 1055, 52).
+    int saved = ShellState.panelWidth;
+    ShellState.panelWidth = PanelWidthFromBaseUnit(8);
+    EXPECT_EQ(ShellState.panelWidth, 252);
+    LayoutMainWindow();
+    v = ChildRectOf(view);
+    EXPECT_EQ(v.left, 59);
+    EXPECT_EQ(v.top, 52);
+    EXPECT_EQ(v.right - v.left, 1055);
+    EXPECT_EQ(v.bottom - v.top, 648);
+    ASSERT_NE(ShellState.hToolbar, nullptr);
+    {
+        RECT t = ChildRectOf(ShellState.hToolbar);
+        EXPECT_EQ(t.left, 59);
+        EXPECT_EQ(t.right - t.left, 1055);
+        EXPECT_EQ(t.bottom - t.top, 52);
     }
+    ShellState.panelWidth = saved;
 }
 
 TEST_F(MainViewTest, FullScreenGivesTheViewAllButTheVerticalToolbar) {
