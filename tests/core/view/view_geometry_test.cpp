@@ -44,13 +44,6 @@ TEST(ViewRatio, ApplyRatioSetsDisplaySizeAndFitFlag) {
     EXPECT_EQ(g.displayH, 1436);
 }
 
-TEST(ViewRatio, DisplaySizeTruncatesInSinglePrecision) {
-    EXPECT_EQ(DisplaySize(640, 100), 640);
-    EXPECT_EQ(DisplaySize(1279, 50), 639);
-    EXPECT_EQ(DisplaySize(1280, 200), 2560);
-    EXPECT_EQ(DisplaySize(0, 150), 0);
-}
-
 TEST(ViewScrollBars, PictureSmallerThanClientNeedsNoBars) {
     ViewGeometry g = Picture(640, 480);
     BarLayout b = ComputeBars(g, 1055, 648, 17, 17);
