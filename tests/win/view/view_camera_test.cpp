@@ -269,6 +269,10 @@ TEST_F(ViewCameraTest, CameraZoomButtonStepsTheInterpolatedView) {
     ASSERT_TRUE(WaitUntil([&] { return CameraViewZoom(view) == 1; }));
     unsigned long long before = Info().composedFrames;
     ASSERT_TRUE(WaitUntil([&] { return Info().composedFrames > before + 3; }));  // composes zoomed
+    // The step label sits at the picture's top-left corner.
+    SendMessageW(view, WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0);
+    SendMessageW(view, WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    SaveViewBitmap(view, L"view_zoom.bmp");
 }
 
 // Not a speed goal: reports how many delivered frames were painted, and the CPU time per frame,
