@@ -321,6 +321,7 @@ private:
     bool DeliverOne(bool zoom, uint32_t frameNumber);
     long FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFormat& f);
     long FillGarbage(BYTE* p, long cap, uint32_t frameNumber);
+    void ApplyPictureSettings(const VcamFormat& f);
 
     VcamFilter* filter_;
     const bool still_;
@@ -551,6 +552,14 @@ public:
         return true;
     }
     uint32_t NextFrameNumber() { return frameNumber_.fetch_add(1); }
+    // Brightness, contrast, saturation and gain as the processing amplifier has them now.
+    void PictureSettings(long* brightness, long* contrast, long* saturation, long* gain) {
+        long flags;
+        procAmp_.Get(VideoProcAmp_Brightness, brightness, &flags);
+        procAmp_.Get(VideoProcAmp_Contrast, contrast, &flags);
+        procAmp_.Get(VideoProcAmp_Saturation, saturation, &flags);
+        procAmp_.Get(VideoProcAmp_Gain, gain, &flags);
+    }
 
 private:
     void OpenButtonEvents() {
@@ -1181,6 +1190,7 @@ long VcamPin::FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFor
         scene_ = std::make_unique<MicrometerScene>(f.width, f.height, filter_->Config().pixelsPerMm);
     bgr_.resize(static_cast<size_t>(f.width) * f.height * 3);
     scene_->RenderBgr(frameNumber, bgr_.data());
+    ApplyPictureSettings(f);
     if (!f.mjpg) {
         if (cap < static_cast<long>(ImageSize(f))) return 0;
         BgrToYuy2(bgr_.data(), f.width, f.height, p);
@@ -1194,6 +1204,36 @@ long VcamPin::FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFor
                     TJFLAG_NOREALLOC) != 0)
         return 0;
     return static_cast<long>(size);
+}
+
+// The processing amplifier acts on the picture like a camera's: brightness shifts, contrast
+// and gain stretch, saturation scales the colour around each pixel's grey.
+void VcamPin::ApplyPictureSettings(const VcamFormat& f) {
+    if (!filter_->Config().videoProcAmp) return;
+    long brightness = 0, contrast = 32, saturation = 64, gain = 0;
+    filter_->PictureSettings(&brightness, &contrast, &saturation, &gain);
+    if (brightness == 0 && contrast == 32 && saturation == 64 && gain == 0) return;
+    uint8_t lut[256];
+    const double scale = (contrast / 32.0) * (1.0 + gain / 100.0);
+    for (int v = 0; v < 256; ++v) {
+        double out = (v - 128) * scale + 128 + brightness * 2;
+        lut[v] = static_cast<uint8_t>(out < 0 ? 0 : out > 255 ? 255 : out);
+    }
+    const int sat = static_cast<int>(saturation);  // 64 = unchanged
+    uint8_t* p = bgr_.data();
+    const size_t pixels = static_cast<size_t>(f.width) * f.height;
+    for (size_t i = 0; i < pixels; ++i, p += 3) {
+        int b = lut[p[0]], g = lut[p[1]], r = lut[p[2]];
+        if (sat != 64) {
+            int y = (29 * b + 150 * g + 77 * r) >> 8;
+            b = y + (b - y) * sat / 64;
+            g = y + (g - y) * sat / 64;
+            r = y + (r - y) * sat / 64;
+        }
+        p[0] = static_cast<uint8_t>(b < 0 ? 0 : b > 255 ? 255 : b);
+        p[1] = static_cast<uint8_t>(g < 0 ? 0 : g > 255 ? 255 : g);
+        p[2] = static_cast<uint8_t>(r < 0 ? 0 : r > 255 ? 255 : r);
+    }
 }
 
 long VcamPin::FillGarbage(BYTE* p, long cap, uint32_t frameNumber) {

@@ -152,3 +152,42 @@ TEST(VcamPicture, FrameSavedAsPngForInspection) {
         EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
     }
 }
+
+TEST(VcamPicture, ProcessingAmplifierActsOnThePicture) {
+    ScopedCamera cam(L"Vcam Amp", L"--formats \"YUY2 640x480\"");
+    ASSERT_TRUE(cam.ok());
+    FrameCollector preview;
+    TestGraph graph;
+    ComPtr<IBaseFilter> camera;
+    *camera.Put() = BindCamera(cam.name());
+    ASSERT_TRUE(graph.Build(camera.Get(), nullptr, &preview, nullptr));
+    ComPtr<IAMVideoProcAmp> amp;
+    ASSERT_EQ(camera->QueryInterface(IID_IAMVideoProcAmp, amp.PutVoid()), S_OK);
+    // Mean luma and the largest chroma swing of the next frame.
+    auto measure = [&](double* meanY, int* chroma) {
+        size_t n = preview.Count();
+        ASSERT_TRUE(SUCCEEDED(graph.Run()));
+        ASSERT_TRUE(WaitUntil([&] { return preview.Count() >= n + 2; }, 20000));
+        graph.Stop();
+        auto b = preview.Buffers().back();
+        ASSERT_EQ(b.size(), 614400u);
+        double sum = 0;
+        *chroma = 0;
+        for (size_t i = 0; i < b.size(); i += 4) {
+            sum += b[i] + b[i + 2];
+            *chroma = std::max({*chroma, std::abs(b[i + 1] - 128), std::abs(b[i + 3] - 128)});
+        }
+        *meanY = sum / (b.size() / 2);
+    };
+    double y0, y1, y2;
+    int c0, c1, c2;
+    measure(&y0, &c0);
+    ASSERT_EQ(amp->Set(VideoProcAmp_Brightness, -40, VideoProcAmp_Flags_Manual), S_OK);
+    measure(&y1, &c1);
+    EXPECT_LT(y1, y0 - 50);
+    ASSERT_EQ(amp->Set(VideoProcAmp_Brightness, 0, VideoProcAmp_Flags_Manual), S_OK);
+    ASSERT_EQ(amp->Set(VideoProcAmp_Saturation, 0, VideoProcAmp_Flags_Manual), S_OK);
+    measure(&y2, &c2);
+    EXPECT_GT(c0, 20);
+    EXPECT_LE(c2, 2) << "no colour left";
+}
