@@ -453,7 +453,8 @@ public:
             // A sample already past its state check may still be in Receive; let it finish so
             // nothing arrives after Pause returns. Bounded, because a renderer may legitimately
             // hold a sample while paused.
-            for (int i = 0; i < 250 && (capture_.Delivering() || still_.Delivering()); ++i) Sleep(1);
+            const DWORD start = GetTickCount();
+            while ((capture_.Delivering() || still_.Delivering()) && GetTickCount() - start < 1000) Sleep(1);
         }
         LeaveCriticalSection(&lock_);
         return S_OK;  // paused at once; GetState tells that a live source cannot cue
