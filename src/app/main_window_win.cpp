@@ -6,6 +6,7 @@
 #include "app/main_view_win.h"
 #include "app/messages.h"
 #include "app/shell_state_win.h"
+#include "panel/ctrl_panel_win.h"
 #include "app/tool_buttons.h"
 #include "app/toolbar_win.h"
 #include "capture/capture_session_win.h"
@@ -109,7 +110,12 @@ void MainOnCreate(HWND hwnd) {
     ShellState.toolbarWidth = kToolbarWidth;
     CreateMainCameraView(hwnd);
     ShellState.panelWidth = PanelWidthFromBaseUnit(LOWORD(GetDialogBaseUnits()));
+    ShellState.panel = CreateCtrlPanel(hwnd, ShellState.panelWidth);
     LayoutMainWindow();
+    if (ShellState.panel) {
+        PostMessageW(ShellState.panel, WM_COMMAND, CMD_RELOAD_TEXTS, 0);
+        PostMessageW(ShellState.panel, WMU_PANEL_REFRESH, 1, 0);
+    }
 }
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -141,6 +147,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         ShellState.hToolbar = nullptr;
         ShellState.vToolbar = nullptr;
         ShellState.cameraView = nullptr;
+        ShellState.panel = nullptr;
         checkedTool = kToolNone;
         crosslineShown = false;
         break;

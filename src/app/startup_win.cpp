@@ -8,6 +8,7 @@
 
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
+#include "panel/ctrl_panel_win.h"
 #include "app/tool_button_win.h"
 #include "app/toolbar_win.h"
 #include "capture/camera_format.h"
@@ -50,6 +51,7 @@ void RegisterWindowClasses(HINSTANCE instance) {
     RegisterPromptClass(instance);
     RegisterHToolbarClass(instance);
     RegisterVToolbarClass(instance);
+    RegisterCtrlPanelClass(instance);
     RegisterToolButtonClass(instance);
 }
 
