@@ -27,7 +27,7 @@
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
 #include "settings/text_table.h"
-#include "testcam/vcam_harness.h"
+#include "common/vcam_harness_win.h"
 #include "view/calibration_table.h"
 #include "view/calibration_workflow.h"
 #include "view/camera_view_win.h"

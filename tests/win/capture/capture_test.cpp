@@ -15,7 +15,7 @@
 #include "capture/device_list_win.h"
 #include "common/pump_win.h"
 #include "frame/capture_state_win.h"
-#include "testcam/vcam_harness.h"
+#include "common/vcam_harness_win.h"
 
 namespace {
 

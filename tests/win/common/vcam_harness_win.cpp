@@ -1,6 +1,6 @@
-// Helpers for the tests that use the virtual microscope (declared in testcam/vcam_harness.h;
+// Helpers for the tests that use the virtual microscope (declared in vcam_harness_win.h;
 // built into the shared Wine test harness so that every test folder can use them).
-#include "testcam/vcam_harness.h"
+#include "common/vcam_harness_win.h"
 
 #include <tlhelp32.h>
 #include <turbojpeg.h>

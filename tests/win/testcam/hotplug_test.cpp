@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/pump_win.h"
-#include "testcam/vcam_harness.h"
+#include "common/vcam_harness_win.h"
 
 namespace {
 

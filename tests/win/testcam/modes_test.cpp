@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/pump_win.h"
-#include "testcam/vcam_harness.h"
+#include "common/vcam_harness_win.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "testcam/vcam_harness.h"
+#include "common/vcam_harness_win.h"
 
 namespace {
 

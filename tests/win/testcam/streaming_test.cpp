@@ -7,7 +7,7 @@
 
 #include "common/pump_win.h"
 #include "frame/signal_frame.h"
-#include "testcam/vcam_harness.h"
+#include "common/vcam_harness_win.h"
 
 namespace {
 

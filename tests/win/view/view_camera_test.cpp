@@ -18,7 +18,7 @@
 #include "settings/app_settings.h"
 #include "common/pump_win.h"
 #include "frame/capture_state_win.h"
-#include "testcam/vcam_harness.h"
+#include "common/vcam_harness_win.h"
 #include "view/camera_view_win.h"
 #include "view/measure_model.h"
 #include "view/view_geometry.h"
