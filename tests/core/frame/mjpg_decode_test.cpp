@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -62,6 +63,37 @@ TEST_F(MjpgTest, GarbageAndTruncatedDataFail) {
     std::vector<uint8_t> damaged = jpeg;
     for (size_t i = damaged.size() / 2; i < damaged.size() / 2 + 40; ++i) damaged[i] = 0xFF;
     DecodeMjpg(damaged.data(), damaged.size(), w, h, target.data());  // must not crash, any answer
+}
+
+// Frames that only draw a decoder warning but arrive whole are shown: stray bytes before the
+// end marker (common with camera firmware) and zero padding after it.
+TEST_F(MjpgTest, WholeFramesWithWarningsOrPaddingDecode) {
+    std::vector<uint8_t> want(target.size());
+    ASSERT_TRUE(DecodeMjpg(jpeg.data(), jpeg.size(), w, h, want.data()));
+    ASSERT_GE(jpeg.size(), 2u);
+    ASSERT_EQ(jpeg[jpeg.size() - 2], 0xFF);
+    ASSERT_EQ(jpeg[jpeg.size() - 1], 0xD9);
+
+    // Three stray bytes before the start-of-scan marker.
+    std::vector<uint8_t> stray = jpeg;
+    size_t sos = 0;
+    for (size_t i = 2; i + 1 < stray.size() && !sos; ++i)
+        if (stray[i] == 0xFF && stray[i + 1] == 0xDA) sos = i;
+    ASSERT_NE(sos, 0u);
+    stray.insert(stray.begin() + long(sos), {0x00, 0x00, 0x00});
+    tjhandle tj = tjInitDecompress();
+    std::vector<uint8_t> scratch(target.size());
+    ASSERT_NE(tjDecompress2(tj, stray.data(), stray.size(), scratch.data(), w, w * 3, h, TJPF_BGR, 0), 0);
+    ASSERT_EQ(tjGetErrorCode(tj), TJERR_WARNING);  // the case this test is about
+    tjDestroy(tj);
+    ASSERT_TRUE(DecodeMjpg(stray.data(), stray.size(), w, h, target.data()));
+    EXPECT_EQ(target, want);
+
+    std::vector<uint8_t> padded = jpeg;
+    padded.resize(jpeg.size() + 512, 0);
+    std::fill(target.begin(), target.end(), 0xA5);
+    ASSERT_TRUE(DecodeMjpg(padded.data(), padded.size(), w, h, target.data()));
+    EXPECT_EQ(target, want);
 }
 
 TEST(SampleConvert, ShortYuy2SampleIsRejectedUntouched) {
