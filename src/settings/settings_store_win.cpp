@@ -136,6 +136,9 @@ bool EnsureFolderPath(const std::wstring& path) {
                 // A file of the user's stands where the folder belongs: it is never touched.
                 OutputDebugStringW((L"EnsureFolderPath: a file is in the way: " + folder + L"\r\n").c_str());
                 ok = false;
+            } else if (attributes & FILE_ATTRIBUTE_READONLY) {
+                // A read-only folder along the way is made writable so the files can be saved.
+                SetFileAttributesW(folder.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
             }
             continue;
         }

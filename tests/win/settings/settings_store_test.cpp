@@ -269,6 +269,20 @@ TEST_F(SettingsStoreTest, MissingSaveFolderIsRecreatedWithThumbnailsByTheNextSav
     EXPECT_TRUE(IsFolder(folder + L"\\Thumbnails"));
 }
 
+TEST_F(SettingsStoreTest, ReadOnlyFoldersOnThePathAreMadeWritable) {
+    std::wstring outer = TempRoot() + L"\\locked";
+    ASSERT_TRUE(CreateDirectoryW(outer.c_str(), nullptr));
+    ASSERT_TRUE(SetFileAttributesW(outer.c_str(), FILE_ATTRIBUTE_READONLY));
+    if (!(GetFileAttributesW(outer.c_str()) & FILE_ATTRIBUTE_READONLY))
+        GTEST_SKIP() << "this file system keeps no read-only attribute on folders";
+    EXPECT_TRUE(EnsureFolderPath(outer + L"\\inner"));
+    DWORD a = GetFileAttributesW(outer.c_str());
+    ASSERT_NE(a, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(a & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_FALSE(a & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(IsFolder(outer + L"\\inner"));
+}
+
 TEST_F(SettingsStoreTest, AFileWhereAFolderBelongsIsLeftAlone) {
     std::wstring file = TempRoot() + L"\\notes";
     HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
