@@ -137,7 +137,7 @@ bool EnsureFolderPath(const std::wstring& path) {
                 OutputDebugStringW((L"EnsureFolderPath: a file is in the way: " + folder + L"\r\n").c_str());
                 ok = false;
             } else if (attributes & FILE_ATTRIBUTE_READONLY) {
-                // A read-only folder along the way is made writable so the files can be saved.
+                // Every folder of the path is left without the read-only attribute.
                 SetFileAttributesW(folder.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
             }
             continue;
