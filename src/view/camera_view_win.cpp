@@ -167,6 +167,14 @@ OverlayParams MakeOverlayParams(CameraWnd* w) {
     return p;
 }
 
+// Centres the scroll position on the image (not the display) and moves the bars' thumbs.
+void CentreOnImage(CameraWnd* w) {
+    SIZE client = ClientSize(w->hwnd);
+    CentreResult c = CentreScroll(w->geom, client.cx, client.cy);
+    if (c.x) SetScrollPos(w->hwnd, SB_HORZ, w->geom.scrollX, TRUE);
+    if (c.y) SetScrollPos(w->hwnd, SB_VERT, w->geom.scrollY, TRUE);
+}
+
 // Composition into the retained surface and copy to windowDc.
 void CameraCompose(CameraWnd* w, HDC windowDc) {
     if (!w->framePixels) return;
@@ -197,6 +205,9 @@ void CameraCompose(CameraWnd* w, HDC windowDc) {
                       &w->bmi, DIB_RGB_COLORS, SRCCOPY);
     }
     if (g.ratio == 100 && g.zoom == 0 && w->overlay) {
+        // While the calibration line is out the picture is held centred, so the line (laid out
+        // around the middle of the image) and both its ends stay in sight.
+        if (w->calibLine.length != 0) CentreOnImage(w);
         DrawOverlay(*w->overlay, MeasurementState, MakeOverlayParams(w));
         // An empty frame draws nothing but first flushes pending anti-aliased drawing, so the
         // copy below sees every shape.
@@ -258,11 +269,7 @@ void CameraLayout(CameraWnd* w, bool centre) {
     HWND hwnd = w->hwnd;
     ViewGeometry& g = w->geom;
     SIZE client = ClientSize(hwnd);
-    if (centre) {
-        CentreResult c = CentreScroll(g, client.cx, client.cy);
-        if (c.x) SetScrollPos(hwnd, SB_HORZ, g.scrollX, TRUE);
-        if (c.y) SetScrollPos(hwnd, SB_VERT, g.scrollY, TRUE);
-    }
+    if (centre) CentreOnImage(w);
     if (g.fit && ApplyRatio(g, 0, client.cx, client.cy)) {
         FreeSurface(w);
         InvalidateRect(hwnd, nullptr, FALSE);

@@ -123,6 +123,38 @@ TEST_F(ViewCameraTest, CompositionAfterTheSessionClosedReadsNoFreedRing) {
     EXPECT_EQ(Info().composedFrames, before);
 }
 
+TEST_F(ViewCameraTest, CalibrationLineHoldsThePictureCentred) {
+    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\"");
+    ASSERT_TRUE(cam.ok());
+    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
+    Start(1200, 800);
+    ASSERT_TRUE(Streaming());
+    ASSERT_TRUE(Info().hBar);
+    RECT rc;
+    GetClientRect(view, &rc);
+    const int centred = (1280 - rc.right) / 2;
+    ASSERT_GT(centred, 0);
+
+    // Without the line the user scrolls freely.
+    SendMessageW(view, WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0);
+    PumpFor(200);
+    EXPECT_EQ(Info().scrollX, 0);
+
+    // With it every composition brings the image's middle back, thumb included.
+    CameraViewSetCalibrationLength(view, 4800);
+    ASSERT_TRUE(WaitUntil([&] { return Info().scrollX == centred; }, 10000));
+    EXPECT_EQ(GetScrollPos(view, SB_HORZ), centred);
+    EXPECT_EQ(CameraViewCalibrationLength(view), 1280 / 3);  // the request became a line
+    SendMessageW(view, WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0);
+    EXPECT_EQ(Info().scrollX, centred);  // the scroll's own composition centred it again
+
+    // Once the line is gone scrolling sticks again.
+    CameraViewSetCalibrationLength(view, 0);
+    SendMessageW(view, WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0);
+    PumpFor(200);
+    EXPECT_EQ(Info().scrollX, 0);
+}
+
 // Writes the view's client area as a 24-bit BMP beside the test executable, for a person to look at.
 void SaveViewBitmap(HWND view, const wchar_t* fileName) {
     RECT rc;
