@@ -48,7 +48,8 @@ const wchar_t* LabelFontFace() {
 GdiSurface::GdiSurface(HDC hdc, const DrawSettings& settings, int dpiY)
     : hdc_(hdc), dpiY_(dpiY > 0 ? dpiY : ScreenDpiY()), settings_(settings) {
     if (DllExports::GdipCreateFromHDC(hdc_, &graphics_) != Ok) graphics_ = nullptr;
-    if (graphics_) DllExports::GdipSetSmoothingMode(graphics_, SmoothingModeAntiAlias);
+    // High-quality smoothing (mode 2) for the shape lines and arcs.
+    if (graphics_) DllExports::GdipSetSmoothingMode(graphics_, SmoothingModeHighQuality);
     SetTextAlign(hdc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     MakeResources();
 }
@@ -121,6 +122,12 @@ HPEN GdiSurface::SolidPenOf(SolidPen pen) const {
     case SolidPen::CalibThick: return calibThickPen_;
     default: return calibThinPen_;
     }
+}
+
+int GdiSurface::SmoothingModeInUse() const {
+    Gdiplus::SmoothingMode mode = SmoothingModeInvalid;
+    if (!graphics_ || DllExports::GdipGetSmoothingMode(graphics_, &mode) != Ok) return -1;
+    return static_cast<int>(mode);
 }
 
 TextExtent GdiSurface::MeasureText(const wchar_t* text, int length) {

@@ -26,6 +26,8 @@ public:
     const DrawSettings& Settings() const { return settings_; }
     HFONT LabelFont() const { return font_; }
     bool Ready() const { return graphics_ != nullptr; }
+    // The anti-aliased surface's smoothing mode as GDI+ reports it; -1 without a surface.
+    int SmoothingModeInUse() const;
 
     TextExtent MeasureText(const wchar_t* text, int length) override;
     void AaLine(AaPen pen, int x1, int y1, int x2, int y2) override;

@@ -193,6 +193,7 @@ TEST_F(GdiSurfaceTest, MeasuresInTheLabelFontAndFollowsNewSettings) {
     ASSERT_TRUE(GetObjectW(surface.LabelFont(), sizeof lf, &lf));
     EXPECT_EQ(lf.lfHeight, -16);  // 12 points at 96 dots per inch
     EXPECT_STREQ(lf.lfFaceName, LabelFontFace());
+    EXPECT_EQ(surface.SmoothingModeInUse(), static_cast<int>(Gdiplus::SmoothingModeHighQuality));
 
     DrawSettings bigger = settings;
     bigger.textSize = 24;
