@@ -205,7 +205,7 @@ void UpdateRulerStep(RulerStep& step, float ppu, std::string* debugLine) {
             step.value = bestValue;
         }
     }
-    if (debugLine) {
+    if (debugLine && ppu > 0.0f) {  // the debugger hears only of a real step search
         char line[128];
         std::snprintf(line, sizeof line, "---%02f %d %03f\r\n", static_cast<double>(ppu), step.length,
                       static_cast<double>(step.value));

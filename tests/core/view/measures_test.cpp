@@ -103,9 +103,11 @@ TEST(RulerStep, UncalibratedClearsAndOutOfRangeKeepsThePrevious) {
     UpdateRulerStep(step, 1e9f);  // every candidate is far beyond 200 pixels
     EXPECT_EQ(step.length, 100);
     EXPECT_FLOAT_EQ(step.value, 5.0f);
-    UpdateRulerStep(step, -1.0f);
+    std::string none;
+    UpdateRulerStep(step, -1.0f, &none);
     EXPECT_EQ(step.length, 0);
     EXPECT_EQ(step.value, 0.0f);
+    EXPECT_TRUE(none.empty());  // no step search, no debugger line
     UpdateRulerStep(step, 20.0f);
     UpdateRulerStep(step, std::nanf(""));
     EXPECT_EQ(step.length, 0);
