@@ -18,6 +18,7 @@ HitBox BoxAround(ShapePoint p, int r) { return {p.x - r, p.y - r, p.x + r, p.y +
 void ResetPendingPoints(MeasureShape& pending) {
     pending.p1 = pending.p2 = ShapePoint{};
     pending.p3.x = -1;
+    pending.thirdPlaced = false;
     pending.text[0] = 0;
     pending.points.clear();
 }
@@ -168,7 +169,7 @@ void MoveShape(MeasureShape& shape, ShapePoint lastPoint, ShapePoint q, TextMeas
     case kToolAngle:
         shift(shape.p1);
         shift(shape.p2);
-        shift(shape.p3);
+        if (shape.thirdPlaced) shift(shape.p3);
         break;
     case kToolPencil:
         for (ShapePoint& p : shape.points) shift(p);
@@ -234,6 +235,7 @@ void PressAt(MeasurementStateData& s, MeasureHost& host, int cx, int cy) {
     s.pending.kind = s.tool;
     s.pending.p1 = s.pending.p2 = p;
     s.pending.p3.x = -1;
+    s.pending.thirdPlaced = false;
     s.pending.text[0] = 0;
     s.pending.points.clear();
     if (s.tool == kToolPencil) s.pending.points.push_back(p);
@@ -275,6 +277,7 @@ void MoveTo(MeasurementStateData& s, MeasureHost& host, int cx, int cy, bool but
         if (s.stage == kToolParallel || s.stage == kToolConcentric || s.stage == kToolAngle) {
             if (!ToImage(view, cx, cy, &p)) return;
             s.pending.p3 = p;
+            s.pending.thirdPlaced = true;
             host.ComposeNow();
         }
         return;

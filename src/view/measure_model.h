@@ -40,6 +40,9 @@ constexpr int kMaxShapeText = 255;  // characters of a text annotation
 struct MeasureShape {
     int32_t kind = 0;  // the MeasureTool that made it
     ShapePoint p1, p2, p3;  // p3.x is -1 until a third point exists
+    // Whether the mouse ever placed p3. A shape committed without one keeps p3.x at -1 when it
+    // is moved, so moving never conjures up a third point (and a measure) the user did not set.
+    bool thirdPlaced = false;
     std::vector<ShapePoint> points;  // pencil stroke
     wchar_t text[kMaxShapeText + 1] = {};
     HitBox hitBoxes[4];

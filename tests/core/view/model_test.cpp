@@ -196,6 +196,19 @@ TEST_F(Model, GrabbedShapeMovesAsAWhole) {
     MoveTo(st, host, 300, 330, false);  // button up (released outside): it keeps following
     EXPECT_EQ(st.shapes[1].points.front(), (ShapePoint{290, 310}));
     EXPECT_EQ(st.shapes[1].points.back(), (ShapePoint{300, 330}));
+    Release(st, host);
+
+    // A parallel committed before its third point was placed stays without one when moved.
+    Drag(kToolParallel, {400, 100}, {500, 100});
+    PressAt(st, host, 0, 0);  // commits at once: no move after the release
+    ASSERT_EQ(st.shapes.size(), 3u);
+    SetTool(st, host, kToolNone);
+    PressAt(st, host, 400, 100);
+    ASSERT_EQ(st.selected, 2);
+    MoveTo(st, host, 430, 140, true);
+    Release(st, host);
+    EXPECT_EQ(st.shapes[2].p1, (ShapePoint{430, 140}));
+    EXPECT_EQ(st.shapes[2].p3.x, -1);
 }
 
 TEST_F(Model, DeleteBookkeepingOfSelectedAndHovered) {
