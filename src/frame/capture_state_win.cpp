@@ -27,7 +27,9 @@ bool AllocateFrameRing() {
     const size_t bytes = DisplayFrameBytes(CaptureState.width, CaptureState.height);
     if (bytes == 0) return false;
     for (auto& slot : CaptureState.frameRing) {
-        slot = static_cast<DisplayFrame*>(std::malloc(bytes));
+        // Zeroed: the view shows slot 0 from the start, so until the first frame arrives it
+        // shows black rather than whatever the memory held (often an earlier session's frame).
+        slot = static_cast<DisplayFrame*>(std::calloc(bytes, 1));
         if (!slot) {
             FreeFrameRing();
             return false;

@@ -112,8 +112,8 @@ void InitCaptureState(HWND viewWindow);
 // Deletes the two locks (the camera view's destruction, after the session is closed).
 void DeleteCaptureLocks();
 
-// Allocates the four ring buffers for CaptureState.width x height; currentSlot = 0. On failure
-// nothing stays allocated and false is returned.
+// Allocates the four ring buffers, zeroed (black), for CaptureState.width x height;
+// currentSlot = 0. On failure nothing stays allocated and false is returned.
 bool AllocateFrameRing();
 // Frees the ring buffers; currentSlot = 0. Only while no graph runs.
 void FreeFrameRing();

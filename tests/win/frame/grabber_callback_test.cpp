@@ -153,6 +153,20 @@ TEST_F(FrameCallbackTest, NoFrameWhileNoCameraIsOpen) {
     EXPECT_EQ(GetCurrentFrame(), nullptr);
 }
 
+// Until the first frame arrives the view shows the published slot: black, never a picture
+// left in memory by an earlier session of the same size.
+TEST_F(FrameCallbackTest, NewRingIsBlackBeforeTheFirstFrame) {
+    for (int round = 0; round < 3; ++round) {
+        Open(kSubtypeYuy2, 16, 8);  // fills every slot with a pattern
+        FreeFrameRing();
+        ASSERT_TRUE(AllocateFrameRing());
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(Slot(i), std::vector<uint8_t>(Bytes(), 0)) << "round " << round << ", slot " << i;
+        EXPECT_EQ(GetCurrentFrame(), CaptureState.frameRing[0]);
+        FreeFrameRing();
+    }
+}
+
 TEST_F(FrameCallbackTest, SignalFramePostsZoomAndIsNotShown) {
     Open(kSubtypeYuy2, 640, 480);
     ValidateRect(view, nullptr);
