@@ -102,6 +102,11 @@ void ConvertYuy2ToBgrSse2(const uint8_t* source, int width, int height, DisplayF
 
 namespace {
 
+VARDELO_TARGET_AVX2 inline __m256i Broadcast16(const uint8_t* p) {
+    return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+VARDELO_TARGET_AVX2 inline void Store32(uint8_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+
 // Byte j of each output register of a lane takes channel (16k + j) % 3; channel c of pixel p
 // goes to byte (3p + c) % 16, so each channel is first rotated into place by one pshufb.
 constexpr uint8_t ChannelShuffle(int c, int j) { return uint8_t(((j - c + 48) * 11) % 16); }
@@ -147,11 +152,10 @@ VARDELO_TARGET_AVX2 void ConvertYuy2ToBgrAvx2(const uint8_t* source, int width, 
     for (; pixels - i >= 32; i += 32) {
         const uint8_t* s = source + i * 2;
         // Lanes hold pixels 0-7 | 16-23 and 8-15 | 24-31, so that packing a and b back
-        // together gives the 32 pixels in order.
-        const __m256i wa = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s))),
-                                                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 32)), 1);
-        const __m256i wb = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16))),
-                                                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 48)), 1);
+        // together gives pixels 0-15 in the low lanes and 16-31 in the high ones. Two broadcast
+        // loads and a dword blend make each register without a cross-lane shuffle.
+        const __m256i wa = _mm256_blend_epi32(Broadcast16(s), Broadcast16(s + 32), 0xF0);
+        const __m256i wb = _mm256_blend_epi32(Broadcast16(s + 16), Broadcast16(s + 48), 0xF0);
         const __m256i ya = _mm256_and_si256(wa, lowBytes), yb = _mm256_and_si256(wb, lowBytes);
         const __m256i uva = _mm256_maddubs_epi16(chroma4, _mm256_xor_si256(wa, signFlip));
         const __m256i uvb = _mm256_maddubs_epi16(chroma4, _mm256_xor_si256(wb, signFlip));
@@ -170,11 +174,16 @@ VARDELO_TARGET_AVX2 void ConvertYuy2ToBgrAvx2(const uint8_t* source, int width, 
         const __m256i o0 = _mm256_blendv_epi8(_mm256_blendv_epi8(sb, sg, mask1), sr, mask2);
         const __m256i o1 = _mm256_blendv_epi8(_mm256_blendv_epi8(sb, sg, mask0), sr, mask1);
         const __m256i o2 = _mm256_blendv_epi8(_mm256_blendv_epi8(sb, sg, mask2), sr, mask0);
-        // Low lanes hold the 48 bytes of pixels 0-15, high lanes those of pixels 16-31.
-        __m256i* d = reinterpret_cast<__m256i*>(target + i * 3);
-        _mm256_storeu_si256(d, _mm256_permute2x128_si256(o0, o1, 0x20));
-        _mm256_storeu_si256(d + 1, _mm256_permute2x128_si256(o2, o0, 0x30));
-        _mm256_storeu_si256(d + 2, _mm256_permute2x128_si256(o1, o2, 0x31));
+        // Low lanes hold the 16-byte pieces 0, 1, 2 of the 96 output bytes (pixels 0-15), high
+        // lanes pieces 3, 4, 5. Instead of three cross-lane permutes, five overlapping 32-byte
+        // stores put them in place: each store's wrong half is overwritten by a later store, and
+        // none reaches outside this block's 96 bytes. Only the middle store needs a (cheap) blend.
+        uint8_t* d = target + i * 3;
+        Store32(d, o0);                                  // pieces 0 | (3, replaced below)
+        Store32(d + 16, o1);                             // pieces 1 | (4, replaced below)
+        Store32(d + 64, o2);                             // pieces (2, replaced below) | 5
+        Store32(d + 48, o1);                             // pieces (1, replaced below) | 4
+        Store32(d + 32, _mm256_blend_epi32(o2, o0, 0xF0));  // pieces 2 | 3
     }
     ConvertYuy2ToBgrSse2(source + i * 2, int(pixels - i), 1, target + i * 3);
 }
