@@ -82,6 +82,10 @@ void LoadSettings() {
     AppSettings = SettingsFromStored(stored);
     LoadTextTable(AppSettings.language);
     ParseCalibrations(AppSettings.calibrations, CalibrationTable);
+    // The in-memory list starts as the stored one, so the next save writes the same files back
+    // instead of an empty list.
+    std::vector<std::wstring> newestFirst = ParseRecentFilesText(AppSettings.latestFiles);
+    gRecentFiles.assign(newestFirst.rbegin(), newestFirst.rend());
 
     if (!AppSettings.imgDir[0]) {
         std::wstring folder = DefaultSaveFolder(DocumentsFolder());

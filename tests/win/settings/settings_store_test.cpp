@@ -269,6 +269,19 @@ TEST_F(SettingsStoreTest, MissingSaveFolderIsRecreatedWithThumbnailsByTheNextSav
     EXPECT_TRUE(IsFolder(folder + L"\\Thumbnails"));
 }
 
+TEST_F(SettingsStoreTest, StoredRecentFilesSurviveALoadAndSave) {
+    // A save before anything reads the list (the capture start does one) must not wipe it.
+    const std::wstring text = L"C:\\shots\\b.jpg;C:\\shots\\a.avi;";
+    WriteRaw(L"LatestFiles", REG_SZ, text.c_str(), DWORD(text.size() * 2 + 2));
+    LoadSettings();
+    ASSERT_EQ(gRecentFiles.size(), 2u);
+    EXPECT_EQ(gRecentFiles.back(), L"C:\\shots\\b.jpg");  // kept oldest first in memory
+    SaveSettings();
+    RawValue v = ReadRaw(L"LatestFiles");
+    ASSERT_TRUE(v.found);
+    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(v.bytes.data())), text);
+}
+
 TEST_F(SettingsStoreTest, ReadOnlyFoldersOnThePathAreMadeWritable) {
     std::wstring outer = TempRoot() + L"\\locked";
     ASSERT_TRUE(CreateDirectoryW(outer.c_str(), nullptr));
