@@ -591,19 +591,24 @@ private:
 
 // ---- enumerators --------------------------------------------------------------------------
 
-class PinEnum final : public IEnumPins {
+// An enumerator over a snapshot of items (pins or formats); make turns an item into what Next
+// hands out (a referenced pin, a new media type) and returns null when it cannot.
+template <class Itf, class Item, class Out>
+class ListEnum final : public Itf {
 public:
-    PinEnum(VcamFilter* filter, std::vector<IPin*> pins, ULONG pos) : filter_(filter), pins_(std::move(pins)), pos_(pos) {
+    using Make = Out (*)(const Item& item, int extra);
+    ListEnum(VcamFilter* filter, const IID& iid, std::vector<Item> items, Make make, int extra, ULONG pos)
+        : filter_(filter), iid_(iid), items_(std::move(items)), make_(make), extra_(extra), pos_(pos) {
         filter_->AddRef();
         VcamObjectCreated();
     }
-    ~PinEnum() {
+    ~ListEnum() {
         filter_->Release();
         VcamObjectDestroyed();
     }
     STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IEnumPins) {
+        if (riid == IID_IUnknown || riid == iid_) {
             *out = this;
             AddRef();
             return S_OK;
@@ -617,81 +622,19 @@ public:
         if (!r) delete this;
         return r;
     }
-    STDMETHODIMP Next(ULONG n, IPin** out, ULONG* fetched) override {
+    STDMETHODIMP Next(ULONG n, Out* out, ULONG* fetched) override {
         if (!out || (n > 1 && !fetched)) return E_POINTER;
         ULONG i = 0;
-        for (; i < n && pos_ < pins_.size(); ++i, ++pos_) {
-            out[i] = pins_[pos_];
-            out[i]->AddRef();
-        }
-        if (fetched) *fetched = i;
-        return i == n ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Skip(ULONG n) override {
-        if (pos_ + n > pins_.size()) {
-            pos_ = static_cast<ULONG>(pins_.size());
-            return S_FALSE;
-        }
-        pos_ += n;
-        return S_OK;
-    }
-    STDMETHODIMP Reset() override {
-        pos_ = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Clone(IEnumPins** out) override {
-        if (!out) return E_POINTER;
-        *out = new (std::nothrow) PinEnum(filter_, pins_, pos_);
-        return *out ? S_OK : E_OUTOFMEMORY;
-    }
-
-private:
-    LONG refs_ = 1;
-    VcamFilter* filter_;
-    std::vector<IPin*> pins_;
-    ULONG pos_;
-};
-
-class MediaTypeEnum final : public IEnumMediaTypes {
-public:
-    MediaTypeEnum(VcamFilter* filter, std::vector<VcamFormat> formats, int fps, ULONG pos)
-        : filter_(filter), formats_(std::move(formats)), fps_(fps), pos_(pos) {
-        filter_->AddRef();
-        VcamObjectCreated();
-    }
-    ~MediaTypeEnum() {
-        filter_->Release();
-        VcamObjectDestroyed();
-    }
-    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-        if (!out) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IEnumMediaTypes) {
-            *out = this;
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG r = InterlockedDecrement(&refs_);
-        if (!r) delete this;
-        return r;
-    }
-    STDMETHODIMP Next(ULONG n, AM_MEDIA_TYPE** out, ULONG* fetched) override {
-        if (!out || (n > 1 && !fetched)) return E_POINTER;
-        ULONG i = 0;
-        for (; i < n && pos_ < formats_.size(); ++i, ++pos_) {
-            out[i] = NewMediaType(formats_[pos_], fps_);
+        for (; i < n && pos_ < items_.size(); ++i, ++pos_) {
+            out[i] = make_(items_[pos_], extra_);
             if (!out[i]) break;
         }
         if (fetched) *fetched = i;
         return i == n ? S_OK : S_FALSE;
     }
     STDMETHODIMP Skip(ULONG n) override {
-        if (pos_ + n > formats_.size()) {
-            pos_ = static_cast<ULONG>(formats_.size());
+        if (pos_ + n > items_.size()) {
+            pos_ = static_cast<ULONG>(items_.size());
             return S_FALSE;
         }
         pos_ += n;
@@ -701,25 +644,37 @@ public:
         pos_ = 0;
         return S_OK;
     }
-    STDMETHODIMP Clone(IEnumMediaTypes** out) override {
+    STDMETHODIMP Clone(Itf** out) override {
         if (!out) return E_POINTER;
-        *out = new (std::nothrow) MediaTypeEnum(filter_, formats_, fps_, pos_);
+        *out = new (std::nothrow) ListEnum(filter_, iid_, items_, make_, extra_, pos_);
         return *out ? S_OK : E_OUTOFMEMORY;
     }
 
 private:
     LONG refs_ = 1;
     VcamFilter* filter_;
-    std::vector<VcamFormat> formats_;
-    int fps_;
+    IID iid_;
+    std::vector<Item> items_;
+    Make make_;
+    int extra_;
     ULONG pos_;
 };
+
+IPin* ReferencedPin(IPin* const& pin, int) {
+    pin->AddRef();
+    return pin;
+}
+
+AM_MEDIA_TYPE* MediaTypeOf(const VcamFormat& format, int fps) { return NewMediaType(format, fps); }
+
+using PinEnum = ListEnum<IEnumPins, IPin*, IPin*>;
+using MediaTypeEnum = ListEnum<IEnumMediaTypes, VcamFormat, AM_MEDIA_TYPE*>;
 
 STDMETHODIMP VcamFilter::EnumPins(IEnumPins** out) {
     if (!out) return E_POINTER;
     std::vector<IPin*> pins = {&capture_};
     if (HasStillPin()) pins.push_back(&still_);
-    *out = new (std::nothrow) PinEnum(this, pins, 0);
+    *out = new (std::nothrow) PinEnum(this, IID_IEnumPins, pins, ReferencedPin, 0, 0);
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -932,7 +887,7 @@ STDMETHODIMP VcamPin::EnumMediaTypes(IEnumMediaTypes** out) {
     EnterCriticalSection(filter_->Lock());
     std::vector<VcamFormat> formats = OfferedFormats();
     LeaveCriticalSection(filter_->Lock());
-    *out = new (std::nothrow) MediaTypeEnum(filter_, formats, filter_->Config().frameRate, 0);
+    *out = new (std::nothrow) MediaTypeEnum(filter_, IID_IEnumMediaTypes, formats, MediaTypeOf, filter_->Config().frameRate, 0);
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
