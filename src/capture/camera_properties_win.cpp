@@ -45,6 +45,9 @@ void QueryCameraProperties() {
     if (!s.source) return;
     SafeRelease(s.cameraControl);
     SafeRelease(s.procAmp);
+    // Every record comes from this camera: what it does not support reads as zeros, never as
+    // the range of the camera before it (white balance and backlight outlive a teardown).
+    for (CameraProperty& p : s.properties) p = CameraProperty{};
     if (SUCCEEDED(s.source->QueryInterface(IID_IAMCameraControl, reinterpret_cast<void**>(&s.cameraControl)))) {
         CameraProperty& p = s.properties[kPropExposure];
         QueryOne(s.cameraControl, kCameraPropertyInfo[kPropExposure].id, p);

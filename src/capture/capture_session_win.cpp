@@ -171,6 +171,9 @@ bool OpenSession() {
     // Without all four slots there is nothing to convert into: stay closed.
     if (!AllocateFrameRing()) {
         OutputDebugStringW(L"Frame ring allocation FAILED.\r\n");
+        s.width = s.height = 0;  // no session: no format either
+        s.subtype = 0;
+        s.interpolated = 0;
         return false;
     }
 
@@ -218,10 +221,7 @@ bool OpenSession() {
     s.writerFinished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     s.frameQueued = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 
-    for (size_t i = 0; i < DeviceList.size(); ++i) {
-        if (DeviceList[i].moniker && s.moniker && DeviceList[i].moniker->IsEqual(s.moniker) == S_OK)
-            currentDeviceIndex = int(i);
-    }
+    currentDeviceIndex = FindDevice(s.moniker);
 
     AddStillBranch();
     s.mediaControl->Run();
@@ -315,10 +315,7 @@ void OnDeviceRemoved() {
     Post(MainWindow(), WMU_DEVICES_CHANGED);
     HWND view = ViewWindow();
     if (IsDeviceOpen()) {
-        bool stillThere = false;
-        for (const CameraDevice& d : DeviceList)
-            if (d.moniker && CaptureState.moniker && d.moniker->IsEqual(CaptureState.moniker) == S_OK) stillThere = true;
-        if (stillThere) return;
+        if (currentDeviceIndex >= 0) return;  // another camera went away
         CloseSession();
     }
     CameraViewTearDown(view);

@@ -43,6 +43,7 @@ std::wstring ReadFriendlyName(IMoniker* moniker, bool* ok) {
 void ClearDeviceList() {
     for (CameraDevice& d : DeviceList) ReleaseDevice(d);
     DeviceList.clear();
+    currentDeviceIndex = -1;
 }
 
 void RefreshDeviceList() {
@@ -94,6 +95,14 @@ void RefreshDeviceList() {
             DeviceList.erase(DeviceList.begin() + i);
         }
     }
+    currentDeviceIndex = CaptureState.graph ? FindDevice(CaptureState.moniker) : -1;
+}
+
+int FindDevice(IMoniker* moniker) {
+    if (!moniker) return -1;
+    for (size_t i = 0; i < DeviceList.size(); ++i)
+        if (DeviceList[i].moniker && DeviceList[i].moniker->IsEqual(moniker) == S_OK) return int(i);
+    return -1;
 }
 
 void BindFilter(CameraDevice& device) {

@@ -23,8 +23,12 @@ extern std::vector<CameraDevice> DeviceList;
 extern int currentDeviceIndex;          // device of the running session, -1 for none
 extern std::wstring currentDeviceName;  // friendly name of the open device
 
+// Keeps known cameras in place and appends new ones; removals shift later records down, so the
+// running session's index is looked up again.
 void RefreshDeviceList();
 void ClearDeviceList();
+// Index of the record whose moniker is `moniker`, -1 when none.
+int FindDevice(IMoniker* moniker);
 void BindFilter(CameraDevice& device);
 void EnumerateFormats(IBaseFilter* filter, FormatCatalogue& catalogue);
 // Fills the running session's catalogue from its camera when it is empty.

@@ -247,6 +247,9 @@ TEST_F(CaptureTest, UnplugClosesOnlyWhenTheSessionCameraGoes) {
     EXPECT_TRUE(WaitUntil([] { return gRemovals >= 1; }));
     OnDeviceRemoved();
     EXPECT_TRUE(IsDeviceOpen());  // an unrelated camera went away
+    // The records after the removed one moved down; the session's index follows its camera.
+    ASSERT_EQ(currentDeviceIndex, 0);
+    EXPECT_EQ(DeviceList[currentDeviceIndex].friendlyName, L"Plug B Mine");
 
     RunVcamctl(L"remove \"Plug B Mine\"");
     EXPECT_TRUE(WaitUntil([] { return gRemovals >= 2; }));
@@ -287,15 +290,23 @@ TEST_F(CaptureTest, PropertiesAreReadAndSetInManualMode) {
 }
 
 TEST_F(CaptureTest, CameraWithoutControlsLeavesZerosAndIgnoresSets) {
+    {
+        // A camera with controls first: what survives its teardown must not reach the next one.
+        ScopedCamera rich(L"Rich Scope", L"--formats \"MJPG 1280x720\"");
+        ASSERT_TRUE(rich.ok());
+        OpenLastDevice();
+        ASSERT_TRUE(IsDeviceOpen());
+        ASSERT_GT(CaptureState.properties[kPropWhiteBalance].maximum, 0);
+        CloseSession();
+    }
     ScopedCamera cam(L"Bare Scope", L"--formats \"MJPG 1280x720\" --no-procamp --no-camctl");
     ASSERT_TRUE(cam.ok());
     OpenLastDevice();
     ASSERT_TRUE(IsDeviceOpen());
-    // White balance and backlight compensation keep an earlier camera's values by design.
     for (int i = 0; i < kCameraPropertyCount; ++i) {
-        if (i == kPropWhiteBalance || i == kPropBacklight) continue;
         EXPECT_EQ(CaptureState.properties[i].minimum, 0) << i;
         EXPECT_EQ(CaptureState.properties[i].maximum, 0) << i;
+        EXPECT_EQ(CaptureState.properties[i].value, 0) << i;
     }
     SetManual(kPropGain, 5);
     EXPECT_EQ(CaptureState.properties[kPropGain].value, 0);
