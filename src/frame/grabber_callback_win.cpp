@@ -45,7 +45,9 @@ FrameEffects CurrentEffects() {
 }
 
 // Appends a copy of the published frame to the recorder queue. The copy is made before the
-// lock is taken so that the writer thread is never held up by a frame-sized memcpy.
+// lock is taken so that the writer thread is never held up by a frame-sized memcpy. Recording
+// may stop (or pause) while the copy is made: the flags are read again under the lock, which
+// is where a stop sets them, so no frame is queued after the stop.
 void QueueFrameCopy(const DisplayFrame* frame, size_t bytes) {
     if (bytes > size_t(INT32_MAX)) return;
     auto* copy = static_cast<uint8_t*>(std::malloc(bytes));
@@ -54,9 +56,11 @@ void QueueFrameCopy(const DisplayFrame* frame, size_t bytes) {
     bool queued = false;
     EnterCriticalSection(&CaptureState.queueLock);
     try {
-        CaptureState.recorderQueue.push_back(FrameCopy{copy, int32_t(bytes)});
-        queued = true;
-        if (CaptureState.frameQueued) SetEvent(CaptureState.frameQueued);
+        if (CaptureState.recording != 0 && CaptureState.paused == 0) {
+            CaptureState.recorderQueue.push_back(FrameCopy{copy, int32_t(bytes)});
+            queued = true;
+            if (CaptureState.frameQueued) SetEvent(CaptureState.frameQueued);
+        }
     } catch (const std::bad_alloc&) {
     }
     LeaveCriticalSection(&CaptureState.queueLock);
@@ -129,6 +133,7 @@ HRESULT StillGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
         std::free(old);
         return S_OK;
     }
+    if (format == SampleFormat::Yuy2 && IsYuy2OfAnotherSize(sampleBytes, cs.width, cs.height)) return S_OK;
     auto* image = static_cast<uint8_t*>(std::malloc(frameBytes));
     if (!image) return S_OK;
     // A still frame that cannot fill the preview's size (short YUY2, JPEG of another size or

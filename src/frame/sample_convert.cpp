@@ -18,3 +18,8 @@ bool ConvertSample(SampleFormat format, const uint8_t* buffer, size_t length, in
         return false;
     }
 }
+
+bool IsYuy2OfAnotherSize(size_t length, int width, int height) {
+    const size_t frame = Yuy2SampleBytes(width, height);
+    return frame == 0 || length >= frame + size_t(width) * 2;
+}

@@ -12,3 +12,8 @@
 // from its start), and an MJPG sample DecodeMjpg rejects.
 bool ConvertSample(SampleFormat format, const uint8_t* buffer, size_t length, int width, int height,
                    DisplayFrame* target);
+
+// A YUY2 still frame says its size only through its length: one longer than the preview's frame
+// by a whole row or more is a picture of another size, whose start converted at the preview's
+// size would be a sheared photo.
+bool IsYuy2OfAnotherSize(size_t length, int width, int height);

@@ -253,6 +253,24 @@ TEST_F(FrameCallbackTest, RecordingQueuesCopiesUnlessPaused) {
     EXPECT_NE(CaptureState.currentSlot, slotBefore);  // the preview goes on
 }
 
+// A stop that comes while the streaming thread is copying a frame (after it saw recording on)
+// must still keep that frame out of the queue.
+TEST_F(FrameCallbackTest, FrameInFlightWhenRecordingStopsIsNotQueued) {
+    Open(kSubtypeYuy2, 320, 240);
+    CaptureState.recording = 1;
+    std::vector<uint8_t> sample = NoisyBytes(320 * 240 * 2, 40);
+    const int32_t slotBefore = CaptureState.currentSlot;
+    EnterCriticalSection(&CaptureState.queueLock);  // as the stop does
+    std::thread streaming([&] { GrabberCallback.BufferCB(0.0, sample.data(), long(sample.size())); });
+    // Published means the callback is past its conversion and at the recorder copy.
+    const bool published = WaitUntil([&] { return CaptureState.currentSlot != slotBefore; });
+    CaptureState.recording = 0;
+    LeaveCriticalSection(&CaptureState.queueLock);
+    streaming.join();
+    EXPECT_TRUE(published);
+    EXPECT_TRUE(CaptureState.recorderQueue.empty());
+}
+
 TEST_F(FrameCallbackTest, StillFrameIsConvertedWithoutEffectsAndAnnounced) {
     Open(kSubtypeYuy2, 40, 30);
     CaptureState.invert = 1;
@@ -274,6 +292,19 @@ TEST_F(FrameCallbackTest, StillFrameIsConvertedWithoutEffectsAndAnnounced) {
     Feed(StillCallback, sample);
     EXPECT_EQ(CaptureState.stillImage, nullptr);
     EXPECT_FALSE(TakePosted(WMU_STILL_READY));
+}
+
+// The still pin may stream a larger size than the preview: such a frame is no photo of the
+// preview's size (its start would be a sheared picture), while a frame with a few bytes of
+// padding still is.
+TEST_F(FrameCallbackTest, Yuy2StillOfAnotherSizeIsNotAPhoto) {
+    Open(kSubtypeYuy2, 40, 30);
+    Feed(StillCallback, NoisyBytes(80 * 60 * 2, 41));
+    EXPECT_FALSE(TakePosted(WMU_STILL_READY));
+    EXPECT_EQ(CaptureState.stillImage, nullptr);
+    Feed(StillCallback, NoisyBytes(40 * 30 * 2 + 16, 42));
+    EXPECT_TRUE(TakePosted(WMU_STILL_READY));
+    EXPECT_NE(CaptureState.stillImage, nullptr);
 }
 
 TEST_F(FrameCallbackTest, StillImageBeingSavedIsNeverFreedUnderTheSaver) {
