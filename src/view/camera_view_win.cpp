@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/messages.h"
 #include "capture/camera_format.h"
@@ -19,6 +20,7 @@
 #include "view/measure_model.h"
 #include "view/overlay.h"
 #include "view/gdi_surface_win.h"
+#include "view/dib_rows.h"
 #include "view/view_geometry.h"
 
 namespace {
@@ -46,6 +48,8 @@ struct CameraWnd final : MeasureHost {
     // mouse, scrolling or panning reuse it. Dropped whenever the session closes or the view is
     // torn down, so it never outlives the ring it points into.
     const DisplayFrame* framePixels = nullptr;
+    // The frame copied into whole-word bitmap rows, for widths whose rows are not (e.g. 642).
+    std::vector<uint8_t> dibRows;
 
     // Applied calibration and overlay switches.
     float ppu = -1.0f;
@@ -186,22 +190,30 @@ void CameraCompose(CameraWnd* w, HDC windowDc) {
     ViewGeometry& g = w->geom;
     // Vertical flip: the same rows read bottom-up.
     w->bmi.bmiHeader.biHeight = CaptureState.flipVertical ? g.frameH : -g.frameH;
+    // GDI reads bitmap rows at a whole-word stride; a frame row of width x 3 bytes that is not
+    // one would be drawn sheared, its last rows read past the frame's end.
+    const void* bits = w->framePixels;
+    if (DibRowBytes(g.frameW) != size_t(g.frameW) * 3) {
+        w->dibRows.resize(DibRowBytes(g.frameW) * size_t(g.frameH));
+        CopyToDibRows(w->framePixels, g.frameW, g.frameH, w->dibRows.data());
+        bits = w->dibRows.data();
+    }
 
     if (g.zoom > 0) {
         CropRect crop = ZoomCrop(g.frameW, g.frameH, g.zoom);
         SetStretchBltMode(w->surfaceDc, COLORONCOLOR);
         StretchDIBits(w->surfaceDc, 0, 0, g.displayW, g.displayH, crop.x, crop.y, crop.width, crop.height,
-                      w->framePixels, &w->bmi, DIB_RGB_COLORS, SRCCOPY);
+                      bits, &w->bmi, DIB_RGB_COLORS, SRCCOPY);
         if (w->overlay) {
             std::wstring label = L"X" + std::to_wstring(g.zoom);
             DrawLabel(*w->overlay, label.c_str(), 0, 0, g.imageW, g.imageH);
         }
     } else if (g.ratio == 100 && g.frameW == g.imageW) {
-        SetDIBitsToDevice(w->surfaceDc, 0, 0, g.frameW, g.frameH, 0, 0, 0, g.frameH, w->framePixels, &w->bmi,
+        SetDIBitsToDevice(w->surfaceDc, 0, 0, g.frameW, g.frameH, 0, 0, 0, g.frameH, bits, &w->bmi,
                           DIB_RGB_COLORS);
     } else {
         SetStretchBltMode(w->surfaceDc, COLORONCOLOR);
-        StretchDIBits(w->surfaceDc, 0, 0, g.displayW, g.displayH, 0, 0, g.frameW, g.frameH, w->framePixels,
+        StretchDIBits(w->surfaceDc, 0, 0, g.displayW, g.displayH, 0, 0, g.frameW, g.frameH, bits,
                       &w->bmi, DIB_RGB_COLORS, SRCCOPY);
     }
     if (g.ratio == 100 && g.zoom == 0 && w->overlay) {
@@ -692,6 +704,13 @@ void CameraViewResetZoom(HWND view) {
 void CameraViewSetCalibrationLength(HWND view, int length) {
     if (CameraWnd* w = FromHwnd(view)) {
         w->calibLine.length = length;
+        // Calibrating can end while an end of the line is held (the button let go outside the
+        // view, which does not capture the mouse): the drag ends with it.
+        MeasurementStateData& m = MeasurementState;
+        if (length == 0 && (m.tool == kToolCalibLeft || m.tool == kToolCalibRight)) {
+            m.tool = kToolNone;
+            m.pressActive = false;
+        }
         InvalidateRect(view, nullptr, FALSE);
     }
 }

@@ -1,6 +1,9 @@
+#include "view/dib_rows.h"
 #include "view/view_geometry.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -190,3 +193,17 @@ TEST(ViewPainting, GreyStripsAndCentredCopy) {
 }
 
 }  // namespace
+
+TEST(DibRows, RowsAreWholeWordsAndHoldTheFrameRowsUnshifted) {
+    EXPECT_EQ(DibRowBytes(640), 1920u);
+    EXPECT_EQ(DibRowBytes(642), 1928u);
+    EXPECT_EQ(DibRowBytes(1), 4u);
+    EXPECT_EQ(DibRowBytes(0), 0u);
+    const int w = 3, h = 2;  // 9-byte rows become 12-byte rows
+    std::vector<uint8_t> frame(w * h * 3);
+    for (size_t i = 0; i < frame.size(); ++i) frame[i] = uint8_t(i + 1);
+    std::vector<uint8_t> dib(DibRowBytes(w) * h, 0xEE);
+    CopyToDibRows(frame.data(), w, h, dib.data());
+    const std::vector<uint8_t> want = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0, 10, 11, 12, 13, 14, 15, 16, 17, 18, 0, 0, 0};
+    EXPECT_EQ(dib, want);
+}

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/messages.h"
 #include "app/shell_state_win.h"
@@ -98,6 +99,39 @@ TEST_F(ViewCameraTest, PictureAppearsAfterTheFirstTick) {
     EXPECT_NE(c, RGB(21, 25, 45));
     EXPECT_NE(c, RGB(13, 15, 20));
     EXPECT_NE(c, RGB(191, 191, 191));
+}
+
+// 642 pixels make rows of 1926 bytes, which are not whole words: the picture must still be
+// drawn row for row (a shear would move the lower rows by two bytes each).
+TEST_F(ViewCameraTest, WidthWithUnalignedRowsIsDrawnUnsheared) {
+    ScopedCamera cam(kScope, L"--formats \"YUY2 642x480\" --fps 2");
+    ASSERT_TRUE(cam.ok());
+    requestedFormat = {kSubtypeYuy2, 642, 480, 0};
+    Start(1200, 800);
+    ASSERT_TRUE(Streaming(2));
+    ASSERT_EQ(Info().frameW, 642);
+    ASSERT_EQ(Info().ratio, 100);
+    RECT rc;
+    GetClientRect(view, &rc);
+    const int x0 = (rc.right - 642) / 2, y0 = (rc.bottom - 480) / 2;
+    // A frame is compared only when no new one arrived while it was copied and drawn.
+    int mismatches = -1;
+    for (int attempt = 0; attempt < 5 && mismatches != 0; ++attempt) {
+        const int32_t slot = CaptureState.currentSlot;
+        std::vector<uint8_t> frame(GetCurrentFrame(), GetCurrentFrame() + 642 * 480 * 3);
+        InvalidateRect(view, nullptr, FALSE);
+        UpdateWindow(view);
+        HDC dc = GetDC(view);
+        int bad = 0;
+        for (int y = 470; y < 480; ++y)
+            for (int x = 0; x < 642; x += 7) {
+                const uint8_t* p = &frame[(size_t(y) * 642 + x) * 3];
+                if (GetPixel(dc, x0 + x, y0 + y) != RGB(p[2], p[1], p[0])) ++bad;
+            }
+        ReleaseDC(view, dc);
+        if (CaptureState.currentSlot == slot) mismatches = bad;
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST_F(ViewCameraTest, CompositionAfterTheSessionClosedReadsNoFreedRing) {
