@@ -245,7 +245,7 @@ void ManagerOnEndEdit(HWND list, const NMLVDISPINFOW* info) {
     int row = info->item.iItem;
     if (!ValidSlot(row)) return;
     CalibrationState.managerRow = row;
-    SetCalibrationName(CalibrationTable[row], info->item.pszText);
+    RenameCalibration(CalibrationTable, row, info->item.pszText);
     RefreshManagerRow(list, row);  // shows the name as stored, not as typed
     SaveSettings();
 }

@@ -107,6 +107,31 @@ float PixelsPerUnitFor(int32_t referencePixels, float referenceLength) {
     return std::isfinite(ppu) ? ppu : -1.0f;
 }
 
+namespace {
+
+// A record's text after its name: ",unit,pixels,length bits,resolution,date;".
+std::wstring RecordFigures(const Calibration& s) {
+    return L"," + std::to_wstring(StoredUnit(s.unit)) + L"," + std::to_wstring(s.referencePixels) + L"," +
+           std::to_wstring(FloatBits(s.referenceLength)) + L"," + std::to_wstring(s.resolution) + L"," +
+           std::to_wstring(StoredDate(s.date)) + L";";
+}
+
+}  // namespace
+
+void RenameCalibration(Calibration* slots, int index, const wchar_t* name) {
+    if (index < 0 || index >= kCalibrationSlots) return;
+    SetCalibrationName(slots[index], name);
+    std::size_t used = 0;
+    for (int i = 0; i < kCalibrationSlots; ++i) {
+        used += RecordFigures(slots[i]).size();
+        if (i != index) used += SlotName(slots[i]).size();
+    }
+    if (used >= kCalibrationTextMaxChars) return;  // the others alone overflow: the common cut applies
+    const std::wstring current(SlotName(slots[index]));
+    const std::size_t room = kCalibrationTextMaxChars - used;
+    if (current.size() > room) StoreName(slots[index], CutName(current, room));
+}
+
 std::wstring SerializeCalibrations(const Calibration* slots) {
     std::wstring names[kCalibrationSlots];
     std::wstring figures[kCalibrationSlots];
@@ -114,9 +139,7 @@ std::wstring SerializeCalibrations(const Calibration* slots) {
     for (int i = 0; i < kCalibrationSlots; ++i) {
         const Calibration& s = slots[i];
         names[i] = CleanName(SlotName(s));
-        figures[i] = L"," + std::to_wstring(StoredUnit(s.unit)) + L"," + std::to_wstring(s.referencePixels) +
-                     L"," + std::to_wstring(FloatBits(s.referenceLength)) + L"," +
-                     std::to_wstring(s.resolution) + L"," + std::to_wstring(StoredDate(s.date)) + L";";
+        figures[i] = RecordFigures(s);
         figureChars += figures[i].size();
         nameChars += names[i].size();
     }

@@ -32,6 +32,11 @@ inline bool IsCalibrated(const Calibration& slot) { return slot.pixelsPerUnit > 
 // by "_". A null name gives an empty name.
 void SetCalibrationName(Calibration& slot, const wchar_t* name);
 
+// Renames slot index of the table as the user does: the name as SetCalibrationName takes it,
+// then cut to the room the other nine records leave in the stored text, so that a long name
+// never shortens the stored names of the others.
+void RenameCalibration(Calibration* slots, int index, const wchar_t* name);
+
 // pixelsPerUnit for a reference: referencePixels / referenceLength when referenceLength > 0
 // and the quotient is a finite number, -1 otherwise.
 float PixelsPerUnitFor(int32_t referencePixels, float referenceLength);

@@ -144,6 +144,27 @@ TEST(CalibrationText, TenLongRecordsFitAndKeepTheirFigures) {
     EXPECT_EQ(SerializeCalibrations(odd.slots).substr(0, 11), L",1,0,0,0,0;");
 }
 
+// Renaming one slot after another with long names: each new name gets what the others leave,
+// and no rename changes what is stored for a slot the user did not touch.
+TEST(CalibrationText, RenamingOneSlotNeverShortensTheOthers) {
+    Table t;
+    for (auto& s : t.slots) s = Slide();
+    std::wstring before[kCalibrationSlots];
+    for (int i = 0; i < kCalibrationSlots; ++i) {
+        const std::wstring name = L"Specimen-" + std::to_wstring(i) + L"-0123456789";  // 21 characters
+        RenameCalibration(t.slots, i, name.c_str());
+        const std::wstring text = SerializeCalibrations(t.slots);
+        ASSERT_LE(text.size(), kCalibrationTextMaxChars);
+        Table back;
+        ParseCalibrations(text, back.slots);
+        for (int j = 0; j < i; ++j) EXPECT_EQ(std::wstring(back.slots[j].name), before[j]) << i << " " << j;
+        EXPECT_EQ(std::wstring(back.slots[i].name), std::wstring(t.slots[i].name));  // stored as shown
+        before[i] = t.slots[i].name;
+    }
+    EXPECT_EQ(before[0], L"Specimen-0-01234567");  // the early ones got their full 19 characters
+    EXPECT_LT(before[9].size(), before[0].size());  // the last got the room left
+}
+
 TEST(CalibrationText, DamagedTextsStopCleanly) {
     const std::wstring good = L"Slide,0,400,1065353216,47187200,20230322;";
     Table t;

@@ -255,6 +255,13 @@ TEST_F(CalibrationEndToEnd, CalibrateApplyMeasureAndReadBack) {
             Drag(view, {right, kH / 2}, {right - 26, kH / 2});
             EXPECT_EQ(CameraViewCalibrationLength(view), 400);
             EXPECT_EQ(MeasurementState.tool, kToolNone);
+            // Take hold of the end again and let go outside the view: OK must end that drag. (The
+            // cursor is put on the end first: moves the system makes up from it keep the line.)
+            POINT end = ClientOf(view, right - 26, kH / 2), onScreen = end;
+            ClientToScreen(view, &onScreen);
+            SetCursorPos(onScreen.x, onScreen.y);
+            Mouse(view, WM_LBUTTONDOWN, end, MK_LBUTTON);
+            EXPECT_EQ(MeasurementState.tool, kToolCalibRight);
             SetDlgItemTextW(ShellState.calibrationWnd, IDC_CALIB_LENGTH, L"1");
             lineSet = true;
             return false;
@@ -264,6 +271,8 @@ TEST_F(CalibrationEndToEnd, CalibrateApplyMeasureAndReadBack) {
             HWND dlg = VisibleDialog(manager);
             if (ShellState.calibrationWnd || !dlg) return false;
             EXPECT_EQ(CameraViewCalibrationLength(view), 0);
+            EXPECT_EQ(MeasurementState.tool, kToolNone);
+            EXPECT_FALSE(MeasurementState.pressActive);
             HWND list = GetDlgItem(dlg, IDC_CALIB_LIST);
             EXPECT_EQ(ItemText(list, 0, 1), L"400.00");
             EXPECT_EQ(ItemText(list, 0, 2), L"mm");
