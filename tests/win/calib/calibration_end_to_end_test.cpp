@@ -230,6 +230,7 @@ TEST_F(CalibrationEndToEnd, CalibrateApplyMeasureAndReadBack) {
 
     const wchar_t* manager = L"Config calibrations";
     bool finished = false, lineSet = false;
+    POINT heldEnd = {};
     gSteps = {
         // 1. The manager: calibrate slot 1 (row 0).
         [&] {
@@ -244,7 +245,12 @@ TEST_F(CalibrationEndToEnd, CalibrateApplyMeasureAndReadBack) {
         [&] {
             if (lineSet) {  // a tick later, with everything painted
                 Shot(GetDesktopWindow(), L"e2e_calibrating");
-                Click(ShellState.calibrationWnd, IDOK);
+                // Take hold of the end again and let go outside the view (no button-up reaches
+                // it): OK must end that drag. OK is sent at once, so no mouse move comes between.
+                Mouse(view, WM_LBUTTONDOWN, heldEnd, MK_LBUTTON);
+                EXPECT_EQ(MeasurementState.tool, kToolCalibRight);
+                HWND dlg = ShellState.calibrationWnd;
+                SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
                 return true;
             }
             if (!ShellState.calibrationWnd || CameraViewCalibrationLength(view) == kCalibrationLineRequest) return false;
@@ -255,13 +261,7 @@ TEST_F(CalibrationEndToEnd, CalibrateApplyMeasureAndReadBack) {
             Drag(view, {right, kH / 2}, {right - 26, kH / 2});
             EXPECT_EQ(CameraViewCalibrationLength(view), 400);
             EXPECT_EQ(MeasurementState.tool, kToolNone);
-            // Take hold of the end again and let go outside the view: OK must end that drag. (The
-            // cursor is put on the end first: moves the system makes up from it keep the line.)
-            POINT end = ClientOf(view, right - 26, kH / 2), onScreen = end;
-            ClientToScreen(view, &onScreen);
-            SetCursorPos(onScreen.x, onScreen.y);
-            Mouse(view, WM_LBUTTONDOWN, end, MK_LBUTTON);
-            EXPECT_EQ(MeasurementState.tool, kToolCalibRight);
+            heldEnd = ClientOf(view, right - 26, kH / 2);
             SetDlgItemTextW(ShellState.calibrationWnd, IDC_CALIB_LENGTH, L"1");
             lineSet = true;
             return false;
