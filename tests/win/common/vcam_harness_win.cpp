@@ -6,6 +6,7 @@
 #include <turbojpeg.h>
 
 #include "common/pump_win.h"
+#include "frame/signal_frame.h"
 
 namespace {
 const CLSID kClsidSampleGrabber = {0xC1F400A0, 0x3F08, 0x11D3, {0x9F, 0x0B, 0x00, 0x60, 0x08, 0x03, 0x9E, 0x37}};
@@ -119,8 +120,16 @@ STDMETHODIMP FrameCollector::BufferCB(double time, BYTE* buffer, long length) {
     times_.push_back(time);
     buffers_.emplace_back(buffer, buffer + length);
     if (buffers_.size() > kKeep) buffers_.erase(buffers_.begin());
+    if (buffer && length > 0 && IsSignalFrame(buffer, size_t(length))) ++signals_;
     LeaveCriticalSection(&lock_);
     return S_OK;
+}
+
+size_t FrameCollector::SignalFrames() {
+    EnterCriticalSection(&lock_);
+    size_t n = signals_;
+    LeaveCriticalSection(&lock_);
+    return n;
 }
 
 size_t FrameCollector::Count() {
@@ -152,6 +161,7 @@ void FrameCollector::Clear() {
     lengths_.clear();
     times_.clear();
     buffers_.clear();
+    signals_ = 0;
     LeaveCriticalSection(&lock_);
 }
 

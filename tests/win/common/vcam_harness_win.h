@@ -49,6 +49,7 @@ public:
     std::vector<long> Lengths();
     std::vector<double> Times();
     std::vector<std::vector<BYTE>> Buffers();  // the last kKeep buffers
+    size_t SignalFrames();                      // colour-bar frames among all received
     void Clear();
     static constexpr size_t kKeep = 16;
 
@@ -57,6 +58,7 @@ private:
     std::vector<long> lengths_;
     std::vector<double> times_;
     std::vector<std::vector<BYTE>> buffers_;
+    size_t signals_ = 0;
 };
 
 struct StreamFormat {

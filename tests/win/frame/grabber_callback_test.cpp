@@ -339,6 +339,7 @@ TEST_F(FrameCallbackTest, ManyFramesFromTheStreamingThreadWhileTheViewReads) {
     std::vector<std::vector<uint8_t>> samples;
     for (int k = 0; k < 4; ++k) samples.push_back(NoisyBytes(320 * 240 * 2, 60 + k));
     std::atomic<bool> done{false};
+    CaptureState.fps = 0.0f;  // the session starts it at 30: the stream must set it
     std::thread streaming([&] {
         for (int k = 0; k < 120; ++k) {
             std::vector<uint8_t>& s = samples[k % 4];

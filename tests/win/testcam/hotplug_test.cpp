@@ -52,7 +52,8 @@ TEST(VcamHotPlug, AddAndRemoveAnnounceToMainWindowAndCameraView) {
     ASSERT_TRUE(view);
     g_events.clear();
 
-    ASSERT_EQ(RunVcamctl(L"add \"Vcam Plug\" --formats \"YUY2 640x480\""), 0);
+    ScopedCamera plug(L"Vcam Plug", L"--formats \"YUY2 640x480\"");  // removed however the test ends
+    ASSERT_TRUE(plug.ok());
     ASSERT_TRUE(WaitUntil([] { return g_events.size() >= 2; }, 10000));
     ASSERT_EQ(RunVcamctl(L"remove \"Vcam Plug\""), 0);
     ASSERT_TRUE(WaitUntil([] { return g_events.size() >= 4; }, 10000));

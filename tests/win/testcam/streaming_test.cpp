@@ -97,18 +97,14 @@ TEST(VcamStreaming, ZoomButtonSendsTheSignalFrameOnTheCapturePin) {
         ASSERT_TRUE(WaitUntil([&] { return preview.Count() >= 2; }, 20000));
         // Ordinary frames, even the 640 x 480 YUY2 ones of exactly that length, are not signals.
         for (const auto& b : preview.Buffers()) EXPECT_FALSE(IsSignalFrame(b.data(), b.size()));
+        ASSERT_EQ(preview.SignalFrames(), 0u);
         ASSERT_EQ(RunVcamctl(L"zoom \"" + cam.name() + L"\""), 0);
-        auto signals = [&] {
-            int n = 0;
-            for (const auto& b : preview.Buffers()) n += IsSignalFrame(b.data(), b.size());
-            return n;
-        };
-        ASSERT_TRUE(WaitUntil([&] { return signals() == 1; }, 20000));
+        ASSERT_TRUE(WaitUntil([&] { return preview.SignalFrames() == 1; }, 20000));
         ASSERT_TRUE(WaitUntil([&] {
             auto b = preview.Buffers();
             return !IsSignalFrame(b.back().data(), b.back().size());
         }, 20000));
-        EXPECT_EQ(signals(), 1) << "one signal frame per press, then the picture again";
+        EXPECT_EQ(preview.SignalFrames(), 1u) << "one signal frame per press, then the picture again";
     }
 }
 
