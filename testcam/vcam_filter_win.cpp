@@ -212,9 +212,12 @@ private:
     long flags_[10] = {};
 };
 
-class ProcAmp : public IAMVideoProcAmp {
+// IAMVideoProcAmp and IAMCameraControl have the same three methods: one object answers either,
+// over its own table, with the filter's identity.
+template <class Interface>
+class ControlObject : public Interface {
 public:
-    explicit ProcAmp(IUnknown* owner) : owner_(owner), set_(kProcAmpInfo, 10) {}
+    ControlObject(IUnknown* owner, const ControlInfo* info, int count) : owner_(owner), set_(info, count) {}
     STDMETHODIMP QueryInterface(REFIID riid, void** out) override { return owner_->QueryInterface(riid, out); }
     STDMETHODIMP_(ULONG) AddRef() override { return owner_->AddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return owner_->Release(); }
@@ -228,23 +231,8 @@ private:
     IUnknown* owner_;
     ControlSet set_;
 };
-
-class CameraControl : public IAMCameraControl {
-public:
-    explicit CameraControl(IUnknown* owner) : owner_(owner), set_(kCameraControlInfo, 7) {}
-    STDMETHODIMP QueryInterface(REFIID riid, void** out) override { return owner_->QueryInterface(riid, out); }
-    STDMETHODIMP_(ULONG) AddRef() override { return owner_->AddRef(); }
-    STDMETHODIMP_(ULONG) Release() override { return owner_->Release(); }
-    STDMETHODIMP GetRange(long p, long* mn, long* mx, long* st, long* df, long* cf) override {
-        return set_.GetRange(p, mn, mx, st, df, cf);
-    }
-    STDMETHODIMP Set(long p, long v, long f) override { return set_.Set(p, v, f); }
-    STDMETHODIMP Get(long p, long* v, long* f) override { return set_.Get(p, v, f); }
-
-private:
-    IUnknown* owner_;
-    ControlSet set_;
-};
+using ProcAmp = ControlObject<IAMVideoProcAmp>;
+using CameraControl = ControlObject<IAMCameraControl>;
 
 // ---- the output pin -----------------------------------------------------------------------
 
@@ -351,7 +339,8 @@ private:
 
 class VcamFilter final : public IBaseFilter, public IAMFilterMiscFlags, public IPersistPropertyBag {
 public:
-    VcamFilter() : capture_(this, false), still_(this, true), procAmp_(static_cast<IBaseFilter*>(this)), cameraControl_(static_cast<IBaseFilter*>(this)) {
+    VcamFilter() : capture_(this, false), still_(this, true), procAmp_(static_cast<IBaseFilter*>(this), kProcAmpInfo, 10),
+                  cameraControl_(static_cast<IBaseFilter*>(this), kCameraControlInfo, 7) {
         InitializeCriticalSection(&lock_);
         // Until the device's property bag names the instance, behave as the first one.
         std::vector<std::wstring> names = ListVcamInstances();

@@ -243,6 +243,13 @@ void CloseSession() {
 
 namespace {
 
+// The view lays itself out again for what the session now is, and repaints with erase.
+void RelayoutView(HWND view) {
+    if (!view) return;
+    PostMessageW(view, WM_SIZE, 0, 0);
+    InvalidateRect(view, nullptr, TRUE);
+}
+
 // Places a device's moniker and filter in the session (each with a reference of its own).
 void TakeDevice(const CameraDevice& device) {
     CaptureStateData& s = CaptureState;
@@ -304,10 +311,7 @@ void OpenLastDevice() {
     OpenSession();
     DropDeviceUnlessOpen();
     CameraViewResetPicture(view);
-    if (view) {
-        PostMessageW(view, WM_SIZE, 0, 0);
-        InvalidateRect(view, nullptr, TRUE);
-    }
+    RelayoutView(view);
 }
 
 void OnDeviceRemoved() {
@@ -319,10 +323,7 @@ void OnDeviceRemoved() {
         CloseSession();
     }
     CameraViewTearDown(view);
-    if (view) {
-        PostMessageW(view, WM_SIZE, 0, 0);
-        InvalidateRect(view, nullptr, TRUE);
-    }
+    RelayoutView(view);
 }
 
 void OnGraphEvent() {

@@ -24,16 +24,6 @@ namespace {
 
 FrameRateMeter previewFrameRate;  // streaming thread; kept for the whole process
 
-HRESULT AnswerQueryInterface(ISampleGrabberCB* self, REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_ISampleGrabberCB)) {
-        *object = self;  // static object: no reference is taken
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
 FrameEffects CurrentEffects() {
     FrameEffects fx;
     fx.flipHorizontal = CaptureState.flipHorizontal != 0;
@@ -69,8 +59,15 @@ void QueueFrameCopy(const DisplayFrame* frame, size_t bytes) {
 
 }  // namespace
 
-HRESULT PreviewGrabberCallback::QueryInterface(REFIID riid, void** object) { return AnswerQueryInterface(this, riid, object); }
-HRESULT StillGrabberCallback::QueryInterface(REFIID riid, void** object) { return AnswerQueryInterface(this, riid, object); }
+HRESULT GrabberCallbackBase::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_ISampleGrabberCB)) {
+        *object = static_cast<ISampleGrabberCB*>(this);  // static object: no reference is taken
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
 
 HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
     CaptureStateData& cs = CaptureState;
