@@ -15,4 +15,6 @@ const std::wstring& GetText(const char* key) {
 void LoadTextTable(int language) {
     const TextListEntry* list = language == kLanguageChinese ? kChineseTexts : kEnglishTexts;
     for (std::size_t i = 0; i < kTextKeyCount; ++i) TextTable.entries[list[i].key] = list[i].text;
+    const TextListEntry* added = language == kLanguageChinese ? kAddedChineseTexts : kAddedEnglishTexts;
+    for (std::size_t i = 0; i < kAddedTextKeyCount; ++i) TextTable.entries[added[i].key] = added[i].text;
 }

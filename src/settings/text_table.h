@@ -31,3 +31,9 @@ struct TextListEntry {
 constexpr std::size_t kTextKeyCount = 116;
 extern const TextListEntry kEnglishTexts[kTextKeyCount];
 extern const TextListEntry kChineseTexts[kTextKeyCount];
+
+// Texts added beyond those lists, in the same form; each list ends with a {nullptr, nullptr}
+// entry that kAddedTextKeyCount does not count.
+extern const TextListEntry kAddedEnglishTexts[];
+extern const TextListEntry kAddedChineseTexts[];
+extern const std::size_t kAddedTextKeyCount;

@@ -19,6 +19,13 @@ TEST(TextLists, BothListsHoldTheSameKeysInTheSameOrder) {
     EXPECT_EQ(keys.size(), 116u);
     EXPECT_STREQ(kEnglishTexts[0].key, "device");
     EXPECT_STREQ(kEnglishTexts[kTextKeyCount - 1].key, "tip fullscreen");
+
+    for (std::size_t i = 0; i < kAddedTextKeyCount; ++i) {
+        EXPECT_STREQ(kAddedEnglishTexts[i].key, kAddedChineseTexts[i].key) << i;
+        EXPECT_TRUE(keys.insert(kAddedEnglishTexts[i].key).second) << "duplicate " << kAddedEnglishTexts[i].key;
+        EXPECT_NE(kAddedEnglishTexts[i].text[0], L'\0') << kAddedEnglishTexts[i].key;
+        EXPECT_NE(kAddedChineseTexts[i].text[0], L'\0') << kAddedChineseTexts[i].key;
+    }
 }
 
 TEST(TextTable, LanguagesSwitchBackAndForth) {
@@ -43,6 +50,8 @@ TEST(TextTable, LanguagesSwitchBackAndForth) {
     LoadTextTable(kLanguageChinese);
     for (std::size_t i = 0; i < kTextKeyCount; ++i)
         EXPECT_EQ(GetText(kChineseTexts[i].key), kChineseTexts[i].text) << kChineseTexts[i].key;
+    for (std::size_t i = 0; i < kAddedTextKeyCount; ++i)
+        EXPECT_EQ(GetText(kAddedChineseTexts[i].key), kAddedChineseTexts[i].text) << kAddedChineseTexts[i].key;
 }
 
 TEST(TextTable, UnknownKeyGivesTheSameStoredEmptyText) {
