@@ -95,6 +95,16 @@ bool ParseFormatList(const std::wstring& text, std::vector<VcamFormat>* out) {
     return true;
 }
 
+bool ParseStillSize(const std::wstring& text, int* width, int* height) {
+    int w = 0, h = 0;
+    wchar_t rest = 0;
+    if (swscanf(text.c_str(), L" %dx%d %lc", &w, &h, &rest) != 2) return false;
+    if (w < 16 || h < 16 || w > 4096 || h > 4096 || (w & 1) || (h & 1)) return false;
+    *width = w;
+    *height = h;
+    return true;
+}
+
 std::wstring FormatListText(const std::vector<VcamFormat>& formats) {
     std::wstring s;
     for (const VcamFormat& f : formats) {
@@ -149,6 +159,7 @@ bool ReadVcamConfig(const std::wstring& name, VcamConfig* out) {
         if (v >= 10.0 && v <= 100000.0) c.pixelsPerMm = v;
     }
     if (ReadString(key, L"Garbage", &text)) ParseGarbageMode(text, &c.garbage);
+    if (ReadString(key, L"StillSize", &text)) ParseStillSize(text, &c.stillWidth, &c.stillHeight);
     RegCloseKey(key);
     *out = c;
     return true;
@@ -170,6 +181,10 @@ bool WriteVcamConfig(const VcamConfig& c) {
     swprintf(buf, 32, L"%g", c.pixelsPerMm);
     WriteString(key, L"PixelsPerMm", buf);
     WriteString(key, L"Garbage", GarbageModeText(c.garbage));
+    if (c.stillWidth > 0) {
+        swprintf(buf, 32, L"%dx%d", c.stillWidth, c.stillHeight);
+        WriteString(key, L"StillSize", buf);
+    }
     RegCloseKey(key);
     return true;
 }

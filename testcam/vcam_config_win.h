@@ -31,6 +31,9 @@ struct VcamConfig {
     int frameRate = 30;
     bool neverDelivers = false;
     GarbageMode garbage = GarbageMode::Off;
+    // Size of the still pin's pictures, in the preview's subtype; 0 x 0: the preview's size.
+    int stillWidth = 0;
+    int stillHeight = 0;
 };
 
 // The configuration a new instance gets when no option says otherwise.
@@ -39,6 +42,8 @@ VcamConfig DefaultVcamConfig(const std::wstring& name);
 // "MJPG 1280x720,YUY2 640x480" <-> formats. Parsing fails on any malformed entry.
 bool ParseFormatList(const std::wstring& text, std::vector<VcamFormat>* out);
 std::wstring FormatListText(const std::vector<VcamFormat>& formats);
+// "2592x1944" <-> a still size (even, 16..4096 a side, as formats are).
+bool ParseStillSize(const std::wstring& text, int* width, int* height);
 bool ParseGarbageMode(const std::wstring& text, GarbageMode* out);
 const wchar_t* GarbageModeText(GarbageMode mode);
 

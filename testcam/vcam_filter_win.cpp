@@ -118,6 +118,16 @@ bool SameFormat(const VcamFormat& a, const VcamFormat& b) {
     return a.mjpg == b.mjpg && a.width == b.width && a.height == b.height;
 }
 
+// The still pin's picture for a preview format: the preview's subtype, at the configured still
+// size when there is one.
+VcamFormat StillFormatFor(const VcamConfig& config, VcamFormat preview) {
+    if (config.stillWidth > 0) {
+        preview.width = config.stillWidth;
+        preview.height = config.stillHeight;
+    }
+    return preview;
+}
+
 // A partially specified type (GUID_NULL fields, no format block) matches ours loosely.
 bool PartialMatch(const AM_MEDIA_TYPE* want, const VcamFormat& f) {
     if (want->majortype != GUID_NULL && want->majortype != MEDIATYPE_Video) return false;
@@ -690,7 +700,7 @@ std::vector<VcamFormat> VcamPin::OfferedFormats() const {
     std::vector<VcamFormat> list;
     if (still_) {
         // The still picture comes in the preview's format whenever the preview has one.
-        list.push_back(filter_->CapturePin().CurrentFormat());
+        list.push_back(StillFormatFor(filter_->Config(), filter_->CapturePin().CurrentFormat()));
     } else if (formatSet_) {
         list.push_back(setFormat_);
     }
@@ -867,7 +877,7 @@ STDMETHODIMP VcamPin::QueryAccept(const AM_MEDIA_TYPE* pmt) {
     VcamFormat f;
     if (!FormatFromMediaType(pmt, &f)) return S_FALSE;
     for (const VcamFormat& g : filter_->Config().formats)
-        if (SameFormat(f, g)) return S_OK;
+        if (SameFormat(f, still_ ? StillFormatFor(filter_->Config(), g) : g)) return S_OK;
     return S_FALSE;
 }
 
@@ -944,10 +954,16 @@ STDMETHODIMP VcamPin::SetFormat(AM_MEDIA_TYPE* pmt) {
         } else {
             // The still picture follows the preview's format when its branch takes it.
             VcamPin& still = filter_->StillPin();
-            EnterCriticalSection(filter_->Lock());
-            bool follow = still.peer_ && !SameFormat(still.connected_, f) && still.peer_->QueryAccept(&mt) == S_OK;
-            LeaveCriticalSection(filter_->Lock());
-            if (follow) ReconnectThrough(graph, &still, &mt);
+            const VcamFormat stillFormat = StillFormatFor(filter_->Config(), f);
+            AM_MEDIA_TYPE stillMt;
+            if (SUCCEEDED(BuildMediaType(stillFormat, filter_->Config().frameRate, &stillMt))) {
+                EnterCriticalSection(filter_->Lock());
+                bool follow = still.peer_ && !SameFormat(still.connected_, stillFormat) &&
+                              still.peer_->QueryAccept(&stillMt) == S_OK;
+                LeaveCriticalSection(filter_->Lock());
+                if (follow) ReconnectThrough(graph, &still, &stillMt);
+                FreeMediaTypeContent(&stillMt);
+            }
         }
     }
     FreeMediaTypeContent(&mt);

@@ -38,6 +38,7 @@ int Usage() {
         L"usage: vcamctl add NAME [--formats \"MJPG 1280x720,YUY2 640x480\"] [--no-still]\n"
         L"                       [--no-procamp] [--no-camctl] [--ppmm N] [--fps N]\n"
         L"                       [--never-delivers] [--garbage random|truncated|wrongsize|mixed]\n"
+        L"                       [--still-size WxH]\n"
         L"       vcamctl remove NAME\n"
         L"       vcamctl list\n"
         L"       vcamctl still NAME\n"
@@ -132,6 +133,8 @@ int Add(int argc, wchar_t** argv) {
             if (c.frameRate < 1 || c.frameRate > 120) return Usage();
         } else if (opt == L"--garbage" && hasValue) {
             if (!ParseGarbageMode(argv[++i], &c.garbage)) return Usage();
+        } else if (opt == L"--still-size" && hasValue) {
+            if (!ParseStillSize(argv[++i], &c.stillWidth, &c.stillHeight)) return Usage();
         } else {
             return Usage();
         }

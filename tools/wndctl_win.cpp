@@ -3,6 +3,7 @@
 //   wndctl count CLASS      print how many top-level windows of CLASS exist
 //   wndctl minimize CLASS   minimise the window of CLASS
 //   wndctl iconic CLASS     exit 0 when the window of CLASS is minimised, 1 when not
+//   wndctl command CLASS ID post the window of CLASS the command ID (WM_COMMAND)
 #include <windows.h>
 
 #include <cstdio>
@@ -36,5 +37,7 @@ int wmain(int argc, wchar_t** argv) {
     if (wcscmp(verb, L"close") == 0) return PostMessageW(hwnd, WM_CLOSE, 0, 0) ? 0 : 1;
     if (wcscmp(verb, L"minimize") == 0) return ShowWindow(hwnd, SW_MINIMIZE), 0;
     if (wcscmp(verb, L"iconic") == 0) return IsIconic(hwnd) ? 0 : 1;
+    if (wcscmp(verb, L"command") == 0 && argc > 3)
+        return PostMessageW(hwnd, WM_COMMAND, WPARAM(_wtoi(argv[3]) & 0xFFFF), 0) ? 0 : 1;
     return 2;
 }

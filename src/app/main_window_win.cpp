@@ -10,6 +10,7 @@
 #include "app/tool_buttons.h"
 #include "app/toolbar_win.h"
 #include "capture/capture_session_win.h"
+#include "media/photo_commands_win.h"
 #include "resources/resource.h"
 #include "view/calibration_dialogs_win.h"
 #include "view/camera_view_win.h"
@@ -120,6 +121,7 @@ void MainOnCreate(HWND hwnd) {
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (MainOnViewMessage(hwnd, msg, wp, lp)) return 0;
+    if (MainOnPhotoMessage(hwnd, msg, wp, lp)) return 0;
     switch (msg) {
     case WM_CREATE:
         MainOnCreate(hwnd);

@@ -12,6 +12,7 @@
 #include "app/tool_button_win.h"
 #include "app/toolbar_win.h"
 #include "capture/camera_format.h"
+#include "media/photo_saver_win.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
 #include "view/camera_view_win.h"
@@ -84,6 +85,7 @@ int VardeloMain(HINSTANCE instance) {
     Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
     InitCommonControlClasses();
     LoadLibraryW(L"Msftedit.dll");
+    FindImageEncoders();
 
     RegisterWindowClasses(instance);
     SetToolButtonBackground(RGB(21, 21, 25));

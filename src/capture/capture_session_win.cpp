@@ -5,6 +5,7 @@
 
 #include <dbt.h>
 #include <dshow.h>
+#include <dvdmedia.h>
 #include <qedit.h>
 
 #include <cstdio>
@@ -78,6 +79,7 @@ void TearDownSession() {
     FreeFrameRing();
     s.flipHorizontal = s.flipVertical = s.gray = s.binary = s.invert = s.emboss = 0;
     s.width = s.height = 0;
+    s.stillPinWidth = s.stillPinHeight = 0;
     s.fps = 30.0f;
     s.subtype = 0;
     s.interpolated = 0;
@@ -102,6 +104,25 @@ bool SetFormatWithFallback() {
     OutputDebugStringW(L"Camera_SetFormat FAILED.\r\n");
     (void)s;
     return false;
+}
+
+// The still pin's frame size as connected: a YUY2 still of another size than the preview's
+// says its size only here. Unknown (0) when the branch is not connected or not a video info.
+void ReadStillPinSize() {
+    CaptureStateData& s = CaptureState;
+    s.stillPinWidth = s.stillPinHeight = 0;
+    AM_MEDIA_TYPE mt = {};
+    if (FAILED(s.stillGrabber->GetConnectedMediaType(&mt))) return;
+    const BITMAPINFOHEADER* bih = nullptr;
+    if (mt.formattype == FORMAT_VideoInfo && mt.pbFormat && mt.cbFormat >= sizeof(VIDEOINFOHEADER))
+        bih = &reinterpret_cast<const VIDEOINFOHEADER*>(mt.pbFormat)->bmiHeader;
+    else if (mt.formattype == FORMAT_VideoInfo2 && mt.pbFormat && mt.cbFormat >= sizeof(VIDEOINFOHEADER2))
+        bih = &reinterpret_cast<const VIDEOINFOHEADER2*>(mt.pbFormat)->bmiHeader;
+    if (bih) {
+        s.stillPinWidth = bih->biWidth;
+        s.stillPinHeight = bih->biHeight < 0 ? -bih->biHeight : bih->biHeight;
+    }
+    FreeMediaTypeContents(mt);
 }
 
 void AddStillBranch() {
@@ -130,6 +151,7 @@ void AddStillBranch() {
     if (FAILED(s.stillGrabberFilter->QueryInterface(__uuidof(ISampleGrabber), reinterpret_cast<void**>(&s.stillGrabber))))
         return;
     s.graphBuilder->RenderStream(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, s.source, s.stillGrabberFilter, s.nullRenderer2);
+    ReadStillPinSize();
     s.stillGrabber->SetOneShot(FALSE);
     s.stillGrabber->SetBufferSamples(TRUE);
     s.stillGrabber->SetCallback(&StillCallback, 1);

@@ -72,6 +72,10 @@ struct CaptureStateData {
     uint8_t* stillImage = nullptr;
     int32_t stillWidth = 0;
     int32_t stillHeight = 0;
+    // Size of the still pin's connected media type, 0 when unknown (UI thread, while the graph
+    // is stopped): a YUY2 still says its size only this way.
+    int32_t stillPinWidth = 0;
+    int32_t stillPinHeight = 0;
 
     // ---- Effects: written by the preview section (UI thread), read per frame without a lock ----
     std::atomic<int32_t> flipHorizontal{0}, flipVertical{0}, gray{0}, binary{0}, invert{0}, emboss{0};

@@ -16,6 +16,7 @@
 #include "frame/frame_rate.h"
 #include "frame/sample_convert.h"
 #include "frame/signal_frame.h"
+#include "frame/still_size.h"
 
 PreviewGrabberCallback GrabberCallback;
 StillGrabberCallback StillCallback;
@@ -115,13 +116,17 @@ HRESULT StillGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
     CaptureStateData& cs = CaptureState;
     if (!cs.locksReady) return S_OK;
     const size_t sampleBytes = buffer && length > 0 ? size_t(length) : 0;
-    const size_t frameBytes = DisplayFrameBytes(cs.width, cs.height);
+    const SampleFormat format = SampleFormatOf(cs.subtype);
+    // The still keeps its own size: many cameras deliver it larger than the preview.
+    FrameSize size;
+    const bool sized = StillFrameSize(format, buffer, sampleBytes, {cs.width, cs.height},
+                                      {cs.stillPinWidth, cs.stillPinHeight}, &size);
+    const size_t frameBytes = sized ? DisplayFrameBytes(size.width, size.height) : 0;
     char trace[64];
     std::snprintf(trace, sizeof trace, "StillCallback: %d %d\r\n", int(length), int(frameBytes > INT_MAX ? -1 : int(frameBytes)));
     OutputDebugStringA(trace);
 
-    const SampleFormat format = SampleFormatOf(cs.subtype);
-    if (format == SampleFormat::Other || frameBytes == 0) {
+    if (format == SampleFormat::Other || DisplayFrameBytes(cs.width, cs.height) == 0) {
         // No still image for this stream; the previous one is freed, not leaked.
         EnterCriticalSection(&cs.frameLock);
         uint8_t* old = cs.stillImage;
@@ -130,20 +135,20 @@ HRESULT StillGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
         std::free(old);
         return S_OK;
     }
-    if (format == SampleFormat::Yuy2 && IsYuy2OfAnotherSize(sampleBytes, cs.width, cs.height)) return S_OK;
+    // A still frame that cannot be read whole (short YUY2, unreadable or damaged JPEG) is not
+    // handed on: saving it would save uninitialised memory. The last good still stays.
+    if (frameBytes == 0) return S_OK;
     auto* image = static_cast<uint8_t*>(std::malloc(frameBytes));
     if (!image) return S_OK;
-    // A still frame that cannot fill the preview's size (short YUY2, JPEG of another size or
-    // damaged) is not handed on: saving it would save uninitialised memory.
-    if (!ConvertSample(format, buffer, sampleBytes, cs.width, cs.height, image)) {
+    if (!ConvertSample(format, buffer, sampleBytes, size.width, size.height, image)) {
         std::free(image);
         return S_OK;
     }
     EnterCriticalSection(&cs.frameLock);
     uint8_t* old = cs.stillImage;
     cs.stillImage = image;
-    cs.stillWidth = cs.width;
-    cs.stillHeight = cs.height;
+    cs.stillWidth = size.width;
+    cs.stillHeight = size.height;
     LeaveCriticalSection(&cs.frameLock);
     std::free(old);  // a still image taken by the saver is not here: it is never freed under it
     if (cs.viewWindow) PostMessageW(cs.viewWindow, WMU_STILL_READY, 0, 0);

@@ -29,3 +29,5 @@ std::vector<std::wstring> ParseRecentFilesText(std::wstring_view text) {
     }
     return paths;
 }
+
+void AddRecentFile(const std::wstring& path) { gRecentFiles.push_back(path); }

@@ -9,6 +9,9 @@
 
 extern std::vector<std::wstring> gRecentFiles;
 
+// Appends a copy of path (the newest entry) to the list.
+void AddRecentFile(const std::wstring& path);
+
 constexpr std::size_t kRecentFilesWritten = 10;     // at most this many paths are stored
 constexpr std::size_t kRecentFilesStopAt = 764;     // no path is added once this many characters are written
 constexpr std::size_t kRecentFileMaxChars = 259;    // longer paths are never stored

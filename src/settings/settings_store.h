@@ -16,5 +16,8 @@ void SaveSettings();
 // untouched and makes the result false. Returns true when every folder of the path exists.
 bool EnsureFolderPath(const std::wstring& path);
 
+// The current user's documents folder, empty when the system has none.
+std::wstring DocumentsFolder();
+
 // The registry key of the settings, under the current user.
 constexpr wchar_t kSettingsKey[] = L"Software\\Vardelo";

@@ -50,13 +50,13 @@ HKEY OpenSettingsKey() {
     return key;
 }
 
+}  // namespace
+
 std::wstring DocumentsFolder() {
     wchar_t path[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
     return path;
 }
-
-}  // namespace
 
 void LoadSettings() {
     StoredSettings stored;

@@ -5,6 +5,8 @@
 
 const TextListEntry kAddedEnglishTexts[] = {
     // -- photos --
+    {"save failed", L"Photo not saved: %s"},
+    {"saved elsewhere", L"Image folder unavailable, saved to: %s"},
 
     // -- recording --
 
@@ -23,6 +25,8 @@ const TextListEntry kAddedEnglishTexts[] = {
 
 const TextListEntry kAddedChineseTexts[] = {
     // -- photos --
+    {"save failed", L"\u7167\u7247\u672A\u4FDD\u5B58\uFF1A%s"},
+    {"saved elsewhere", L"\u56FE\u7247\u6587\u4EF6\u5939\u4E0D\u53EF\u7528\uFF0C\u5DF2\u4FDD\u5B58\u5230\uFF1A%s"},
 
     // -- recording --
 

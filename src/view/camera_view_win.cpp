@@ -774,6 +774,11 @@ HBITMAP CameraViewSurfaceBitmap(HWND view) {
     return w ? w->surfaceBitmap : nullptr;
 }
 
+HDC CameraViewSurfaceDc(HWND view) {
+    CameraWnd* w = FromHwnd(view);
+    return w && w->surfaceBitmap ? w->surfaceDc : nullptr;
+}
+
 CameraViewInfo CameraViewGetInfo(HWND view) {
     CameraViewInfo info;
     if (CameraWnd* w = FromHwnd(view)) {

@@ -42,6 +42,9 @@ void CameraViewDeleteAll(HWND view);
 // The retained composition bitmap (display size, overlay drawn in), or null before the first
 // composition after a reset, ratio change or settings change. Owned by the view.
 HBITMAP CameraViewSurfaceBitmap(HWND view);
+// The memory drawing context that bitmap is selected into (null with it): the way to copy the
+// picture out, as a bitmap selected into a context may not be handed to other functions.
+HDC CameraViewSurfaceDc(HWND view);
 
 // A snapshot of the view's geometry and counters, for the panel's ratio display and the tests.
 struct CameraViewInfo {

@@ -307,6 +307,32 @@ TEST_F(FrameCallbackTest, Yuy2StillOfAnotherSizeIsNotAPhoto) {
     EXPECT_NE(CaptureState.stillImage, nullptr);
 }
 
+// Many cameras deliver the still at the sensor's size beside a smaller preview: the still keeps
+// its own size (the JPEG header's, or the still pin's for YUY2); a damaged one keeps the last good.
+TEST_F(FrameCallbackTest, StillKeepsItsOwnSize) {
+    Open(kSubtypeMjpg, 40, 30);
+    const std::vector<uint8_t> jpeg = EncodeJpeg(82, 62, 5);
+    Feed(StillCallback, jpeg);
+    EXPECT_TRUE(TakePosted(WMU_STILL_READY));
+    ASSERT_NE(CaptureState.stillImage, nullptr);
+    EXPECT_EQ(CaptureState.stillWidth, 82);
+    EXPECT_EQ(CaptureState.stillHeight, 62);
+    const std::vector<uint8_t> want = DecodeJpeg(jpeg, 82, 62);
+    EXPECT_EQ(std::vector<uint8_t>(CaptureState.stillImage, CaptureState.stillImage + want.size()), want);
+    Feed(StillCallback, std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + jpeg.size() / 2));  // truncated
+    EXPECT_FALSE(TakePosted(WMU_STILL_READY));
+    EXPECT_EQ(std::vector<uint8_t>(CaptureState.stillImage, CaptureState.stillImage + want.size()), want);
+
+    CaptureState.subtype = kSubtypeYuy2;
+    CaptureState.stillPinWidth = 80;
+    CaptureState.stillPinHeight = 60;
+    Feed(StillCallback, NoisyBytes(80 * 60 * 2, 6));
+    EXPECT_TRUE(TakePosted(WMU_STILL_READY));
+    EXPECT_EQ(CaptureState.stillWidth, 80);
+    EXPECT_EQ(CaptureState.stillHeight, 60);
+    CaptureState.stillPinWidth = CaptureState.stillPinHeight = 0;
+}
+
 TEST_F(FrameCallbackTest, StillImageBeingSavedIsNeverFreedUnderTheSaver) {
     Open(kSubtypeYuy2, 40, 30);
     EXPECT_EQ(TakeStillImage().pixels, nullptr);

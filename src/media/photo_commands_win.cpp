@@ -1,0 +1,124 @@
+// The photo commands of the main window (see photo_commands_win.h).
+#include "media/photo_commands_win.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "app/messages.h"
+#include "app/prompt_win.h"
+#include "app/shell_state_win.h"
+#include "capture/capture_session_win.h"
+#include "frame/capture_state_win.h"
+#include "media/photo_paths.h"
+#include "media/photo_saver_win.h"
+#include "media/save_folder_win.h"
+#include "settings/app_settings.h"
+#include "settings/recent_files.h"
+#include "settings/settings_store.h"
+#include "settings/text_table.h"
+
+std::wstring gSavePath;
+
+namespace {
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void ShowPhotoToast(const std::wstring& text) {
+    if (ShellState.mainWnd) ShowPrompt(ShellState.mainWnd, text.c_str(), 0, ShellState.toolbarHeight + 1);
+}
+
+// The first file (not folder) the file system lists for a pattern.
+std::wstring FirstFile(const std::wstring& pattern) {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(pattern.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return {};
+    std::wstring name;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) name = found.cFileName;
+    } while (name.empty() && FindNextFileW(find, &found));
+    FindClose(find);
+    return name;
+}
+
+}  // namespace
+
+MediaTime LocalMediaTime() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
+std::wstring MakePhotoPath(const std::wstring& folder, const MediaTime& now) {
+    return MakeFreeMediaPath(folder, now, AppSettings.jpgPng == 1 ? L"png" : L"jpg", Exists);
+}
+
+bool SavePhoto(PhotoSource source, const MediaTime& now) {
+    const SaveFolder folder = UsableSaveFolder();
+    const std::wstring path = folder.path.empty() ? std::wstring() : MakePhotoPath(folder.path, now);
+    const bool saved = !path.empty() && (source == PhotoSource::Still ? SaveStillImage(path) : SaveViewImage(path));
+    if (!saved) {
+        ShowPhotoToast(TextWithPath(GetText("save failed"), path.empty() ? folder.path : path));
+        return false;
+    }
+    gSavePath = path;
+    ShowPhotoToast(folder.fallback ? TextWithPath(GetText("saved elsewhere"), path)
+                                   : TextWithPath(L"File saved: %s", path));
+    AddRecentFile(path);
+    SaveSettings();
+    if (ShellState.panel) PostMessageW(ShellState.panel, WMU_FILE_ADDED, gRecentFiles.size() - 1, 0);
+    return true;
+}
+
+void TakePhoto() {
+    if (IsDeviceOpen()) SavePhoto(PhotoSource::View, LocalMediaTime());
+}
+
+void SaveStill() {
+    if (CaptureState.previewGrabber && CaptureState.stillGrabber) SavePhoto(PhotoSource::Still, LocalMediaTime());
+}
+
+void SaveVideoCover() {
+    if (!IsDeviceOpen() || !CaptureState.videoPath[0]) return;
+    // No toast and no list entry: the video itself is announced when it is finished.
+    SaveViewImage(VideoCoverPath(CaptureState.videoPath, AppSettings.jpgPng == 1));
+}
+
+void OpenImageFolder() {
+    std::wstring folder = AppSettings.imgDir;
+    while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
+    // A last saved file that was deleted or moved since cannot be selected: the folder's own
+    // files are looked at instead.
+    const std::wstring target = OpenFolderTarget(Exists(gSavePath) ? gSavePath : std::wstring(), folder, FirstFile);
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        return;
+    LPITEMIDLIST items = nullptr;
+    if (SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(link->GetIDList(&items)) && items)
+        SHOpenFolderAndSelectItems(items, 0, nullptr, 0);
+    if (items) CoTaskMemFree(items);
+    link->Release();
+}
+
+bool MainOnPhotoMessage(HWND, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WMU_STILL_READY:
+        SaveStill();
+        return true;
+    case WMU_VIDEO_COVER:
+        SaveVideoCover();
+        return true;
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case CMD_SNAPSHOT:
+        case ID_TAKE_PHOTO:
+            TakePhoto();
+            return true;
+        case ID_OPEN_FOLDER:
+            OpenImageFolder();
+            return true;
+        }
+        return false;
+    }
+    return false;
+}

@@ -1,0 +1,34 @@
+// The main window's photo commands: the photo button and Space (TakePhoto), the camera's still
+// button (SaveStill), the cover picture of a video (SaveVideoCover) and the open-folder command.
+// User-interface thread only.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "media/media_names.h"
+
+// Path of the last photo or video saved; empty before the first. The open-folder command
+// selects it.
+extern std::wstring gSavePath;
+
+// A free photo name in folder for the local time now (the next free millisecond when taken),
+// ".jpg" or ".png" by the photo format setting; empty when no name is free.
+std::wstring MakePhotoPath(const std::wstring& folder, const MediaTime& now);
+MediaTime LocalMediaTime();
+
+enum class PhotoSource { View, Still };
+// Saves a photo named for now: the toast "File saved: <path>" (or, when the image folder could
+// not be used, one saying the photo went to the default folder), the recent-files list, the
+// settings and WMU_FILE_ADDED to the panel. A save that fails leaves no file and adds nothing,
+// and the toast says the photo was not saved. Returns whether it was saved.
+bool SavePhoto(PhotoSource source, const MediaTime& now);
+
+void TakePhoto();       // while a camera is open: the view's picture
+void SaveStill();       // while a camera with a still branch is open: its still frame
+void SaveVideoCover();  // while a camera is open: the view's picture beside the video being recorded
+void OpenImageFolder();
+
+// The main window's handling of commands 11, 3008 and 3010, WMU_STILL_READY and
+// WMU_VIDEO_COVER. Returns true when msg was one of them.
+bool MainOnPhotoMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

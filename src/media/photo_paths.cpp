@@ -1,0 +1,23 @@
+// Encoder choice, save message texts and the open-folder target (see photo_paths.h).
+#include "media/photo_paths.h"
+
+bool UsesJpegEncoder(std::wstring_view path) {
+    return path.size() >= 3 && path.substr(path.size() - 3) == L"jpg";
+}
+
+std::wstring TextWithPath(std::wstring_view text, std::wstring_view path) {
+    std::wstring out(text);
+    const size_t at = out.find(L"%s");
+    if (at == std::wstring::npos) return out.append(path);
+    return out.replace(at, 2, path);
+}
+
+std::wstring OpenFolderTarget(std::wstring_view savePath, std::wstring_view folder,
+                              const std::function<std::wstring(const std::wstring& pattern)>& firstFile) {
+    if (!savePath.empty()) return std::wstring(savePath);
+    for (const wchar_t* ext : {L"jpg", L"png", L"avi"}) {
+        std::wstring name = firstFile(std::wstring(folder) + L"\\*." + ext);
+        if (!name.empty()) return std::wstring(folder) + L"\\" + name;
+    }
+    return std::wstring(folder);
+}

@@ -1,0 +1,20 @@
+// Portable rules of photo saving: which encoder a path gets, the text of a save message and
+// what the open-folder command shows.
+#pragma once
+#include <functional>
+#include <string>
+#include <string_view>
+
+// The JPEG encoder serves a path whose last three characters are exactly "jpg"; every other
+// path (".png", but also ".JPG") gets the PNG encoder.
+bool UsesJpegEncoder(std::wstring_view path);
+
+// A message text with the path put in place of its "%s" (appended when there is none).
+std::wstring TextWithPath(std::wstring_view text, std::wstring_view path);
+
+// What the open-folder command selects in the file manager: the last saved file when there is
+// one; otherwise the first file of the folder with the extension "jpg", then "png", then "avi",
+// as "<folder>\<name>"; otherwise the folder itself. firstFile(pattern) answers the first file
+// name the file system lists for a pattern such as "<folder>\*.jpg", empty when none.
+std::wstring OpenFolderTarget(std::wstring_view savePath, std::wstring_view folder,
+                              const std::function<std::wstring(const std::wstring& pattern)>& firstFile);

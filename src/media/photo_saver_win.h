@@ -1,0 +1,28 @@
+// Encoding pictures to JPEG or PNG files with GDI+: the camera view's composed picture, the
+// camera's still frame and any 24-bit picture, each written so that no half-written file ever
+// stands under the final name. User-interface thread only.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Looks up the "image/jpeg" and "image/png" encoders; at start-up, after GDI+ has started.
+// Without them every save fails.
+void FindImageEncoders();
+
+// Fills path through write(temporary), which writes a temporary file in the same folder; that
+// file then takes the name path, unless a file of that name exists by then (nothing is ever
+// replaced). On any failure the temporary file is removed and false returned.
+bool WriteWholeFile(const std::wstring& path, const std::function<bool(const std::wstring& temporary)>& write);
+
+// Encodes width x height pixels in blue, green, red order, rows top-down and stride bytes apart
+// (a multiple of 4), to path: JPEG at quality 100 when UsesJpegEncoder(path), else PNG.
+bool SaveBgrImage(const uint8_t* rows, int width, int height, int stride, const std::wstring& path);
+
+// The camera view's picture exactly as shown (display size, digital zoom crop, overlays,
+// effects); false when no camera is open or nothing has been composed yet.
+bool SaveViewImage(const std::wstring& path);
+
+// The camera's last still frame at its own size, without effects or overlays; false when the
+// camera has no still branch. Without a graph or a still frame the view's picture is saved.
+bool SaveStillImage(const std::wstring& path);

@@ -1,0 +1,39 @@
+// Photo rules: the encoder a path gets, message texts and the open-folder target.
+#include "media/photo_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+TEST(PhotoPaths, JpegEncoderOnlyForAnExactJpgEnding) {
+    struct Case { const wchar_t* path; bool jpeg; } cases[] = {
+        {L"C:\\P\\20230322-142501-007.jpg", true}, {L"C:\\P\\20230322-142501-007.png", false},
+        {L"C:\\P\\a.JPG", false}, {L"C:\\P\\a.jpeg", false}, {L"jpg", true}, {L"pg", false}, {L"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(UsesJpegEncoder(c.path), c.jpeg) << c.path;
+}
+
+TEST(PhotoPaths, TextWithPathFillsThePlaceholder) {
+    EXPECT_EQ(TextWithPath(L"File saved: %s", L"C:\\a.jpg"), L"File saved: C:\\a.jpg");
+    EXPECT_EQ(TextWithPath(L"\u7167\u7247\u672A\u4FDD\u5B58\uFF1A%s", L"D:\\x"), L"\u7167\u7247\u672A\u4FDD\u5B58\uFF1AD:\\x");
+    EXPECT_EQ(TextWithPath(L"", L"C:\\a.jpg"), L"C:\\a.jpg");  // a text missing from the table still names the file
+}
+
+TEST(PhotoPaths, OpenFolderTargetOrder) {
+    // Files by pattern, as the file system would list them first.
+    using Listing = std::map<std::wstring, std::wstring>;
+    struct Case { const wchar_t* savePath; Listing files; const wchar_t* target; } cases[] = {
+        {L"F\\last.png", {{L"F\\*.jpg", L"a.jpg"}}, L"F\\last.png"},
+        {L"", {{L"F\\*.jpg", L"a.jpg"}, {L"F\\*.png", L"b.png"}}, L"F\\a.jpg"},
+        {L"", {{L"F\\*.png", L"b.png"}, {L"F\\*.avi", L"c.avi"}}, L"F\\b.png"},
+        {L"", {{L"F\\*.avi", L"c.avi"}}, L"F\\c.avi"},
+        {L"", {}, L"F"},
+    };
+    for (const auto& c : cases) {
+        auto first = [&](const std::wstring& pattern) {
+            auto it = c.files.find(pattern);
+            return it == c.files.end() ? std::wstring() : it->second;
+        };
+        EXPECT_EQ(OpenFolderTarget(c.savePath, L"F", first), c.target);
+    }
+}

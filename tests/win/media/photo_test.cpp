@@ -1,0 +1,423 @@
+// Photos from the main window against the virtual microscope: the view's picture exactly as
+// shown with its shapes, Space and the photo button, the still button at the still's own size,
+// two photos in one millisecond, an unusable and an unwritable folder, the video cover, and the
+// file writer that never leaves a half-written file.
+#include <windows.h>
+#include <gdiplus.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_view_win.h"
+#include "app/messages.h"
+#include "app/prompt_win.h"
+#include "app/shell_state_win.h"
+#include "capture/camera_format.h"
+#include "capture/capture_session_win.h"
+#include "common/pump_win.h"
+#include "common/vcam_harness_win.h"
+#include "frame/capture_state_win.h"
+#include "media/photo_commands_win.h"
+#include "media/photo_saver_win.h"
+#include "settings/app_settings.h"
+#include "settings/recent_files.h"
+#include "settings/settings_store.h"
+#include "settings/text_table.h"
+#include "view/camera_view_win.h"
+#include "view/measure_model.h"
+
+namespace {
+
+const wchar_t kScope[] = L"Photo Scope";
+constexpr uint32_t kLineColor = 0xFF00FF;  // magenta
+constexpr uint32_t kTextColor = 0x00FFFF;  // yellow
+
+// A decoded picture file: its first bytes tell the format.
+struct Picture {
+    bool png = false, jpeg = false;
+    int width = 0, height = 0;
+    std::vector<uint8_t> bgr;  // rows top-down, width * 3 bytes each
+    COLORREF At(int x, int y) const {
+        const uint8_t* p = &bgr[(size_t(y) * width + x) * 3];
+        return RGB(p[2], p[1], p[0]);
+    }
+};
+
+bool LoadPicture(const std::wstring& path, Picture* out) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    uint8_t head[4] = {};
+    DWORD got = 0;
+    ReadFile(f, head, 4, &got, nullptr);
+    CloseHandle(f);
+    out->jpeg = head[0] == 0xFF && head[1] == 0xD8;
+    out->png = head[0] == 0x89 && head[1] == 'P' && head[2] == 'N' && head[3] == 'G';
+    using namespace Gdiplus;
+    GpBitmap* bitmap = nullptr;
+    if (DllExports::GdipCreateBitmapFromFile(path.c_str(), &bitmap) != Ok) return false;
+    UINT w = 0, h = 0;
+    DllExports::GdipGetImageWidth(bitmap, &w);
+    DllExports::GdipGetImageHeight(bitmap, &h);
+    out->width = int(w);
+    out->height = int(h);
+    out->bgr.resize(size_t(w) * h * 3);
+    Rect all(0, 0, int(w), int(h));
+    BitmapData data = {};
+    data.Width = w;
+    data.Height = h;
+    data.Stride = (int(w) * 3 + 3) & ~3;
+    std::vector<uint8_t> rows(size_t(data.Stride) * h);
+    data.Scan0 = rows.data();
+    bool ok = DllExports::GdipBitmapLockBits(bitmap, &all, ImageLockModeRead | ImageLockModeUserInputBuf,
+                                             PixelFormat24bppRGB, &data) == Ok;
+    if (ok) {
+        DllExports::GdipBitmapUnlockBits(bitmap, &data);
+        for (UINT y = 0; y < h; ++y) memcpy(&out->bgr[size_t(y) * w * 3], &rows[size_t(y) * data.Stride], size_t(w) * 3);
+    }
+    DllExports::GdipDisposeImage(bitmap);
+    return ok;
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    return names;
+}
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + L"\\" + name);
+            else DeleteFileW((folder + L"\\" + name).c_str());
+        } while (FindNextFileW(find, &fd));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+std::wstring FreshFolder(const wchar_t* name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + name;
+    RemoveTree(folder);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::wstring StoredLatestFiles() {
+    wchar_t text[1024] = {};
+    DWORD bytes = sizeof(text);
+    RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"LatestFiles", RRF_RT_REG_SZ, nullptr, text, &bytes);
+    return text;
+}
+
+std::vector<WPARAM> filesAdded;  // WMU_FILE_ADDED as the panel received it
+
+LRESULT CALLBACK PanelSpyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WMU_FILE_ADDED) filesAdded.push_back(wp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+class PhotoTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
+        FindImageEncoders();
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        RegisterMainWndClass(instance);
+        RegisterCameraWndClass(instance);
+        RegisterPromptClass(instance);
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = PanelSpyProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = L"PhotoTestPanelSpy";
+        RegisterClassW(&wc);
+        ASSERT_TRUE(EnsureVcamRegistered());
+    }
+    static void TearDownTestSuite() {
+        Gdiplus::GdiplusShutdown(gdiplusToken);
+        CoUninitialize();
+    }
+    void SetUp() override {
+        AppSettings = SettingsFromStored(StoredSettings{});
+        AppSettings.lineColor = kLineColor;
+        AppSettings.textColor = kTextColor;
+        AppSettings.lineWidth = 2;
+        LoadTextTable(kLanguageEnglish);
+        folder = FreshFolder(L"vardelo-photo-test");
+        ASSERT_TRUE(CopyTextField(AppSettings.imgDir, folder));
+        gRecentFiles.clear();
+        gSavePath.clear();
+        filesAdded.clear();
+        ClearAll(MeasurementState);
+        MeasurementState.tool = kToolNone;
+    }
+    void TearDown() override {
+        if (main && IsWindow(main)) DestroyWindow(main);
+        if (spy) DestroyWindow(spy);
+        PumpMessages();
+        MSG msg;
+        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        CaptureState.videoPath[0] = 0;
+        RemoveTree(folder);
+    }
+    // The main window with a camera streaming at ratio 100 and the panel replaced by a spy.
+    void Start(const CameraFormat& format) {
+        requestedFormat = format;
+        ShellState.instance = GetModuleHandleW(nullptr);
+        main = CreateMainWindow(ShellState.instance);
+        ASSERT_NE(main, nullptr);
+        SetWindowPos(main, HWND_TOP, 0, 0, 1366, 768, SWP_SHOWWINDOW);
+        view = ShellState.cameraView;
+        spy = CreateWindowExW(0, L"PhotoTestPanelSpy", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        ShellState.panel = spy;
+        ASSERT_TRUE(WaitUntil([&] { return IsDeviceOpen() && CameraViewGetInfo(view).composedFrames >= 3; }, 30000));
+        SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_RATIO, 100);
+        SendDrawSettingsToView();
+    }
+    // A line and a text on the picture, drawn before the next photo.
+    void DrawShapes() {
+        MeasureShape line;
+        line.kind = kToolLine;
+        line.p1 = {60, 100};
+        line.p2 = {400, 100};
+        line.p3 = {-1, 0};
+        MeasureShape text;
+        text.kind = kToolText;
+        text.p1 = {80, 200};
+        text.p3 = {-1, 0};
+        lstrcpynW(text.text, L"WWWWWW", kMaxShapeText + 1);
+        MeasurementState.shapes = {line, text};
+        unsigned long long frames = CameraViewGetInfo(view).composedFrames;
+        ASSERT_TRUE(WaitUntil([&] { return CameraViewGetInfo(view).composedFrames > frames + 1; }));
+    }
+    std::wstring Toast() {
+        wchar_t text[600] = {};
+        GetWindowTextW(GetDlgItem(main, ID_PROMPT), text, 600);
+        return text;
+    }
+    std::wstring OnlyFile() {
+        std::vector<std::wstring> files = FilesIn(folder);
+        return files.size() == 1 ? folder + L"\\" + files[0] : std::wstring();
+    }
+    // What a saved photo must leave behind: the toast, the list, the stored list, the panel's note.
+    void ExpectAnnounced(const std::wstring& path, const std::wstring& toast) {
+        EXPECT_EQ(Toast(), toast);
+        EXPECT_EQ(gSavePath, path);
+        ASSERT_FALSE(gRecentFiles.empty());
+        EXPECT_EQ(gRecentFiles.back(), path);
+        EXPECT_EQ(StoredLatestFiles().substr(0, path.size() + 1), path + L";");
+        PumpMessages();
+        ASSERT_FALSE(filesAdded.empty());
+        EXPECT_EQ(filesAdded.back(), gRecentFiles.size() - 1);
+    }
+
+    static ULONG_PTR gdiplusToken;
+    std::wstring folder;
+    HWND main = nullptr, view = nullptr, spy = nullptr;
+};
+ULONG_PTR PhotoTest::gdiplusToken = 0;
+
+TEST_F(PhotoTest, PhotoIsThePictureAsShownWithItsShapes) {
+    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\"");
+    ASSERT_TRUE(cam.ok());
+    AppSettings.jpgPng = 1;
+    Start({kSubtypeMjpg, 1280, 720, 0});
+    DrawShapes();
+    SendMessageW(main, WM_COMMAND, ID_TAKE_PHOTO, 0);
+    // Read before any message runs: no new frame is composed in between.
+    HDC surface = CameraViewSurfaceDc(view);
+    ASSERT_NE(surface, nullptr);
+    const std::wstring path = OnlyFile();
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(path.substr(path.size() - 4), L".png");
+    Picture pic;
+    ASSERT_TRUE(LoadPicture(path, &pic));
+    EXPECT_TRUE(pic.png);
+    CameraViewInfo info = CameraViewGetInfo(view);
+    EXPECT_EQ(pic.width, info.displayW);
+    EXPECT_EQ(pic.height, info.displayH);
+    int differ = 0;
+    for (int y = 0; y < pic.height; y += 13)
+        for (int x = 0; x < pic.width; x += 11) differ += pic.At(x, y) != GetPixel(surface, x, y);
+    EXPECT_EQ(differ, 0);
+    // The line and the text at their places, in their colours (0x00BBGGRR is a COLORREF).
+    EXPECT_EQ(pic.At(230, 100), COLORREF(kLineColor));
+    int textPixels = 0;
+    for (int y = 200; y < 240; ++y)
+        for (int x = 80; x < 260; ++x) textPixels += pic.At(x, y) == COLORREF(kTextColor);
+    EXPECT_GT(textPixels, 30);
+    ExpectAnnounced(path, L"File saved: " + path);
+    EXPECT_EQ(ShellState.toolbarHeight + 1, 53);
+}
+
+TEST_F(PhotoTest, SpaceInTheViewSavesAJpegOfTheViewSize) {
+    ScopedCamera cam(kScope, L"--formats \"YUY2 642x480\"");
+    ASSERT_TRUE(cam.ok());
+    Start({kSubtypeYuy2, 642, 480, 0});
+    PostMessageW(view, WM_KEYDOWN, VK_SPACE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !OnlyFile().empty(); }));
+    const std::wstring path = OnlyFile();
+    Picture pic;
+    ASSERT_TRUE(LoadPicture(path, &pic));
+    EXPECT_TRUE(pic.jpeg);
+    EXPECT_EQ(pic.width, 642);
+    EXPECT_EQ(pic.height, 480);
+    ExpectAnnounced(path, L"File saved: " + path);
+}
+
+// The still button's frame at its own size (rows of 1926 and 3846 bytes are no whole words),
+// pixel for pixel the converted still: no overlay, no shear.
+TEST_F(PhotoTest, StillButtonSavesTheStillAtItsOwnSize) {
+    struct Run { const wchar_t* options; CameraFormat format; int w, h; } runs[] = {
+        {L"--formats \"YUY2 640x480\" --still-size 642x482", {kSubtypeYuy2, 640, 480, 0}, 642, 482},
+        {L"--formats \"MJPG 1280x720\" --still-size 1282x962", {kSubtypeMjpg, 1280, 720, 0}, 1282, 962},
+    };
+    AppSettings.jpgPng = 1;
+    for (const Run& run : runs) {
+        ScopedCamera cam(kScope, run.options);
+        ASSERT_TRUE(cam.ok());
+        Start(run.format);
+        DrawShapes();
+        ASSERT_EQ(RunVcamctl(L"still \"" + std::wstring(kScope) + L"\""), 0);
+        ASSERT_TRUE(WaitUntil([&] { return !OnlyFile().empty(); }, 20000));
+        const std::wstring path = OnlyFile();
+        Picture pic;
+        ASSERT_TRUE(LoadPicture(path, &pic));
+        EXPECT_EQ(pic.width, run.w);
+        EXPECT_EQ(pic.height, run.h);
+        StillImageData still = TakeStillImage();
+        ASSERT_NE(still.pixels, nullptr);
+        ASSERT_EQ(still.width, run.w);
+        EXPECT_TRUE(pic.bgr == std::vector<uint8_t>(still.pixels, still.pixels + pic.bgr.size()));
+        ReturnStillImage(still);
+        ExpectAnnounced(path, L"File saved: " + path);
+        DestroyWindow(main);
+        main = nullptr;
+        PumpMessages();
+        DeleteFileW(path.c_str());
+        ClearAll(MeasurementState);
+    }
+}
+
+TEST_F(PhotoTest, TwoPhotosInOneMillisecondGetTwoFiles) {
+    ScopedCamera cam(kScope, L"--formats \"YUY2 640x480\"");
+    ASSERT_TRUE(cam.ok());
+    Start({kSubtypeYuy2, 640, 480, 0});
+    const MediaTime t{2023, 3, 22, 14, 25, 1, 7};
+    ASSERT_TRUE(SavePhoto(PhotoSource::View, t));
+    ASSERT_TRUE(SavePhoto(PhotoSource::View, t));
+    ASSERT_EQ(gRecentFiles.size(), 2u);
+    EXPECT_EQ(gRecentFiles[0], folder + L"\\20230322-142501-007.jpg");
+    EXPECT_EQ(gRecentFiles[1], folder + L"\\20230322-142501-008.jpg");
+    EXPECT_EQ(FilesIn(folder).size(), 2u);
+    EXPECT_EQ(StoredLatestFiles(), gRecentFiles[1] + L";" + gRecentFiles[0] + L";");
+}
+
+// A folder the system refuses files in (Wine's drive Z: is the Linux root, and /proc takes no
+// files): nothing is written or listed, and the toast says so.
+TEST_F(PhotoTest, UnwritableFolderSavesNothingAndSaysSo) {
+    ScopedCamera cam(kScope, L"--formats \"YUY2 640x480\"");
+    ASSERT_TRUE(cam.ok());
+    Start({kSubtypeYuy2, 640, 480, 0});
+    ASSERT_TRUE(CopyTextField(AppSettings.imgDir, L"Z:\\proc"));
+    const MediaTime t{2023, 3, 22, 14, 25, 1, 7};
+    EXPECT_FALSE(SavePhoto(PhotoSource::View, t));
+    EXPECT_EQ(GetFileAttributesW(L"Z:\\proc\\20230322-142501-007.jpg"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(gRecentFiles.empty());
+    EXPECT_TRUE(gSavePath.empty());
+    EXPECT_EQ(Toast(), L"Photo not saved: Z:\\proc\\20230322-142501-007.jpg");
+    PumpMessages();
+    EXPECT_TRUE(filesAdded.empty());
+}
+
+// An image folder that cannot be made (a file stands in its way): the photo goes to the default
+// folder in the documents, the toast says where, and the setting stays as the user chose it.
+TEST_F(PhotoTest, UnusableFolderFallsBackToTheDefaultFolder) {
+    ScopedCamera cam(kScope, L"--formats \"YUY2 640x480\"");
+    ASSERT_TRUE(cam.ok());
+    Start({kSubtypeYuy2, 640, 480, 0});
+    HANDLE f = CreateFileW((folder + L"\\in the way").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(f);
+    const std::wstring chosen = folder + L"\\in the way\\photos";
+    ASSERT_TRUE(CopyTextField(AppSettings.imgDir, chosen));
+    ASSERT_TRUE(SavePhoto(PhotoSource::View, LocalMediaTime()));
+    const std::wstring fallback = DefaultSaveFolder(DocumentsFolder());
+    ASSERT_EQ(gSavePath.substr(0, fallback.size() + 1), fallback + L"\\");
+    EXPECT_NE(GetFileAttributesW(gSavePath.c_str()), INVALID_FILE_ATTRIBUTES);
+    ExpectAnnounced(gSavePath, L"Image folder unavailable, saved to: " + gSavePath);
+    EXPECT_EQ(std::wstring(AppSettings.imgDir), chosen);
+    DeleteFileW(gSavePath.c_str());
+}
+
+TEST_F(PhotoTest, VideoCoverBesideTheVideo) {
+    ScopedCamera cam(kScope, L"--formats \"YUY2 640x480\"");
+    ASSERT_TRUE(cam.ok());
+    Start({kSubtypeYuy2, 640, 480, 0});
+    struct Case { int jpgPng; const wchar_t* cover; bool png; } cases[] = {
+        {0, L"\\20230322-142501-007.jpg", false},
+        {1, L"\\20230322-142501-007.png", true},
+    };
+    for (const Case& c : cases) {
+        AppSettings.jpgPng = c.jpgPng;
+        lstrcpynW(CaptureState.videoPath, (folder + L"\\20230322-142501-007.avi").c_str(), 260);
+        PostMessageW(main, WMU_VIDEO_COVER, 0, 0);
+        const std::wstring cover = folder + c.cover;
+        ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesW(cover.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+        Picture pic;
+        ASSERT_TRUE(LoadPicture(cover, &pic));
+        EXPECT_EQ(pic.png, c.png);
+        EXPECT_EQ(pic.width, 640);
+    }
+    EXPECT_TRUE(gRecentFiles.empty());  // no list entry and no toast for a cover
+    EXPECT_EQ(GetDlgItem(main, ID_PROMPT), nullptr);
+}
+
+// The writer behind every save: the final name appears only for a whole file, never replaces
+// one, and no temporary file is left behind.
+TEST(WholeFile, NeverHalfWritten) {
+    const std::wstring folder = FreshFolder(L"vardelo-whole-file-test");
+    const std::wstring path = folder + L"\\photo.jpg";
+    auto writeBytes = [](bool succeed) {
+        return [succeed](const std::wstring& temporary) {
+            HANDLE f = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            DWORD done = 0;
+            WriteFile(f, "half", 4, &done, nullptr);
+            CloseHandle(f);
+            return succeed;
+        };
+    };
+    struct Case { const char* what; bool writerSucceeds; bool existsBefore; bool ok; } cases[] = {
+        {"the writer fails midway", false, false, false},
+        {"the writer succeeds", true, false, true},
+        {"the name is taken meanwhile", true, true, false},
+    };
+    for (const Case& c : cases) {
+        DeleteFileW(path.c_str());
+        if (c.existsBefore) CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        EXPECT_EQ(WriteWholeFile(path, writeBytes(c.writerSucceeds)), c.ok) << c.what;
+        std::vector<std::wstring> files = FilesIn(folder);
+        EXPECT_EQ(files.size(), c.ok || c.existsBefore ? 1u : 0u) << c.what;
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+        EXPECT_EQ(data.nFileSizeLow, c.ok ? 4u : 0u) << c.what;  // a file that was there stays as it was
+    }
+    EXPECT_FALSE(WriteWholeFile(L"Z:\\proc\\photo.jpg", writeBytes(true)));
+    RemoveTree(folder);
+}
+
+}  // namespace
