@@ -262,7 +262,6 @@ TEST_F(PhotoTest, PhotoIsThePictureAsShownWithItsShapes) {
         for (int x = 80; x < 260; ++x) textPixels += pic.At(x, y) == COLORREF(kTextColor);
     EXPECT_GT(textPixels, 30);
     ExpectAnnounced(path, L"File saved: " + path);
-    EXPECT_EQ(ShellState.toolbarHeight + 1, 53);
 }
 
 TEST_F(PhotoTest, SpaceInTheViewSavesAJpegOfTheViewSize) {
@@ -416,7 +415,6 @@ TEST(WholeFile, NeverHalfWritten) {
         GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
         EXPECT_EQ(data.nFileSizeLow, c.ok ? 4u : 0u) << c.what;  // a file that was there stays as it was
     }
-    EXPECT_FALSE(WriteWholeFile(L"Z:\\proc\\photo.jpg", writeBytes(true)));
     RemoveTree(folder);
 }
 
