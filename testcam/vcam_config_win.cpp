@@ -160,6 +160,16 @@ bool ReadVcamConfig(const std::wstring& name, VcamConfig* out) {
     }
     if (ReadString(key, L"Garbage", &text)) ParseGarbageMode(text, &c.garbage);
     if (ReadString(key, L"StillSize", &text)) ParseStillSize(text, &c.stillWidth, &c.stillHeight);
+    c.videoInfo2First = ReadDword(key, L"VideoInfo2First", 0) != 0;
+    c.busy = static_cast<int>(ReadDword(key, L"Busy", 0) % 3);
+    std::vector<VcamFormat> refused;
+    if (ReadString(key, L"RefuseFormat", &text) && ParseFormatList(text, &refused) && refused.size() == 1) {
+        c.refuse = true;
+        c.refusedFormat = refused[0];
+    }
+    DWORD lose = ReadDword(key, L"LoseAfter", 0);
+    c.loseAfter = lose <= 100000 ? static_cast<int>(lose) : 0;
+    c.hardware = ReadDword(key, L"Hardware", 0) != 0;
     RegCloseKey(key);
     *out = c;
     return true;
@@ -185,8 +195,43 @@ bool WriteVcamConfig(const VcamConfig& c) {
         swprintf(buf, 32, L"%dx%d", c.stillWidth, c.stillHeight);
         WriteString(key, L"StillSize", buf);
     }
+    WriteDword(key, L"VideoInfo2First", c.videoInfo2First);
+    WriteDword(key, L"Busy", static_cast<DWORD>(c.busy));
+    if (c.refuse) WriteString(key, L"RefuseFormat", FormatListText({c.refusedFormat}));
+    else RegDeleteValueW(key, L"RefuseFormat");
+    WriteDword(key, L"LoseAfter", static_cast<DWORD>(c.loseAfter));
+    WriteDword(key, L"Hardware", c.hardware);
     RegCloseKey(key);
     return true;
+}
+
+int VcamBusyNow(const std::wstring& name) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, InstanceKey(name).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+    int busy = static_cast<int>(ReadDword(key, L"Busy", 0) % 3);
+    RegCloseKey(key);
+    return busy;
+}
+
+bool SetVcamBusy(const std::wstring& name, int busy) {
+    HKEY key;
+    if (!IsValidInstanceName(name) ||
+        RegOpenKeyExW(HKEY_CURRENT_USER, InstanceKey(name).c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        return false;
+    WriteDword(key, L"Busy", static_cast<DWORD>(busy));
+    RegCloseKey(key);
+    return true;
+}
+
+void ConsumeVcamLoss(const std::wstring& name) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, InstanceKey(name).c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    WriteDword(key, L"LoseAfter", 0);
+    RegCloseKey(key);
+}
+
+std::wstring HardwareDevicePath(const std::wstring& name) {
+    return L"\\\\?\\usb#vid_1d6b&pid_0102&mi_00#vardelo-testcam-" + name + L"#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
 }
 
 bool DeleteVcamConfig(const std::wstring& name) {
@@ -227,9 +272,26 @@ HRESULT RegisterVcamInstance(const std::wstring& name) {
     rf2.dwMerit = MERIT_DO_NOT_USE;
     rf2.cPins = 1;
     rf2.rgPins = &pin;
-    hr = mapper->RegisterFilter(CLSID_VardeloTestCam, name.c_str(), nullptr, &CLSID_VideoInputDeviceCategory,
+    IMoniker* moniker = nullptr;
+    hr = mapper->RegisterFilter(CLSID_VardeloTestCam, name.c_str(), &moniker, &CLSID_VideoInputDeviceCategory,
                                 name.c_str(), &rf2);
     mapper->Release();
+    // A hardware-like instance carries the device path a plug-and-play camera has in its
+    // property bag.
+    VcamConfig c;
+    if (SUCCEEDED(hr) && moniker && ReadVcamConfig(name, &c) && c.hardware) {
+        IPropertyBag* bag = nullptr;
+        if (SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag)))) {
+            VARIANT v;
+            VariantInit(&v);
+            v.vt = VT_BSTR;
+            v.bstrVal = SysAllocString(HardwareDevicePath(name).c_str());
+            hr = bag->Write(L"DevicePath", &v);
+            VariantClear(&v);
+            bag->Release();
+        }
+    }
+    if (moniker) moniker->Release();
     return hr;
 }
 

@@ -17,6 +17,7 @@ struct VcamFormat {
     bool mjpg = true;
     int width = 0;
     int height = 0;
+    bool vi2 = false;  // a media type with a VideoInfo2 block (set or connected that way)
 };
 
 enum class GarbageMode { Off, RandomBytes, TruncatedJpeg, WrongSizeJpeg, Mixed };
@@ -34,6 +35,13 @@ struct VcamConfig {
     // Size of the still pin's pictures, in the preview's subtype; 0 x 0: the preview's size.
     int stillWidth = 0;
     int stillHeight = 0;
+    // Habits of real hardware.
+    bool videoInfo2First = false;  // each capability listed as VideoInfo2, then its VideoInfo twin
+    int busy = 0;                  // Run fails: 1 in use (0x800705AA), 2 access denied (read at every start)
+    bool refuse = false;           // SetFormat refuses refusedFormat although it is listed
+    VcamFormat refusedFormat;
+    int loseAfter = 0;             // after this many frames: a device-lost event (once; 0 = never)
+    bool hardware = false;         // the device's property bag names a plug-and-play device path
 };
 
 // The configuration a new instance gets when no option says otherwise.
@@ -51,6 +59,15 @@ const wchar_t* GarbageModeText(GarbageMode mode);
 bool IsValidInstanceName(const std::wstring& name);
 
 bool ReadVcamConfig(const std::wstring& name, VcamConfig* out);
+// The instance's busy switch and its device-lost countdown as they are now in the registry
+// (another program may change them while the camera is bound).
+// 0 free, 1 in use by another program, 2 kept away by the privacy settings.
+int VcamBusyNow(const std::wstring& name);
+bool SetVcamBusy(const std::wstring& name, int busy);
+// Clears LoseAfter: the device-lost event comes once per configuration.
+void ConsumeVcamLoss(const std::wstring& name);
+// The plug-and-play device path a hardware-like instance shows in its property bag.
+std::wstring HardwareDevicePath(const std::wstring& name);
 bool WriteVcamConfig(const VcamConfig& config);
 bool DeleteVcamConfig(const std::wstring& name);
 std::vector<std::wstring> ListVcamInstances();  // configured names in registry order

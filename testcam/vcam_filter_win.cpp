@@ -5,6 +5,7 @@
 #include "vcam_filter_win.h"
 
 #include <dshow.h>
+#include <dvdmedia.h>
 #include <ks.h>
 #include <ksmedia.h>
 #include <turbojpeg.h>
@@ -35,9 +36,35 @@ DWORD ImageSize(const VcamFormat& f) {
     return static_cast<DWORD>(f.width) * f.height * (f.mjpg ? 3 : 2);
 }
 
-// Fills mt (fresh, owning a CoTaskMem format block) for format f at the given frame rate.
+// Fills mt (fresh, owning a CoTaskMem format block) for format f at the given frame rate, with a
+// VideoInfo block or, for f.vi2, a VideoInfo2 block.
 HRESULT BuildMediaType(const VcamFormat& f, int fps, AM_MEDIA_TYPE* mt) {
     ZeroMemory(mt, sizeof(*mt));
+    if (f.vi2) {
+        auto* vih2 = static_cast<VIDEOINFOHEADER2*>(CoTaskMemAlloc(sizeof(VIDEOINFOHEADER2)));
+        if (!vih2) return E_OUTOFMEMORY;
+        ZeroMemory(vih2, sizeof(*vih2));
+        VcamFormat plain = f;
+        plain.vi2 = false;
+        HRESULT hr = BuildMediaType(plain, fps, mt);
+        if (FAILED(hr)) {
+            CoTaskMemFree(vih2);
+            return hr;
+        }
+        const auto* vih = reinterpret_cast<const VIDEOINFOHEADER*>(mt->pbFormat);
+        vih2->rcSource = vih->rcSource;
+        vih2->rcTarget = vih->rcTarget;
+        vih2->dwBitRate = vih->dwBitRate;
+        vih2->AvgTimePerFrame = vih->AvgTimePerFrame;
+        vih2->dwPictAspectRatioX = static_cast<DWORD>(f.width);
+        vih2->dwPictAspectRatioY = static_cast<DWORD>(f.height);
+        vih2->bmiHeader = vih->bmiHeader;
+        CoTaskMemFree(mt->pbFormat);
+        mt->formattype = FORMAT_VideoInfo2;
+        mt->cbFormat = sizeof(VIDEOINFOHEADER2);
+        mt->pbFormat = reinterpret_cast<BYTE*>(vih2);
+        return S_OK;
+    }
     auto* vih = static_cast<VIDEOINFOHEADER*>(CoTaskMemAlloc(sizeof(VIDEOINFOHEADER)));
     if (!vih) return E_OUTOFMEMORY;
     ZeroMemory(vih, sizeof(*vih));
@@ -97,20 +124,25 @@ AM_MEDIA_TYPE* NewMediaType(const VcamFormat& f, int fps) {
     return mt;
 }
 
-// Reads a media type as one of our formats; false if it is not MJPG/YUY2 VideoInfo video.
+// Reads a media type as one of our formats; false if it is not MJPG/YUY2 VideoInfo or
+// VideoInfo2 video.
 bool FormatFromMediaType(const AM_MEDIA_TYPE* mt, VcamFormat* f) {
-    if (!mt || mt->majortype != MEDIATYPE_Video || mt->formattype != FORMAT_VideoInfo ||
-        mt->cbFormat < sizeof(VIDEOINFOHEADER) || !mt->pbFormat)
-        return false;
+    if (!mt || mt->majortype != MEDIATYPE_Video || !mt->pbFormat) return false;
+    const BITMAPINFOHEADER* bih = nullptr;
+    if (mt->formattype == FORMAT_VideoInfo && mt->cbFormat >= sizeof(VIDEOINFOHEADER))
+        bih = &reinterpret_cast<const VIDEOINFOHEADER*>(mt->pbFormat)->bmiHeader;
+    else if (mt->formattype == FORMAT_VideoInfo2 && mt->cbFormat >= sizeof(VIDEOINFOHEADER2))
+        bih = &reinterpret_cast<const VIDEOINFOHEADER2*>(mt->pbFormat)->bmiHeader;
+    if (!bih) return false;
     if (mt->subtype == MEDIASUBTYPE_MJPG)
         f->mjpg = true;
     else if (mt->subtype == MEDIASUBTYPE_YUY2)
         f->mjpg = false;
     else
         return false;
-    const auto* vih = reinterpret_cast<const VIDEOINFOHEADER*>(mt->pbFormat);
-    f->width = vih->bmiHeader.biWidth;
-    f->height = std::abs(vih->bmiHeader.biHeight);
+    f->width = bih->biWidth;
+    f->height = std::abs(bih->biHeight);
+    f->vi2 = mt->formattype == FORMAT_VideoInfo2;
     return true;
 }
 
@@ -132,9 +164,9 @@ VcamFormat StillFormatFor(const VcamConfig& config, VcamFormat preview) {
 bool PartialMatch(const AM_MEDIA_TYPE* want, const VcamFormat& f) {
     if (want->majortype != GUID_NULL && want->majortype != MEDIATYPE_Video) return false;
     if (want->subtype != GUID_NULL && want->subtype != (f.mjpg ? MEDIASUBTYPE_MJPG : MEDIASUBTYPE_YUY2)) return false;
-    if (want->formattype != GUID_NULL && want->formattype != FORMAT_VideoInfo) return false;
+    if (want->formattype != GUID_NULL && want->formattype != (f.vi2 ? FORMAT_VideoInfo2 : FORMAT_VideoInfo)) return false;
     VcamFormat g;
-    if (want->formattype == FORMAT_VideoInfo && FormatFromMediaType(want, &g)) return SameFormat(f, g);
+    if (want->formattype != GUID_NULL && FormatFromMediaType(want, &g)) return SameFormat(f, g);
     return true;
 }
 
@@ -337,6 +369,7 @@ private:
     std::atomic<bool> quit_{false};
     std::atomic<bool> halted_{false};  // downstream refused a sample: wait for the next Run
     std::atomic<bool> delivering_{false};
+    int delivered_ = 0;  // streaming thread: frames delivered since the start of this run
     std::unique_ptr<MicrometerScene> scene_;
     std::vector<uint8_t> bgr_;
     std::vector<uint8_t> wrongSizeJpeg_;
@@ -436,6 +469,15 @@ public:
     STDMETHODIMP Pause() override {
         EnterCriticalSection(&lock_);
         HRESULT hr = S_OK;
+        // In use by another program, or kept away by the privacy settings: a real camera's
+        // driver refuses to start.
+        if (state_ == State_Stopped) {
+            int busy = VcamBusyNow(config_.name);
+            if (busy) {
+                LeaveCriticalSection(&lock_);
+                return busy == 1 ? HRESULT_FROM_WIN32(ERROR_NO_SYSTEM_RESOURCES) : E_ACCESSDENIED;
+            }
+        }
         if (state_ == State_Stopped) {
             hr = capture_.StartStreaming();
             if (SUCCEEDED(hr) && HasStillPin()) hr = still_.StartStreaming();
@@ -552,6 +594,19 @@ public:
         return true;
     }
     uint32_t NextFrameNumber() { return frameNumber_.fetch_add(1); }
+    bool LossSent() const { return lossSent_.load(); }
+    // Tells the graph the device is lost (streaming thread), once per filter and per
+    // configuration: the instance's LoseAfter is cleared.
+    void SendDeviceLost() {
+        if (lossSent_.exchange(true)) return;
+        ConsumeVcamLoss(config_.name);
+        IFilterGraph* graph = graph_;  // only changed while stopped
+        IMediaEventSink* sink = nullptr;
+        if (graph && SUCCEEDED(graph->QueryInterface(IID_IMediaEventSink, reinterpret_cast<void**>(&sink)))) {
+            sink->Notify(EC_DEVICE_LOST, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this)), 0);
+            sink->Release();
+        }
+    }
     // Brightness, contrast, saturation and gain as the processing amplifier has them now.
     void PictureSettings(long* brightness, long* contrast, long* saturation, long* gain) {
         long flags;
@@ -583,6 +638,7 @@ private:
     VcamConfig config_;  // fixed once a pin is connected
     HANDLE stillEvent_ = nullptr, zoomEvent_ = nullptr;
     std::atomic<uint32_t> frameNumber_{0};
+    std::atomic<bool> lossSent_{false};
     VcamPin capture_, still_;
     ProcAmp procAmp_;
     CameraControl cameraControl_;
@@ -875,7 +931,7 @@ STDMETHODIMP VcamPin::QueryId(LPWSTR* id) {
 
 STDMETHODIMP VcamPin::QueryAccept(const AM_MEDIA_TYPE* pmt) {
     VcamFormat f;
-    if (!FormatFromMediaType(pmt, &f)) return S_FALSE;
+    if (!FormatFromMediaType(pmt, &f) || (f.vi2 && !filter_->Config().videoInfo2First)) return S_FALSE;
     for (const VcamFormat& g : filter_->Config().formats)
         if (SameFormat(f, still_ ? StillFormatFor(filter_->Config(), g) : g)) return S_OK;
     return S_FALSE;
@@ -910,13 +966,18 @@ STDMETHODIMP VcamPin::SetFormat(AM_MEDIA_TYPE* pmt) {
     }
     VcamFormat f;
     bool known = false;
-    if (FormatFromMediaType(pmt, &f))
+    if (FormatFromMediaType(pmt, &f) && (!f.vi2 || filter_->Config().videoInfo2First))
         for (const VcamFormat& g : filter_->Config().formats) known = known || SameFormat(f, g);
     if (!known) {
         LeaveCriticalSection(filter_->Lock());
         return VFW_E_INVALIDMEDIATYPE;
     }
-    if (peer_ && SameFormat(f, connected_)) {
+    // Listed, but the driver will not take it.
+    if (filter_->Config().refuse && SameFormat(f, filter_->Config().refusedFormat)) {
+        LeaveCriticalSection(filter_->Lock());
+        return E_FAIL;
+    }
+    if (peer_ && SameFormat(f, connected_) && f.vi2 == connected_.vi2) {
         formatSet_ = true;
         setFormat_ = f;
         LeaveCriticalSection(filter_->Lock());
@@ -981,7 +1042,8 @@ STDMETHODIMP VcamPin::GetFormat(AM_MEDIA_TYPE** pmt) {
 
 STDMETHODIMP VcamPin::GetNumberOfCapabilities(int* count, int* size) {
     if (!count || !size) return E_POINTER;
-    *count = static_cast<int>(filter_->Config().formats.size());
+    // A VideoInfo2-first camera lists every format twice: VideoInfo2, then its VideoInfo twin.
+    *count = static_cast<int>(filter_->Config().formats.size()) * (filter_->Config().videoInfo2First ? 2 : 1);
     *size = sizeof(VIDEO_STREAM_CONFIG_CAPS);
     return S_OK;
 }
@@ -989,14 +1051,17 @@ STDMETHODIMP VcamPin::GetNumberOfCapabilities(int* count, int* size) {
 STDMETHODIMP VcamPin::GetStreamCaps(int index, AM_MEDIA_TYPE** pmt, BYTE* scc) {
     if (!pmt || !scc) return E_POINTER;
     const std::vector<VcamFormat>& formats = filter_->Config().formats;
-    if (index < 0 || index >= static_cast<int>(formats.size())) return S_FALSE;
-    const VcamFormat& f = formats[index];
+    const bool twins = filter_->Config().videoInfo2First;
+    const int count = static_cast<int>(formats.size()) * (twins ? 2 : 1);
+    if (index < 0 || index >= count) return S_FALSE;
+    VcamFormat f = formats[twins ? index / 2 : index];
+    f.vi2 = twins && index % 2 == 0;
     const int fps = filter_->Config().frameRate;
     *pmt = NewMediaType(f, fps);
     if (!*pmt) return E_OUTOFMEMORY;
     auto* caps = reinterpret_cast<VIDEO_STREAM_CONFIG_CAPS*>(scc);
     ZeroMemory(caps, sizeof(*caps));
-    caps->guid = FORMAT_VideoInfo;
+    caps->guid = f.vi2 ? FORMAT_VideoInfo2 : FORMAT_VideoInfo;
     caps->VideoStandard = AnalogVideo_None;
     caps->InputSize = {f.width, f.height};
     caps->MinCroppingSize = caps->MaxCroppingSize = caps->InputSize;
@@ -1036,6 +1101,7 @@ HRESULT VcamPin::StartStreaming() {
     if (FAILED(hr)) return hr;
     quit_ = false;
     halted_ = false;
+    delivered_ = 0;
     // A button pressed while the camera was not streaming is forgotten.
     if (!still_ && filter_->ZoomEvent()) ResetEvent(filter_->ZoomEvent());
     if (still_ && filter_->StillEvent()) ResetEvent(filter_->StillEvent());
@@ -1096,7 +1162,12 @@ DWORD VcamPin::Stream() {
             }
         }
         if (quit_) break;
-        DeliverOne(zoom, filter_->NextFrameNumber());
+        if (DeliverOne(zoom, filter_->NextFrameNumber()) && !still_ && config.loseAfter > 0 &&
+            ++delivered_ == config.loseAfter && !filter_->LossSent()) {
+            // A USB reset: the device says it is gone and delivers nothing more this run.
+            filter_->SendDeviceLost();
+            halted_ = true;
+        }
     }
     return 0;
 }

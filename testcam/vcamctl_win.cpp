@@ -39,6 +39,9 @@ int Usage() {
         L"                       [--no-procamp] [--no-camctl] [--ppmm N] [--fps N]\n"
         L"                       [--never-delivers] [--garbage random|truncated|wrongsize|mixed]\n"
         L"                       [--still-size WxH]\n"
+        L"                       [--vi2-first] [--busy] [--refuse \"MJPG 1920x1080\"] [--lose-after N]\n"
+        L"                       [--hardware]\n"
+        L"       vcamctl busy NAME on|off|denied\n"
         L"       vcamctl remove NAME\n"
         L"       vcamctl list\n"
         L"       vcamctl still NAME\n"
@@ -135,6 +138,20 @@ int Add(int argc, wchar_t** argv) {
             if (!ParseGarbageMode(argv[++i], &c.garbage)) return Usage();
         } else if (opt == L"--still-size" && hasValue) {
             if (!ParseStillSize(argv[++i], &c.stillWidth, &c.stillHeight)) return Usage();
+        } else if (opt == L"--vi2-first") {
+            c.videoInfo2First = true;
+        } else if (opt == L"--busy") {
+            c.busy = 1;
+        } else if (opt == L"--refuse" && hasValue) {
+            std::vector<VcamFormat> refused;
+            if (!ParseFormatList(argv[++i], &refused) || refused.size() != 1) return Usage();
+            c.refuse = true;
+            c.refusedFormat = refused[0];
+        } else if (opt == L"--lose-after" && hasValue) {
+            c.loseAfter = _wtoi(argv[++i]);
+            if (c.loseAfter < 1 || c.loseAfter > 100000) return Usage();
+        } else if (opt == L"--hardware") {
+            c.hardware = true;
         } else {
             return Usage();
         }
@@ -194,10 +211,14 @@ int List() {
                     CLSID id;
                     if (SUCCEEDED(CLSIDFromString(v.bstrVal, &id)) && id == CLSID_VardeloTestCam &&
                         ReadVcamConfig(line, &c)) {
-                        wchar_t extra[128];
-                        swprintf(extra, 128, L" still=%d procamp=%d camctl=%d ppmm=%g fps=%d never=%d garbage=%ls",
+                        wchar_t extra[256];
+                        swprintf(extra, 256,
+                                 L" still=%d procamp=%d camctl=%d ppmm=%g fps=%d never=%d garbage=%ls vi2first=%d"
+                                 L" busy=%d refuse=%ls lose=%d hardware=%d",
                                  c.stillPin, c.videoProcAmp, c.cameraControl, c.pixelsPerMm, c.frameRate,
-                                 c.neverDelivers, GarbageModeText(c.garbage));
+                                 c.neverDelivers, GarbageModeText(c.garbage), c.videoInfo2First, c.busy,
+                                 c.refuse ? FormatListText({c.refusedFormat}).c_str() : L"-", c.loseAfter,
+                                 c.hardware);
                         line += L"\tvirtual: " + FormatListText(c.formats) + extra;
                     }
                 }
@@ -211,6 +232,18 @@ int List() {
     if (monikers) monikers->Release();
     if (devEnum) devEnum->Release();
     CoUninitialize();
+    return 0;
+}
+
+// The other program lets go of the camera (off) or takes it (on), or the privacy settings keep
+// programs away from it (denied); the next start sees it.
+int Busy(const std::wstring& name, const std::wstring& state) {
+    int busy = state == L"off" ? 0 : state == L"on" ? 1 : state == L"denied" ? 2 : -1;
+    if (busy < 0) return Usage();
+    if (!SetVcamBusy(name, busy)) {
+        PrintError(L"vcamctl: no such virtual microscope\n");
+        return 1;
+    }
     return 0;
 }
 
@@ -234,6 +267,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"add") return Add(argc, argv);
     if (cmd == L"remove" && argc == 3) return Remove(argv[2]);
     if (cmd == L"list" && argc == 2) return List();
+    if (cmd == L"busy" && argc == 4) return Busy(argv[2], argv[3]);
     if (cmd == L"still" && argc == 3) return Press(argv[2], true);
     if (cmd == L"zoom" && argc == 3) return Press(argv[2], false);
     return Usage();

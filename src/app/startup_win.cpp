@@ -3,9 +3,10 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <gdiplus.h>
-#include <mfapi.h>
+#include <mfapi.h>  // constants only: the media platform is loaded at run time
 #include <objbase.h>
 
+#include "app/instance_check.h"
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
 #include "panel/ctrl_panel_win.h"
@@ -25,15 +26,55 @@ namespace {
 bool OtherInstanceRunning() {
     // The handle is kept until the process ends: it is what marks this copy as the first.
     HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
-    if (!mutex || GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    DWORD error = GetLastError();
+    if (!AnotherCopyRuns(mutex != nullptr, error)) return false;
+    // The first copy may be busy: nothing here waits for it. The restore is posted, the z-order
+    // change is handed to its thread, and activating it gives it the focus.
     if (HWND other = FindWindowW(kMainWndClass, nullptr)) {
-        if (IsIconic(other)) SendMessageW(other, WM_SYSCOMMAND, SC_RESTORE, 0);
-        SetWindowPos(other, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        if (IsIconic(other)) PostMessageW(other, WM_SYSCOMMAND, SC_RESTORE, 0);
+        SetWindowPos(other, HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_ASYNCWINDOWPOS);
         SetForegroundWindow(other);
-        SetFocus(other);
     }
     return true;
 }
+
+// DLLs are looked for in the system folder only: a copy of the program in a folder such as
+// Downloads must not load a DLL planted beside it. Looked up at run time for systems whose
+// loader lacks the call.
+void RestrictDllSearch() {
+    using SetDirsFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto set = kernel ? reinterpret_cast<SetDirsFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                      : nullptr;
+    if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+    return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+// The media platform, loaded at run time: editions of the system without it (N and KN without
+// the Media Feature Pack, servers) must still start the program.
+struct MediaPlatform {
+    HMODULE dll = nullptr;
+    bool started = false;
+    void Start() {
+        dll = LoadSystemLibrary(L"mfplat.dll");
+        using StartFn = HRESULT(WINAPI*)(ULONG, DWORD);
+        auto start = dll ? reinterpret_cast<StartFn>(reinterpret_cast<void*>(GetProcAddress(dll, "MFStartup"))) : nullptr;
+        started = start && SUCCEEDED(start(MF_VERSION, MFSTARTUP_FULL));
+        if (!started) OutputDebugStringW(L"Media platform not available.\r\n");
+    }
+    void Shutdown() {
+        using ShutdownFn = HRESULT(WINAPI*)();
+        auto stop = dll ? reinterpret_cast<ShutdownFn>(reinterpret_cast<void*>(GetProcAddress(dll, "MFShutdown"))) : nullptr;
+        if (started && stop) stop();
+        if (dll) FreeLibrary(dll);
+        dll = nullptr;
+        started = false;
+    }
+};
 
 void InitCommonControlClasses() {
     INITCOMMONCONTROLSEX icc = {sizeof(icc)};
@@ -75,16 +116,18 @@ int RunMessageLoop() {
 }  // namespace
 
 int VardeloMain(HINSTANCE instance) {
+    RestrictDllSearch();
     if (OtherInstanceRunning()) return 0;
     ShellState.instance = instance;
     HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    MFStartup(MF_VERSION, MFSTARTUP_FULL);
+    MediaPlatform media;
+    media.Start();
     Gdiplus::GdiplusStartupInput gdiplusInput;
     ULONG_PTR gdiplusToken = 0;
     Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
     InitCommonControlClasses();
-    LoadLibraryW(L"Msftedit.dll");
+    LoadSystemLibrary(L"Msftedit.dll");
     FindImageEncoders();
 
     RegisterWindowClasses(instance);
@@ -104,7 +147,7 @@ int VardeloMain(HINSTANCE instance) {
     }
 
     Gdiplus::GdiplusShutdown(gdiplusToken);
-    MFShutdown();
+    media.Shutdown();
     CoUninitialize();
     return exitCode;
 }

@@ -9,15 +9,19 @@
 #include <qedit.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "app/messages.h"
 #include "app/shell_state_win.h"
+#include "capture/camera_choice.h"
 #include "capture/camera_properties_win.h"
+#include "capture/capability_pick.h"
 #include "capture/com_ptr_win.h"
 #include "capture/device_list_win.h"
 #include "capture/format_catalogue.h"
 #include "capture/stream_caps_win.h"
 #include "frame/capture_state_win.h"
+#include "settings/app_settings.h"
 #include "view/camera_view_win.h"
 
 namespace {
@@ -29,6 +33,9 @@ const CLSID kClsidNullRenderer = {0xC1F400A4, 0x3F08, 0x11D3, {0x9F, 0x0B, 0x00,
 const GUID kCaptureCategory = {0x65E8773D, 0x8F56, 0x11D0, {0xA3, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
 
 HDEVNOTIFY gDeviceNotify = nullptr;
+constexpr LONG kStartWaitMs = 500;  // how long opening waits for a graph that is still starting
+// Why the listed camera shows no picture (UI thread); the view shows it in words.
+CameraProblem gProblem = CameraProblem::None;
 using UnregisterFn = BOOL(WINAPI*)(HDEVNOTIFY);
 UnregisterFn gUnregisterDeviceNotification = nullptr;
 
@@ -127,9 +134,10 @@ void ReadStillPinSize() {
 
 void AddStillBranch() {
     CaptureStateData& s = CaptureState;
-    // The still pin: the first output pin after the first one that is not connected.
-    IPin* still = nullptr;
-    for (int skip = 1;; ++skip) {
+    // The still pin: the unconnected pin that says it is one; for a camera whose pins do not
+    // say, the first output pin after the first one that is not connected.
+    IPin* still = FindUnconnectedPinOfCategory(s.source, PIN_CATEGORY_STILL);
+    for (int skip = 1; !still; ++skip) {
         ComPtr<IPin> pin;
         *pin.Put() = FindPin(s.source, PINDIR_OUTPUT, false, skip);
         if (!pin) break;
@@ -172,30 +180,104 @@ void StopRecordingForTeardown() {
 bool IsDeviceOpen() { return CaptureState.previewGrabber != nullptr; }
 
 bool SetCameraFormat(const CameraFormat& format) {
-    bool done = false;
+    std::vector<CapabilityInfo> caps;
+    ForEachStreamCap(CaptureState.source, [&](IAMStreamConfig*, const StreamCap& cap) {
+        caps.push_back({cap.index, cap.subtype, cap.width, cap.height, cap.videoInfo2});
+        return false;
+    });
+    int pick = PickCapability(caps, format.subtype, format.width, format.height);
+    if (pick < 0) return false;
+    HRESULT hr = E_FAIL;
     ForEachStreamCap(CaptureState.source, [&](IAMStreamConfig* config, const StreamCap& cap) {
-        if (cap.subtype != format.subtype || cap.width != format.width || cap.height != format.height) return false;
-        config->SetFormat(cap.mediaType);
-        CaptureState.subtype = format.subtype;
-        CaptureState.width = format.width;
-        CaptureState.height = format.height;
-        CaptureState.interpolated = format.interpolated;
-        done = true;
+        if (cap.index != caps[pick].index) return false;
+        hr = config->SetFormat(cap.mediaType);
         return true;
     });
-    return done;
+    // A camera that refuses the format keeps running its own: nothing is recorded as set.
+    if (FAILED(hr)) return false;
+    CaptureState.subtype = format.subtype;
+    CaptureState.width = format.width;
+    CaptureState.height = format.height;
+    CaptureState.interpolated = format.interpolated;
+    return true;
 }
+
+namespace {
+
+// The preview grabber takes only plain video of the session's subtype with a VideoInfo block,
+// so the graph connects the camera to it directly and cannot slip a converter in between.
+HRESULT SetGrabberMediaType(ISampleGrabber* grabber, uint32_t subtype) {
+    AM_MEDIA_TYPE mt = {};
+    mt.majortype = MEDIATYPE_Video;
+    mt.subtype = subtype == kSubtypeMjpg ? MEDIASUBTYPE_MJPG : MEDIASUBTYPE_YUY2;
+    mt.formattype = FORMAT_VideoInfo;
+    return grabber->SetMediaType(&mt);
+}
+
+// What the camera really delivers is what the connection says: a driver may connect at another
+// size than the one set. The session (and the format the settings keep) follow the connection,
+// so frames are neither dropped as the wrong size nor drawn sheared.
+bool TakeConnectedFormat() {
+    CaptureStateData& s = CaptureState;
+    AM_MEDIA_TYPE mt = {};
+    if (FAILED(s.cameraOutPin->ConnectionMediaType(&mt))) return false;
+    const BITMAPINFOHEADER* bih = nullptr;
+    if (mt.formattype == FORMAT_VideoInfo && mt.cbFormat >= sizeof(VIDEOINFOHEADER) && mt.pbFormat)
+        bih = &reinterpret_cast<VIDEOINFOHEADER*>(mt.pbFormat)->bmiHeader;
+    uint32_t subtype = mt.subtype == MEDIASUBTYPE_MJPG ? kSubtypeMjpg : mt.subtype == MEDIASUBTYPE_YUY2 ? kSubtypeYuy2 : 0;
+    bool ok = bih && subtype && bih->biWidth > 0 && bih->biHeight != 0;
+    if (ok) {
+        int32_t width = bih->biWidth, height = bih->biHeight < 0 ? -bih->biHeight : bih->biHeight;
+        if (subtype != s.subtype || width != s.width || height != s.height) {
+            OutputDebugStringW(L"Camera connected with another format than the one set.\r\n");
+            s.subtype = subtype;
+            s.width = width;
+            s.height = height;
+            s.interpolated = 0;
+            requestedFormat = CameraFormat{subtype, width, height, 0};
+        }
+    }
+    FreeMediaTypeContents(mt);
+    return ok;
+}
+
+// Runs the graph and says whether it runs. A camera in use by another program, or kept away by
+// the privacy settings, refuses to leave the stopped state. The graph passes its reason on from
+// Run, or, when Run answers "not finished yet" (S_FALSE), the state query fails afterwards,
+// possibly only in general terms: then the stopped camera is asked itself, by pausing it alone
+// and stopping it again, so the view can say what is wrong.
+HRESULT StartGraph(IMediaControl* control, IBaseFilter* camera) {
+    HRESULT hr = control->Run();
+    if (hr == S_FALSE) {
+        OAFilterState state = State_Stopped;
+        HRESULT settled = control->GetState(kStartWaitMs, &state);
+        if (FAILED(settled)) hr = settled;
+    }
+    if (!FAILED(hr) || hr != E_FAIL) return hr;
+    control->Stop();
+    HRESULT own = camera->Pause();
+    camera->Stop();
+    return FAILED(own) ? own : hr;
+}
+
+// A failed open: whatever was built goes, the camera is stopped, and the reason is kept.
+bool FailOpen(CameraProblem problem, const wchar_t* line) {
+    CaptureStateData& s = CaptureState;
+    OutputDebugStringW(line);
+    if (s.mediaEvent) s.mediaEvent->SetNotifyWindow(0, 0, 0);
+    if (s.mediaControl) s.mediaControl->Stop();
+    TearDownSession();
+    gProblem = problem;
+    return false;
+}
+
+}  // namespace
 
 bool OpenSession() {
     CaptureStateData& s = CaptureState;
     if (s.graph || !s.source) return false;
-    if (!SetFormatWithFallback()) return false;
-    // Without all four slots there is nothing to convert into: stay closed.
-    if (!AllocateFrameRing()) {
-        OutputDebugStringW(L"Frame ring allocation FAILED.\r\n");
-        s.width = s.height = 0;  // no session: no format either
-        s.subtype = 0;
-        s.interpolated = 0;
+    if (!SetFormatWithFallback()) {
+        gProblem = CameraProblem::CannotOpen;
         return false;
     }
 
@@ -204,33 +286,32 @@ bool OpenSession() {
         FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                 reinterpret_cast<void**>(&s.graph))) ||
         FAILED(s.graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&s.mediaControl))) ||
-        FAILED(s.graph->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(&s.mediaEvent)))) {
-        TearDownSession();
-        return false;
-    }
+        FAILED(s.graph->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(&s.mediaEvent))))
+        return FailOpen(CameraProblem::CannotOpen, L"Capture graph could not be made.\r\n");
     s.graphBuilder->SetFiltergraph(s.graph);
     s.mediaEvent->SetNotifyWindow(reinterpret_cast<OAHWND>(ViewWindow()), WMU_GRAPH_EVENT, 0);
 
     s.previewGrabberFilter = CreateFilter(kClsidSampleGrabber);
     s.nullRenderer = CreateFilter(kClsidNullRenderer);
-    if (!s.previewGrabberFilter || !s.nullRenderer) {
-        TearDownSession();
-        return false;
-    }
-    s.graph->AddFilter(s.source, L"Camera Input");
-    s.graph->AddFilter(s.previewGrabberFilter, L"Sample Grabber");
-    s.graph->AddFilter(s.nullRenderer, L"Null Filter");
-    if (FAILED(s.previewGrabberFilter->QueryInterface(__uuidof(ISampleGrabber), reinterpret_cast<void**>(&s.previewGrabber)))) {
-        TearDownSession();
-        return false;
-    }
+    if (!s.previewGrabberFilter || !s.nullRenderer ||
+        FAILED(s.previewGrabberFilter->QueryInterface(__uuidof(ISampleGrabber), reinterpret_cast<void**>(&s.previewGrabber))) ||
+        FAILED(s.graph->AddFilter(s.source, L"Camera Input")) ||
+        FAILED(s.graph->AddFilter(s.previewGrabberFilter, L"Sample Grabber")) ||
+        FAILED(s.graph->AddFilter(s.nullRenderer, L"Null Filter")))
+        return FailOpen(CameraProblem::CannotOpen, L"Capture filters could not be added.\r\n");
+    SetGrabberMediaType(s.previewGrabber, s.subtype);
 
-    s.cameraOutPin = FindPin(s.source, PINDIR_OUTPUT, true);
+    s.cameraOutPin = FindCapturePin(s.source);
     s.grabberInPin = FindPin(s.previewGrabberFilter, PINDIR_INPUT, true);
     s.grabberOutPin = FindPin(s.previewGrabberFilter, PINDIR_OUTPUT, true);
     s.rendererInPin = FindPin(s.nullRenderer, PINDIR_INPUT, true);
-    if (s.cameraOutPin && s.grabberInPin) s.graph->Connect(s.cameraOutPin, s.grabberInPin);
-    if (s.grabberOutPin && s.rendererInPin) s.graph->Connect(s.grabberOutPin, s.rendererInPin);
+    if (!s.cameraOutPin || !s.grabberInPin || !s.grabberOutPin || !s.rendererInPin ||
+        FAILED(s.graph->Connect(s.cameraOutPin, s.grabberInPin)) ||
+        FAILED(s.graph->Connect(s.grabberOutPin, s.rendererInPin)) || !TakeConnectedFormat())
+        return FailOpen(CameraProblem::CannotOpen, L"Camera could not be connected.\r\n");
+
+    // Without all four slots there is nothing to convert into: stay closed.
+    if (!AllocateFrameRing()) return FailOpen(CameraProblem::CannotOpen, L"Frame ring allocation FAILED.\r\n");
 
     // One-shot stays off: a one-shot grabber hands over a single sample per run and the live
     // picture would freeze on its first frame.
@@ -246,7 +327,14 @@ bool OpenSession() {
     currentDeviceIndex = FindDevice(s.moniker);
 
     AddStillBranch();
-    s.mediaControl->Run();
+    HRESULT hr = StartGraph(s.mediaControl, s.source);
+    if (FAILED(hr)) {
+        wchar_t line[80];
+        swprintf(line, 80, L"Camera does not run: %08x\r\n", unsigned(hr));
+        currentDeviceIndex = -1;
+        return FailOpen(ProblemOfRunFailure(int32_t(hr)), line);
+    }
+    gProblem = CameraProblem::None;
     Post(ViewWindow(), WMU_CAPTURE_STARTED);
     return true;
 }
@@ -295,6 +383,52 @@ void DropDeviceUnlessOpen() {
 
 }  // namespace
 
+namespace {
+
+CameraIdentity IdentityOf(const CameraDevice& d) { return {d.friendlyName, d.devicePath, d.hardware}; }
+
+std::vector<CameraIdentity> ListedIdentities() {
+    std::vector<CameraIdentity> list;
+    for (const CameraDevice& d : DeviceList) list.push_back(IdentityOf(d));
+    return list;
+}
+
+CameraIdentity RememberedCamera() { return ParseRememberedCamera(AppSettings.lastCamera); }
+
+// The camera now running becomes the one to prefer from now on; the settings are written with
+// the format when the main window hears that capture started.
+void RememberCamera(const CameraDevice& device) {
+    CopyTextField(AppSettings.lastCamera, RememberedCameraText(IdentityOf(device)));
+}
+
+// Opens a listed camera with requestedFormat matched to its catalogue, as start-up and plug-in
+// do. Returns whether it runs.
+bool OpenDevice(CameraDevice& device) {
+    BindFilter(device);
+    if (!device.moniker || !device.filter) {
+        gProblem = CameraProblem::CannotOpen;
+        return false;
+    }
+    HWND view = ViewWindow();
+    CameraViewTearDown(view);
+    CloseSession();
+    TakeDevice(device);
+    EnsureFormatCatalogue();
+    MatchRequestedFormat(CaptureState.catalogue, requestedFormat);
+    CameraViewResetZoom(view);
+    bool ok = OpenSession();
+    DropDeviceUnlessOpen();
+    CameraViewResetPicture(view);
+    RelayoutView(view);
+    return ok;
+}
+
+}  // namespace
+
+CameraProblem CurrentCameraProblem() { return gProblem; }
+
+void SetCameraProblem(CameraProblem problem) { gProblem = problem; }
+
 void ReopenWithFormat(const CameraFormat& format) {
     if (currentDeviceIndex < 0 || currentDeviceIndex >= int(DeviceList.size())) return;
     CameraDevice& device = DeviceList[currentDeviceIndex];
@@ -303,7 +437,7 @@ void ReopenWithFormat(const CameraFormat& format) {
     CloseSession();
     requestedFormat = format;
     TakeDevice(device);
-    OpenSession();
+    if (OpenSession()) RememberCamera(device);  // the user's own choice
     DropDeviceUnlessOpen();
     CameraViewResetPicture(view);
     EnsureFormatCatalogue();
@@ -319,21 +453,22 @@ void OpenWithFormat(const CameraFormat& format, bool askUser) {
 void OpenLastDevice() {
     RefreshDeviceList();
     Post(MainWindow(), WMU_DEVICES_CHANGED);
-    if (IsDeviceOpen() || DeviceList.empty()) return;
-    CameraDevice& device = DeviceList.back();
-    BindFilter(device);
-    if (!device.moniker || !device.filter) return;
-    HWND view = ViewWindow();
-    CameraViewTearDown(view);
-    CloseSession();
-    TakeDevice(device);
-    EnsureFormatCatalogue();
-    MatchRequestedFormat(CaptureState.catalogue, requestedFormat);
-    CameraViewResetZoom(view);
-    OpenSession();
-    DropDeviceUnlessOpen();
-    CameraViewResetPicture(view);
-    RelayoutView(view);
+    if (DeviceList.empty()) return;
+    const CameraIdentity remembered = RememberedCamera();
+    const std::vector<CameraIdentity> listed = ListedIdentities();
+    const int rememberedIndex = FindRememberedCamera(listed, remembered);
+    int index;
+    if (IsDeviceOpen()) {
+        // Only the camera the user last had, coming back while a stand-in runs, replaces it.
+        if (rememberedIndex < 0 || rememberedIndex == currentDeviceIndex) return;
+        index = rememberedIndex;
+    } else {
+        index = ChooseCameraToOpen(listed, remembered);
+    }
+    CameraDevice& device = DeviceList[index];
+    // A stand-in for a remembered camera that is not there does not replace it in memory.
+    bool standIn = !remembered.friendlyName.empty() && index != rememberedIndex;
+    if (OpenDevice(device) && !standIn) RememberCamera(device);
 }
 
 void OnDeviceRemoved() {
@@ -353,7 +488,22 @@ void OnGraphEvent() {
     if (!IsDeviceOpen() || !events) return;
     long code;
     LONG_PTR p1, p2;
-    while (events->GetEvent(&code, &p1, &p2, 0) == S_OK) events->FreeEventParams(code, p1, p2);
+    bool ended = false;
+    while (events->GetEvent(&code, &p1, &p2, 0) == S_OK) {
+        if (EndsTheStream(code, p2)) ended = true;
+        events->FreeEventParams(code, p1, p2);
+    }
+    if (!ended) return;
+    // Lost after a sleep or a USB reset, or stopped by an error: handled like an unplug, but the
+    // camera may stay listed. Its bound filter is dropped so that reopening binds it afresh.
+    OutputDebugStringW(L"Camera stream ended by the device.\r\n");
+    int index = currentDeviceIndex;
+    HWND view = ViewWindow();
+    CameraViewTearDown(view);
+    CloseSession();
+    if (index >= 0 && index < int(DeviceList.size())) SafeRelease(DeviceList[index].filter);
+    gProblem = CameraProblem::Lost;
+    RelayoutView(view);
 }
 
 void RegisterDeviceNotifications(HWND window) {

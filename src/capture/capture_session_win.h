@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "capture/camera_format.h"
+#include "capture/camera_problem.h"
 
 // True while a session is open (its preview grabber exists).
 bool IsDeviceOpen();
@@ -15,12 +16,21 @@ bool SetCameraFormat(const CameraFormat& format);
 void ReopenWithFormat(const CameraFormat& format);
 void OpenWithFormat(const CameraFormat& format, bool askUser);
 
-// The camera view's command 11: open the camera listed last unless one is open.
+// The camera view's command 11 (start-up, plug-in, retries): unless a camera is open, open the
+// one the user last had, else a hardware camera, else the one listed last; while a stand-in is
+// open, switch to the remembered camera when it is listed again.
 void OpenLastDevice();
 // The camera view's command 3: close the session when its camera is gone.
 void OnDeviceRemoved();
-// The camera view's WMU_GRAPH_EVENT: drain the graph's event queue.
+// The camera view's WMU_GRAPH_EVENT: drain the graph's event queue; a device-lost, error or
+// abort event closes the session (CameraProblem::Lost) for the reopen timer to retry.
 void OnGraphEvent();
+
+// Why the last opening failed or the session ended (None while a camera runs or none is
+// listed). The view shows it in words and, where ProblemRetries says so, tries again.
+CameraProblem CurrentCameraProblem();
+// The view's own findings (no picture for a while) and their end.
+void SetCameraProblem(CameraProblem problem);
 
 // Device-interface notifications for video capture devices, sent to window.
 void RegisterDeviceNotifications(HWND window);

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "capture/camera_choice.h"
 #include "capture/com_ptr_win.h"
 #include "capture/stream_caps_win.h"
 #include "frame/capture_state_win.h"
@@ -24,18 +25,24 @@ void ReleaseDevice(CameraDevice& d) {
     d.catalogue.Clear();
 }
 
-std::wstring ReadFriendlyName(IMoniker* moniker, bool* ok) {
+std::wstring ReadBagText(IPropertyBag* bag, const wchar_t* property) {
+    VARIANT var;
+    VariantInit(&var);
+    std::wstring text;
+    if (SUCCEEDED(bag->Read(property, &var, nullptr)) && var.vt == VT_BSTR && var.bstrVal) text = var.bstrVal;
+    VariantClear(&var);
+    return text;
+}
+
+// The friendly name, and the device interface path that plug-and-play cameras carry in their
+// property bag ("DevicePath").
+std::wstring ReadFriendlyName(IMoniker* moniker, bool* ok, std::wstring* devicePathProperty) {
     *ok = false;
     ComPtr<IPropertyBag> bag;
     if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.PutVoid()))) return {};
     *ok = true;
-    VARIANT var;
-    VariantInit(&var);
-    std::wstring name;
-    if (SUCCEEDED(bag->Read(L"FriendlyName", &var, nullptr)) && var.vt == VT_BSTR && var.bstrVal)
-        name = var.bstrVal;
-    VariantClear(&var);
-    return name;
+    *devicePathProperty = ReadBagText(bag.Get(), L"DevicePath");
+    return ReadBagText(bag.Get(), L"FriendlyName");
 }
 
 }  // namespace
@@ -62,7 +69,8 @@ void RefreshDeviceList() {
     ComPtr<IMoniker> moniker;
     while (monikers->Next(1, moniker.Put(), nullptr) == S_OK) {
         bool bagOk = false;
-        std::wstring name = ReadFriendlyName(moniker.Get(), &bagOk);
+        std::wstring pnpPath;
+        std::wstring name = ReadFriendlyName(moniker.Get(), &bagOk, &pnpPath);
         if (!bagOk) continue;
         OutputDebugStringW(name.c_str());
         OutputDebugStringW(L"----\r\n");
@@ -86,6 +94,7 @@ void RefreshDeviceList() {
         d.moniker = moniker.Detach();
         d.devicePath = path;
         d.friendlyName = name;
+        d.hardware = IsHardwareCamera(path, pnpPath);
         DeviceList.push_back(std::move(d));
     }
 

@@ -14,6 +14,7 @@ struct CameraDevice {
     IBaseFilter* filter = nullptr;  // bound on first need; one reference owned
     std::wstring devicePath;        // the moniker's display name
     std::wstring friendlyName;
+    bool hardware = false;          // a plug-and-play camera rather than a software one
     FormatCatalogue catalogue;      // filled by the open-microscope dialog
     int stale = 0;                  // used only during a refresh
 };

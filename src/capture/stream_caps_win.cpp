@@ -40,9 +40,53 @@ IPin* FindPin(IBaseFilter* filter, PIN_DIRECTION dir, bool unconnectedOnly, int 
     return nullptr;
 }
 
+namespace {
+
+bool PinHasCategory(IPin* pin, const GUID& category) {
+    ComPtr<IKsPropertySet> props;
+    if (FAILED(pin->QueryInterface(IID_IKsPropertySet, props.PutVoid()))) return false;
+    GUID got = GUID_NULL;
+    DWORD returned = 0;
+    if (FAILED(props->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &got, sizeof(got), &returned)) ||
+        returned != sizeof(got))
+        return false;
+    return IsEqualGUID(got, category);
+}
+
+// The first output pin of the category that passes the test, as an owned reference.
+template <class Test>
+IPin* FindOutputPin(IBaseFilter* filter, const GUID& category, Test test) {
+    if (!filter) return nullptr;
+    ComPtr<IEnumPins> pins;
+    if (FAILED(filter->EnumPins(pins.Put())) || !pins) return nullptr;
+    ComPtr<IPin> pin;
+    while (pins->Next(1, pin.Put(), nullptr) == S_OK) {
+        PIN_DIRECTION d;
+        if (FAILED(pin->QueryDirection(&d)) || d != PINDIR_OUTPUT) continue;
+        if (PinHasCategory(pin.Get(), category) && test(pin.Get())) return pin.Detach();
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+IPin* FindCapturePin(IBaseFilter* filter) {
+    if (IPin* pin = FindOutputPin(filter, PIN_CATEGORY_CAPTURE, [](IPin*) { return true; })) return pin;
+    return FindPin(filter, PINDIR_OUTPUT, false);
+}
+
+IPin* FindUnconnectedPinOfCategory(IBaseFilter* filter, const GUID& category) {
+    return FindOutputPin(filter, category, [](IPin* pin) {
+        IPin* peer = nullptr;
+        HRESULT hr = pin->ConnectedTo(&peer);
+        SafeRelease(peer);
+        return hr == VFW_E_NOT_CONNECTED;
+    });
+}
+
 void ForEachStreamCap(IBaseFilter* filter, const std::function<bool(IAMStreamConfig*, const StreamCap&)>& visit) {
     ComPtr<IPin> pin;
-    *pin.Put() = FindPin(filter, PINDIR_OUTPUT, false);
+    *pin.Put() = FindCapturePin(filter);
     if (!pin) return;
     ComPtr<IAMStreamConfig> config;
     if (FAILED(pin->QueryInterface(IID_IAMStreamConfig, config.PutVoid()))) return;
@@ -62,7 +106,8 @@ void ForEachStreamCap(IBaseFilter* filter, const std::function<bool(IAMStreamCon
         if (mt->subtype == MEDIASUBTYPE_MJPG) subtype = kSubtypeMjpg;
         else if (mt->subtype == MEDIASUBTYPE_YUY2) subtype = kSubtypeYuy2;
         if (mt->majortype == MEDIATYPE_Video && subtype && bih)
-            stop = visit(config.Get(), StreamCap{mt, subtype, int32_t(bih->biWidth), int32_t(bih->biHeight)});
+            stop = visit(config.Get(), StreamCap{mt, subtype, int32_t(bih->biWidth), int32_t(bih->biHeight), i,
+                                                 mt->formattype == FORMAT_VideoInfo2});
         DeleteMediaType(mt);
         if (stop) break;
     }

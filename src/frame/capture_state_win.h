@@ -67,6 +67,9 @@ struct CaptureStateData {
     int32_t currentSlot = 0;       // written by the streaming thread under frameLock
     CRITICAL_SECTION frameLock;    // guards currentSlot and the still image hand-over
     bool locksReady = false;       // UI thread: InitCaptureState / DeleteCaptureLocks
+    // Frames converted and published since the process started: written by the streaming
+    // thread, read by the view to notice a camera that sends no usable picture.
+    std::atomic<uint32_t> framesPublished{0};
 
     // ---- Still image (streaming thread replaces it under frameLock; use Take/ReturnStillImage) ----
     uint8_t* stillImage = nullptr;

@@ -102,6 +102,7 @@ HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
     EnterCriticalSection(&cs.frameLock);
     cs.currentSlot = next;
     LeaveCriticalSection(&cs.frameLock);
+    cs.framesPublished.fetch_add(1, std::memory_order_relaxed);
 
     // 7. Recorder copy.
     if (cs.recording != 0 && cs.paused == 0) QueueFrameCopy(slot, DisplayFrameBytes(cs.width, cs.height));

@@ -82,6 +82,7 @@ AppSettingsData SettingsFromStored(const StoredSettings& stored) {
         text(s.imgDir, kImgDirChars, stored.imgDir);
         text(s.calibrations, kCalibrationsChars, stored.calibrations);
         text(s.latestFiles, kLatestFilesChars, stored.latestFiles);
+        text(s.lastCamera, kLastCameraChars, stored.lastCamera);
     }
     CheckSettingRanges(s);
     return s;

@@ -15,6 +15,7 @@
 constexpr std::size_t kImgDirChars = 260;         // terminator included
 constexpr std::size_t kCalibrationsChars = 512;   // terminator included
 constexpr std::size_t kLatestFilesChars = 1024;   // terminator included
+constexpr std::size_t kLastCameraChars = 768;     // terminator included
 
 struct AppSettingsData {
     int32_t language;       // 1 = Chinese, anything else English (0 is what the options dialog writes)
@@ -32,6 +33,9 @@ struct AppSettingsData {
     int32_t maxRecordTime;  // seconds, 0 = no limit, at most 28800
     wchar_t calibrations[kCalibrationsChars];
     wchar_t latestFiles[kLatestFilesChars];
+    // `LastCamera`: the camera the user last had open, friendly name and display name (see
+    // capture/camera_choice.h); empty until a camera has run.
+    wchar_t lastCamera[kLastCameraChars];
 };
 extern AppSettingsData AppSettings;
 
@@ -54,7 +58,7 @@ using StoredBytes = std::optional<std::vector<uint8_t>>;
 struct StoredSettings {
     bool keyOpened = false;
     StoredBytes language, mjpg, width, height, interpolated, imgDir, gridColor, lineColor, lineWidth,
-        textColor, textSize, jpgPng, maxRecordTime, calibrations, latestFiles;
+        textColor, textSize, jpgPng, maxRecordTime, calibrations, latestFiles, lastCamera;
 };
 
 // A numeric value: exactly four little-endian bytes, anything else counts as unreadable.

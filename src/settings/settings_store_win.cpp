@@ -77,6 +77,7 @@ void LoadSettings() {
         stored.maxRecordTime = ReadNumber(key, L"MaxRecordTime");
         stored.calibrations = ReadText(key, L"Calibrations", kCalibrationsChars);
         stored.latestFiles = ReadText(key, L"LatestFiles", kLatestFilesChars);
+        stored.lastCamera = ReadText(key, L"LastCamera", kLastCameraChars);
         RegCloseKey(key);
     }
     AppSettings = SettingsFromStored(stored);
@@ -121,6 +122,7 @@ void SaveSettings() {
     WriteText(key, L"Calibrations", AppSettings.calibrations);
     CopyTextField(AppSettings.latestFiles, BuildRecentFilesText(gRecentFiles));
     WriteText(key, L"LatestFiles", AppSettings.latestFiles);
+    WriteText(key, L"LastCamera", AppSettings.lastCamera);
     if (key) RegCloseKey(key);
 
     if (AppSettings.imgDir[0]) {

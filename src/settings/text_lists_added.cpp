@@ -17,6 +17,11 @@ const TextListEntry kAddedEnglishTexts[] = {
     // -- options, about, quick adjust --
 
     // -- cameras --
+    {"cam busy", L"The microscope is in use by another program. Close that program; Vardelo keeps trying."},
+    {"cam blocked", L"Windows does not let programs use the microscope. Allow camera access in the privacy settings."},
+    {"cam cannot open", L"The microscope cannot be opened. Reconnect it or choose another resolution."},
+    {"cam no picture", L"The microscope sends no picture. Reconnect it or choose another resolution."},
+    {"cam lost", L"The microscope stopped responding. Vardelo reconnects it when it answers again."},
 
     // -- calibration and measuring --
 
@@ -37,6 +42,11 @@ const TextListEntry kAddedChineseTexts[] = {
     // -- options, about, quick adjust --
 
     // -- cameras --
+    {"cam busy", L"\u663E\u5FAE\u955C\u6B63\u88AB\u5176\u4ED6\u7A0B\u5E8F\u4F7F\u7528\u3002\u8BF7\u5173\u95ED\u8BE5\u7A0B\u5E8F\uFF0CVardelo \u4F1A\u7EE7\u7EED\u5C1D\u8BD5\u3002"},
+    {"cam blocked", L"Windows \u4E0D\u5141\u8BB8\u7A0B\u5E8F\u4F7F\u7528\u663E\u5FAE\u955C\u3002\u8BF7\u5728\u9690\u79C1\u8BBE\u7F6E\u4E2D\u5141\u8BB8\u8BBF\u95EE\u76F8\u673A\u3002"},
+    {"cam cannot open", L"\u65E0\u6CD5\u6253\u5F00\u663E\u5FAE\u955C\u3002\u8BF7\u91CD\u65B0\u8FDE\u63A5\u6216\u9009\u62E9\u5176\u4ED6\u5206\u8FA8\u7387\u3002"},
+    {"cam no picture", L"\u663E\u5FAE\u955C\u6CA1\u6709\u4F20\u9001\u753B\u9762\u3002\u8BF7\u91CD\u65B0\u8FDE\u63A5\u6216\u9009\u62E9\u5176\u4ED6\u5206\u8FA8\u7387\u3002"},
+    {"cam lost", L"\u663E\u5FAE\u955C\u6CA1\u6709\u54CD\u5E94\u3002\u6062\u590D\u540E Vardelo \u4F1A\u81EA\u52A8\u91CD\u65B0\u8FDE\u63A5\u3002"},
 
     // -- calibration and measuring --
 

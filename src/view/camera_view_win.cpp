@@ -21,7 +21,9 @@
 #include "view/overlay.h"
 #include "view/gdi_surface_win.h"
 #include "view/dib_rows.h"
+#include "view/surface_ratio.h"
 #include "view/view_geometry.h"
+#include "settings/text_table.h"
 
 namespace {
 
@@ -30,6 +32,7 @@ constexpr UINT_PTR kReopenTimer = 16;
 constexpr UINT kReopenPeriodMs = 100;
 constexpr int kReopenAtCreation = 718;
 constexpr int kReopenThreshold = 800;
+constexpr int kRetryTicks = 20;  // a busy, blocked or lost camera is tried again every 2 s
 constexpr int kCornerButtonId = VIEW_CMD_FULLSCREEN_BUTTON;  // control id 100
 constexpr int kCornerButtonSize = 40;
 constexpr int kCornerButtonInset = 60;
@@ -61,6 +64,12 @@ struct CameraWnd final : MeasureHost {
     DrawSettings drawSettings;
 
     int reopenCountdown = kReopenAtCreation;
+    // Ticks left before a camera that was busy, blocked or lost is tried again (0: no retry due).
+    int retryTicks = 0;
+    // Watch for a camera that runs but sends no usable frame: frames counted at the last tick
+    // and ticks since the count last moved.
+    uint32_t framesSeen = 0;
+    int ticksWithoutFrame = 0;
     wchar_t noDevicePrompt[kPromptChars] = L"Please connect USB microscope.";
     wchar_t textPrompt[kPromptChars] = L" Input text, drag to move. ";
 
@@ -132,11 +141,44 @@ void FreeSurface(CameraWnd* w) {
     }
 }
 
+// The composition surface: a 32-bit top-down DIB section, which lives in the program's own
+// memory where a display-compatible bitmap of a hundred megabytes may be refused by the system.
+HBITMAP MakeSurfaceBitmap(HDC windowDc, int width, int height) {
+    if (width <= 0 || height <= 0) return nullptr;
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = width;
+    bmi.bmiHeader.biHeight = -height;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    return CreateDIBSection(windowDc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
+void CameraLayout(CameraWnd* w, bool centre);
+
 bool EnsureSurface(CameraWnd* w, HDC windowDc) {
     if (w->surfaceBitmap) return true;
     if (w->geom.displayW <= 0 || w->geom.displayH <= 0) return false;
-    HBITMAP bitmap = CreateCompatibleBitmap(windowDc, w->geom.displayW, w->geom.displayH);
-    if (!bitmap) return false;
+    // Too large for the memory at hand: the picture comes at a smaller ratio.
+    HBITMAP bitmap = nullptr;
+    const int wanted = w->geom.ratio;
+    SIZE client = ClientSize(w->hwnd);
+    int ratio = RatioWithSurface(wanted, [&](int r) {
+        if (r != w->geom.ratio) ApplyRatio(w->geom, r, client.cx, client.cy);
+        bitmap = MakeSurfaceBitmap(windowDc, w->geom.displayW, w->geom.displayH);
+        return bitmap != nullptr;
+    });
+    if (!bitmap) {
+        ApplyRatio(w->geom, wanted, client.cx, client.cy);
+        return false;
+    }
+    if (ratio != wanted) {
+        OutputDebugStringW(L"Composition surface made at a smaller ratio.\r\n");
+        CameraLayout(w, false);
+        InvalidateRect(w->hwnd, nullptr, FALSE);
+    }
     HDC dc = CreateCompatibleDC(windowDc);
     if (!dc) {
         DeleteObject(bitmap);
@@ -403,6 +445,20 @@ void CameraResetPicture(CameraWnd* w) {
 
 // ---- Painting ----
 
+// Why a listed camera shows no picture, in words, over whatever is drawn.
+void DrawProblem(CameraWnd* w, HDC dc, SIZE client) {
+    const char* key = ProblemTextKey(CurrentCameraProblem());
+    if (!key) return;
+    std::wstring text = GetText(key);
+    if (text.empty()) return;
+    HGDIOBJ oldFont = SelectObject(dc, w->noDeviceFont);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetBkMode(dc, TRANSPARENT);
+    RECT rc = {22, 18, client.cx - 22, client.cy - 18};
+    DrawTextW(dc, text.c_str(), int(text.size()), &rc, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+}
+
 void PaintNoPicture(CameraWnd* w, HDC dc, SIZE client) {
     RECT all = {0, 0, client.cx, client.cy};
     auto fill = [&](COLORREF c) {
@@ -412,6 +468,7 @@ void PaintNoPicture(CameraWnd* w, HDC dc, SIZE client) {
     };
     if (!DeviceList.empty()) {
         fill(kNoPictureListed);
+        DrawProblem(w, dc, client);
         return;
     }
     if (w->noDeviceArt) {
@@ -456,6 +513,7 @@ void CameraOnPaint(CameraWnd* w) {
         if (IsDeviceOpen()) {
             w->framePixels = GetCurrentFrame();
             CameraCompose(w, dc);
+            DrawProblem(w, dc, client);
         }
     }
     EndPaint(w->hwnd, &ps);
@@ -474,6 +532,8 @@ void CameraOnTextInput(CameraWnd* w, LPARAM lp) {
         TextInput(MeasurementState, *w, bytes);
 }
 
+void ScheduleRetry(CameraWnd* w);
+
 void CameraOnCommand(CameraWnd* w, WPARAM wp, LPARAM lp) {
     switch (LOWORD(wp)) {
     case VIEW_CMD_DEVICE_REMOVED:
@@ -481,6 +541,7 @@ void CameraOnCommand(CameraWnd* w, WPARAM wp, LPARAM lp) {
         break;
     case VIEW_CMD_OPEN_DEVICE:
         OpenLastDevice();
+        ScheduleRetry(w);
         break;
     case VIEW_CMD_FULLSCREEN_BUTTON:
         SetFocus(w->hwnd);  // so that Space takes a photo instead of pressing the button again
@@ -526,12 +587,45 @@ void CameraOnKeyDown(CameraWnd* w, WPARAM key) {
         DeleteSelected(MeasurementState, *w);
 }
 
+// Watches a running camera for usable frames: after kNoPictureTicks ticks without one the view
+// says so, and takes the message back when frames come.
+void WatchFrames(CameraWnd* w) {
+    if (!IsDeviceOpen()) {
+        w->ticksWithoutFrame = 0;
+        if (CurrentCameraProblem() == CameraProblem::NoPicture) SetCameraProblem(CameraProblem::None);
+        return;
+    }
+    uint32_t frames = CaptureState.framesPublished.load(std::memory_order_relaxed);
+    if (frames != w->framesSeen) {
+        w->framesSeen = frames;
+        w->ticksWithoutFrame = 0;
+        if (CurrentCameraProblem() == CameraProblem::NoPicture) {
+            SetCameraProblem(CameraProblem::None);
+            InvalidateRect(w->hwnd, nullptr, FALSE);
+        }
+    } else if (++w->ticksWithoutFrame == kNoPictureTicks) {
+        SetCameraProblem(CameraProblem::NoPicture);
+        InvalidateRect(w->hwnd, nullptr, FALSE);
+    }
+}
+
 void CameraOnTimer(CameraWnd* w, UINT_PTR id) {
-    if (id != kReopenTimer || w->reopenCountdown == 0) return;
+    if (id != kReopenTimer) return;
+    WatchFrames(w);
+    if (w->retryTicks > 0 && --w->retryTicks == 0) PostMessageW(w->hwnd, WM_COMMAND, VIEW_CMD_OPEN_DEVICE, 0);
+    if (w->reopenCountdown == 0) return;
     w->reopenCountdown += 100;
     if (w->reopenCountdown > kReopenThreshold) {
         w->reopenCountdown = 0;
         PostMessageW(w->hwnd, WM_COMMAND, VIEW_CMD_OPEN_DEVICE, 0);
+    }
+}
+
+// A camera that is busy, blocked or was lost is tried again by itself while it stays listed.
+void ScheduleRetry(CameraWnd* w) {
+    if (!IsDeviceOpen() && !DeviceList.empty() && ProblemRetries(CurrentCameraProblem())) {
+        if (w->retryTicks == 0) w->retryTicks = kRetryTicks;
+        InvalidateRect(w->hwnd, nullptr, TRUE);
     }
 }
 
@@ -631,12 +725,19 @@ LRESULT CALLBACK CameraWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     case WMU_GRAPH_EVENT:
         OnGraphEvent();
+        ScheduleRetry(w);
         return 0;
     case WMU_CAPTURE_STOPPED:
         w->framePixels = nullptr;  // the ring it pointed into is gone
         PostMessageW(GetParent(hwnd), msg, 0, 0);
         return 0;
     case WMU_CAPTURE_STARTED:
+        // The no-picture watch starts afresh with every session.
+        w->framesSeen = CaptureState.framesPublished.load(std::memory_order_relaxed);
+        w->ticksWithoutFrame = 0;
+        w->retryTicks = 0;
+        PostMessageW(GetParent(hwnd), msg, 0, 0);
+        return 0;
     case WMU_STILL_READY:
     case WMU_ZOOM_BUTTON:
         PostMessageW(GetParent(hwnd), msg, 0, 0);

@@ -179,4 +179,12 @@ TEST(SettingsLoad, StoredCameraFormat) {
     EXPECT_EQ(f.interpolated, 1);
 }
 
+TEST(SettingsLoad, LastCameraIsKeptWhenItFits) {
+    StoredSettings stored = EmptyKey();
+    stored.lastCamera = Utf16(u"USB Microscope\n@device:pnp:\\\\?\\usb#vid_1");
+    EXPECT_STREQ(SettingsFromStored(stored).lastCamera, L"USB Microscope\n@device:pnp:\\\\?\\usb#vid_1");
+    stored.lastCamera = Utf16(std::u16string(kLastCameraChars, u'x'));  // no room for the terminator
+    EXPECT_STREQ(SettingsFromStored(stored).lastCamera, L"");
+}
+
 }  // namespace
