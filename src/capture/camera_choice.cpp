@@ -1,6 +1,7 @@
 // Choosing the camera to open (see camera_choice.h).
 #include "capture/camera_choice.h"
 
+#include <cstddef>
 #include <cwctype>
 
 namespace {
@@ -34,7 +35,7 @@ CameraIdentity ParseRememberedCamera(const std::wstring& text) {
 int FindRememberedCamera(const std::vector<CameraIdentity>& list, const CameraIdentity& remembered) {
     if (remembered.friendlyName.empty()) return -1;
     int byName = -1;
-    for (size_t i = 0; i < list.size(); ++i) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
         if (!remembered.devicePath.empty() && list[i].devicePath == remembered.devicePath) return int(i);
         if (list[i].friendlyName == remembered.friendlyName) byName = int(i);
     }
@@ -44,7 +45,7 @@ int FindRememberedCamera(const std::vector<CameraIdentity>& list, const CameraId
 int ChooseCameraToOpen(const std::vector<CameraIdentity>& list, const CameraIdentity& remembered) {
     int index = FindRememberedCamera(list, remembered);
     if (index >= 0) return index;
-    for (size_t i = list.size(); i-- > 0;)
+    for (std::size_t i = list.size(); i-- > 0;)
         if (list[i].hardware) return int(i);
     return int(list.size()) - 1;
 }
