@@ -1,6 +1,7 @@
 // The capture session: builds the graph camera -> Sample Grabber -> Null Renderer (plus a
-// still branch when the camera has a still pin), runs it, and tears it down; opens the camera
-// listed last on start-up and after plug-in, and closes the session when its camera is gone.
+// still branch when the camera has a still pin), checks that it connects and runs, and tears
+// it down; opens the preferred camera on start-up and after plug-in, closes the session when
+// its camera is gone or lost, and keeps why a listed camera shows no picture.
 #include "capture/capture_session_win.h"
 
 #include <dbt.h>

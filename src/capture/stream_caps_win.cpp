@@ -20,27 +20,14 @@ void DeleteMediaType(AM_MEDIA_TYPE* mt) {
     CoTaskMemFree(mt);
 }
 
-IPin* FindPin(IBaseFilter* filter, PIN_DIRECTION dir, bool unconnectedOnly, int skip) {
-    if (!filter) return nullptr;
-    ComPtr<IEnumPins> pins;
-    if (FAILED(filter->EnumPins(pins.Put())) || !pins) return nullptr;
-    ComPtr<IPin> pin;
-    while (pins->Next(1, pin.Put(), nullptr) == S_OK) {
-        PIN_DIRECTION d;
-        if (FAILED(pin->QueryDirection(&d)) || d != dir) continue;
-        if (skip > 0) { --skip; continue; }
-        if (unconnectedOnly) {
-            IPin* peer = nullptr;
-            HRESULT hr = pin->ConnectedTo(&peer);
-            SafeRelease(peer);
-            if (hr != VFW_E_NOT_CONNECTED) continue;
-        }
-        return pin.Detach();
-    }
-    return nullptr;
-}
-
 namespace {
+
+bool IsUnconnected(IPin* pin) {
+    IPin* peer = nullptr;
+    HRESULT hr = pin->ConnectedTo(&peer);
+    SafeRelease(peer);
+    return hr == VFW_E_NOT_CONNECTED;
+}
 
 bool PinHasCategory(IPin* pin, const GUID& category) {
     ComPtr<IKsPropertySet> props;
@@ -53,35 +40,38 @@ bool PinHasCategory(IPin* pin, const GUID& category) {
     return IsEqualGUID(got, category);
 }
 
-// The first output pin of the category that passes the test, as an owned reference.
-template <class Test>
-IPin* FindOutputPin(IBaseFilter* filter, const GUID& category, Test test) {
+// The first pin of the direction that take() accepts, as an owned reference, or null.
+template <class Take>
+IPin* FirstPin(IBaseFilter* filter, PIN_DIRECTION dir, Take take) {
     if (!filter) return nullptr;
     ComPtr<IEnumPins> pins;
     if (FAILED(filter->EnumPins(pins.Put())) || !pins) return nullptr;
     ComPtr<IPin> pin;
     while (pins->Next(1, pin.Put(), nullptr) == S_OK) {
         PIN_DIRECTION d;
-        if (FAILED(pin->QueryDirection(&d)) || d != PINDIR_OUTPUT) continue;
-        if (PinHasCategory(pin.Get(), category) && test(pin.Get())) return pin.Detach();
+        if (FAILED(pin->QueryDirection(&d)) || d != dir) continue;
+        if (take(pin.Get())) return pin.Detach();
     }
     return nullptr;
 }
 
 }  // namespace
 
+IPin* FindPin(IBaseFilter* filter, PIN_DIRECTION dir, bool unconnectedOnly, int skip) {
+    return FirstPin(filter, dir, [&](IPin* pin) {
+        if (skip > 0) { --skip; return false; }
+        return !unconnectedOnly || IsUnconnected(pin);
+    });
+}
+
 IPin* FindCapturePin(IBaseFilter* filter) {
-    if (IPin* pin = FindOutputPin(filter, PIN_CATEGORY_CAPTURE, [](IPin*) { return true; })) return pin;
+    if (IPin* pin = FirstPin(filter, PINDIR_OUTPUT, [](IPin* p) { return PinHasCategory(p, PIN_CATEGORY_CAPTURE); }))
+        return pin;
     return FindPin(filter, PINDIR_OUTPUT, false);
 }
 
 IPin* FindUnconnectedPinOfCategory(IBaseFilter* filter, const GUID& category) {
-    return FindOutputPin(filter, category, [](IPin* pin) {
-        IPin* peer = nullptr;
-        HRESULT hr = pin->ConnectedTo(&peer);
-        SafeRelease(peer);
-        return hr == VFW_E_NOT_CONNECTED;
-    });
+    return FirstPin(filter, PINDIR_OUTPUT, [&](IPin* p) { return PinHasCategory(p, category) && IsUnconnected(p); });
 }
 
 void ForEachStreamCap(IBaseFilter* filter, const std::function<bool(IAMStreamConfig*, const StreamCap&)>& visit) {

@@ -118,6 +118,13 @@ TEST_F(CameraProblemsTest, CompositionSurfaceIsADibSection) {
     EXPECT_EQ(ds.dsBm.bmWidth, 1280);
     EXPECT_EQ(ds.dsBm.bmBitsPixel, 32);
     EXPECT_NE(ds.dsBm.bmBits, nullptr);
+    // The photo saver wraps this bitmap for GDI+.
+    Gdiplus::GpBitmap* wrapped = nullptr;
+    ASSERT_EQ(Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(surface, nullptr, &wrapped), Gdiplus::Ok);
+    UINT width = 0;
+    Gdiplus::DllExports::GdipGetImageWidth(wrapped, &width);
+    EXPECT_EQ(width, 1280u);
+    Gdiplus::DllExports::GdipDisposeImage(wrapped);
 }
 
 }  // namespace
