@@ -19,7 +19,7 @@ bool ProblemRetries(CameraProblem problem) {
     return problem == CameraProblem::Busy || problem == CameraProblem::Blocked || problem == CameraProblem::Lost;
 }
 
-CameraProblem ProblemOfRunFailure(int32_t hresult) {
+CameraProblem ProblemOfStartFailure(int32_t hresult) {
     switch (uint32_t(hresult)) {
     case kHrNoSystemResources: return CameraProblem::Busy;
     case kHrAccessDenied: return CameraProblem::Blocked;

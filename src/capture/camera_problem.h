@@ -15,8 +15,9 @@ enum class CameraProblem {
 // The camera view's reopen timer tries again by itself after these.
 bool ProblemRetries(CameraProblem problem);
 
-// What a failed start of the graph (IMediaControl::Run) means.
-CameraProblem ProblemOfRunFailure(int32_t hresult);
+// What a camera that fails to connect or to run (IGraphBuilder::Connect, IMediaControl::Run)
+// says by its result.
+CameraProblem ProblemOfStartFailure(int32_t hresult);
 
 // The text key of the view's message; null for None.
 const char* ProblemTextKey(CameraProblem problem);

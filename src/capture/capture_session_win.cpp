@@ -306,10 +306,12 @@ bool OpenSession() {
     s.grabberInPin = FindPin(s.previewGrabberFilter, PINDIR_INPUT, true);
     s.grabberOutPin = FindPin(s.previewGrabberFilter, PINDIR_OUTPUT, true);
     s.rendererInPin = FindPin(s.nullRenderer, PINDIR_INPUT, true);
-    if (!s.cameraOutPin || !s.grabberInPin || !s.grabberOutPin || !s.rendererInPin ||
-        FAILED(s.graph->Connect(s.cameraOutPin, s.grabberInPin)) ||
-        FAILED(s.graph->Connect(s.grabberOutPin, s.rendererInPin)) || !TakeConnectedFormat())
-        return FailOpen(CameraProblem::CannotOpen, L"Camera could not be connected.\r\n");
+    HRESULT hr = s.cameraOutPin && s.grabberInPin && s.grabberOutPin && s.rendererInPin ? S_OK : E_FAIL;
+    if (SUCCEEDED(hr)) hr = s.graph->Connect(s.cameraOutPin, s.grabberInPin);
+    if (SUCCEEDED(hr)) hr = s.graph->Connect(s.grabberOutPin, s.rendererInPin);
+    if (FAILED(hr) || !TakeConnectedFormat())
+        return FailOpen(FAILED(hr) ? ProblemOfStartFailure(int32_t(hr)) : CameraProblem::CannotOpen,
+                        L"Camera could not be connected.\r\n");
 
     // Without all four slots there is nothing to convert into: stay closed.
     if (!AllocateFrameRing()) return FailOpen(CameraProblem::CannotOpen, L"Frame ring allocation FAILED.\r\n");
@@ -328,12 +330,12 @@ bool OpenSession() {
     currentDeviceIndex = FindDevice(s.moniker);
 
     AddStillBranch();
-    HRESULT hr = StartGraph(s.mediaControl, s.source);
+    hr = StartGraph(s.mediaControl, s.source);
     if (FAILED(hr)) {
         wchar_t line[80];
         swprintf(line, 80, L"Camera does not run: %08x\r\n", unsigned(hr));
         currentDeviceIndex = -1;
-        return FailOpen(ProblemOfRunFailure(int32_t(hr)), line);
+        return FailOpen(ProblemOfStartFailure(int32_t(hr)), line);
     }
     gProblem = CameraProblem::None;
     Post(ViewWindow(), WMU_CAPTURE_STARTED);

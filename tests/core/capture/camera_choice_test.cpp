@@ -71,9 +71,9 @@ TEST(CapabilityPick, VideoInfoTwinBeatsVideoInfo2) {
 }
 
 TEST(CameraProblems, RunFailuresEventsAndRetries) {
-    EXPECT_EQ(ProblemOfRunFailure(int32_t(0x800705AA)), CameraProblem::Busy);
-    EXPECT_EQ(ProblemOfRunFailure(int32_t(0x80070005)), CameraProblem::Blocked);
-    EXPECT_EQ(ProblemOfRunFailure(int32_t(0x80004005)), CameraProblem::CannotOpen);
+    EXPECT_EQ(ProblemOfStartFailure(int32_t(0x800705AA)), CameraProblem::Busy);
+    EXPECT_EQ(ProblemOfStartFailure(int32_t(0x80070005)), CameraProblem::Blocked);
+    EXPECT_EQ(ProblemOfStartFailure(int32_t(0x80004005)), CameraProblem::CannotOpen);
 
     struct Event { long code; intptr_t p2; bool ends; } events[] = {
         {0x1F, 0, true},    // device lost
