@@ -1,7 +1,7 @@
 // Fuzzes the sample path of the frame pipeline: any bytes as a YUY2 or MJPG sample (or another
 // format) of any small frame size, through the signal-frame test, the conversion into an
 // exact-size frame, the effects and the frame-rate queue. Every converter version must give
-// the reference's bytes.
+// the reference's bytes, and an accepted MJPG frame must have been decoded whole.
 //
 // Input: byte 0 format (0 YUY2, 1 MJPG, other: neither), bytes 1-2 width, bytes 3-4 height
 // (little-endian, taken modulo 300 and 200), byte 5 effect bits, bytes 6-7 a clock step in
@@ -47,7 +47,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const size_t frameBytes = DisplayFrameBytes(width, height);
     std::unique_ptr<uint8_t[]> frame(new uint8_t[frameBytes ? frameBytes : 1]);
+    std::memset(frame.get(), 0x00, frameBytes ? frameBytes : 1);
     if (!ConvertSample(format, sample.get(), length, width, height, frameBytes ? frame.get() : nullptr)) return 0;
+
+    // An accepted frame was written whole: decoding over other bytes gives the same picture
+    // (a decode that stopped midway and still said yes would show what the buffer held).
+    if (format == SampleFormat::Mjpg) {
+        std::vector<uint8_t> again(frameBytes, 0xFF);
+        if (!ConvertSample(format, sample.get(), length, width, height, again.data())) std::abort();
+        if (std::memcmp(again.data(), frame.get(), frameBytes) != 0) std::abort();
+    }
     ApplyEffects(frame.get(), width, height, fx);
 
     if (format == SampleFormat::Yuy2) {

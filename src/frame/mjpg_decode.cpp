@@ -1,9 +1,15 @@
-// One decompressor per frame: creating it costs next to nothing beside the decode itself.
+// One decompressor per frame: creating it costs next to nothing beside the decode itself. The
+// frame is decoded through libjpeg-turbo's libjpeg interface with an error manager of our own:
+// a warning raised before a fatal error must not make the fatal error look like a warning (the
+// TurboJPEG calls report both alike), and a frame counts only when every row was written.
 #include "frame/mjpg_decode.h"
 
 #include <climits>
+#include <csetjmp>
+#include <cstdio>  // libjpeg's headers use FILE and size_t without including their own
 
-#include <turbojpeg.h>
+#include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
@@ -16,26 +22,56 @@ bool HasEndOfImage(const uint8_t* buffer, size_t length) {
     return false;
 }
 
+struct DecodeErrors {
+    jpeg_error_mgr manager;  // first: libjpeg hands back a pointer to it
+    std::jmp_buf fatal;
+    bool cutShort = false;   // the data ended before the picture (the rest would be grey)
+};
+
+DecodeErrors* ErrorsOf(j_common_ptr info) { return reinterpret_cast<DecodeErrors*>(info->err); }
+
+// A fatal error: leave the decode; nothing after it is trusted.
+[[noreturn]] void OnFatal(j_common_ptr info) { std::longjmp(ErrorsOf(info)->fatal, 1); }
+
+// Warnings (level -1) and traces: nothing is printed. Warnings leave a whole picture, except
+// the one for data that ran out, which libjpeg papers over with a made-up end of image.
+void OnMessage(j_common_ptr info, int level) {
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) ErrorsOf(info)->cutShort = true;
+}
+
 }  // namespace
 
 bool DecodeMjpg(const uint8_t* buffer, size_t length, int width, int height, DisplayFrame* target) {
     if (!buffer || !target || length == 0 || length > ULONG_MAX || DisplayFrameBytes(width, height) == 0) return false;
     if (uint64_t(width) * 3 > INT_MAX) return false;
-    tjhandle handle = tjInitDecompress();
-    if (!handle) return false;
-    int jpegWidth = 0, jpegHeight = 0, subsampling = 0, colorspace = 0;
-    // A header read with only a warning (stray bytes between markers) still gives the size.
-    bool ok = (tjDecompressHeader3(handle, buffer, static_cast<unsigned long>(length), &jpegWidth, &jpegHeight,
-                                   &subsampling, &colorspace) == 0 ||
-               tjGetErrorCode(handle) == TJERR_WARNING) &&
-              jpegWidth == width && jpegHeight == height;
-    if (ok && tjDecompress2(handle, buffer, static_cast<unsigned long>(length), target, width, width * 3, height,
-                            TJPF_BGR, 0) != 0) {
-        // A warning still gives a whole picture. Many cameras send frames that draw one (stray
-        // bytes before a marker, say) on every frame, and those frames are shown. A frame cut
-        // short (no end marker; the rest would be filled in grey) or a fatal error is dropped.
-        ok = tjGetErrorCode(handle) == TJERR_WARNING && HasEndOfImage(buffer, length);
+    if (!HasEndOfImage(buffer, length)) return false;  // cut short: the rest would be made up
+
+    jpeg_decompress_struct info;
+    DecodeErrors errors;
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = OnFatal;
+    errors.manager.emit_message = OnMessage;
+    // Nothing between here and the calls below has a destructor, so leaving by longjmp is safe.
+    if (setjmp(errors.fatal)) {
+        jpeg_destroy_decompress(&info);
+        return false;
     }
-    tjDestroy(handle);
-    return ok;
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, buffer, static_cast<unsigned long>(length));
+    jpeg_read_header(&info, TRUE);
+    if (info.image_width != JDIMENSION(width) || info.image_height != JDIMENSION(height)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    info.out_color_space = JCS_EXT_BGR;  // top-down rows, default decoding, as TJPF_BGR gives
+    jpeg_start_decompress(&info);
+    const size_t pitch = size_t(width) * 3;
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = target + info.output_scanline * pitch;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    // Every row was written (a fatal error would have left through OnFatal before).
+    const bool whole = info.output_scanline == JDIMENSION(height) && !errors.cutShort;
+    jpeg_destroy_decompress(&info);
+    return whole;
 }

@@ -14,15 +14,22 @@
 
 namespace {
 
-std::vector<uint8_t> EncodeJpeg(const std::vector<uint8_t>& bgr, int w, int h) {
+std::vector<uint8_t> EncodeJpeg(const std::vector<uint8_t>& bgr, int w, int h, int flags = 0) {
     tjhandle tj = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
-    EXPECT_EQ(tjCompress2(tj, bgr.data(), w, w * 3, h, TJPF_BGR, &jpeg, &size, TJSAMP_422, 85, 0), 0);
+    EXPECT_EQ(tjCompress2(tj, bgr.data(), w, w * 3, h, TJPF_BGR, &jpeg, &size, TJSAMP_422, 85, flags), 0);
     std::vector<uint8_t> out(jpeg, jpeg + size);
     tjFree(jpeg);
     tjDestroy(tj);
     return out;
+}
+
+// Offset of the n-th (from 0) marker FF <code> in the data, or 0.
+size_t FindMarker(const std::vector<uint8_t>& jpeg, uint8_t code, int n = 0) {
+    for (size_t i = 2; i + 1 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == code && n-- == 0) return i;
+    return 0;
 }
 
 struct MjpgTest : ::testing::Test {
@@ -76,9 +83,7 @@ TEST_F(MjpgTest, WholeFramesWithWarningsOrPaddingDecode) {
 
     // Three stray bytes before the start-of-scan marker.
     std::vector<uint8_t> stray = jpeg;
-    size_t sos = 0;
-    for (size_t i = 2; i + 1 < stray.size() && !sos; ++i)
-        if (stray[i] == 0xFF && stray[i + 1] == 0xDA) sos = i;
+    const size_t sos = FindMarker(stray, 0xDA);
     ASSERT_NE(sos, 0u);
     stray.insert(stray.begin() + long(sos), {0x00, 0x00, 0x00});
     tjhandle tj = tjInitDecompress();
@@ -94,6 +99,21 @@ TEST_F(MjpgTest, WholeFramesWithWarningsOrPaddingDecode) {
     std::fill(target.begin(), target.end(), 0xA5);
     ASSERT_TRUE(DecodeMjpg(padded.data(), padded.size(), w, h, target.data()));
     EXPECT_EQ(target, want);
+}
+
+// A warning (stray bytes before the quantisation table, which many cameras raise on every
+// frame) followed by a fatal error (a second scan naming a component the frame does not have)
+// is a frame that was not decoded, though its end marker is there.
+TEST_F(MjpgTest, FatalErrorAfterAWarningFails) {
+    std::vector<uint8_t> bad = EncodeJpeg(picture, w, h, TJFLAG_PROGRESSIVE);
+    const size_t secondScan = FindMarker(bad, 0xDA, 1);
+    ASSERT_NE(secondScan, 0u);
+    bad[secondScan + 5] = 9;  // FF DA, length (2), count (1), then the first component's id
+    const size_t dqt = FindMarker(bad, 0xDB);
+    ASSERT_NE(dqt, 0u);
+    bad.insert(bad.begin() + long(dqt), {0x00, 0x00});
+    EXPECT_FALSE(DecodeMjpg(bad.data(), bad.size(), w, h, target.data()));
+    EXPECT_EQ(target, untouched);
 }
 
 TEST(SampleConvert, ShortYuy2SampleIsRejectedUntouched) {
