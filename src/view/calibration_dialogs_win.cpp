@@ -333,9 +333,9 @@ void CalibrateOnOk(HWND dlg) {
     GetDlgItemTextW(dlg, IDC_CALIB_LENGTH, text, kCalibrationLengthChars + 1);
     float length = ParseCalibrationLength(text);
 
-    // A line the view has not drawn yet is still the request, not a length on the picture.
+    // A line the view has not drawn yet (still the request) has no length on the picture.
     int linePixels = CameraViewCalibrationLength(ShellState.cameraView);
-    if (linePixels <= 0 || linePixels == kCalibrationLineRequest) return;
+    if (linePixels <= 0) return;
     CameraViewInfo view = CameraViewGetInfo(ShellState.cameraView);
     SYSTEMTIME today;
     GetLocalTime(&today);
@@ -425,5 +425,5 @@ void RunCalibrateCommand() {
     if (RunCalibrationManager(ShellState.mainWnd) != IDC_CALIB_CALIBRATE) return;
     if (!CreateCalibrateDialog(ShellState.mainWnd)) return;
     SendViewRatio100();
-    if (ShellState.cameraView) CameraViewSetCalibrationLength(ShellState.cameraView, kCalibrationLineRequest);
+    if (ShellState.cameraView) CameraViewRequestCalibrationLine(ShellState.cameraView);
 }

@@ -17,8 +17,6 @@ struct CalibrationStateData {
 };
 extern CalibrationStateData CalibrationState;
 
-// The calibrate dialog's fresh-line request: the view turns it into a centred line.
-constexpr int kCalibrationLineRequest = 4800;
 // How many characters of the length field are read.
 constexpr int kCalibrationLengthChars = 63;
 

@@ -261,7 +261,7 @@ void CameraCompose(CameraWnd* w, HDC windowDc) {
     if (g.ratio == 100 && g.zoom == 0 && w->overlay) {
         // While the calibration line is out the picture is held centred, so the line (laid out
         // around the middle of the image) and both its ends stay in sight.
-        if (w->calibLine.length != 0) CentreOnImage(w);
+        if (w->calibLine.Active()) CentreOnImage(w);
         DrawOverlay(*w->overlay, MeasurementState, MakeOverlayParams(w));
         // An empty frame draws nothing but first flushes pending anti-aliased drawing, so the
         // copy below sees every shape.
@@ -802,9 +802,18 @@ void CameraViewResetZoom(HWND view) {
     }
 }
 
+void CameraViewRequestCalibrationLine(HWND view) {
+    if (CameraWnd* w = FromHwnd(view)) {
+        w->calibLine.length = 0;
+        w->calibLine.freshRequested = true;
+        InvalidateRect(view, nullptr, FALSE);
+    }
+}
+
 void CameraViewSetCalibrationLength(HWND view, int length) {
     if (CameraWnd* w = FromHwnd(view)) {
         w->calibLine.length = length;
+        w->calibLine.freshRequested = false;
         // Calibrating can end while an end of the line is held (the button let go outside the
         // view, which does not capture the mouse): the drag ends with it.
         MeasurementStateData& m = MeasurementState;

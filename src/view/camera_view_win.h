@@ -16,10 +16,13 @@ void CameraViewResetZoom(HWND view);     // digital zoom back to 0
 void CameraViewSetPictureSize(HWND view, int frameW, int frameH, int imageW, int imageH);
 
 // ---- Calibration and text annotation hooks (calibration dialogs, text input dialog, main window) ----
-// The calibration line: 4800 asks for a fresh centred line at the next composition, 0 ends
-// calibrating. Invalidates the view.
+// A fresh calibration line, laid out centred at the next composition. Invalidates the view.
+void CameraViewRequestCalibrationLine(HWND view);
+// The calibration line at a length (0 ends calibrating, also a pending request). Invalidates
+// the view.
 void CameraViewSetCalibrationLength(HWND view, int length);
-// Current length of the calibration line in image pixels (0 while not calibrating).
+// Current length of the calibration line in image pixels (0 while not calibrating, and while a
+// requested line has not been drawn yet).
 int CameraViewCalibrationLength(HWND view);
 // Pixels per unit of the calibration the view labels with (<= 0: not calibrated).
 float CameraViewPixelsPerUnit(HWND view);

@@ -195,7 +195,7 @@ void PressAt(MeasurementStateData& s, MeasureHost& host, int cx, int cy) {
     ShapePoint p;
     bool inside = ToImage(view, cx, cy, &p);
     // 2. While calibrating, the press belongs to the calibration line.
-    if (host.CalibLine().length != 0) {
+    if (host.CalibLine().Active()) {
         if (inside) CalibrationPress(s, host, p);
         return;
     }
@@ -244,7 +244,7 @@ void PressAt(MeasurementStateData& s, MeasureHost& host, int cx, int cy) {
 }
 
 void MoveTo(MeasurementStateData& s, MeasureHost& host, int cx, int cy, bool buttonHeld) {
-    if (host.CalibLine().length != 0) {
+    if (host.CalibLine().Active()) {
         CalibrationMove(s, host, cx, cy);
         return;
     }
@@ -304,7 +304,7 @@ void Release(MeasurementStateData& s, MeasureHost& host) {
     s.dragTarget = DragTarget{};
     if (!s.pressActive) return;
     s.pressActive = false;
-    if (host.CalibLine().length != 0) {
+    if (host.CalibLine().Active()) {
         s.tool = kToolNone;
         return;
     }

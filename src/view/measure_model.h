@@ -71,12 +71,15 @@ struct MeasurementStateData {
 // The camera view's instance (owned by the view, user-interface thread only).
 extern MeasurementStateData MeasurementState;
 
-// The calibration line the view keeps while a calibration is being made (length 0 = inactive;
-// a length above 2000 asks for a fresh line at the next drawing).
+// The calibration line the view keeps while a calibration is being made. The request for a fresh
+// line is its own flag: the next drawing lays the line out centred and clears it, so any length
+// a drag makes, up to the picture's width, stays as it is.
 struct CalibrationLine {
-    int length = 0;
+    int length = 0;  // pixels; 0 with no request pending: not calibrating
     int left = 0, right = 0;
     bool leftHot = false, rightHot = false;
+    bool freshRequested = false;
+    bool Active() const { return freshRequested || length != 0; }
 };
 
 struct TextExtent {

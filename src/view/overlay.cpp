@@ -145,9 +145,9 @@ void DrawArrowhead(DrawSurface& s, int x, int y, int side) {
 
 void DrawCalibrationLine(DrawSurface& s, CalibrationLine& line, const OverlayParams& op) {
     const int w = op.imageW, cy = op.imageH / 2;
-    if (line.length > 2000) {
-        line.length = std::min(line.length, w / 3);
-        if (line.length <= 300) line.length = 300;
+    if (line.freshRequested) {
+        line.freshRequested = false;
+        line.length = w / 3 > 300 ? w / 3 : 300;
         line.left = (w - line.length) / 2;
         line.right = line.left + line.length;
     }
@@ -380,7 +380,7 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
 }
 
 void DrawOverlay(DrawSurface& s, const MeasurementStateData& state, const OverlayParams& op) {
-    if (op.calibLine && op.calibLine->length != 0) {
+    if (op.calibLine && op.calibLine->Active()) {
         DrawCalibrationLine(s, *op.calibLine, op);
         return;
     }

@@ -64,8 +64,8 @@ struct OverlayParams {
     int lineWidth = 1;          // the shape pen's width (a rectangle gets a second frame above 1)
     bool crossline = false;
     RulerStep ruler;
-    // The view's calibration line; active while its length is not 0. A fresh-line request
-    // (length above 2000) is turned into a centred line here.
+    // The view's calibration line, drawn alone while it is active; a fresh-line request is
+    // turned into a centred line here.
     CalibrationLine* calibLine = nullptr;
     const wchar_t* textPrompt = L"";
 };

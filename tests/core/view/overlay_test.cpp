@@ -386,7 +386,7 @@ TEST(CalibrationLine, FreshLineIsCentredAndOnlyItIsDrawn) {
     MeasurementStateData st;
     st.shapes = {Shape(kToolLine, {10, 10}, {50, 10})};
     CalibrationLine line;
-    line.length = 4800;
+    line.freshRequested = true;
     OverlayParams op = Params(10.0f);
     op.crossline = true;
     op.calibLine = &line;
@@ -407,7 +407,7 @@ TEST(CalibrationLine, FreshLineIsCentredAndOnlyItIsDrawn) {
     line.rightHot = true;
     RecordingSurface hot;
     op.imageW = 1920;
-    line.length = 4800;
+    line.freshRequested = true;
     DrawOverlay(hot, st, op);
     EXPECT_EQ(line.length, 640);
     auto arrows = hot.Of(Call::Polyline);
@@ -415,6 +415,33 @@ TEST(CalibrationLine, FreshLineIsCentredAndOnlyItIsDrawn) {
     EXPECT_EQ(arrows[0].points[0].x, line.right - 4);
     EXPECT_EQ(arrows[0].points[1].x, line.right - 8);  // opens to the left, points at the bar
     EXPECT_EQ(arrows[1].points[1].x, line.right + 8);
+}
+
+// On a 3840-wide picture the reference may be dragged far beyond 2,000 pixels: a long line is the
+// most exact calibration, and only the request for a fresh line lays it out anew.
+TEST(CalibrationLine, ALongLineKeepsItsLengthAt3840Wide) {
+    MeasurementStateData st;
+    FakeHost host;
+    host.view = MeasureViewInfo{3840, 2160, 3840, 2160, 0, 0, 100, 0};
+    host.line.freshRequested = true;
+    OverlayParams op = Params();
+    op.imageW = 3840;
+    op.imageH = 2160;
+    op.calibLine = &host.line;
+    RecordingSurface first;
+    DrawOverlay(first, st, op);
+    ASSERT_EQ(host.line.length, 1280);
+    ASSERT_EQ(host.line.right, 2560);
+
+    PressAt(st, host, 2560, 1080);
+    MoveTo(st, host, 3800, 1080, true);
+    Release(st, host);
+    EXPECT_EQ(host.line.length, 2520);
+    RecordingSurface next;
+    DrawOverlay(next, st, op);
+    EXPECT_EQ(host.line.length, 2520);
+    EXPECT_EQ(host.line.right, 3800);
+    EXPECT_NE(next.FindText(L"2520 pixels"), nullptr);
 }
 
 }  // namespace

@@ -635,7 +635,7 @@ TEST_F(CalibrationDialogsTest, RecalibratingTheAppliedSlotUpdatesTheView) {
     EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_CALIB_UNIT_LIST, CB_GETCURSEL, 0, 0), 0);
 
     // A line the view has not drawn yet is only the request: OK is refused.
-    CameraViewSetCalibrationLength(view, kCalibrationLineRequest);
+    CameraViewRequestCalibrationLine(view);
     SetDlgItemTextW(dlg, IDC_CALIB_LENGTH, L"2");
     SendMessageW(dlg, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(IsWindow(dlg));

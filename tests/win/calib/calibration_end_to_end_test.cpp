@@ -253,7 +253,7 @@ TEST_F(CalibrationEndToEnd, CalibrateApplyMeasureAndReadBack) {
                 SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
                 return true;
             }
-            if (!ShellState.calibrationWnd || CameraViewCalibrationLength(view) == kCalibrationLineRequest) return false;
+            if (!ShellState.calibrationWnd || CameraViewCalibrationLength(view) == 0) return false;
             EXPECT_EQ(CameraViewCalibrationLength(view), kW / 3);
             EXPECT_EQ(CameraViewGetInfo(view).ratio, 100);
             // Drag the right end (at (W + W/3) / 2) 26 pixels to the left: 426 -> 400 pixels.

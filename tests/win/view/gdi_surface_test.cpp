@@ -219,7 +219,7 @@ TEST_F(GdiSurfaceTest, CalibrationLineWithHotEnd) {
     GdiSurface surface(canvas.dc, settings, 96);
     MeasurementStateData st;
     CalibrationLine line;
-    line.length = 4800;
+    line.freshRequested = true;
     line.leftHot = true;
     OverlayParams op;
     op.imageW = W;

@@ -175,7 +175,7 @@ TEST_F(ViewCameraTest, CalibrationLineHoldsThePictureCentred) {
     EXPECT_EQ(Info().scrollX, 0);
 
     // With it every composition brings the image's middle back, thumb included.
-    CameraViewSetCalibrationLength(view, 4800);
+    CameraViewRequestCalibrationLine(view);
     ASSERT_TRUE(WaitUntil([&] { return Info().scrollX == centred; }, 10000));
     EXPECT_EQ(GetScrollPos(view, SB_HORZ), centred);
     EXPECT_EQ(CameraViewCalibrationLength(view), 1280 / 3);  // the request became a line
