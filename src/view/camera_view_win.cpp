@@ -702,6 +702,12 @@ LRESULT CALLBACK CameraWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONUP:
         Release(MeasurementState, *w);
         return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lp) != hwnd) CancelPress(MeasurementState, *w);
+        return 0;
+    case WM_CANCELMODE:
+        CancelPress(MeasurementState, *w);
+        break;  // the default handling lets go of the capture too
     case WM_KEYDOWN:
         CameraOnKeyDown(w, wp);
         return 0;
@@ -814,12 +820,13 @@ void CameraViewSetCalibrationLength(HWND view, int length) {
     if (CameraWnd* w = FromHwnd(view)) {
         w->calibLine.length = length;
         w->calibLine.freshRequested = false;
-        // Calibrating can end while an end of the line is held (the button let go outside the
-        // view, which does not capture the mouse): the drag ends with it.
+        // Calibrating can end while an end of the line is held (OK pressed with the keyboard
+        // during the drag): the drag ends with it.
         MeasurementStateData& m = MeasurementState;
         if (length == 0 && (m.tool == kToolCalibLeft || m.tool == kToolCalibRight)) {
             m.tool = kToolNone;
             m.pressActive = false;
+            w->ReleaseMouse();
         }
         InvalidateRect(view, nullptr, FALSE);
     }

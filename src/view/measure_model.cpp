@@ -60,7 +60,27 @@ void CalibrationPress(MeasurementStateData& s, MeasureHost& host, ShapePoint p) 
         s.tool = kToolCalibRight;
     } else if (InZone(line.left, h, p)) {
         s.tool = kToolCalibLeft;
+    } else {
+        return;
     }
+    host.CaptureMouse();
+}
+
+// Ends every drag (a grabbed shape or text, a held end of the calibration line, panning) where
+// it is, without touching a shape being drawn. Releases the mouse after the state is cleared:
+// the capture change that causes comes back here and finds nothing to end.
+void EndDrags(MeasurementStateData& s, MeasureHost& host) {
+    bool dragging = s.dragTarget.kind != DragKind::None;
+    s.dragTarget = DragTarget{};
+    if (s.tool == kToolCalibLeft || s.tool == kToolCalibRight) {
+        s.tool = kToolNone;
+        s.pressActive = false;
+        dragging = true;
+    } else if (s.tool == kToolNone && s.pressActive) {
+        s.pressActive = false;  // panning
+        dragging = true;
+    }
+    if (dragging) host.ReleaseMouse();
 }
 
 void CalibrationMove(MeasurementStateData& s, MeasureHost& host, int cx, int cy) {
@@ -213,6 +233,7 @@ void PressAt(MeasurementStateData& s, MeasureHost& host, int cx, int cy) {
             s.pressActive = true;
             s.lastPoint = {cx, cy};
         }
+        host.CaptureMouse();  // the drag or the panning ends with the button, wherever it goes up
         if (s.selected != before) host.ComposeNow();
         return;
     }
@@ -225,6 +246,7 @@ void PressAt(MeasurementStateData& s, MeasureHost& host, int cx, int cy) {
         if (s.pending.hitBoxes[0].Contains(p.x, p.y)) {
             s.dragTarget = {DragKind::Pending, -1};
             s.lastPoint = p;
+            host.CaptureMouse();
         }
         return;
     }
@@ -244,6 +266,9 @@ void PressAt(MeasurementStateData& s, MeasureHost& host, int cx, int cy) {
 }
 
 void MoveTo(MeasurementStateData& s, MeasureHost& host, int cx, int cy, bool buttonHeld) {
+    // A drag lives only while the button is held: a move without it (the button went up where
+    // the view did not hear of it) ends the drag and is taken as a plain move.
+    if (!buttonHeld) EndDrags(s, host);
     if (host.CalibLine().Active()) {
         CalibrationMove(s, host, cx, cy);
         return;
@@ -300,12 +325,17 @@ void MoveTo(MeasurementStateData& s, MeasureHost& host, int cx, int cy, bool but
 }
 
 void Release(MeasurementStateData& s, MeasureHost& host) {
-    host.ReleaseMouse();
+    // The state is settled before the mouse is released: releasing it reports a capture change,
+    // which must find no drag or press left to cancel.
     s.dragTarget = DragTarget{};
-    if (!s.pressActive) return;
+    if (!s.pressActive) {
+        host.ReleaseMouse();
+        return;
+    }
     s.pressActive = false;
     if (host.CalibLine().Active()) {
         s.tool = kToolNone;
+        host.ReleaseMouse();
         return;
     }
     switch (s.tool) {
@@ -325,6 +355,15 @@ void Release(MeasurementStateData& s, MeasureHost& host) {
     default:
         break;
     }
+    host.ReleaseMouse();
+}
+
+void CancelPress(MeasurementStateData& s, MeasureHost& host) {
+    EndDrags(s, host);
+    if (!s.pressActive) return;
+    s.pressActive = false;  // a shape being drawn is dropped
+    host.ReleaseMouse();
+    host.Invalidate();
 }
 
 void SetTool(MeasurementStateData& s, MeasureHost& host, int32_t tool) {

@@ -124,6 +124,9 @@ int HitTest(const MeasurementStateData& state, ShapePoint p);
 void PressAt(MeasurementStateData& state, MeasureHost& host, int cx, int cy);
 void MoveTo(MeasurementStateData& state, MeasureHost& host, int cx, int cy, bool buttonHeld);
 void Release(MeasurementStateData& state, MeasureHost& host);
+// The view lost the mouse (its capture went elsewhere, or the system cancelled modes): every drag
+// ends where it is and a shape being drawn is dropped.
+void CancelPress(MeasurementStateData& state, MeasureHost& host);
 void SetTool(MeasurementStateData& state, MeasureHost& host, int32_t tool);
 // word: "Init", "OK" or "Cancel"; anything else (or null) does nothing.
 void TextInput(MeasurementStateData& state, MeasureHost& host, const wchar_t* word);

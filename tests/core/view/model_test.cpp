@@ -2,6 +2,8 @@
 // client coordinates, tool and text commands, deleting, and the calibration line's drag.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "recording_surface.h"
 
 namespace {
@@ -193,7 +195,7 @@ TEST_F(Model, GrabbedShapeMovesAsAWhole) {
 
     PressAt(st, host, 310, 320);  // the stroke's last point
     ASSERT_EQ(st.selected, 1);
-    MoveTo(st, host, 300, 330, false);  // button up (released outside): it keeps following
+    MoveTo(st, host, 300, 330, true);
     EXPECT_EQ(st.shapes[1].points.front(), (ShapePoint{290, 310}));
     EXPECT_EQ(st.shapes[1].points.back(), (ShapePoint{300, 330}));
     Release(st, host);
@@ -258,10 +260,10 @@ TEST_F(Model, DeletingNeverLeavesTheGrabOnAMissingOrShiftedShape) {
     st.selected = 0;
     DeleteSelected(st, host);
     EXPECT_EQ(st.dragTarget.index, 0);
-    MoveTo(st, host, 20, 110, false);
+    MoveTo(st, host, 20, 110, true);
     EXPECT_EQ(st.shapes[0].p1, (ShapePoint{20, 110}));
 
-    // Delete-last and delete-all while a grab outlives a release outside the view.
+    // Delete-last and delete-all while a shape is held.
     DeleteLast(st, host);
     EXPECT_EQ(st.dragTarget.kind, DragKind::None);
     Line({10, 10}, {100, 10});
@@ -325,7 +327,7 @@ TEST_F(Model, CalibrationLineDrag) {
 
     PressAt(st, host, 170, cy);
     EXPECT_EQ(st.tool, kToolCalibLeft);
-    EXPECT_EQ(host.captures, 0);  // not captured for this drag
+    EXPECT_TRUE(host.captured);
     EXPECT_TRUE(st.shapes.empty());
     MoveTo(st, host, 200, cy + 100, true);
     EXPECT_EQ(host.line.left, 200);
@@ -358,6 +360,65 @@ TEST_F(Model, CalibrationLineDrag) {
     PressAt(st, host, 10, cy);
     MoveTo(st, host, 0, cy, true);
     EXPECT_EQ(host.line.left, 10);
+}
+
+// Every drag holds the mouse while the button is down and ends when the button is found up
+// (a move without it) or the view loses the mouse; after that no move drags.
+TEST_F(Model, DragsHoldTheMouseAndEndWithoutTheButton) {
+    struct Case {
+        const char* name;
+        std::function<void(Model&)> grab;      // the press that starts the drag
+        std::function<int(Model&)> position;   // what the drag moves
+    } cases[] = {
+        {"shape",
+         [](Model& m) {
+             m.Line({100, 100}, {300, 100});
+             SetTool(m.st, m.host, kToolNone);
+             PressAt(m.st, m.host, 100, 100);
+         },
+         [](Model& m) { return m.st.shapes[0].p1.x; }},
+        {"text",
+         [](Model& m) {
+             SetTool(m.st, m.host, kToolText);
+             TextInput(m.st, m.host, "Init");
+             PressAt(m.st, m.host, 221, 139);
+         },
+         [](Model& m) { return m.st.pending.p1.x; }},
+        {"line end", [](Model& m) { m.host.line = {300, 170, 470, false, false}; PressAt(m.st, m.host, 170, 240); },
+         [](Model& m) { return m.host.line.left; }},
+        {"pan", [](Model& m) { SetTool(m.st, m.host, kToolNone); PressAt(m.st, m.host, 500, 400); },
+         [](Model& m) { return m.host.panX; }},
+    };
+    for (const Case& c : cases) {
+        for (bool lostMouse : {false, true}) {
+            st = MeasurementStateData{};
+            host = FakeHost{};
+            c.grab(*this);
+            EXPECT_TRUE(host.captured) << c.name;
+            const int before = c.position(*this);
+            MoveTo(st, host, 200, 230, true);
+            const int moved = c.position(*this);
+            EXPECT_NE(moved, before) << c.name;
+            if (lostMouse)
+                CancelPress(st, host);
+            else
+                MoveTo(st, host, 210, 240, false);  // the button went up unheard
+            EXPECT_FALSE(host.captured) << c.name;
+            MoveTo(st, host, 250, 260, true);
+            EXPECT_EQ(c.position(*this), moved) << c.name << (lostMouse ? ", mouse lost" : ", button up");
+        }
+    }
+}
+
+TEST_F(Model, LosingTheMouseDropsAShapeBeingDrawn) {
+    SetTool(st, host, kToolLine);
+    PressAt(st, host, 100, 100);
+    MoveTo(st, host, 200, 150, true);
+    CancelPress(st, host);
+    EXPECT_FALSE(st.pressActive);
+    EXPECT_FALSE(host.captured);
+    Release(st, host);
+    EXPECT_TRUE(st.shapes.empty());
 }
 
 }  // namespace

@@ -76,14 +76,21 @@ public:
     CalibrationLine line;
     const wchar_t* prompt = L" Input text, drag to move. ";
     int captures = 0, releases = 0, composes = 0, invalidates = 0;
+    bool captured = false;  // between a capture and the next release
     int panX = 0, panY = 0, pans = 0;
 
     TextExtent MeasureText(const wchar_t*, int length) override { return {length * kCharW, kTextH}; }
     MeasureViewInfo ViewInfo() override { return view; }
     CalibrationLine& CalibLine() override { return line; }
     const wchar_t* TextPrompt() override { return prompt; }
-    void CaptureMouse() override { ++captures; }
-    void ReleaseMouse() override { ++releases; }
+    void CaptureMouse() override {
+        ++captures;
+        captured = true;
+    }
+    void ReleaseMouse() override {
+        ++releases;
+        captured = false;
+    }
     void ComposeNow() override { ++composes; }
     void Invalidate() override { ++invalidates; }
     void Pan(int dx, int dy) override {
