@@ -47,9 +47,9 @@ struct CameraWnd final : MeasureHost {
     ViewGeometry geom;
     BITMAPINFO bmi = {};  // 24-bit top-down header of the frame (height negated for vertical flip)
 
-    // Pixels of the current display frame, taken at each paint; compositions started by the
-    // mouse, scrolling or panning reuse it. Dropped whenever the session closes or the view is
-    // torn down, so it never outlives the ring it points into.
+    // Pixels of the display frame published last, taken (under frameLock) at the start of every
+    // composition, the paint's and those started by the mouse, scrolling or panning alike.
+    // Dropped whenever the session closes or the view is torn down.
     const DisplayFrame* framePixels = nullptr;
     // The frame copied into whole-word bitmap rows, for widths whose rows are not (e.g. 642).
     std::vector<uint8_t> dibRows;
@@ -223,6 +223,9 @@ void CentreOnImage(CameraWnd* w) {
 
 // Composition into the retained surface and copy to windowDc.
 void CameraCompose(CameraWnd* w, HDC windowDc) {
+    // A pointer kept from an earlier paint could name a slot the camera thread converts into
+    // again after three frames, which a long drag that starves the paints easily outlasts.
+    w->framePixels = IsDeviceOpen() ? GetCurrentFrame() : nullptr;
     if (!w->framePixels) return;
     if (!FrameUsable(w)) {
         w->framePixels = nullptr;
@@ -511,7 +514,6 @@ void CameraOnPaint(CameraWnd* w) {
             FillRect(dc, &bottom, w->stripBrush);
         }
         if (IsDeviceOpen()) {
-            w->framePixels = GetCurrentFrame();
             CameraCompose(w, dc);
             DrawProblem(w, dc, client);
         }

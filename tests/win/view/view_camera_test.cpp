@@ -157,6 +157,36 @@ TEST_F(ViewCameraTest, CompositionAfterTheSessionClosedReadsNoFreedRing) {
     EXPECT_EQ(Info().composedFrames, before);
 }
 
+// A composition started by the user (scrolling here; dragging and panning alike) shows the frame
+// published last, not the one the last paint took: during a long drag paints can be starved,
+// and that slot is being converted into again three frames later.
+TEST_F(ViewCameraTest, EveryCompositionShowsTheFramePublishedLast) {
+    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\"");
+    ASSERT_TRUE(cam.ok());
+    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
+    Start(1200, 800);
+    ASSERT_TRUE(Streaming());
+    ASSERT_TRUE(Info().hBar);
+    CaptureState.mediaControl->Stop();  // no more frames: the ring holds what is put there
+    PumpMessages();
+    auto publish = [](int slot, uint8_t b, uint8_t g, uint8_t r) {
+        uint8_t* p = CaptureState.frameRing[slot];
+        for (size_t i = 0; i < size_t(1280) * 720 * 3; i += 3) p[i] = b, p[i + 1] = g, p[i + 2] = r;
+        EnterCriticalSection(&CaptureState.frameLock);
+        CaptureState.currentSlot = slot;
+        LeaveCriticalSection(&CaptureState.frameLock);
+    };
+    RECT rc;
+    GetClientRect(view, &rc);
+    publish(1, 0, 0, 255);
+    InvalidateRect(view, nullptr, FALSE);
+    UpdateWindow(view);
+    EXPECT_EQ(ViewPixel(rc.right / 2, rc.bottom / 2), RGB(255, 0, 0));
+    publish(2, 255, 0, 0);  // published without a paint
+    SendMessageW(view, WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), 0);
+    EXPECT_EQ(ViewPixel(rc.right / 2, rc.bottom / 2), RGB(0, 0, 255));
+}
+
 TEST_F(ViewCameraTest, CalibrationLineHoldsThePictureCentred) {
     ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\"");
     ASSERT_TRUE(cam.ok());
