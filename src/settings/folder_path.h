@@ -1,5 +1,7 @@
-// The folders EnsureFolderPath walks for a path, worked out without touching the file system.
+// The folders EnsureFolderPath walks for a path, and the walk itself over a small file-system
+// interface, so the rules can be checked without touching the file system.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,3 +10,20 @@
 // separator. "\" and "/" both separate. The first component (a drive such as "C:", or the
 // server and share of a "\\server\share" path) is never included, nor are empty components.
 std::vector<std::wstring> FolderPathPrefixes(std::wstring_view path);
+
+// What the walk needs of the file system.
+class FolderSystem {
+public:
+    enum class Kind { Missing, Folder, File };
+    virtual ~FolderSystem() = default;
+    virtual Kind KindOf(const std::wstring& path, bool* readOnly) = 0;
+    virtual bool CreateFolder(const std::wstring& path) = 0;  // true when made or already there
+    virtual void ClearReadOnly(const std::wstring& path) = 0;
+};
+
+// Creates every missing folder of path, shortest first, and goes on past a failure. A file
+// standing where a folder belongs is left untouched. Only the last writableLevels folders of the
+// path lose a read-only attribute: on Windows that attribute marks a customised folder (its
+// desktop.ini: a localised name, an icon), such as Documents, which must keep it. Returns true
+// when every folder of the path exists.
+bool EnsureFolders(std::wstring_view path, std::size_t writableLevels, FolderSystem& fs);

@@ -1,6 +1,7 @@
 // Loading and saving AppSettings through the per-user settings store (the registry key
 // "Software\Vardelo" under the current user). User-interface thread only.
 #pragma once
+#include <cstddef>
 #include <string>
 
 // Loads and checks every setting, loads the text table of the stored language, parses the
@@ -13,8 +14,9 @@ void LoadSettings();
 void SaveSettings();
 
 // Creates every missing folder of path. A plain file standing where a folder is needed is left
-// untouched and makes the result false. Returns true when every folder of the path exists.
-bool EnsureFolderPath(const std::wstring& path);
+// untouched and makes the result false. Returns true when every folder of the path exists. The
+// last writableLevels folders of the path lose a read-only attribute; their parents keep theirs.
+bool EnsureFolderPath(const std::wstring& path, std::size_t writableLevels = 0);
 
 // The current user's documents folder, empty when the system has none.
 std::wstring DocumentsFolder();

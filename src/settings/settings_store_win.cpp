@@ -129,26 +129,37 @@ void SaveSettings() {
         std::wstring thumbnails = AppSettings.imgDir;
         if (thumbnails.back() != L'\\' && thumbnails.back() != L'/') thumbnails += L'\\';
         thumbnails += L"Thumbnails";
-        EnsureFolderPath(thumbnails);
+        EnsureFolderPath(thumbnails, 2);  // the save folder and its "Thumbnails" are kept writable
     }
 }
 
-bool EnsureFolderPath(const std::wstring& path) {
-    bool ok = true;
-    for (const std::wstring& folder : FolderPathPrefixes(path)) {
-        DWORD attributes = GetFileAttributesW(folder.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES) {
-            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                // A file of the user's stands where the folder belongs: it is never touched.
-                OutputDebugStringW((L"EnsureFolderPath: a file is in the way: " + folder + L"\r\n").c_str());
-                ok = false;
-            } else if (attributes & FILE_ATTRIBUTE_READONLY) {
-                // Every folder of the path is left without the read-only attribute.
-                SetFileAttributesW(folder.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-            }
-            continue;
+namespace {
+
+class Win32Folders final : public FolderSystem {
+public:
+    Kind KindOf(const std::wstring& path, bool* readOnly) override {
+        DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return Kind::Missing;
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            OutputDebugStringW((L"EnsureFolderPath: a file is in the way: " + path + L"\r\n").c_str());
+            return Kind::File;
         }
-        if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) ok = false;
+        *readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+        return Kind::Folder;
     }
-    return ok;
+    bool CreateFolder(const std::wstring& path) override {
+        return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    }
+    void ClearReadOnly(const std::wstring& path) override {
+        DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesW(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    }
+};
+
+}  // namespace
+
+bool EnsureFolderPath(const std::wstring& path, std::size_t writableLevels) {
+    Win32Folders folders;
+    return EnsureFolders(path, writableLevels, folders);
 }

@@ -282,18 +282,20 @@ TEST_F(SettingsStoreTest, StoredRecentFilesSurviveALoadAndSave) {
     EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(v.bytes.data())), text);
 }
 
-TEST_F(SettingsStoreTest, ReadOnlyFoldersOnThePathAreMadeWritable) {
-    std::wstring outer = TempRoot() + L"\\locked";
+// A read-only folder is a customised one (Documents): a save makes only the save folder and
+// its "Thumbnails" writable and leaves their parents as they are.
+TEST_F(SettingsStoreTest, OnlyTheSaveFolderIsMadeWritable) {
+    const std::wstring outer = TempRoot() + L"\\locked", save = outer + L"\\shots";
     ASSERT_TRUE(CreateDirectoryW(outer.c_str(), nullptr));
-    ASSERT_TRUE(SetFileAttributesW(outer.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(CreateDirectoryW(save.c_str(), nullptr));
+    for (const std::wstring& f : {outer, save}) ASSERT_TRUE(SetFileAttributesW(f.c_str(), FILE_ATTRIBUTE_READONLY));
     if (!(GetFileAttributesW(outer.c_str()) & FILE_ATTRIBUTE_READONLY))
         GTEST_SKIP() << "this file system keeps no read-only attribute on folders";
-    EXPECT_TRUE(EnsureFolderPath(outer + L"\\inner"));
-    DWORD a = GetFileAttributesW(outer.c_str());
-    ASSERT_NE(a, INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(a & FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_FALSE(a & FILE_ATTRIBUTE_READONLY);
-    EXPECT_TRUE(IsFolder(outer + L"\\inner"));
+    ASSERT_TRUE(CopyTextField(AppSettings.imgDir, save));
+    SaveSettings();
+    EXPECT_TRUE(GetFileAttributesW(outer.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(GetFileAttributesW(save.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(IsFolder(save + L"\\Thumbnails"));
 }
 
 TEST_F(SettingsStoreTest, AFileWhereAFolderBelongsIsLeftAlone) {
