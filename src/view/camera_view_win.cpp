@@ -204,6 +204,7 @@ OverlayParams MakeOverlayParams(CameraWnd* w) {
     p.imageW = w->geom.imageW;
     p.imageH = w->geom.imageH;
     p.ppu = w->ppu;
+    p.yScale = EqualAspectYScale(w->geom);
     p.unit = w->unit;
     p.lineWidth = w->drawSettings.lineWidth;
     p.crossline = w->crossline;

@@ -446,18 +446,20 @@ void ClearAll(MeasurementStateData& s) {
 
 // ---- Measures ----
 
-float PixelDistance(ShapePoint p, ShapePoint q) {
-    if (p.x == q.x) return static_cast<float>(std::llabs(static_cast<long long>(q.y) - p.y));
-    if (p.y == q.y) return static_cast<float>(std::llabs(static_cast<long long>(q.x) - p.x));
-    long long dx = static_cast<long long>(q.x) - p.x, dy = static_cast<long long>(q.y) - p.y;
+// With yScale 1 every step below is exact in double precision for image coordinates, so the
+// results are those of plain integer pixel arithmetic.
+float PixelDistance(ShapePoint p, ShapePoint q, double yScale) {
+    const double dx = static_cast<double>(q.x) - p.x, dy = (static_cast<double>(q.y) - p.y) * yScale;
+    if (p.x == q.x) return static_cast<float>(std::fabs(dy));
+    if (p.y == q.y) return static_cast<float>(std::fabs(dx));
     float sum = static_cast<float>(dx * dx + dy * dy);
     return static_cast<float>(std::sqrt(static_cast<double>(sum)));
 }
 
-float LineLength(const MeasureShape& s, float ppu) { return PixelDistance(s.p1, s.p2) / ppu; }
+float LineLength(const MeasureShape& s, float ppu, double yScale) { return PixelDistance(s.p1, s.p2, yScale) / ppu; }
 
-float ParallelDistance(const MeasureShape& s, float ppu) {
-    double x1 = s.p1.x, y1 = s.p1.y, x2 = s.p2.x, y2 = s.p2.y, x3 = s.p3.x, y3 = s.p3.y;
+float ParallelDistance(const MeasureShape& s, float ppu, double yScale) {
+    double x1 = s.p1.x, y1 = s.p1.y * yScale, x2 = s.p2.x, y2 = s.p2.y * yScale, x3 = s.p3.x, y3 = s.p3.y * yScale;
     float d;
     if (s.p1.y == s.p2.y) {
         d = static_cast<float>(y3 - y1);
@@ -470,28 +472,28 @@ float ParallelDistance(const MeasureShape& s, float ppu) {
     return std::fabs(d / ppu);
 }
 
-RectMeasure RectangleMeasure(const MeasureShape& s, float ppu) {
+RectMeasure RectangleMeasure(const MeasureShape& s, float ppu, double yScale) {
     RectMeasure m;
-    m.width = static_cast<float>(std::llabs(static_cast<long long>(s.p2.x) - s.p1.x)) / ppu;
-    m.height = static_cast<float>(std::llabs(static_cast<long long>(s.p2.y) - s.p1.y)) / ppu;
+    m.width = static_cast<float>(std::fabs(static_cast<double>(s.p2.x) - s.p1.x)) / ppu;
+    m.height = static_cast<float>(std::fabs(static_cast<double>(s.p2.y) - s.p1.y) * yScale) / ppu;
     m.area = m.width * m.height;
     return m;
 }
 
-CircleMeasure CircleMeasureOf(const MeasureShape& s, float ppu) {
+CircleMeasure CircleMeasureOf(const MeasureShape& s, float ppu, double yScale) {
     CircleMeasure m;
-    m.radius = PixelDistance(s.p1, s.p2) / ppu;
+    m.radius = PixelDistance(s.p1, s.p2, yScale) / ppu;
     m.circumference = m.radius * 2.0f * 3.14159f;
     m.area = m.radius * m.radius * 3.14159f;
     return m;
 }
 
-float ConcentricR1(const MeasureShape& s, float ppu) { return PixelDistance(s.p1, s.p2) / ppu; }
-float ConcentricR2(const MeasureShape& s, float ppu) { return PixelDistance(s.p1, s.p3) / ppu; }
+float ConcentricR1(const MeasureShape& s, float ppu, double yScale) { return PixelDistance(s.p1, s.p2, yScale) / ppu; }
+float ConcentricR2(const MeasureShape& s, float ppu, double yScale) { return PixelDistance(s.p1, s.p3, yScale) / ppu; }
 
-float AngleDegrees(const MeasureShape& s) {
-    double a1 = std::atan2(static_cast<double>(s.p2.y) - s.p1.y, static_cast<double>(s.p2.x) - s.p1.x);
-    double a2 = std::atan2(static_cast<double>(s.p3.y) - s.p1.y, static_cast<double>(s.p3.x) - s.p1.x);
+float AngleDegrees(const MeasureShape& s, double yScale) {
+    double a1 = std::atan2((static_cast<double>(s.p2.y) - s.p1.y) * yScale, static_cast<double>(s.p2.x) - s.p1.x);
+    double a2 = std::atan2((static_cast<double>(s.p3.y) - s.p1.y) * yScale, static_cast<double>(s.p3.x) - s.p1.x);
     float a = static_cast<float>((a1 - a2) * 180.0 / 3.1415926);
     if (std::fabs(a) < 180.0f) return std::fabs(a);
     if (a >= 180.0f) return 360.0f - a;

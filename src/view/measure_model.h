@@ -144,13 +144,17 @@ void MoveShape(MeasureShape& shape, ShapePoint lastPoint, ShapePoint q, TextMeas
                const wchar_t* textPrompt);
 
 // ---- Measures (ppu <= 0 means not calibrated; the caller then shows no length) ----
-float PixelDistance(ShapePoint p, ShapePoint q);
-float LineLength(const MeasureShape& s, float ppu);
-float ParallelDistance(const MeasureShape& s, float ppu);
+// Measures are taken in pixels of equal aspect: yScale stretches y back to the scale of x on a
+// picture stretched unevenly (EqualAspectYScale; 1 elsewhere). x, and with it the horizontal
+// calibration line, stays in image pixels, so calibrations need no scaling and an unstretched
+// or evenly stretched picture measures exactly as plain image pixels do.
+float PixelDistance(ShapePoint p, ShapePoint q, double yScale = 1.0);
+float LineLength(const MeasureShape& s, float ppu, double yScale = 1.0);
+float ParallelDistance(const MeasureShape& s, float ppu, double yScale = 1.0);
 struct RectMeasure { float width, height, area; };
-RectMeasure RectangleMeasure(const MeasureShape& s, float ppu);
+RectMeasure RectangleMeasure(const MeasureShape& s, float ppu, double yScale = 1.0);
 struct CircleMeasure { float radius, circumference, area; };
-CircleMeasure CircleMeasureOf(const MeasureShape& s, float ppu);
-float ConcentricR1(const MeasureShape& s, float ppu);
-float ConcentricR2(const MeasureShape& s, float ppu);
-float AngleDegrees(const MeasureShape& s);  // 0 ... 180, needs no calibration
+CircleMeasure CircleMeasureOf(const MeasureShape& s, float ppu, double yScale = 1.0);
+float ConcentricR1(const MeasureShape& s, float ppu, double yScale = 1.0);
+float ConcentricR2(const MeasureShape& s, float ppu, double yScale = 1.0);
+float AngleDegrees(const MeasureShape& s, double yScale = 1.0);  // 0 ... 180, needs no calibration

@@ -102,18 +102,25 @@ void DrawCrossline(DrawSurface& s, const OverlayParams& op) {
     if (e <= 0 || !(op.ruler.value > 0.0f)) return;
     int minor[10];
     for (int i = 1; i <= 9; ++i) minor[i] = static_cast<int>(static_cast<float>(e) / 10.0f * static_cast<float>(i) + 0.5f);
-    // Vertical axis: ticks to the right.
-    for (int m = 1; m <= cy / e + 1; ++m) {
-        int up = cy - m * e;
+    // Vertical axis: ticks to the right. On an unevenly stretched picture the same step spans
+    // fewer (or more) image rows than columns.
+    int ev = e, minorV[10];
+    std::copy(minor, minor + 10, minorV);
+    if (op.yScale != 1.0 && op.yScale > 0.0) {
+        ev = std::max(1, static_cast<int>(e / op.yScale + 0.5));
+        for (int i = 1; i <= 9; ++i) minorV[i] = static_cast<int>(ev / 10.0 * i + 0.5);
+    }
+    for (int m = 1; m <= cy / ev + 1; ++m) {
+        int up = cy - m * ev;
         if (up > 0) s.Line(SolidPen::Ruler, cx, up, cx + 20, up);
         for (int i = 1; i <= 9; ++i) {
-            int y = up + minor[i];
+            int y = up + minorV[i];
             if (y > 0) s.Line(SolidPen::Ruler, cx, y, cx + (i == 5 ? 14 : 8), y);
         }
-        int down = cy + m * e;
+        int down = cy + m * ev;
         if (down + 1 < h) s.Line(SolidPen::Ruler, cx, down, cx + 20, down);
         for (int i = 1; i <= 9; ++i) {
-            int y = down - minor[i];
+            int y = down - minorV[i];
             if (y + 1 < h) s.Line(SolidPen::Ruler, cx, y, cx + (i == 5 ? 14 : 8), y);
         }
     }
@@ -271,7 +278,7 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
         s.AaLine(AaPen::Shape, sh.p1.x, sh.p1.y, sh.p2.x, sh.p2.y);
         DrawLineTicks(s, sh, pending ? 32 : 12);
         if (calibrated) {
-            std::wstring t = Label(u, nullptr, "%.5f", static_cast<double>(LineLength(sh, op.ppu)));
+            std::wstring t = Label(u, nullptr, "%.5f", static_cast<double>(LineLength(sh, op.ppu, op.yScale)));
             DrawLabel(s, t.c_str(), sh.p1.x, sh.p1.y, op.imageW, op.imageH);
         }
         break;
@@ -285,7 +292,8 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
         if (HasThird(sh)) {
             DrawParallelConstruction(s, sh);
             if (calibrated) {
-                std::wstring t = Label(u, nullptr, "D:%.5f", static_cast<double>(ParallelDistance(sh, op.ppu)));
+                float d = ParallelDistance(sh, op.ppu, op.yScale);
+                std::wstring t = Label(u, nullptr, "D:%.5f", static_cast<double>(d));
                 DrawLabel(s, t.c_str(), sh.p3.x, sh.p3.y, op.imageW, op.imageH);
             }
         }
@@ -302,7 +310,7 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
         s.Frame(l, t, r, b);
         if (op.lineWidth > 1) s.Frame(l + 1, t + 1, r - 1, b - 1);
         if (calibrated) {
-            RectMeasure m = RectangleMeasure(sh, op.ppu);
+            RectMeasure m = RectangleMeasure(sh, op.ppu, op.yScale);
             std::wstring a = Label(u, nullptr, "%.2fx%.2f", static_cast<double>(m.width), static_cast<double>(m.height));
             std::wstring c = Label(u, L"^2", "S:%.2f", static_cast<double>(m.area));
             DrawLabelBlock(s, a.c_str(), c.c_str(), nullptr, l, t, op.imageW, op.imageH);
@@ -315,7 +323,7 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
         s.AaLine(AaPen::Shape, sh.p1.x, sh.p1.y, sh.p2.x, sh.p2.y);
         DrawCircle(s, sh.p1, CircleRadius(sh.p1, sh.p2));
         if (calibrated) {
-            CircleMeasure m = CircleMeasureOf(sh, op.ppu);
+            CircleMeasure m = CircleMeasureOf(sh, op.ppu, op.yScale);
             std::wstring a = Label(u, nullptr, "R:%.5f", static_cast<double>(m.radius));
             std::wstring b = Label(u, nullptr, "C:%.5f", static_cast<double>(m.circumference));
             std::wstring c = Label(u, L"^2", "S:%.5f", static_cast<double>(m.area));
@@ -329,7 +337,7 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
             s.AaLine(AaPen::Shape, sh.p1.x, sh.p1.y, sh.p2.x, sh.p2.y);
             DrawCircle(s, sh.p1, CircleRadius(sh.p1, sh.p2));
             if (calibrated) {
-                std::wstring a = Label(u, nullptr, "R1:%.5f", static_cast<double>(ConcentricR1(sh, op.ppu)));
+                std::wstring a = Label(u, nullptr, "R1:%.5f", static_cast<double>(ConcentricR1(sh, op.ppu, op.yScale)));
                 DrawLabel(s, a.c_str(), sh.p1.x, sh.p1.y, op.imageW, op.imageH);
             }
         } else {
@@ -338,8 +346,8 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
             DrawCircle(s, sh.p1, CircleRadius(sh.p1, sh.p2));
             DrawCircle(s, sh.p1, CircleRadius(sh.p1, sh.p3));
             if (calibrated) {
-                std::wstring a = Label(u, nullptr, "R1:%.5f", static_cast<double>(ConcentricR1(sh, op.ppu)));
-                std::wstring b = Label(u, nullptr, "R2:%.5f", static_cast<double>(ConcentricR2(sh, op.ppu)));
+                std::wstring a = Label(u, nullptr, "R1:%.5f", static_cast<double>(ConcentricR1(sh, op.ppu, op.yScale)));
+                std::wstring b = Label(u, nullptr, "R2:%.5f", static_cast<double>(ConcentricR2(sh, op.ppu, op.yScale)));
                 DrawLabelBlock(s, a.c_str(), b.c_str(), L"", sh.p3.x, sh.p3.y, op.imageW, op.imageH);
             }
         }
@@ -353,7 +361,7 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
         s.AaLine(AaPen::Shape, sh.p1.x, sh.p1.y, sh.p2.x, sh.p2.y);
         if (HasThird(sh)) {
             s.AaLine(AaPen::Shape, sh.p1.x, sh.p1.y, sh.p3.x, sh.p3.y);
-            std::wstring a = Label(nullptr, L"\u00B0", "%.3f", static_cast<double>(AngleDegrees(sh)));
+            std::wstring a = Label(nullptr, L"\u00B0", "%.3f", static_cast<double>(AngleDegrees(sh, op.yScale)));
             DrawLabel(s, a.c_str(), sh.p1.x, sh.p1.y, op.imageW, op.imageH);
         }
         break;

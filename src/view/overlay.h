@@ -60,6 +60,7 @@ std::wstring RulerLabel(float v, const wchar_t* unitText);
 struct OverlayParams {
     int imageW = 0, imageH = 0;
     float ppu = -1.0f;          // applied calibration; <= 0 not calibrated
+    double yScale = 1.0;        // measures in pixels of equal aspect (EqualAspectYScale)
     int unit = 0;               // 0 mm, 1 µm
     int lineWidth = 1;          // the shape pen's width (a rectangle gets a second frame above 1)
     bool crossline = false;

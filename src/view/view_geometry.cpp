@@ -135,3 +135,9 @@ StripSpan Strips(int display, int client) {
     s.after = (client + display) / 2;
     return s;
 }
+
+double EqualAspectYScale(const ViewGeometry& g) {
+    if (g.frameW <= 0 || g.frameH <= 0 || g.imageW <= 0 || g.imageH <= 0) return 1.0;
+    const double across = static_cast<double>(g.imageW) * g.frameH, down = static_cast<double>(g.imageH) * g.frameW;
+    return across == down ? 1.0 : across / down;
+}

@@ -18,6 +18,11 @@ struct ViewGeometry {
     bool hBar = false, vBar = false; // scroll bars shown
 };
 
+// How much y must be stretched to match x's stretch of the frame into the image, so that shapes
+// are measured in pixels of equal aspect: 4/3 for a 640 x 480 camera shown as 1920 x 1080, 1
+// for an unstretched or evenly stretched picture (1280 x 960) and without a picture.
+double EqualAspectYScale(const ViewGeometry& g);
+
 // Truncation of size * (ratio / 100), in single precision.
 int DisplaySize(int size, int ratio);
 

@@ -5,6 +5,7 @@
 
 #include "view/measure_model.h"
 #include "view/overlay.h"
+#include "view/view_geometry.h"
 
 namespace {
 
@@ -68,6 +69,44 @@ TEST(Measures, RectangleCircleConcentricAndLine) {
     EXPECT_FLOAT_EQ(ConcentricR1(k, 10.0f), 2.0f);
     EXPECT_FLOAT_EQ(ConcentricR2(k, 10.0f), 5.0f);
     EXPECT_FLOAT_EQ(LineLength(Shape(kToolLine, {0, 0}, {400, 0}), 400.0f), 1.0f);
+}
+
+// 1920 x 1080 made from a 640 x 480 camera is 3 x wide and 2.25 x high: 100 camera pixels are
+// 300 image pixels across and 225 down, and every measure must read them alike. A uniform
+// stretch and an unstretched picture keep measuring in image pixels.
+TEST(Measures, StretchedPicturesMeasureInPixelsOfEqualAspect) {
+    auto geometry = [](int fw, int fh, int w, int h) {
+        ViewGeometry g;
+        g.frameW = fw, g.frameH = fh, g.imageW = w, g.imageH = h;
+        return g;
+    };
+    EXPECT_DOUBLE_EQ(EqualAspectYScale(geometry(640, 480, 1920, 1080)), 4.0 / 3.0);
+    EXPECT_DOUBLE_EQ(EqualAspectYScale(geometry(640, 480, 1280, 960)), 1.0);
+    EXPECT_DOUBLE_EQ(EqualAspectYScale(geometry(1280, 720, 1280, 720)), 1.0);
+    EXPECT_DOUBLE_EQ(EqualAspectYScale(geometry(0, 0, 0, 0)), 1.0);
+
+    const double k = EqualAspectYScale(geometry(640, 480, 1920, 1080));
+    const float ppu = 3.0f;  // one unit per camera pixel
+    const struct { const char* what; float across, down; } cases[] = {
+        {"line", LineLength(Shape(kToolLine, {10, 10}, {310, 10}), ppu, k),
+                 LineLength(Shape(kToolLine, {10, 10}, {10, 235}), ppu, k)},
+        {"rectangle", RectangleMeasure(Shape(kToolRectangle, {0, 0}, {300, 225}), ppu, k).width,
+                      RectangleMeasure(Shape(kToolRectangle, {0, 0}, {300, 225}), ppu, k).height},
+        {"circle", CircleMeasureOf(Shape(kToolCircle, {400, 400}, {700, 400}), ppu, k).radius,
+                   CircleMeasureOf(Shape(kToolCircle, {400, 400}, {400, 625}), ppu, k).radius},
+        {"concentric", ConcentricR1(Shape(kToolConcentric, {0, 0}, {300, 0}, {0, 225}), ppu, k),
+                       ConcentricR2(Shape(kToolConcentric, {0, 0}, {300, 0}, {0, 225}), ppu, k)},
+        {"parallel", ParallelDistance(Shape(kToolParallel, {0, 0}, {0, 90}, {300, 50}), ppu, k),
+                     ParallelDistance(Shape(kToolParallel, {0, 0}, {90, 0}, {50, 225}), ppu, k)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FLOAT_EQ(c.across, 100.0f) << c.what;
+        EXPECT_FLOAT_EQ(c.down, 100.0f) << c.what;
+    }
+    // A diagonal of 100 camera pixels each way is at 45 degrees, and 141.42 long.
+    EXPECT_NEAR(AngleDegrees(Shape(kToolAngle, {0, 0}, {300, 0}, {300, 225}), k), 45.0f, 1e-4);
+    EXPECT_NEAR(LineLength(Shape(kToolLine, {0, 0}, {300, 225}), ppu, k), 141.421f, 1e-3);
+    EXPECT_NEAR(RectangleMeasure(Shape(kToolRectangle, {0, 0}, {300, 225}), ppu, k).area, 10000.0f, 1e-2);
 }
 
 TEST(RulerStep, PicksTheCandidateNearest100Pixels) {

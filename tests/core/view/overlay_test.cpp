@@ -382,6 +382,23 @@ TEST(Crossline, CalibratedRulerAndItsLabel) {
     }
 }
 
+// On a picture stretched 3 x wide and 2.25 x high a step spans 100 columns but only 75 rows.
+TEST(Crossline, VerticalStepFollowsAnUnevenStretch) {
+    OverlayParams op = Params(20.0f);
+    op.crossline = true;
+    op.yScale = 4.0 / 3.0;
+    UpdateRulerStep(op.ruler, op.ppu);
+    MeasurementStateData st;
+    RecordingSurface s;
+    DrawOverlay(s, st, op);
+    auto lines = s.Of(Call::Line);
+    EXPECT_EQ(lines[2].b, H / 2 - 75);      // first major tick above the centre
+    EXPECT_EQ(lines[3].b, H / 2 - 75 + 8);  // its first minor tick, 7.5 rows on
+    bool across = false;
+    for (const Call& c : lines) across |= c.a == W / 2 + 100 && c.b == H / 2 - 20;
+    EXPECT_TRUE(across);
+}
+
 TEST(CalibrationLine, FreshLineIsCentredAndOnlyItIsDrawn) {
     MeasurementStateData st;
     st.shapes = {Shape(kToolLine, {10, 10}, {50, 10})};
