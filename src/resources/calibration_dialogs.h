@@ -24,6 +24,7 @@
 #define IDC_CALIB_UNIT_TIP 103
 #define IDC_CALIB_UNIT_LIST 1005
 #define IDC_CALIB_LENGTH 3011
+#define IDC_CALIB_LENGTH_NOTE 105  // says why OK refused the typed length; empty otherwise
 
 // Help dialog
 #define IDC_HELP_PICTURE 104

@@ -24,6 +24,7 @@ const TextListEntry kAddedEnglishTexts[] = {
     {"cam lost", L"The microscope stopped responding. Vardelo reconnects it when it answers again."},
 
     // -- calibration and measuring --
+    {"bad length", L"Type a length greater than 0."},
 
     {nullptr, nullptr},
 };
@@ -49,6 +50,7 @@ const TextListEntry kAddedChineseTexts[] = {
     {"cam lost", L"\u663E\u5FAE\u955C\u6CA1\u6709\u54CD\u5E94\u3002\u6062\u590D\u540E Vardelo \u4F1A\u81EA\u52A8\u91CD\u65B0\u8FDE\u63A5\u3002"},
 
     // -- calibration and measuring --
+    {"bad length", L"\u8BF7\u8F93\u5165\u5927\u4E8E0\u7684\u957F\u5EA6\u3002"},
 
     {nullptr, nullptr},
 };

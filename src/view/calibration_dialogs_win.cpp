@@ -341,8 +341,14 @@ void CalibrateOnOk(HWND dlg) {
     GetLocalTime(&today);
     Calibration& slot = CalibrationTable[slotIndex];
     if (!StoreCalibration(slot, unit, linePixels, length, view.frameW, view.frameH,
-                          DateNumber(today.wYear, today.wMonth, today.wDay)))
-        return;  // not a usable length: the dialog stays open
+                          DateNumber(today.wYear, today.wMonth, today.wDay))) {
+        // Not a usable length: the dialog stays open and says so under the field.
+        SetItemText(dlg, IDC_CALIB_LENGTH_NOTE, "bad length");
+        HWND field = GetDlgItem(dlg, IDC_CALIB_LENGTH);
+        SetFocus(field);
+        SendMessageW(field, EM_SETSEL, 0, -1);
+        return;
+    }
     SaveSettings();
     if (slotIndex == CalibrationState.appliedSlot) {
         SendViewCalibration(slot.pixelsPerUnit, slot.unit);
@@ -361,6 +367,9 @@ INT_PTR CALLBACK CalibrateProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         case IDC_CALIB_UNIT_LIST:
             if (HIWORD(wp) == CBN_SELCHANGE)
                 ShowUnitCaption(dlg, int(SendMessageW(reinterpret_cast<HWND>(lp), CB_GETCURSEL, 0, 0)) == 1 ? 1 : 0);
+            return TRUE;
+        case IDC_CALIB_LENGTH:
+            if (HIWORD(wp) == EN_CHANGE) SetDlgItemTextW(dlg, IDC_CALIB_LENGTH_NOTE, L"");
             return TRUE;
         case IDOK: CalibrateOnOk(dlg); return TRUE;
         case IDCANCEL: CalibrateClose(dlg); return TRUE;

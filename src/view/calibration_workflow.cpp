@@ -27,6 +27,11 @@ float ParseCalibrationLength(const wchar_t* text) {
     std::string s;
     for (int i = 0; i < kCalibrationLengthChars && text[i]; ++i)
         s += text[i] < 0x80 ? static_cast<char>(text[i]) : '\x7f';
+    // Users of decimal-comma locales type "0,5": without a point, the first comma is the point.
+    if (s.find('.') == std::string::npos) {
+        std::size_t comma = s.find(',');
+        if (comma != std::string::npos) s[comma] = '.';
+    }
 
     std::size_t i = 0;
     while (i < s.size() && IsCBlank(static_cast<wchar_t>(s[i]))) ++i;

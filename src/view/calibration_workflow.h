@@ -22,9 +22,10 @@ constexpr int kCalibrationLengthChars = 63;
 
 // The length typed in the calibrate dialog: its first 63 characters read as a decimal number
 // the way the C locale reads it (leading blanks skipped, optional sign, digits with an optional
-// "." fraction and exponent, the longest valid prefix), kept in single precision. 0 when there
-// is no number or when it lies beyond the range of numbers, so such input is refused like any
-// other length that is not positive. "1,5" reads as 1.
+// "." fraction and exponent, the longest valid prefix), kept in single precision. A text without
+// a "." takes its first "," as the decimal separator ("0,5" is 0.5); in a text with both, the
+// comma ends the number ("1.000,5" is 1). 0 when there is no number or when it lies beyond the
+// range of numbers, so such input is refused like any other length that is not positive.
 float ParseCalibrationLength(const wchar_t* text);
 
 // The resolution field: height in the upper 16 bits, width in the lower (each cut to 16 bits).

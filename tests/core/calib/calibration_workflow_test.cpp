@@ -17,7 +17,7 @@ struct LengthCase {
 
 TEST(CalibrationLength, ReadsTheLongestDecimalPrefixInTheCLocale) {
     const LengthCase cases[] = {
-        {L"1", 1.0f},          {L"  2.5", 2.5f},     {L"\t+0.25mm", 0.25f}, {L"1,5", 1.0f},
+        {L"1", 1.0f},          {L"  2.5", 2.5f},     {L"\t+0.25mm", 0.25f}, {L"1.5,2", 1.5f},
         {L".5", 0.5f},         {L"5.", 5.0f},        {L"1e3", 1000.0f},     {L"1e", 1.0f},
         {L"1e+", 1.0f},        {L"2E-1x", 0.2f},     {L"-3", -3.0f},        {L"", 0.0f},
         {L".", 0.0f},          {L"abc", 0.0f},       {L"0x10", 0.0f},       {L"inf", 0.0f},
@@ -35,9 +35,19 @@ TEST(CalibrationLength, KeepsSinglePrecisionOfTheDoubleAndIgnoresTheProcessLocal
     std::string saved = old ? old : "C";
     if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) {
         EXPECT_FLOAT_EQ(ParseCalibrationLength(L"1.5"), 1.5f);
-        EXPECT_FLOAT_EQ(ParseCalibrationLength(L"1,5"), 1.0f);
+        EXPECT_FLOAT_EQ(ParseCalibrationLength(L"1,5,0"), 1.5f);
     }
     std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+// Users of decimal-comma locales type "0,5": without a "." in the text the comma is the decimal
+// separator; with both, the point is, and the comma ends the number as before.
+TEST(CalibrationLength, ACommaIsTheDecimalSeparatorWhenThereIsNoPoint) {
+    const LengthCase cases[] = {
+        {L"0,5", 0.5f}, {L" 1,25 mm", 1.25f}, {L",5", 0.5f},    {L"1,5,2", 1.5f},
+        {L"1.000,5", 1.0f}, {L"1,000.5", 1.0f}, {L"2,5e1", 25.0f}, {L",", 0.0f},
+    };
+    for (const auto& c : cases) EXPECT_FLOAT_EQ(ParseCalibrationLength(c.text), c.expected) << "case " << (&c - cases);
 }
 
 TEST(CalibrationLength, ReadsOnlyTheFirst63Characters) {

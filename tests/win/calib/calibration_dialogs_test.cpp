@@ -587,18 +587,25 @@ TEST_F(CalibrationDialogsTest, CalibrateDialogStoresTheTypedLength) {
     CameraViewSetCalibrationLength(view, 400);  // the line as the user left it
     Shot(dlg, L"calibrate_en");
 
-    // Lengths that are not positive numbers are ignored; the dialog stays.
-    for (const wchar_t* bad : {L"", L"abc", L"0", L"-2", L",5"}) {
+    // Lengths that are not positive numbers are refused; the dialog stays and says why under the
+    // field until the length is edited.
+    HWND note = GetDlgItem(dlg, IDC_CALIB_LENGTH_NOTE);
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(TextOf(note), L"");
+    for (const wchar_t* bad : {L"", L"abc", L"0", L"-2", L",", L"-0,5"}) {
         SetDlgItemTextW(dlg, IDC_CALIB_LENGTH, bad);
         SendMessageW(dlg, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(IsWindow(dlg)) << bad;
+        EXPECT_EQ(TextOf(note), L"Type a length greater than 0.") << bad;
     }
+    Shot(dlg, L"calibrate_refused_en");
     EXPECT_EQ(CalibrationTable[1].unit, 1);
     EXPECT_EQ(StoredCalibrations(), L"<missing>");
 
     SYSTEMTIME before;
     GetLocalTime(&before);
-    SetDlgItemTextW(dlg, IDC_CALIB_LENGTH, L" 1,5");  // read up to the comma: 1
+    SetDlgItemTextW(dlg, IDC_CALIB_LENGTH, L" 0,25");  // a decimal comma: 0.25
+    EXPECT_EQ(TextOf(note), L"");
     SendMessageW(dlg, WM_COMMAND, IDOK, 0);
     SYSTEMTIME after;
     GetLocalTime(&after);
@@ -608,8 +615,8 @@ TEST_F(CalibrationDialogsTest, CalibrateDialogStoresTheTypedLength) {
     EXPECT_STREQ(slot.name, L"Stage");
     EXPECT_EQ(slot.unit, 0);
     EXPECT_EQ(slot.referencePixels, 400);
-    EXPECT_EQ(slot.referenceLength, 1.0f);
-    EXPECT_FLOAT_EQ(slot.pixelsPerUnit, 400.0f);
+    EXPECT_EQ(slot.referenceLength, 0.25f);
+    EXPECT_FLOAT_EQ(slot.pixelsPerUnit, 1600.0f);
     EXPECT_EQ(slot.resolution, PackResolution(1280, 720));
     int32_t d1 = DateNumber(before.wYear, before.wMonth, before.wDay);
     int32_t d2 = DateNumber(after.wYear, after.wMonth, after.wDay);
@@ -621,7 +628,7 @@ TEST_F(CalibrationDialogsTest, CalibrateDialogStoresTheTypedLength) {
     EXPECT_EQ(CountPosted(CMD_CALIBRATION_CHANGED), 0);
     std::wstring stored = StoredCalibrations();
     EXPECT_EQ(stored.substr(0, 11), L",0,0,0,0,0;");
-    std::wstring record = L"Stage,0,400,1065353216,47187200," + std::to_wstring(slot.date) + L";";
+    std::wstring record = L"Stage,0,400,1048576000,47187200," + std::to_wstring(slot.date) + L";";
     EXPECT_EQ(stored.substr(11, record.size()), record);
 }
 
@@ -792,6 +799,11 @@ TEST_F(CalibrationDialogsTest, ChineseTextsComeFromTheTable) {
     SendDlgItemMessageW(dlg, IDC_CALIB_UNIT_LIST, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item));
     EXPECT_STREQ(item, L"\u6beb\u7c73(mm)");
     Shot(dlg, L"calibrate_zh");
+    CameraViewSetCalibrationLength(view, 400);
+    SetDlgItemTextW(dlg, IDC_CALIB_LENGTH, L"0");
+    SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_CALIB_LENGTH_NOTE)), L"\u8bf7\u8f93\u5165\u5927\u4e8e0\u7684\u957f\u5ea6\u3002");
+    Shot(dlg, L"calibrate_refused_zh");
     DestroyWindow(dlg);
 
     HWND text = CreateTextInputDialog(host);
