@@ -19,7 +19,9 @@ void InsertFormat(FormatMap& map, const CameraFormat& format) {
 
 bool AddCapability(FormatCatalogue& catalogue, uint32_t subtype, int32_t width, int32_t height) {
     if (subtype != kSubtypeMjpg && subtype != kSubtypeYuy2) return false;
-    if (uint32_t(width) < 640 || uint32_t(height) < 480) return false;
+    // Compared signed: a negative size would pass an unsigned comparison, and two of them make a
+    // positive pixel count that can take the key of a real format.
+    if (width < 640 || height < 480) return false;
     FormatMap& map = subtype == kSubtypeMjpg ? catalogue.mjpgFormats : catalogue.yuy2Formats;
     size_t before = map.size();
     InsertFormat(map, CameraFormat{subtype, width, height, 0});

@@ -25,8 +25,8 @@ bool PassesNameFilter(const std::wstring& friendlyName);
 // Inserts unless the key is taken (the first format with a pixel count wins).
 void InsertFormat(FormatMap& map, const CameraFormat& format);
 
-// One stream capability of the camera: kept when MJPG or YUY2 and at least 640 x 480
-// (compared unsigned, so negative sizes are dropped). Returns whether it was inserted.
+// One stream capability of the camera: kept when MJPG or YUY2 and at least 640 x 480 (zero and
+// negative sizes are dropped). Returns whether it was inserted.
 bool AddCapability(FormatCatalogue& catalogue, uint32_t subtype, int32_t width, int32_t height);
 
 // Adds 1280 x 960 and 1920 x 1080 (interpolated) to each map whose smallest entry is 640 x 480.

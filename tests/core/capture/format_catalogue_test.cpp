@@ -60,6 +60,17 @@ TEST(Catalogue, SmallOrOddFormatsAreFilteredAndFirstOfAPixelCountWins) {
     EXPECT_TRUE(other.Empty());
 }
 
+// Both sizes negative make a positive pixel count: such an entry must not take the key of the
+// real 640 x 480 (and with it the synthetic sizes) from the camera.
+TEST(Catalogue, NonPositiveSizesNeverShadowARealFormat) {
+    for (Size bad : {Size{-640, -480}, Size{-480, -640}, Size{0, 480}, Size{640, 0}, Size{-1, -307200}}) {
+        auto c = Catalogue(kSubtypeYuy2, {bad, {640, 480}});
+        auto e = Entries(c.yuy2Formats);
+        ASSERT_EQ(e.size(), 3u) << bad.w << "x" << bad.h;
+        EXPECT_EQ(e[0], (CameraFormat{kSubtypeYuy2, 640, 480, 0}));
+    }
+}
+
 TEST(DefaultFormat, PrefersFullHdThenHdThenVgaThenMiddle) {
     CameraFormat r{kSubtypeYuy2, 0, 0, 0};
     ASSERT_TRUE(ChooseDefaultFormat(Catalogue(kSubtypeMjpg, {{640, 480}, {1280, 720}, {1600, 1200}}), r));
