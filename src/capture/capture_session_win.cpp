@@ -10,6 +10,7 @@
 #include <qedit.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "app/messages.h"
@@ -61,8 +62,8 @@ IBaseFilter* CreateFilter(const CLSID& clsid) {
     return f;
 }
 
-// Releases every graph object, pin and property interface, frees the ring and resets the
-// session fields. The graph must be stopped (or never run).
+// Releases every graph object, pin and property interface, frees the ring and the still image
+// and resets the session fields. The graph must be stopped (or never run).
 void TearDownSession() {
     CaptureStateData& s = CaptureState;
     SafeRelease(s.rendererInPin);
@@ -85,6 +86,7 @@ void TearDownSession() {
     s.catalogue.Clear();
     ReleaseCameraProperties();
     FreeFrameRing();
+    std::free(TakeStillImage().pixels);  // the session's last still frame goes with it
     s.flipHorizontal = s.flipVertical = s.gray = s.binary = s.invert = s.emboss = 0;
     s.width = s.height = 0;
     s.stillPinWidth = s.stillPinHeight = 0;

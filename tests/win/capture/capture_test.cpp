@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <string>
 
@@ -222,6 +223,12 @@ TEST_F(CaptureTest, StillAndZoomButtonsReachTheView) {
     ReturnStillImage(still);
     RunVcamctl(L"zoom \"Button Scope\"");
     EXPECT_TRUE(WaitUntil([] { return Posted(WMU_ZOOM_BUTTON) >= 1; }, 20000));
+
+    // The session's still image goes with the session.
+    CloseSession();
+    StillImageData left = TakeStillImage();
+    EXPECT_EQ(left.pixels, nullptr);
+    std::free(left.pixels);
 }
 
 TEST_F(CaptureTest, CameraWithoutStillPinRunsWithoutOne) {
