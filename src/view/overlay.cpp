@@ -207,6 +207,9 @@ void UpdateRulerStep(RulerStep& step, float ppu, std::string* debugLine) {
             }
             a = a * 10.0f;
         }
+        // No candidate between 0 and 200 pixels: no ruler step, rather than the previous
+        // calibration's, which would label this one's ruler wrongly.
+        step = RulerStep{};
         if (found) {
             step.length = static_cast<int>(bestPixels + 0.5f);
             step.value = bestValue;

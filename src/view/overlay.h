@@ -47,8 +47,9 @@ struct RulerStep {
     float value = 0.0f; // units
 };
 
-// Recomputes the step for ppu. When debugLine is given it receives the line the view writes to
-// the debugger output.
+// Recomputes the step for ppu: the candidate nearest 100 pixels, or no step (both 0) when ppu is
+// not positive or no candidate lies between 0 and 200 pixels. When debugLine is given it
+// receives the line the view writes to the debugger output.
 void UpdateRulerStep(RulerStep& step, float ppu, std::string* debugLine = nullptr);
 
 // "mm" for unit 0, "μm" otherwise.

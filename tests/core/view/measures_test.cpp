@@ -134,14 +134,18 @@ TEST(RulerStep, TheTenthCandidateLiesBelowOneTenthAndGetsTwoDecimals) {
     EXPECT_EQ(RulerLabel(0.005f, UnitText(0)), L"0.005mm");
 }
 
-TEST(RulerStep, UncalibratedClearsAndOutOfRangeKeepsThePrevious) {
+// A step left from the previous calibration would label the new one's ruler wrongly.
+TEST(RulerStep, UncalibratedOrOutOfRangeClearsTheStep) {
     RulerStep step;
     std::string debug;
     UpdateRulerStep(step, 20.0f, &debug);
     EXPECT_EQ(debug, "---20.000000 100 5.000000\r\n");
-    UpdateRulerStep(step, 1e9f);  // every candidate is far beyond 200 pixels
-    EXPECT_EQ(step.length, 100);
-    EXPECT_FLOAT_EQ(step.value, 5.0f);
+    for (float ppu : {2e6f, 1e9f}) {  // the smallest candidate is 200 pixels or more
+        UpdateRulerStep(step, 20.0f);
+        UpdateRulerStep(step, ppu);
+        EXPECT_EQ(step.length, 0) << ppu;
+        EXPECT_EQ(step.value, 0.0f) << ppu;
+    }
     std::string none;
     UpdateRulerStep(step, -1.0f, &none);
     EXPECT_EQ(step.length, 0);
