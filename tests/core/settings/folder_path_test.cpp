@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
 
 #include "settings/folder_path.h"
 
@@ -27,13 +26,11 @@ TEST(FolderPathPrefixes, EveryFolderAfterTheFirstComponent) {
     for (const auto& c : cases) EXPECT_EQ(FolderPathPrefixes(c.path), c.folders) << std::wstring(c.path).size();
 }
 
-// Folders in memory: path -> read-only flag; files apart. Records what the walk changes.
+// Folders in memory: path -> read-only flag. Records what the walk changes.
 struct FakeFolders : FolderSystem {
     std::map<std::wstring, bool> folders;
-    std::set<std::wstring> files;
     Paths created, cleared;
     Kind KindOf(const std::wstring& path, bool* readOnly) override {
-        if (files.count(path)) return Kind::File;
         auto it = folders.find(path);
         if (it == folders.end()) return Kind::Missing;
         *readOnly = it->second;
@@ -70,14 +67,6 @@ TEST(EnsureFolders, ClearsReadOnlyOnlyOnTheLastLevels) {
         EXPECT_EQ(fs.created, c.created) << c.name;
         EXPECT_TRUE(fs.folders[docs]) << c.name;
     }
-}
-
-TEST(EnsureFolders, AFileInTheWayIsLeftAndTheWalkGoesOn) {
-    FakeFolders fs;
-    fs.files.insert(L"C:\\notes");
-    EXPECT_FALSE(EnsureFolders(L"C:\\notes\\sub", 2, fs));
-    EXPECT_EQ(fs.created, Paths{L"C:\\notes\\sub"});  // the walk goes on past it
-    EXPECT_TRUE(fs.cleared.empty());
 }
 
 }  // namespace
