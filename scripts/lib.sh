@@ -9,11 +9,11 @@ build_native() {
   cmake --build "$here/build/native" -j"$jobs"
 }
 
-build_win() {
+build_win() {  # build_win [--target T...]: everything unless targets are named
   cmake -S "$here" -B "$here/build/win" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$here/scripts/wine-exec" >/dev/null
-  cmake --build "$here/build/win" -j"$jobs"
+  cmake --build "$here/build/win" -j"$jobs" "$@"
 }
 
 # Creates a Wine prefix once: 64-bit, no Mono/Gecko, a virtual desktop so windows get a frame

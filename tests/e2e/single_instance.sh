@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # End to end: Vardelo starts and draws its window; a second copy raises the first and exits
 # with 0 without a window of its own; closing the first ends it with exit code 0.
+#   single_instance.sh BUILD [EXE]   EXE: another copy of Vardelo.exe (an installed one)
 set -u
 bin=$1/bin
+exe=${2:-$bin/Vardelo.exe}
 here=$(cd "$(dirname "$0")/../.." && pwd)
 run() { "$here/scripts/wine-exec" "$@"; }
 count() { run "$bin/wndctl.exe" count VardeloWndClass 2>/dev/null | tr -d '\r'; }
@@ -14,7 +16,7 @@ wait_for() {  # wait_for SECONDS COMMAND...: polls until the command succeeds
   return 1
 }
 
-run "$bin/Vardelo.exe" & first=$!
+run "$exe" & first=$!
 wait_for 60 windows_are 1 || fail "the main window did not appear"
 
 # The window is drawn: the screen is not one flat colour.
@@ -25,7 +27,7 @@ rm -f "$shot"
 
 run "$bin/wndctl.exe" minimize VardeloWndClass
 wait_for 20 run "$bin/wndctl.exe" iconic VardeloWndClass || fail "could not minimise"
-timeout 120 "$here/scripts/wine-exec" "$bin/Vardelo.exe"; second=$?
+timeout 120 "$here/scripts/wine-exec" "$exe"; second=$?
 [ "$second" = 0 ] || fail "the second copy exited with $second"
 [ "$(count)" = 1 ] || fail "expected one main window, found $(count)"
 wait_for 20 bash -c "! '$here/scripts/wine-exec' '$bin/wndctl.exe' iconic VardeloWndClass" \

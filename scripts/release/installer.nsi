@@ -1,0 +1,101 @@
+; Vardelo setup: installs for the current user only, without administrator rights, into the
+; user's local programs folder, with a Start-menu shortcut, an entry in the installed-programs
+; list and an uninstaller. /S installs (and Uninstall.exe /S removes) silently.
+; Built by scripts/package: makensis -DVERSION=a.b.c -DSTAGE=folder -DOUTFILE=file -DICON=file
+; Setup speaks English or Chinese, whichever the user's Windows language is.
+
+Unicode true
+Target amd64-unicode
+ManifestDPIAware true
+SetCompressor /SOLID lzma
+RequestExecutionLevel user
+
+!include MUI2.nsh
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vardelo"
+!define PUBLISHER "The Vardelo developers"
+
+Name "Vardelo"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Programs\Vardelo"
+; A later installation goes where the user put the first one.
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Vardelo.exe"
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "SimpChinese"
+
+LangString AppRunning ${LANG_ENGLISH} "Vardelo is running. Close it, then choose Retry."
+LangString AppRunning ${LANG_SIMPCHINESE} "Vardelo 正在运行。请先关闭它，然后选择“重试”。"
+
+VIProductVersion "${VERSION}.0"
+VIFileVersion "${VERSION}.0"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "Vardelo"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "Vardelo ${VERSION} Setup"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
+
+; A running Vardelo keeps its exe from being replaced or removed: ask the user to close it
+; (silently: give up, exit code 2, rather than leave a half-done installation).
+!macro WaitUntilClosed
+  retry:
+    FindWindow $0 "VardeloWndClass"
+    StrCmp $0 0 closed
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(AppRunning)" /SD IDCANCEL IDRETRY retry
+    Abort
+  closed:
+!macroend
+
+Function .onInit
+  !insertmacro WaitUntilClosed
+FunctionEnd
+
+Function un.onInit
+  !insertmacro WaitUntilClosed
+FunctionEnd
+
+Section
+  SetOutPath "$INSTDIR"
+  File "${STAGE}\Vardelo.exe"
+  File "${STAGE}\README.txt"
+  SetOutPath "$INSTDIR\licenses"
+  File "${STAGE}\licenses\*.txt"
+  SetOutPath "$INSTDIR"
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  CreateShortcut "$SMPROGRAMS\Vardelo.lnk" "$INSTDIR\Vardelo.exe"
+
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Vardelo"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Vardelo.exe,0"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" ${SIZE_KB}
+SectionEnd
+
+; Removes what setup put there and nothing else: the settings (HKCU\Software\Vardelo) and
+; the user's photos and videos stay, and so does anything the user added to the folder.
+Section "Uninstall"
+  Delete "$INSTDIR\Vardelo.exe"
+  Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\licenses\*.txt"
+  RMDir "$INSTDIR\licenses"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+  Delete "$SMPROGRAMS\Vardelo.lnk"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+SectionEnd
