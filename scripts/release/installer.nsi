@@ -16,6 +16,7 @@ RequestExecutionLevel user
 !define PUBLISHER "The Vardelo developers"
 
 Name "Vardelo"
+BrandingText "Vardelo ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Vardelo"
 ; A later installation goes where the user put the first one.
@@ -24,6 +25,7 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TEXT "$(WelcomeText)"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Vardelo.exe"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
@@ -34,6 +36,8 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "SimpChinese"
 
+LangString WelcomeText ${LANG_ENGLISH} "Setup will install Vardelo ${VERSION} for you; no administrator rights are needed.$\r$\n$\r$\nNeither setup nor uninstalling touches your photos, videos and settings.$\r$\n$\r$\nClick Next to continue."
+LangString WelcomeText ${LANG_SIMPCHINESE} "安装程序将为你安装 Vardelo ${VERSION}，无需管理员权限。$\r$\n$\r$\n安装和卸载都不会改动你的照片、视频和设置。$\r$\n$\r$\n点击 [下一步(N)] 继续。"
 LangString AppRunning ${LANG_ENGLISH} "Vardelo is running. Close it, then choose Retry."
 LangString AppRunning ${LANG_SIMPCHINESE} "Vardelo 正在运行。请先关闭它，然后选择“重试”。"
 
