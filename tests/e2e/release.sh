@@ -6,7 +6,7 @@
 #   folder, the shortcut in the Start menu and the version in the installed-programs list; the
 #   installed exe starts (the single-instance test run against it).
 # - Silent uninstall removes all of that and leaves the user's settings and files alone.
-# - Every copy of the exe carries the build's version in its version resource.
+# - Every copy of the exe, and setup, carries the build's version in its version resource.
 set -u
 build=$(cd "$1" && pwd)
 bin=$build/bin
@@ -41,11 +41,13 @@ check_version() {
   done
 }
 
+check_version "$setup"
+
 # Import check: the real exe passes, one importing the virtual microscope's DLL does not.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 echo 'int __declspec(dllimport) DllCanUnloadNow(void); int main(void) { return DllCanUnloadNow(); }' |
-  x86_64-w64-mingw32-gcc -x c - -x none "$bin/vcam.dll" -o "$work/foreign.exe" || fail "could not link the foreign-DLL exe"
+  x86_64-w64-mingw32-gcc-posix -x c - -x none "$bin/vcam.dll" -o "$work/foreign.exe" || fail "could not link the foreign-DLL exe"
 bash "$here/scripts/release/check-imports" "$bin/Vardelo.exe" || fail "Vardelo.exe refused"
 bash "$here/scripts/release/check-imports" "$work/foreign.exe" 2>/dev/null && fail "an exe importing vcam.dll passed"
 
