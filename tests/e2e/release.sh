@@ -53,7 +53,7 @@ bash "$here/scripts/release/check-imports" "$work/foreign.exe" 2>/dev/null && fa
 
 # Portable: unpacked into a folder of an odd name, it starts and carries the version.
 portable="$work/USB stick 显微镜"
-mkdir -p "$portable" && (cd "$portable" && unzip -q "$zip") || fail "could not unpack $zip"
+mkdir -p "$portable" && (cd "$portable" && cmake -E tar xf "$zip") || fail "could not unpack $zip"
 portable_exe="$portable/Vardelo-$version/Vardelo.exe"
 check_version "$portable_exe"
 run "$portable_exe" & first=$!
