@@ -11,6 +11,7 @@
 #include "app/toolbar_win.h"
 #include "capture/capture_session_win.h"
 #include "media/photo_commands_win.h"
+#include "media/record_dialog_win.h"
 #include "resources/resource.h"
 #include "view/calibration_dialogs_win.h"
 #include "view/camera_view_win.h"
@@ -100,6 +101,9 @@ void MainOnCommand(HWND hwnd, WPARAM wp, LPARAM lp) {
     case ID_CROSSLINE: MainOnCrossline(); break;
     case ID_CALIBRATE: RunCalibrateCommand(); break;
     case CMD_CALIBRATION_CHANGED: MainOnCalibrationChanged(); break;
+    case ID_RECORD_VIDEO:
+        if (DeviceOpen() && !ShellState.calibrationWnd) RunRecordDialog(hwnd);
+        break;
     }
 }
 

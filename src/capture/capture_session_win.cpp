@@ -172,6 +172,7 @@ void AddStillBranch() {
 // No frame may be queued for a recorder once the session starts closing.
 void StopRecordingForTeardown() {
     CaptureStateData& s = CaptureState;
+    if (s.finishRecorder) s.finishRecorder();
     if (!s.locksReady) { s.recording = 0; return; }
     EnterCriticalSection(&s.queueLock);
     s.recording = 0;

@@ -16,6 +16,7 @@
 #include "capture/camera_property.h"
 #include "capture/format_catalogue.h"
 #include "frame/display_frame.h"
+#include "frame/queue_budget.h"
 #include "frame/grabber_callback_win.h"  // GrabberCallback, StillCallback
 
 // A frame copy for the recorder: a malloc'd DisplayFrame after effects; whoever removes it from
@@ -98,6 +99,7 @@ struct CaptureStateData {
     std::atomic<int32_t> recording{0}, paused{0};  // UI thread / recorder
     wchar_t videoPath[260] = {};
     std::deque<FrameCopy> recorderQueue;  // guarded by queueLock
+    QueueBudget queueBudget;              // bytes queued and frames dropped; guarded by queueLock
     CRITICAL_SECTION queueLock;
     HANDLE frameQueued = nullptr;     // manual-reset: set on each append, reset by the writer
     HANDLE writerFinished = nullptr;  // manual-reset: set by the writer when the file is closed
@@ -110,6 +112,9 @@ struct CaptureStateData {
     PAVISTREAM aviStream = nullptr;
     PAVISTREAM aviCompressedStream = nullptr;
     int64_t accumulatedTime = 0;  // record dialog
+    // The recorder's own stop for a session teardown (UI thread; set by the recorder): it
+    // finishes the writer before the session frees the events and the frames it uses.
+    void (*finishRecorder)() = nullptr;
 };
 
 extern CaptureStateData CaptureState;

@@ -35,26 +35,36 @@ FrameEffects CurrentEffects() {
     return fx;
 }
 
-// Appends a copy of the published frame to the recorder queue. The copy is made before the
-// lock is taken so that the writer thread is never held up by a frame-sized memcpy. Recording
-// may stop (or pause) while the copy is made: the flags are read again under the lock, which
-// is where a stop sets them, so no frame is queued after the stop.
+// Appends a copy of the published frame to the recorder queue. Room is reserved in the queue's
+// byte budget first, so a disk slower than the camera drops (and counts) frames instead of
+// growing the queue without end. The copy is made outside the lock so that the writer thread is
+// never held up by a frame-sized memcpy. Recording may stop (or pause) while the copy is made:
+// the flags are read again under the lock, which is where a stop sets them, so no frame is
+// queued after the stop.
 void QueueFrameCopy(const DisplayFrame* frame, size_t bytes) {
     if (bytes > size_t(INT32_MAX)) return;
+    CaptureStateData& cs = CaptureState;
+    EnterCriticalSection(&cs.queueLock);
+    const bool room = cs.recording != 0 && cs.paused == 0 && cs.queueBudget.Reserve(bytes);
+    LeaveCriticalSection(&cs.queueLock);
+    if (!room) return;
     auto* copy = static_cast<uint8_t*>(std::malloc(bytes));
-    if (!copy) return;  // this frame is missing from the video
-    std::memcpy(copy, frame, bytes);
+    if (copy) std::memcpy(copy, frame, bytes);
     bool queued = false;
-    EnterCriticalSection(&CaptureState.queueLock);
+    EnterCriticalSection(&cs.queueLock);
     try {
-        if (CaptureState.recording != 0 && CaptureState.paused == 0) {
-            CaptureState.recorderQueue.push_back(FrameCopy{copy, int32_t(bytes)});
+        if (copy && cs.recording != 0 && cs.paused == 0) {
+            cs.recorderQueue.push_back(FrameCopy{copy, int32_t(bytes)});
             queued = true;
-            if (CaptureState.frameQueued) SetEvent(CaptureState.frameQueued);
+            if (cs.frameQueued) SetEvent(cs.frameQueued);
         }
     } catch (const std::bad_alloc&) {
     }
-    LeaveCriticalSection(&CaptureState.queueLock);
+    if (!queued) {
+        cs.queueBudget.Release(bytes);
+        if (cs.recording != 0 && cs.paused == 0) ++cs.queueBudget.dropped;  // no memory for it
+    }
+    LeaveCriticalSection(&cs.queueLock);
     if (!queued) std::free(copy);
 }
 

@@ -76,6 +76,7 @@ struct FrameCallbackTest : ::testing::Test {
         CaptureState.paused = 0;
         for (FrameCopy& c : CaptureState.recorderQueue) free(c.buffer);
         CaptureState.recorderQueue.clear();
+        CaptureState.queueBudget.Reset(0);
         if (CaptureState.frameQueued) CloseHandle(CaptureState.frameQueued);
         CaptureState.frameQueued = nullptr;
         free(CaptureState.stillImage);
@@ -235,6 +236,7 @@ TEST_F(FrameCallbackTest, RecordingQueuesCopiesUnlessPaused) {
     EXPECT_TRUE(CaptureState.recorderQueue.empty());
     EXPECT_EQ(WaitForSingleObject(CaptureState.frameQueued, 0), WAIT_TIMEOUT);
 
+    CaptureState.queueBudget.Reset(Bytes() * 4);  // what a start gives the queue
     CaptureState.recording = 1;
     CaptureState.gray = 1;
     for (int k = 0; k < 2; ++k) {
@@ -251,6 +253,25 @@ TEST_F(FrameCallbackTest, RecordingQueuesCopiesUnlessPaused) {
     Feed(GrabberCallback, NoisyBytes(32 * 8 * 2, 30));
     EXPECT_EQ(CaptureState.recorderQueue.size(), 2u);
     EXPECT_NE(CaptureState.currentSlot, slotBefore);  // the preview goes on
+}
+
+// A disk slower than the camera: copies beyond the queue's byte bound are dropped and counted,
+// and the queue takes frames again once the writer has made room.
+TEST_F(FrameCallbackTest, QueueBeyondItsByteBoundDropsAndCounts) {
+    Open(kSubtypeYuy2, 32, 8);
+    CaptureState.frameQueued = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CaptureState.queueBudget.Reset(Bytes() * 2);
+    CaptureState.recording = 1;
+    for (int k = 0; k < 5; ++k) Feed(GrabberCallback, NoisyBytes(32 * 8 * 2, 50 + k));
+    EXPECT_EQ(CaptureState.recorderQueue.size(), 2u);
+    EXPECT_EQ(CaptureState.queueBudget.dropped, 3);
+    EXPECT_EQ(CaptureState.queueBudget.queued, Bytes() * 2);
+    free(CaptureState.recorderQueue.front().buffer);  // the writer takes one
+    CaptureState.recorderQueue.pop_front();
+    CaptureState.queueBudget.Release(Bytes());
+    Feed(GrabberCallback, NoisyBytes(32 * 8 * 2, 60));
+    EXPECT_EQ(CaptureState.recorderQueue.size(), 2u);
+    EXPECT_EQ(CaptureState.queueBudget.dropped, 3);
 }
 
 // A stop that comes while the streaming thread is copying a frame (after it saw recording on)

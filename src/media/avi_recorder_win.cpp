@@ -1,0 +1,363 @@
+// The AVI recorder. The preview callback queues a copy of each frame (within the queue's byte
+// budget); one writer thread per file takes the copies, turns them into bottom-up padded rows
+// and appends them to one uncompressed 'vids' stream through AVIFile. The UI thread starts and
+// stops recordings; the writer only writes, counts and posts the cover request. A session
+// teardown ends the recording first, so the writer never outlives the events and the queue it
+// uses.
+#include "media/avi_recorder_win.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <cwchar>
+#include <iterator>
+#include <string>
+
+#include "app/messages.h"
+#include "app/prompt_win.h"
+#include "app/shell_state_win.h"
+#include "capture/capture_session_win.h"
+#include "frame/capture_state_win.h"
+#include "media/media_names.h"
+#include "media/record_rules.h"
+#include "settings/app_settings.h"
+#include "settings/recent_files.h"
+#include "settings/settings_store.h"
+#include "settings/text_table.h"
+
+namespace {
+
+constexpr int kVideoToastY = 38;
+constexpr DWORD kCoverAfterMs = 500;
+constexpr DWORD kWriterWaitMs = 30;
+
+// The run of the current file, beside the fields CaptureState holds.
+struct WriterRun {
+    HANDLE thread = nullptr;  // UI thread: created at start, joined and cleared by the wait
+    int width = 0;            // UI thread at start; read by the writer
+    int height = 0;
+    float fps = 0;            // UI thread at start
+    bool announced = true;    // UI thread: the file has been reported
+    std::atomic<bool> writeFailed{false};   // writer thread
+    std::atomic<int64_t> framesWritten{0};  // writer thread
+};
+WriterRun gRun;
+
+RecorderTestHooks gHooks = {kSplitThresholdBytes, -1, 0};
+
+FOURCC DibHandler() { return mmioFOURCC('D', 'I', 'B', ' '); }
+
+// Removes the front copy, giving its bytes back to the budget; false when the queue is empty.
+bool TakeFront(FrameCopy& copy) {
+    CaptureStateData& cs = CaptureState;
+    EnterCriticalSection(&cs.queueLock);
+    const bool any = !cs.recorderQueue.empty();
+    if (any) {
+        copy = cs.recorderQueue.front();
+        cs.recorderQueue.pop_front();
+        cs.queueBudget.Release(size_t(copy.size));
+        if (cs.recorderQueue.empty() && cs.frameQueued) ResetEvent(cs.frameQueued);
+    }
+    LeaveCriticalSection(&cs.queueLock);
+    return any;
+}
+
+void CountDropped() {
+    EnterCriticalSection(&CaptureState.queueLock);
+    ++CaptureState.queueBudget.dropped;
+    LeaveCriticalSection(&CaptureState.queueLock);
+}
+
+// Appends one frame copy to the file. After a failed write nothing more is written: the file
+// ends with the last good frame and its index stays consistent.
+bool WriteCopy(const FrameCopy& copy) {
+    CaptureStateData& cs = CaptureState;
+    if (gRun.writeFailed) return false;
+    const int w = gRun.width, h = gRun.height;
+    if (copy.size != int32_t(size_t(w) * h * 3)) {  // not a frame of this file
+        CountDropped();
+        return false;
+    }
+    const size_t bytes = AviFrameBytes(w, h);
+    auto* sample = static_cast<uint8_t*>(std::malloc(bytes));
+    if (!sample) {  // this frame is skipped; the user is told how many were
+        CountDropped();
+        return false;
+    }
+    CopyFrameBottomUp(copy.buffer, w, h, sample);
+    if (gHooks.writeDelayMs) Sleep(gHooks.writeDelayMs);
+    LONG written = 0;
+    HRESULT hr = E_FAIL;
+    if (gHooks.failWritesFromFrame < 0 || cs.frameIndex < gHooks.failWritesFromFrame)
+        hr = AVIStreamWrite(cs.aviCompressedStream, cs.frameIndex, 1, sample, LONG(bytes), AVIIF_KEYFRAME, nullptr,
+                            &written);
+    std::free(sample);
+    if (FAILED(hr)) {
+        gRun.writeFailed = true;
+        OutputDebugStringW(L"AVIStreamWrite FAILED.\r\n");
+        return false;
+    }
+    cs.frameIndex += 1;
+    cs.bytesWritten += written;
+    gRun.framesWritten += 1;
+    return true;
+}
+
+void PostCoverRequest() {
+    CaptureState.coverPosted = 1;
+    HWND main = CaptureState.viewWindow ? GetParent(CaptureState.viewWindow) : nullptr;
+    if (main) PostMessageW(main, WMU_VIDEO_COVER, 0, 0);
+}
+
+// Writes one copy and frees it; the media time grows by the frames actually in the file.
+void WriteAndFree(FrameCopy copy, bool draining) {
+    CaptureStateData& cs = CaptureState;
+    if (draining && cs.coverPosted == 0) PostCoverRequest();
+    const bool written = WriteCopy(copy);
+    if (!draining && cs.coverPosted == 0 && cs.mediaTime / 10000 > kCoverAfterMs) PostCoverRequest();
+    if (written) cs.mediaTime += cs.frameDuration;
+    std::free(copy.buffer);
+}
+
+void ReleaseAviHandles() {
+    CaptureStateData& cs = CaptureState;
+    if (cs.aviCompressedStream) AVIStreamRelease(cs.aviCompressedStream);
+    if (cs.aviStream) AVIStreamRelease(cs.aviStream);
+    if (cs.aviFile) AVIFileRelease(cs.aviFile);
+    cs.aviCompressedStream = nullptr;
+    cs.aviStream = nullptr;
+    cs.aviFile = nullptr;
+}
+
+DWORD WINAPI WriterThread(void*) {
+    CaptureStateData& cs = CaptureState;
+    FrameCopy copy;
+    while (cs.recording == 1) {
+        if (WaitForSingleObject(cs.frameQueued, kWriterWaitMs) != WAIT_OBJECT_0) continue;
+        if (TakeFront(copy)) WriteAndFree(copy, false);
+    }
+    // Recording has ended, so nothing more is queued: write what is left, in order. (One copy
+    // at a time under the lock, so the preview is not held up while the disk catches up.)
+    while (TakeFront(copy)) WriteAndFree(copy, true);
+    EnterCriticalSection(&cs.queueLock);
+    ResetEvent(cs.frameQueued);
+    LeaveCriticalSection(&cs.queueLock);
+    ReleaseAviHandles();
+    SetEvent(cs.writerFinished);
+    return 0;
+}
+
+// Joins the writer once it has set the finished event. With dispatch, every other wake-up
+// handles one message of this thread, so the posted cover request and repaints are served
+// during the wait. A nested wait (a message handled here that ends the recording too) may
+// join the writer first; the outer wait then simply ends.
+void WaitForWriter(bool dispatch) {
+    CaptureStateData& cs = CaptureState;
+    while (gRun.thread) {
+        HANDLE finished = cs.writerFinished;
+        DWORD r = dispatch ? MsgWaitForMultipleObjects(1, &finished, FALSE, INFINITE, QS_ALLINPUT)
+                           : WaitForSingleObject(finished, INFINITE);
+        if (r == WAIT_OBJECT_0) {
+            ResetEvent(finished);
+            WaitForSingleObject(gRun.thread, INFINITE);
+            CloseHandle(gRun.thread);
+            gRun.thread = nullptr;
+            break;
+        }
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {  // keep it for the message loop; stop dispatching
+                PostQuitMessage(int(msg.wParam));
+                dispatch = false;
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
+// Ends queueing: under the lock, so no frame is queued after the flag is down.
+void ClearRecordingFlag() {
+    CaptureStateData& cs = CaptureState;
+    EnterCriticalSection(&cs.queueLock);
+    cs.recording = 0;
+    LeaveCriticalSection(&cs.queueLock);
+}
+
+// The failure of a start is the user's loss: they are told the file could not be made.
+void ShowNotCreated() {
+    if (!ShellState.mainWnd) return;
+    std::wstring text = FillIn(GetText("rec not created"), L"%s", CaptureState.videoPath);
+    ShowPrompt(ShellState.mainWnd, text.c_str(), 0, kVideoToastY);
+}
+
+bool OpenVideoFile(float fps) {
+    CaptureStateData& cs = CaptureState;
+    const int w = cs.width, h = cs.height;
+    const DWORD frameBytes = DWORD(AviFrameBytes(w, h));
+    static bool aviFileReady = false;
+    if (!aviFileReady) {
+        AVIFileInit();  // kept for the whole run
+        aviFileReady = true;
+    }
+    if (AVIFileOpenW(&cs.aviFile, cs.videoPath, OF_WRITE | OF_CREATE, nullptr) != AVIERR_OK) {
+        cs.aviFile = nullptr;
+        return false;
+    }
+    AVISTREAMINFOW info = {};
+    info.fccType = streamtypeVIDEO;
+    info.fccHandler = DibHandler();
+    info.dwScale = kAviRateScale;
+    info.dwRate = AviStreamRate(fps);
+    info.dwSuggestedBufferSize = frameBytes;
+    info.dwQuality = DWORD(-1);
+    SetRect(&info.rcFrame, 0, 0, w, h);
+    lstrcpynW(info.szName, L"Plexor 1.4", int(std::size(info.szName)));
+    if (AVIFileCreateStreamW(cs.aviFile, &cs.aviStream, &info) != AVIERR_OK) cs.aviStream = nullptr;
+
+    AVICOMPRESSOPTIONS options = {};
+    options.fccType = streamtypeVIDEO;
+    options.fccHandler = DibHandler();
+    options.dwKeyFrameEvery = 15;
+    options.dwQuality = DWORD(-1);
+    options.dwFlags = AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_VALID;
+    BITMAPINFOHEADER format = {};
+    format.biSize = sizeof(format);
+    format.biWidth = w;
+    format.biHeight = h;  // positive: bottom-up rows
+    format.biPlanes = 1;
+    format.biBitCount = 24;
+    format.biCompression = BI_RGB;
+    format.biSizeImage = frameBytes;
+    // Without a stream to write to there is no recording: the start fails rather than writing
+    // nothing for as long as the user records.
+    if (!cs.aviStream || AVIMakeCompressedStream(&cs.aviCompressedStream, cs.aviStream, &options, nullptr) != AVIERR_OK ||
+        AVIStreamSetFormat(cs.aviCompressedStream, 0, &format, sizeof(format)) != AVIERR_OK) {
+        ReleaseAviHandles();
+        DeleteFileW(cs.videoPath);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void MakeVideoPath() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    MediaTime t{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+    std::wstring path = MakeFreeMediaPath(AppSettings.imgDir, t, L"avi", [](const std::wstring& p) {
+        return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
+    // A name that does not fit the buffer is no name: the start then fails and says so.
+    if (path.size() >= std::size(CaptureState.videoPath)) path.clear();
+    lstrcpynW(CaptureState.videoPath, path.c_str(), int(std::size(CaptureState.videoPath)));
+}
+
+bool StartRecording() {
+    CaptureStateData& cs = CaptureState;
+    if (gRun.thread) {  // never two writers
+        StopRecording();
+        AnnounceVideo();
+    }
+    const size_t copyBytes = size_t(cs.width) * size_t(cs.height) * 3;
+    if (!IsDeviceOpen() || !cs.locksReady || !cs.frameQueued || !cs.writerFinished || copyBytes == 0 ||
+        copyBytes > size_t(INT32_MAX) || cs.videoPath[0] == 0)
+        return false;
+    const float fps = cs.fps;
+    if (!OpenVideoFile(fps)) return false;
+    cs.frameDuration = FrameDuration(fps);
+    gRun.width = cs.width;
+    gRun.height = cs.height;
+    gRun.fps = fps;
+    gRun.writeFailed = false;
+    gRun.framesWritten = 0;
+
+    EnterCriticalSection(&cs.queueLock);
+    for (FrameCopy& c : cs.recorderQueue) std::free(c.buffer);
+    cs.recorderQueue.clear();
+    cs.queueBudget.Reset(RecorderQueueBound(copyBytes, fps));
+    ResetEvent(cs.frameQueued);
+    LeaveCriticalSection(&cs.queueLock);
+    ResetEvent(cs.writerFinished);
+
+    cs.mediaTime = 0;
+    cs.coverPosted = 0;
+    cs.frameIndex = 0;
+    cs.bytesWritten = 0;
+    cs.paused = 0;
+    cs.recording = 1;
+    gRun.announced = false;
+    cs.finishRecorder = FinishRecordingForTeardown;
+    gRun.thread = CreateThread(nullptr, 0, WriterThread, nullptr, 0, nullptr);
+    if (!gRun.thread) {
+        cs.recording = 0;
+        ReleaseAviHandles();
+        DeleteFileW(cs.videoPath);
+        gRun.announced = true;
+        return false;
+    }
+    return true;
+}
+
+void StopRecording() {
+    if (!gRun.thread) return;
+    ClearRecordingFlag();
+    WaitForWriter(true);
+}
+
+void AnnounceVideo() {
+    if (gRun.announced) return;
+    gRun.announced = true;
+    const RecorderStatus status = GetRecorderStatus();
+    const std::wstring path = CaptureState.videoPath;
+    gRecentFiles.push_back(path);
+    SaveSettings();
+    if (ShellState.panel) PostMessageW(ShellState.panel, WMU_FILE_ADDED, WPARAM(gRecentFiles.size() - 1), 0);
+    if (ShellState.mainWnd) {
+        const int64_t keptMs = int64_t(status.framesWritten) * CaptureState.frameDuration / 10000;
+        std::wstring text = VideoSavedText(path, status.dropped, GetText("rec dropped"), status.writeFailed, keptMs,
+                                           GetText("rec write failed"));
+        ShowPrompt(ShellState.mainWnd, text.c_str(), 0, kVideoToastY);
+    }
+}
+
+void SplitRecording() {
+    CaptureStateData& cs = CaptureState;
+    if (cs.recording == 1) {
+        cs.accumulatedTime += cs.mediaTime;
+        StopRecording();
+        AnnounceVideo();
+    }
+    MakeVideoPath();
+    if (!StartRecording()) ShowNotCreated();
+}
+
+void FinishRecordingForTeardown() {
+    if (!gRun.thread) return;
+    ClearRecordingFlag();
+    // The writer waits for nothing on this thread, so a plain wait cannot deadlock, and no
+    // message of this thread runs in the middle of the teardown.
+    WaitForWriter(false);
+    AnnounceVideo();
+}
+
+RecorderStatus GetRecorderStatus() {
+    RecorderStatus s = {};
+    s.writerRunning = gRun.thread != nullptr;
+    s.writeFailed = gRun.writeFailed;
+    s.framesWritten = gRun.framesWritten;
+    s.fps = gRun.fps;
+    if (CaptureState.locksReady) {
+        EnterCriticalSection(&CaptureState.queueLock);
+        s.dropped = CaptureState.queueBudget.dropped;
+        s.peakQueuedBytes = CaptureState.queueBudget.peak;
+        LeaveCriticalSection(&CaptureState.queueLock);
+    }
+    return s;
+}
+
+RecorderTestHooks& RecorderHooks() { return gHooks; }
+
+void ShowRecordingNotCreated() { ShowNotCreated(); }

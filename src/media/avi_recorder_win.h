@@ -1,0 +1,52 @@
+// The AVI recorder: uncompressed 24-bit video files written through AVIFile by one writer thread
+// per file, fed from the recorder queue that the preview callback fills. Every function here
+// runs on the user-interface thread; the writer thread only writes, counts and posts.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+// Fills CaptureState.videoPath with a new time-stamped name in the save folder (the next free
+// millisecond when the name is taken).
+void MakeVideoPath();
+
+// Opens CaptureState.videoPath and starts the writer thread. False, with nothing left open or
+// running, when no camera is open or the file cannot be created.
+bool StartRecording();
+
+// Ends the recording and waits for the writer to drain the queue and close the file, keeping
+// this thread's messages flowing meanwhile. Nothing happens when no writer is running.
+void StopRecording();
+
+// Reports the finished file once: recent-files entry, settings, the files section and the
+// "File saved" toast, with the frames that could not be kept and a failed write if any.
+void AnnounceVideo();
+
+// Closes the current file (announced) and goes on in a new one.
+void SplitRecording();
+
+// Tells the user that the file CaptureState.videoPath could not be created.
+void ShowRecordingNotCreated();
+
+// For the capture session's teardown: finishes the writer (without dispatching messages) and
+// announces the file, before the session frees anything the writer uses.
+void FinishRecordingForTeardown();
+
+// How the current (or last) file is doing, for the record dialog and the tests.
+struct RecorderStatus {
+    bool writerRunning;    // a writer thread exists (until StopRecording has joined it)
+    bool writeFailed;      // a frame write failed; nothing more is written to this file
+    int64_t dropped;       // frames not kept in this file (queue full, no memory)
+    int64_t framesWritten; // frames in this file
+    size_t peakQueuedBytes;
+    float fps;             // the measured frame rate the file was opened with
+};
+RecorderStatus GetRecorderStatus();
+
+// Test-only settings; the program never changes them.
+struct RecorderTestHooks {
+    int64_t splitThreshold;      // bytes after which the dialog splits
+    int32_t failWritesFromFrame; // -1: never; else frame writes from this index on fail
+    DWORD writeDelayMs;          // the writer waits this long before each frame: a slow disk
+};
+RecorderTestHooks& RecorderHooks();

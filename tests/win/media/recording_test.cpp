@@ -1,0 +1,599 @@
+// Recording video end to end: the real main window opens the virtual microscope, the record
+// command runs the dialog, a script of steps drives it from a thread timer inside the dialog's
+// own loop, and the files are read back (RIFF layout, pictures) and, where the machine has
+// them, probed and decoded by ffprobe and ffmpeg.
+#include <windows.h>
+#include <commctrl.h>
+#include <gdiplus.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/messages.h"
+#include "app/prompt_win.h"
+#include "app/shell_state_win.h"
+#include "app/tool_button_win.h"
+#include "app/toolbar_win.h"
+#include "calib/shot_win.h"
+#include "capture/camera_format.h"
+#include "capture/capture_session_win.h"
+#include "common/pump_win.h"
+#include "common/vcam_harness_win.h"
+#include "frame/capture_state_win.h"
+#include "media/avi_file.h"
+#include "media/avi_recorder_win.h"
+#include "media/record_rules.h"
+#include "resources/record_dialog.h"
+#include "settings/app_settings.h"
+#include "settings/recent_files.h"
+#include "settings/settings_store.h"
+#include "settings/text_table.h"
+#include "view/camera_view_win.h"
+
+namespace {
+
+// ---- A script of steps, run by a thread timer inside the dialog's message loop ----
+
+using Step = std::function<bool()>;
+std::vector<Step> gSteps;
+size_t gNext = 0;
+bool gBusy = false;
+
+void CALLBACK StepTick(HWND, UINT, UINT_PTR, DWORD) {
+    if (gBusy || gNext >= gSteps.size()) return;
+    gBusy = true;
+    if (gSteps[gNext]()) ++gNext;
+    gBusy = false;
+}
+
+HWND Dialog() {
+    HWND dlg = FindWindowW(L"#32770", nullptr);
+    return dlg && IsWindowVisible(dlg) && GetDlgItem(dlg, IDC_REC_CLOCK) ? dlg : nullptr;
+}
+
+std::wstring ItemText(HWND dlg, int id) {
+    wchar_t buf[128] = {};
+    GetDlgItemTextW(dlg, id, buf, 128);
+    return buf;
+}
+
+void Click(HWND dlg, int id) {
+    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}
+
+int64_t VideoMs() { return CaptureState.mediaTime / 10000; }
+
+
+// Main-window messages the recorder posts.
+WNDPROC mainProc = nullptr;
+int coverRequests = 0;
+LRESULT CALLBACK CountingMainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WMU_VIDEO_COVER) ++coverRequests;
+    return CallWindowProcW(mainProc, hwnd, msg, wp, lp);
+}
+
+std::wstring ToastText() {
+    HWND toast = ShellState.mainWnd ? GetDlgItem(ShellState.mainWnd, ID_PROMPT) : nullptr;
+    wchar_t buf[600] = {};
+    if (toast) GetWindowTextW(toast, buf, 600);
+    return buf;
+}
+
+// ---- ffprobe and ffmpeg of the machine, run from inside Wine ----
+
+std::wstring UnixPath(const std::wstring& windowsPath) {
+    // The build folder is on the drive Wine maps to the Unix root (Z:).
+    std::wstring p = windowsPath.substr(2);
+    for (wchar_t& c : p)
+        if (c == L'\\') c = L'/';
+    return p;
+}
+
+std::string ReadText(const std::wstring& path) {
+    AviFile raw(path);  // reads any file's bytes
+    return std::string(raw.bytes.begin(), raw.bytes.end());
+}
+
+// Runs a shell command line of the machine (Wine starts Unix programs, but does not connect
+// their output to our pipes: it goes through a file). Gives the output, or "<none>" when the
+// command cannot run here.
+std::string RunHost(const std::wstring& command) {
+    const std::wstring out = BinPath(L"recordings\\host-output.txt");
+    DeleteFileW(out.c_str());
+    std::wstring line = L"/bin/sh -c \"(" + command + L") >'" + UnixPath(out) + L".tmp' 2>&1; mv '" + UnixPath(out) +
+                        L".tmp' '" + UnixPath(out) + L"'\"";
+    STARTUPINFOW si = {sizeof(si)};
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return "<none>";
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    if (!WaitUntil([&] { return GetFileAttributesW(out.c_str()) != INVALID_FILE_ATTRIBUTES; }, 120000)) return "<none>";
+    return ReadText(out);
+}
+
+bool HostHasFfmpeg() {
+    static int has = -1;
+    if (has < 0) {
+        const std::string found = RunHost(L"command -v ffprobe && command -v ffmpeg");
+        has = found.find("ffmpeg") != std::string::npos;
+        if (!has) std::printf("ffprobe and ffmpeg cannot be run here: files are checked by their layout only\n");
+    }
+    return has == 1;
+}
+
+// ---- The fixture ----
+
+constexpr int kStepMs = 50;
+
+class RecordingTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
+        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&icc);
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        ShellState.instance = instance;
+        RegisterMainWndClass(instance);
+        RegisterCameraWndClass(instance);
+        RegisterPromptClass(instance);
+        RegisterHToolbarClass(instance);
+        RegisterVToolbarClass(instance);
+        RegisterToolButtonClass(instance);
+    }
+    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(gdiplusToken); }
+
+    // Opens the main window on a virtual microscope streaming format; recordings go to a fresh
+    // folder beside the test.
+    void Open(const wchar_t* name, const wchar_t* formats, CameraFormat format, int language = 0) {
+        camera = std::make_unique<ScopedCamera>(name, std::wstring(L"--formats \"") + formats + L"\"");
+        ASSERT_TRUE(camera->ok());
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+        LoadSettings();
+        AppSettings.language = language;
+        LoadTextTable(language);
+        folder = BinPath(L"recordings\\") + name;
+        lstrcpynW(AppSettings.imgDir, folder.c_str(), kImgDirChars);
+        SHFileOp(folder);
+        gRecentFiles.clear();
+        requestedFormat = format;
+        RecorderHooks() = {kSplitThresholdBytes, -1, 0};
+        main = CreateMainWindow(ShellState.instance);
+        ASSERT_NE(main, nullptr);
+        mainProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingMainProc)));
+        coverRequests = 0;
+        ShowWindow(main, SW_SHOWMAXIMIZED);
+        UpdateWindow(main);
+        ASSERT_TRUE(WaitUntil([&] { return IsDeviceOpen() && CameraViewGetInfo(ShellState.cameraView).composedFrames > 3; }, 30000));
+        ASSERT_EQ(CaptureState.width, format.width);
+    }
+    // Deletes the folder's files (a rerun starts empty).
+    static void SHFileOp(const std::wstring& dir) {
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((dir + L"\\" + fd.cFileName).c_str());
+            } while (FindNextFileW(h, &fd));
+            FindClose(h);
+        }
+    }
+    void TearDown() override {
+        KillTimer(nullptr, timer);
+        RecorderHooks() = {kSplitThresholdBytes, -1, 0};
+        if (ShellState.mainWnd) DestroyWindow(ShellState.mainWnd);
+        PumpMessages();
+        MSG msg;
+        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        ShellState = ShellStateData{};
+        ShellState.instance = GetModuleHandleW(nullptr);
+        camera.reset();
+        if (!HasFailure() && !folder.empty()) SHFileOp(folder);  // kept for a look when a test failed
+    }
+
+    // Runs the record command (the dialog is modal) with these steps, one step per tick; a step
+    // returns true when done. True when every step ran; a script that has not finished in time
+    // fails and closes the dialog.
+    bool Record(std::vector<Step> steps, DWORD timeoutMs = 60000) {
+        steps.insert(steps.begin(), [] { return Dialog() != nullptr; });
+        gSteps = std::move(steps);
+        gNext = 0;
+        deadline = GetTickCount() + timeoutMs;
+        timer = SetTimer(nullptr, 0, kStepMs, [](HWND h, UINT m, UINT_PTR id, DWORD t) {
+            if (int(GetTickCount() - deadline) > 0 && Dialog() && !gBusy) {
+                ADD_FAILURE() << "the script did not finish in time (step " << gNext << ")";
+                gNext = gSteps.size();
+                PostMessageW(Dialog(), WM_COMMAND, IDCANCEL, 0);
+            }
+            StepTick(h, m, id, t);
+        });
+        PostMessageW(main, WM_COMMAND, ID_RECORD_VIDEO, 0);
+        // The command runs the dialog inside this wait; it ends when the dialog has closed.
+        const bool done = WaitUntil([&] { return gNext >= gSteps.size() && !Dialog(); }, timeoutMs + 30000);
+        KillTimer(nullptr, timer);
+        timer = 0;
+        PumpMessages();
+        return done && !HasFailure();
+    }
+
+    // Steps that start a recording and wait for ms of video.
+    static Step Start() {
+        return [] {
+            Click(Dialog(), IDC_REC_START);
+            return true;
+        };
+    }
+    static Step UntilVideo(int64_t ms) {
+        return [ms] { return CaptureState.recording == 1 && VideoMs() >= ms; };
+    }
+    static Step Press(int id) {
+        return [id] {
+            Click(Dialog(), id);
+            return true;
+        };
+    }
+
+    std::wstring LastFile() const { return gRecentFiles.empty() ? L"" : gRecentFiles.back(); }
+
+    // Checks the file's layout against the recorder's and returns it. The rate is that of the
+    // frame rate measured when the file was opened, which the last file's status gives.
+    AviFile CheckLayout(const std::wstring& path, int w, int h, bool lastFile = true) {
+        AviFile avi(path);
+        EXPECT_TRUE(avi.ok) << "not an AVI: " << std::string(path.begin(), path.end());
+        EXPECT_EQ(avi.streams, 1);
+        EXPECT_EQ(avi.fccType, Fourcc("vids"));
+        EXPECT_EQ(avi.fccHandler, Fourcc("DIB "));
+        EXPECT_EQ(avi.scale, 10u);
+        if (lastFile) {
+            EXPECT_EQ(avi.rate, AviStreamRate(GetRecorderStatus().fps));
+        }
+        EXPECT_EQ(avi.name, "Plexor 1.4");
+        EXPECT_EQ(avi.format.biWidth, w);
+        EXPECT_EQ(avi.format.biHeight, h);  // bottom-up
+        EXPECT_EQ(avi.format.biBitCount, 24);
+        EXPECT_EQ(avi.format.biSizeImage, AviFrameBytes(w, h));
+        EXPECT_EQ(avi.frameRect.right, w);
+        EXPECT_EQ(avi.frameRect.bottom, h);
+        for (uint32_t size : avi.frameSizes) EXPECT_EQ(size, AviFrameBytes(w, h));
+        EXPECT_EQ(avi.keyFrames, int(avi.frameOffsets.size()));
+        return avi;
+    }
+
+    // ffprobe sees one rawvideo bgr24 stream of this size and rate; ffmpeg decodes every frame
+    // without an error. Returns the frames ffmpeg decoded (-1 without ffmpeg on the machine).
+    int CheckWithFfmpeg(const std::wstring& path, int w, int h, uint32_t rate) {
+        if (!HostHasFfmpeg()) return -1;
+        const std::wstring unix = UnixPath(path);
+        std::string probe = RunHost(L"ffprobe -v error -show_entries stream=codec_name,pix_fmt,width,height,r_frame_rate "
+                                    L"-of default=nw=1 '" + unix + L"'");
+        EXPECT_NE(probe.find("codec_name=rawvideo"), std::string::npos) << probe;
+        EXPECT_NE(probe.find("pix_fmt=bgr24"), std::string::npos) << probe;
+        EXPECT_NE(probe.find("width=" + std::to_string(w) + "\n"), std::string::npos) << probe;
+        EXPECT_NE(probe.find("height=" + std::to_string(h) + "\n"), std::string::npos) << probe;
+        const size_t at = probe.find("r_frame_rate=");
+        int num = 0, den = 1;
+        if (at != std::string::npos) std::sscanf(probe.c_str() + at, "r_frame_rate=%d/%d", &num, &den);
+        EXPECT_EQ(num * 10, int(rate) * den) << probe;  // the stream header's rate over scale 10
+        std::string errors = RunHost(L"ffmpeg -nostdin -v error -i '" + unix + L"' -f null - 2>&1");
+        EXPECT_EQ(errors, "") << errors;
+        std::string count = RunHost(L"ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 '" +
+                                    unix + L"'");
+        return std::atoi(count.c_str());
+    }
+
+    static ULONG_PTR gdiplusToken;
+    static DWORD deadline;
+    std::unique_ptr<ScopedCamera> camera;
+    std::wstring folder;
+    HWND main = nullptr;
+    UINT_PTR timer = 0;
+};
+ULONG_PTR RecordingTest::gdiplusToken = 0;
+DWORD RecordingTest::deadline = 0;
+
+// The frame counter's dark plate of the virtual microscope sits at the top left (x 6.., y 6..27).
+bool PlateAt(const AviFile& avi, size_t frame, int x, int y, int expected) {
+    const uint8_t* p = avi.Pixel(frame, x, y);
+    return std::abs(p[0] - expected) < 24 && std::abs(p[1] - expected) < 24 && std::abs(p[2] - expected) < 24;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+struct FormatCase {
+    const wchar_t* name;
+    const wchar_t* formats;
+    CameraFormat format;
+    bool effects;  // horizontal flip and invert on while recording
+};
+
+class RecordFormats : public RecordingTest, public ::testing::WithParamInterface<FormatCase> {};
+
+TEST_P(RecordFormats, FiveSecondsArePlayableUprightAndComplete) {
+    const FormatCase& c = GetParam();
+    Open(c.name, c.formats, c.format);
+    if (HasFatalFailure()) return;
+    const int w = c.format.width, h = c.format.height;
+    CaptureState.flipHorizontal = c.effects;
+    CaptureState.invert = c.effects;
+    ASSERT_TRUE(Record({Start(), UntilVideo(5000), Press(IDC_REC_START)}));
+    EXPECT_EQ(CaptureState.recording, 0);
+
+    const std::wstring path = LastFile();
+    ASSERT_EQ(path, CaptureState.videoPath);
+    EXPECT_EQ(path.rfind(folder, 0), 0u);
+    EXPECT_EQ(ToastText(), L"File saved: " + path);
+    EXPECT_EQ(coverRequests, 1);
+    const RecorderStatus status = GetRecorderStatus();
+    EXPECT_EQ(status.dropped, 0);  // every frame queued is in the file
+    EXPECT_FALSE(status.writeFailed);
+
+    AviFile avi = CheckLayout(path, w, h);
+    ASSERT_EQ(int64_t(avi.frameOffsets.size()), status.framesWritten);
+    EXPECT_EQ(avi.length, avi.frameOffsets.size());
+    const double seconds = double(avi.frameOffsets.size()) * avi.scale / avi.rate;
+    EXPECT_GE(seconds, 4.5);
+    EXPECT_LE(seconds, 6.5);
+
+    // Upright, flipped and inverted as the view shows it: the dark plate (40) of the frame
+    // counter at the top left, at the top right when flipped, light (215) when inverted.
+    const size_t f = avi.frameOffsets.size() / 2;
+    const int plate = c.effects ? 215 : 40;
+    const int x = c.effects ? w - 1 - 8 : 8;
+    EXPECT_TRUE(PlateAt(avi, f, x, 8, plate));
+    EXPECT_TRUE(PlateAt(avi, f, x, 25, plate));
+
+    const int decoded = CheckWithFfmpeg(path, w, h, avi.rate);
+    if (decoded >= 0) {
+        EXPECT_EQ(decoded, int(avi.frameOffsets.size()));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cameras, RecordFormats,
+                         ::testing::Values(FormatCase{L"Rec MJPG", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0}, false},
+                                           FormatCase{L"Rec YUY2", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0}, true},
+                                           // 642 x 3 is not a multiple of 4: rows are padded
+                                           FormatCase{L"Rec Odd", L"YUY2 642x480", {kSubtypeYuy2, 642, 480, 0}, false}),
+                         [](const auto& info) { return std::to_string(info.index); });
+
+TEST_F(RecordingTest, PauseStopsTheVideoTimeAndTheClock) {
+    Open(L"Rec Pause", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
+    if (HasFatalFailure()) return;
+    int64_t atPause = 0;
+    DWORD pausedAt = 0;
+    std::wstring clockAtPause;
+    ASSERT_TRUE(Record({Start(), UntilVideo(1500), Press(IDC_REC_PAUSE),
+                      [&] {  // the queue is written out; from then on the time stands
+                          if (ItemText(Dialog(), IDC_REC_PAUSE) != L"Resume") return false;
+                          atPause = VideoMs();
+                          pausedAt = GetTickCount();
+                          return GetRecorderStatus().framesWritten > 0;
+                      },
+                      [&] {
+                          if (GetTickCount() - pausedAt < 500) return false;
+                          atPause = VideoMs();
+                          clockAtPause = ItemText(Dialog(), IDC_REC_CLOCK);
+                          return true;
+                      },
+                      [&] {
+                          if (GetTickCount() - pausedAt < 2000) return false;
+                          EXPECT_EQ(VideoMs(), atPause);
+                          EXPECT_EQ(ItemText(Dialog(), IDC_REC_CLOCK), clockAtPause);
+                          Click(Dialog(), IDC_REC_PAUSE);
+                          return true;
+                      },
+                      [&] { return ItemText(Dialog(), IDC_REC_PAUSE) == L"Pause"; }, UntilVideo(3000), Press(IDC_REC_START)}));
+    AviFile avi = CheckLayout(LastFile(), 640, 480);
+    const double seconds = double(avi.frameOffsets.size()) * avi.scale / avi.rate;
+    EXPECT_GE(seconds, 2.8);  // about 3 s of video for 5 s of recording
+    EXPECT_LE(seconds, 3.6);
+}
+
+TEST_F(RecordingTest, LimitStopsByItselfAndAnnounces) {
+    Open(L"Rec Limit", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(Record({[] {
+                          HWND list = GetDlgItem(Dialog(), IDC_REC_LIMIT);
+                          SendMessageW(list, CB_SETCURSEL, 1, 0);  // 10 seconds
+                          SendMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_REC_LIMIT, CBN_SELCHANGE), LPARAM(list));
+                          return true;
+                      },
+                      Start()}));  // the script ends at the start; the dialog closes by itself
+    EXPECT_EQ(AppSettings.maxRecordTime, 10);
+    const int64_t ms = (CaptureState.accumulatedTime + CaptureState.mediaTime) / 10000;
+    EXPECT_GE(ms, 10000);
+    EXPECT_LE(ms, 10600);  // the first tick at or after 10.0 s, plus the queue written out
+    ASSERT_FALSE(LastFile().empty());
+    EXPECT_EQ(ToastText(), L"File saved: " + LastFile());
+    CheckLayout(LastFile(), 640, 480);
+}
+
+TEST_F(RecordingTest, SplitGivesConsecutivePlayableFiles) {
+    Open(L"Rec Split", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
+    if (HasFatalFailure()) return;
+    RecorderHooks().splitThreshold = 6 << 20;  // a file of 640 x 480 takes 7 frames
+    ASSERT_TRUE(Record({Start(), [] { return gRecentFiles.size() >= 3; },
+                      [] {
+                          const int64_t ms = (CaptureState.accumulatedTime + CaptureState.mediaTime) / 10000;
+                          return CaptureState.recording == 1 && ms >= 2500;  // the clock goes on across files
+                      },
+                      Press(IDC_REC_START)}));
+    ASSERT_GE(gRecentFiles.size(), 4u);
+    int64_t frames = 0;
+    for (size_t i = 0; i < gRecentFiles.size(); ++i) {
+        if (i > 0) {
+            EXPECT_LT(gRecentFiles[i - 1], gRecentFiles[i]);  // consecutive names, oldest first
+        }
+        AviFile avi = CheckLayout(gRecentFiles[i], 640, 480, i + 1 == gRecentFiles.size());
+        if (i + 1 < gRecentFiles.size()) {  // the last file may end right after its split
+            EXPECT_GE(avi.frameOffsets.size(), 1u);
+        }
+        frames += int64_t(avi.frameOffsets.size());
+        if (i == 1) {
+            const int decoded = CheckWithFfmpeg(gRecentFiles[i], 640, 480, avi.rate);
+            if (decoded >= 0) {
+                EXPECT_EQ(decoded, int(avi.frameOffsets.size())) << "file " << i;
+            }
+        }
+    }
+    // The clock counts the video of every file (frames of about 33 ms).
+    const int64_t ms = (CaptureState.accumulatedTime + CaptureState.mediaTime) / 10000;
+    EXPECT_NEAR(double(frames) * 1000 / 30, double(ms), ms * 0.15);
+    EXPECT_GE(coverRequests, 1);
+}
+
+TEST_F(RecordingTest, CloseBoxStopsAndAnnounces) {
+    Open(L"Rec Close", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0});
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(Record({Start(), UntilVideo(1000),
+                      [] {
+                          PostMessageW(Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+                          return true;
+                      }}));
+    EXPECT_EQ(CaptureState.recording, 0);
+    ASSERT_FALSE(LastFile().empty());
+    EXPECT_EQ(ToastText(), L"File saved: " + LastFile());
+    EXPECT_EQ(int64_t(CheckLayout(LastFile(), 1280, 720).frameOffsets.size()), GetRecorderStatus().framesWritten);
+    EXPECT_GE(GetRecorderStatus().framesWritten, 5);
+}
+
+TEST_F(RecordingTest, UnpluggedCameraLeavesAnAnnouncedPlayableFile) {
+    Open(L"Rec Unplug", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0});
+    if (HasFatalFailure()) return;
+    size_t framesAtUnplug = 0;
+    ASSERT_TRUE(Record({Start(), UntilVideo(1500),
+                      [&] {
+                          RunVcamctl(L"remove \"Rec Unplug\"");
+                          return true;
+                      },
+                      [&] { return !IsDeviceOpen() && !GetRecorderStatus().writerRunning && !LastFile().empty(); },
+                      [&] {  // the dialog goes back to Start, which needs a camera; it still closes
+                          HWND dlg = Dialog();
+                          if (ItemText(dlg, IDC_REC_START) != L"Start" || IsWindowEnabled(GetDlgItem(dlg, IDC_REC_START)))
+                              return false;
+                          framesAtUnplug = size_t(GetRecorderStatus().framesWritten);
+                          Press(IDCANCEL)();
+                          return true;
+                      }}));
+    EXPECT_EQ(ToastText(), L"File saved: " + LastFile());
+    AviFile avi = CheckLayout(LastFile(), 1280, 720);
+    EXPECT_EQ(avi.frameOffsets.size(), framesAtUnplug);
+    EXPECT_GE(avi.frameOffsets.size(), 5u);
+    const int decoded = CheckWithFfmpeg(LastFile(), 1280, 720, avi.rate);
+    if (decoded >= 0) {
+        EXPECT_EQ(decoded, int(avi.frameOffsets.size()));
+    }
+}
+
+TEST_F(RecordingTest, FailingWritesStopTheRecordingAndSaySo) {
+    Open(L"Rec Full", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
+    if (HasFatalFailure()) return;
+    RecorderHooks().failWritesFromFrame = 20;  // the disk fills up at frame 20
+    ASSERT_TRUE(Record({Start()}));  // the dialog stops by itself
+    EXPECT_TRUE(GetRecorderStatus().writeFailed);
+    AviFile avi = CheckLayout(LastFile(), 640, 480);
+    EXPECT_EQ(avi.frameOffsets.size(), 20u);
+    EXPECT_EQ(avi.indexEntries, 20);
+    EXPECT_NE(ToastText().find(L"writing failed after 0."), std::wstring::npos);
+    const int decoded = CheckWithFfmpeg(LastFile(), 640, 480, avi.rate);
+    if (decoded >= 0) {
+        EXPECT_EQ(decoded, 20);
+    }
+}
+
+TEST_F(RecordingTest, SlowDiskKeepsTheQueueBoundedAndCountsDrops) {
+    Open(L"Rec Slow", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0});
+    if (HasFatalFailure()) return;
+    RecorderHooks().writeDelayMs = 150;  // the writer keeps up with about 6 of 30 frames a second
+    ASSERT_TRUE(Record({Start(), [] { return GetRecorderStatus().dropped >= 30; }, Press(IDC_REC_START)}));
+    const RecorderStatus status = GetRecorderStatus();
+    const size_t bound = RecorderQueueBound(size_t(1280) * 720 * 3, status.fps);
+    EXPECT_LE(status.peakQueuedBytes, bound);
+    EXPECT_GE(status.peakQueuedBytes, size_t(1280) * 720 * 3 * 4);
+    AviFile avi = CheckLayout(LastFile(), 1280, 720);
+    EXPECT_EQ(int64_t(avi.frameOffsets.size()), status.framesWritten);
+    EXPECT_NE(ToastText().find(std::to_wstring(status.dropped) + L" frames could not be kept"), std::wstring::npos)
+        << std::string(ToastText().begin(), ToastText().end());
+}
+
+TEST_F(RecordingTest, FileThatCannotBeCreatedKeepsStartAndTellsTheUser) {
+    Open(L"Rec Nowhere", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
+    if (HasFatalFailure()) return;
+    // A plain file stands where the save folder should be.
+    const std::wstring blocker = folder + L"-file";
+    HANDLE f = CreateFileW(blocker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(f);
+    lstrcpynW(AppSettings.imgDir, blocker.c_str(), kImgDirChars);
+    ASSERT_TRUE(Record({Start(),
+                      [] {
+                          if (ToastText().find(L"could not be created") == std::wstring::npos) return false;
+                          EXPECT_EQ(ItemText(Dialog(), IDC_REC_START), L"Start");
+                          EXPECT_EQ(CaptureState.recording, 0);
+                          Press(IDCANCEL)();
+                          return true;
+                      }}));
+    EXPECT_TRUE(gRecentFiles.empty());
+    DeleteFileW(blocker.c_str());
+}
+
+struct LookCase {
+    int language;
+    const wchar_t* title;
+    const wchar_t* stop;
+    const wchar_t* pause;
+    const wchar_t* shot;
+};
+
+class RecordDialogLook : public RecordingTest, public ::testing::WithParamInterface<LookCase> {};
+
+TEST_P(RecordDialogLook, TextsClockPlaceAndLimitsWhileRecording) {
+    const LookCase& c = GetParam();
+    Open(c.language ? L"Rec Look ZH" : L"Rec Look EN", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0}, c.language);
+    if (HasFatalFailure()) return;
+    AppSettings.maxRecordTime = 1800;  // in the table, not in the list
+    ASSERT_TRUE(Record({[&] {
+                          HWND dlg = Dialog();
+                          wchar_t title[64] = {};
+                          GetWindowTextW(dlg, title, 64);
+                          EXPECT_STREQ(title, c.title);
+                          EXPECT_EQ(ItemText(dlg, IDC_REC_CLOCK), L"0.0");
+                          HWND list = GetDlgItem(dlg, IDC_REC_LIMIT);
+                          EXPECT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 6);
+                          EXPECT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), CB_ERR);
+                          RECT d, m;
+                          GetWindowRect(dlg, &d);
+                          GetWindowRect(ShellState.mainWnd, &m);
+                          EXPECT_EQ(d.top, m.top + 68);
+                          EXPECT_LE(std::abs((d.left + d.right) - (m.left + m.right)), 1);
+                          HFONT font = reinterpret_cast<HFONT>(SendDlgItemMessageW(dlg, IDC_REC_CLOCK, WM_GETFONT, 0, 0));
+                          LOGFONTW lf = {};
+                          GetObjectW(font, sizeof(lf), &lf);
+                          EXPECT_STREQ(lf.lfFaceName, L"Courier New");
+                          return true;
+                      },
+                      Start(), UntilVideo(2500), Press(IDC_REC_PAUSE),
+                      [&] {
+                          HWND dlg = Dialog();
+                          if (ItemText(dlg, IDC_REC_PAUSE) != c.pause) return false;
+                          EXPECT_EQ(ItemText(dlg, IDC_REC_START), c.stop);
+                          EXPECT_EQ(ItemText(dlg, IDC_REC_CLOCK).substr(0, 2), L"2.");
+                          Shot(ShellState.mainWnd, c.shot);
+                          return true;
+                      },
+                      Press(IDC_REC_START)}));
+    EXPECT_EQ(AppSettings.maxRecordTime, 1800);  // kept: no list entry was chosen
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, RecordDialogLook,
+                         ::testing::Values(LookCase{0, L"Recording video", L"Stop", L"Resume", L"record_dialog_en.bmp"},
+                                           LookCase{1, L"\u5F55\u5236\u89C6\u9891", L"\u505C\u6B62", L"\u7EE7\u7EED",
+                                                    L"record_dialog_zh.bmp"}),
+                         [](const auto& info) { return std::to_string(info.index); });
