@@ -45,6 +45,10 @@ WriterRun gRun;
 
 RecorderTestHooks gHooks = {kSplitThresholdBytes, -1, 0};
 
+// Totals over the finished files (UI thread, after each writer is joined).
+int64_t gTotalWritten = 0, gTotalDropped = 0;
+size_t gTotalPeak = 0;
+
 FOURCC DibHandler() { return mmioFOURCC('D', 'I', 'B', ' '); }
 
 // Removes the front copy, giving its bytes back to the budget; false when the queue is empty.
@@ -162,6 +166,10 @@ void WaitForWriter(bool dispatch) {
             WaitForSingleObject(gRun.thread, INFINITE);
             CloseHandle(gRun.thread);
             gRun.thread = nullptr;
+            const RecorderStatus last = GetRecorderStatus();
+            gTotalWritten += last.framesWritten;
+            gTotalDropped += last.dropped;
+            gTotalPeak = std::max(gTotalPeak, last.peakQueuedBytes);
             break;
         }
         MSG msg;
@@ -349,6 +357,9 @@ RecorderStatus GetRecorderStatus() {
     s.writeFailed = gRun.writeFailed;
     s.framesWritten = gRun.framesWritten;
     s.fps = gRun.fps;
+    s.totalWritten = gTotalWritten;
+    s.totalDropped = gTotalDropped;
+    s.totalPeakQueuedBytes = gTotalPeak;
     if (CaptureState.locksReady) {
         EnterCriticalSection(&CaptureState.queueLock);
         s.dropped = CaptureState.queueBudget.dropped;

@@ -40,6 +40,11 @@ struct RecorderStatus {
     int64_t framesWritten; // frames in this file
     size_t peakQueuedBytes;
     float fps;             // the measured frame rate the file was opened with
+    // Since the program started, over every finished file: frames written and not kept, and the
+    // most bytes the queue held at once.
+    int64_t totalWritten;
+    int64_t totalDropped;
+    size_t totalPeakQueuedBytes;
 };
 RecorderStatus GetRecorderStatus();
 
