@@ -19,7 +19,10 @@
 #include "capture/capture_session_win.h"
 #include "frame/capture_state_win.h"
 #include "media/media_names.h"
+#include "media/photo_commands_win.h"  // gSavePath, LocalMediaTime
+#include "media/photo_paths.h"
 #include "media/record_rules.h"
+#include "media/save_folder_win.h"
 #include "settings/app_settings.h"
 #include "settings/recent_files.h"
 #include "settings/settings_store.h"
@@ -38,6 +41,7 @@ struct WriterRun {
     int height = 0;
     float fps = 0;            // UI thread at start
     bool announced = true;    // UI thread: the file has been reported
+    SaveFolder folder;        // UI thread: where the next or current file goes
     std::atomic<bool> writeFailed{false};   // writer thread
     std::atomic<int64_t> framesWritten{0};  // writer thread
 };
@@ -196,8 +200,8 @@ void ClearRecordingFlag() {
 // The failure of a start is the user's loss: they are told the file could not be made.
 void ShowNotCreated() {
     if (!ShellState.mainWnd) return;
-    std::wstring text = FillIn(GetText("rec not created"), L"%s", CaptureState.videoPath);
-    ShowPrompt(ShellState.mainWnd, text.c_str(), 0, kVideoToastY);
+    const std::wstring where = CaptureState.videoPath[0] ? std::wstring(CaptureState.videoPath) : gRun.folder.path;
+    ShowPrompt(ShellState.mainWnd, TextWithPath(GetText("rec not created"), where).c_str(), 0, kVideoToastY);
 }
 
 bool OpenVideoFile(float fps) {
@@ -252,12 +256,13 @@ bool OpenVideoFile(float fps) {
 }  // namespace
 
 void MakeVideoPath() {
-    SYSTEMTIME st;
-    GetLocalTime(&st);
-    MediaTime t{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
-    std::wstring path = MakeFreeMediaPath(AppSettings.imgDir, t, L"avi", [](const std::wstring& p) {
-        return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES;
-    });
+    // As photos: the image folder, or the default folder when the image folder cannot be used.
+    gRun.folder = UsableSaveFolder();
+    std::wstring path;
+    if (!gRun.folder.path.empty())
+        path = MakeFreeMediaPath(gRun.folder.path, LocalMediaTime(), L"avi", [](const std::wstring& p) {
+            return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES;
+        });
     // A name that does not fit the buffer is no name: the start then fails and says so.
     if (path.size() >= std::size(CaptureState.videoPath)) path.clear();
     lstrcpynW(CaptureState.videoPath, path.c_str(), int(std::size(CaptureState.videoPath)));
@@ -320,12 +325,16 @@ void AnnounceVideo() {
     gRun.announced = true;
     const RecorderStatus status = GetRecorderStatus();
     const std::wstring path = CaptureState.videoPath;
-    gRecentFiles.push_back(path);
+    gSavePath = path;
+    AddRecentFile(path);
     SaveSettings();
     if (ShellState.panel) PostMessageW(ShellState.panel, WMU_FILE_ADDED, WPARAM(gRecentFiles.size() - 1), 0);
-    if (ShellState.mainWnd) {
+    // Not while the main window is being destroyed (it is hidden first): no toast is made then.
+    if (ShellState.mainWnd && IsWindowVisible(ShellState.mainWnd)) {
         const int64_t keptMs = int64_t(status.framesWritten) * CaptureState.frameDuration / 10000;
-        std::wstring text = VideoSavedText(path, status.dropped, GetText("rec dropped"), status.writeFailed, keptMs,
+        const std::wstring saved = gRun.folder.fallback ? TextWithPath(GetText("saved elsewhere"), path)
+                                                        : TextWithPath(L"File saved: %s", path);
+        std::wstring text = VideoSavedText(saved, status.dropped, GetText("rec dropped"), status.writeFailed, keptMs,
                                            GetText("rec write failed"));
         ShowPrompt(ShellState.mainWnd, text.c_str(), 0, kVideoToastY);
     }

@@ -85,9 +85,9 @@ std::wstring FillIn(const std::wstring& pattern, const wchar_t* token, const std
     return text;
 }
 
-std::wstring VideoSavedText(const std::wstring& path, int64_t dropped, const std::wstring& droppedText,
+std::wstring VideoSavedText(const std::wstring& savedText, int64_t dropped, const std::wstring& droppedText,
                             bool writeFailed, int64_t keptMs, const std::wstring& failedText) {
-    std::wstring text = L"File saved: " + path;
+    std::wstring text = savedText;
     if (dropped > 0) text += L" - " + FillIn(droppedText, L"%d", std::to_wstring(dropped));
     if (writeFailed) {
         const int64_t tenths = std::max<int64_t>(keptMs, 0) / 100;

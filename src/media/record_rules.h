@@ -58,10 +58,10 @@ constexpr size_t kQueueBoundCeiling = size_t(256) << 20;
 size_t RecorderQueueBound(size_t frameBytes, float fps);
 
 // ---- Announcing a finished file ----
-// "File saved: <path>", then what the file lacks: droppedText with its "%d" replaced by the
-// number of frames that could not be kept, and failedText with its "%s" replaced by the seconds
-// of video the file holds (one decimal) when writing failed.
-std::wstring VideoSavedText(const std::wstring& path, int64_t dropped, const std::wstring& droppedText,
+// The saved message ("File saved: <path>"), then what the file lacks: droppedText with its "%d"
+// replaced by the number of frames that could not be kept, and failedText with its "%s" replaced
+// by the seconds of video the file holds (one decimal) when writing failed.
+std::wstring VideoSavedText(const std::wstring& savedText, int64_t dropped, const std::wstring& droppedText,
                             bool writeFailed, int64_t keptMs, const std::wstring& failedText);
 // pattern with its first occurrence of token replaced by value (unchanged without the token).
 std::wstring FillIn(const std::wstring& pattern, const wchar_t* token, const std::wstring& value);

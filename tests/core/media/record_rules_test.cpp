@@ -93,10 +93,10 @@ TEST(RecordRules, QueueHoldsAboutOneSecondOfFrames) {
 
 TEST(RecordRules, AnnouncementSaysWhatTheFileLacks) {
     const std::wstring dropped = L"%d frames could not be kept", failed = L"writing failed after %s s";
-    EXPECT_EQ(VideoSavedText(L"C:\\v.avi", 0, dropped, false, 0, failed), L"File saved: C:\\v.avi");
-    EXPECT_EQ(VideoSavedText(L"C:\\v.avi", 12, dropped, false, 0, failed),
+    EXPECT_EQ(VideoSavedText(L"File saved: C:\\v.avi", 0, dropped, false, 0, failed), L"File saved: C:\\v.avi");
+    EXPECT_EQ(VideoSavedText(L"File saved: C:\\v.avi", 12, dropped, false, 0, failed),
               L"File saved: C:\\v.avi - 12 frames could not be kept");
-    EXPECT_EQ(VideoSavedText(L"C:\\v.avi", 3, dropped, true, 12345, failed),
+    EXPECT_EQ(VideoSavedText(L"File saved: C:\\v.avi", 3, dropped, true, 12345, failed),
               L"File saved: C:\\v.avi - 3 frames could not be kept - writing failed after 12.3 s");
     EXPECT_EQ(FillIn(L"no token", L"%s", L"x"), L"no token");
 }
