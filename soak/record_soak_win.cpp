@@ -15,10 +15,9 @@
 #include "app/messages.h"
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
-#include "app/tool_button_win.h"
-#include "app/toolbar_win.h"
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
+#include "common/app_windows_win.h"
 #include "common/pump_win.h"
 #include "common/vcam_harness_win.h"
 #include "frame/capture_state_win.h"
@@ -86,12 +85,7 @@ int main(int argc, char** argv) {
     InitCommonControlsEx(&icc);
     HINSTANCE instance = GetModuleHandleW(nullptr);
     ShellState.instance = instance;
-    RegisterMainWndClass(instance);
-    RegisterCameraWndClass(instance);
-    RegisterPromptClass(instance);
-    RegisterHToolbarClass(instance);
-    RegisterVToolbarClass(instance);
-    RegisterToolButtonClass(instance);
+    RegisterAppWindowClasses(instance);
 
     ScopedCamera camera(L"Soak Scope", L"--formats \"MJPG 1920x1080\" --fps 30");
     if (!camera.ok()) {

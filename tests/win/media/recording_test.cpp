@@ -17,11 +17,10 @@
 #include "app/messages.h"
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
-#include "app/tool_button_win.h"
-#include "app/toolbar_win.h"
 #include "calib/shot_win.h"
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
+#include "common/app_windows_win.h"
 #include "common/pump_win.h"
 #include "common/vcam_harness_win.h"
 #include "frame/capture_state_win.h"
@@ -142,12 +141,7 @@ protected:
         InitCommonControlsEx(&icc);
         HINSTANCE instance = GetModuleHandleW(nullptr);
         ShellState.instance = instance;
-        RegisterMainWndClass(instance);
-        RegisterCameraWndClass(instance);
-        RegisterPromptClass(instance);
-        RegisterHToolbarClass(instance);
-        RegisterVToolbarClass(instance);
-        RegisterToolButtonClass(instance);
+        RegisterAppWindowClasses(instance);
     }
     static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(gdiplusToken); }
 
