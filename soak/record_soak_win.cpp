@@ -22,6 +22,7 @@
 #include "common/vcam_harness_win.h"
 #include "frame/capture_state_win.h"
 #include "media/avi_recorder_win.h"
+#include "media/photo_saver_win.h"
 #include "resources/record_dialog.h"
 #include "settings/app_settings.h"
 #include "settings/recent_files.h"
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
     ULONG_PTR gdiplus = 0;
     Gdiplus::GdiplusStartupInput input;
     Gdiplus::GdiplusStartup(&gdiplus, &input, nullptr);
+    FindImageEncoders();
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     HINSTANCE instance = GetModuleHandleW(nullptr);
