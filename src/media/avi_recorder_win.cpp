@@ -163,7 +163,8 @@ void WaitForWriter(bool dispatch) {
     CaptureStateData& cs = CaptureState;
     while (gRun.thread) {
         HANDLE finished = cs.writerFinished;
-        DWORD r = dispatch ? MsgWaitForMultipleObjects(1, &finished, FALSE, INFINITE, QS_ALLINPUT)
+        // MWMO_INPUTAVAILABLE: messages already in the queue wake the wait too, not only new ones.
+        DWORD r = dispatch ? MsgWaitForMultipleObjectsEx(1, &finished, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE)
                            : WaitForSingleObject(finished, INFINITE);
         if (r == WAIT_OBJECT_0) {
             ResetEvent(finished);
