@@ -42,6 +42,7 @@ struct WriterRun {
     float fps = 0;            // UI thread at start
     bool announced = true;    // UI thread: the file has been reported
     SaveFolder folder;        // UI thread: where the next or current file goes
+    std::wstring fileFolder;  // UI thread at start: the folder of the file, for its free space
     std::atomic<bool> writeFailed{false};   // writer thread
     std::atomic<int64_t> framesWritten{0};  // writer thread
 };
@@ -96,13 +97,16 @@ bool WriteCopy(const FrameCopy& copy) {
     if (gHooks.writeDelayMs) Sleep(gHooks.writeDelayMs);
     LONG written = 0;
     HRESULT hr = E_FAIL;
-    if (gHooks.failWritesFromFrame < 0 || cs.frameIndex < gHooks.failWritesFromFrame)
+    ULARGE_INTEGER freeBytes;
+    const bool room = !GetDiskFreeSpaceExW(gRun.fileFolder.c_str(), &freeBytes, nullptr, nullptr) ||
+                      HasRoomForFrame(freeBytes.QuadPart, bytes, cs.frameIndex);
+    if (room && (gHooks.failWritesFromFrame < 0 || cs.frameIndex < gHooks.failWritesFromFrame))
         hr = AVIStreamWrite(cs.aviCompressedStream, cs.frameIndex, 1, sample, LONG(bytes), AVIIF_KEYFRAME, nullptr,
                             &written);
     std::free(sample);
     if (FAILED(hr)) {
         gRun.writeFailed = true;
-        OutputDebugStringW(L"AVIStreamWrite FAILED.\r\n");
+        OutputDebugStringW(L"Video frame not written: the file ends here.\r\n");
         return false;
     }
     cs.frameIndex += 1;
@@ -285,6 +289,8 @@ bool StartRecording() {
     gRun.width = cs.width;
     gRun.height = cs.height;
     gRun.fps = fps;
+    gRun.fileFolder = cs.videoPath;
+    gRun.fileFolder.erase(std::min(gRun.fileFolder.size(), gRun.fileFolder.find_last_of(L'\\') + 1));
     gRun.writeFailed = false;
     gRun.framesWritten = 0;
 

@@ -39,6 +39,11 @@ void CopyFrameBottomUp(const uint8_t* frame, int width, int height, uint8_t* out
     }
 }
 
+bool HasRoomForFrame(uint64_t freeBytes, size_t frameBytes, int64_t framesInFile) {
+    const uint64_t indexBytes = 16 * uint64_t(std::max<int64_t>(framesInFile, 0) + 1);
+    return freeBytes >= uint64_t(frameBytes) + indexBytes + kCloseMarginBytes;
+}
+
 int RecordLimitListIndex(int32_t storedSeconds) {
     for (int i = 0; i < kRecordLimitCount; ++i)
         if (kRecordLimits[i] == storedSeconds) return i < kRecordLimitListCount ? i : -1;

@@ -23,6 +23,13 @@ size_t AviFrameBytes(int width, int height);
 // bytes are zeroed. out holds AviFrameBytes(width, height).
 void CopyFrameBottomUp(const uint8_t* frame, int width, int height, uint8_t* out);
 
+// Whether the volume has room for one more frame of frameBytes with what the file needs when it
+// is closed: an index entry for every frame (16 bytes each) and a margin for the headers. A full
+// disk does not always make the frame write fail, and a file whose index cannot be written is
+// not playable, so the writer stops before that.
+constexpr uint64_t kCloseMarginBytes = uint64_t(1) << 20;
+bool HasRoomForFrame(uint64_t freeBytes, size_t frameBytes, int64_t framesInFile);
+
 // ---- Recording limits ----
 // A file is closed and the recording goes on in a new one once this many bytes are written.
 constexpr int64_t kSplitThresholdBytes = 2197815295LL;

@@ -38,6 +38,16 @@ TEST(RecordRules, FramesAreWrittenBottomUpInPaddedRows) {
     EXPECT_EQ(out, expected);
 }
 
+TEST(RecordRules, FrameIsWrittenOnlyWithRoomLeftForTheIndex) {
+    const uint64_t m = kCloseMarginBytes;
+    struct Case { uint64_t free; size_t frame; int64_t frames; bool room; } cases[] = {
+        {m + 100 + 16, 100, 0, true}, {m + 100 + 15, 100, 0, false},
+        {m + 100 + 16 * 1001, 100, 1000, true}, {m + 100 + 16 * 1000, 100, 1000, false},
+        {0, 100, 0, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(HasRoomForFrame(c.free, c.frame, c.frames), c.room) << c.free;
+}
+
 TEST(RecordRules, LimitListShowsTheStoredLimit) {
     struct Case { int32_t stored; int index; } cases[] = {
         {0, 0}, {10, 1}, {30, 2}, {60, 3}, {300, 4}, {600, 5},
