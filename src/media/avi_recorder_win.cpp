@@ -350,9 +350,12 @@ void AnnounceVideo() {
 void SplitRecording() {
     CaptureStateData& cs = CaptureState;
     if (cs.recording == 1) {
-        cs.accumulatedTime += cs.mediaTime;
+        // The stop writes out what is still queued, so the file's time is final only after it;
+        // the clock goes on reading accumulated + media time meanwhile and never jumps.
         StopRecording();
         AnnounceVideo();
+        cs.accumulatedTime += cs.mediaTime;
+        cs.mediaTime = 0;
     }
     MakeVideoPath();
     if (!StartRecording()) ShowNotCreated();
