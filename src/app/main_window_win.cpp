@@ -10,6 +10,7 @@
 #include "app/tool_buttons.h"
 #include "app/toolbar_win.h"
 #include "capture/capture_session_win.h"
+#include "capture/open_dialog_win.h"
 #include "media/photo_commands_win.h"
 #include "media/record_dialog_win.h"
 #include "resources/resource.h"
@@ -103,6 +104,10 @@ void MainOnCommand(HWND hwnd, WPARAM wp, LPARAM lp) {
     case CMD_CALIBRATION_CHANGED: MainOnCalibrationChanged(); break;
     case ID_RECORD_VIDEO:
         if (DeviceOpen() && !ShellState.calibrationWnd) RunRecordDialog(hwnd);
+        break;
+    case ID_OPEN_DEVICE:
+        ShowOpenDialog(OpenDialogPreset());
+        if (ShellState.panel) PostMessageW(ShellState.panel, WMU_PANEL_REFRESH, 1, 0);
         break;
     }
 }

@@ -21,6 +21,7 @@
 #include "capture/com_ptr_win.h"
 #include "capture/device_list_win.h"
 #include "capture/format_catalogue.h"
+#include "capture/open_dialog_win.h"
 #include "capture/stream_caps_win.h"
 #include "frame/capture_state_win.h"
 #include "settings/app_settings.h"
@@ -435,9 +436,10 @@ CameraProblem CurrentCameraProblem() { return gProblem; }
 
 void SetCameraProblem(CameraProblem problem) { gProblem = problem; }
 
-void ReopenWithFormat(const CameraFormat& format) {
-    if (currentDeviceIndex < 0 || currentDeviceIndex >= int(DeviceList.size())) return;
-    CameraDevice& device = DeviceList[currentDeviceIndex];
+void OpenDeviceWithFormat(int index, CameraFormat format) {
+    if (index < 0 || index >= int(DeviceList.size())) return;
+    CameraDevice& device = DeviceList[index];  // closing the session leaves the list alone
+    BindFilter(device);
     HWND view = ViewWindow();
     CameraViewTearDown(view);
     CloseSession();
@@ -449,11 +451,16 @@ void ReopenWithFormat(const CameraFormat& format) {
     EnsureFormatCatalogue();
 }
 
+void ReopenWithFormat(const CameraFormat& format) {
+    OpenDeviceWithFormat(currentDeviceIndex, format);
+}
+
 void OpenWithFormat(const CameraFormat& format, bool askUser) {
-    // The dialog that lets the user pick the camera and format is not part of the program yet;
-    // asking opens the running camera with the format as given.
-    (void)askUser;
-    ReopenWithFormat(format);
+    if (askUser) {
+        ShowOpenDialog(format);
+    } else {
+        ReopenWithFormat(format);
+    }
 }
 
 void OpenLastDevice() {

@@ -13,7 +13,13 @@ bool IsDeviceOpen();
 bool OpenSession();
 void CloseSession();
 bool SetCameraFormat(const CameraFormat& format);
+// Reopens the session on the device at index of the device list with format (taken by value:
+// closing the session clears the catalogue a caller's entry may come from). Nothing happens
+// when index is not a listed device.
+void OpenDeviceWithFormat(int index, CameraFormat format);
+// The same on the running session's device.
 void ReopenWithFormat(const CameraFormat& format);
+// With askUser the open-microscope dialog, preset with format; otherwise ReopenWithFormat.
 void OpenWithFormat(const CameraFormat& format, bool askUser);
 
 // The camera view's command 11 (start-up, plug-in, retries): unless a camera is open, open the

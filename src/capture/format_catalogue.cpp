@@ -72,11 +72,29 @@ bool ChooseDefaultFormat(const FormatCatalogue& catalogue, CameraFormat& request
 }
 
 void MatchRequestedFormat(const FormatCatalogue& catalogue, CameraFormat& requested) {
+    // A stored interpolated pick may carry the size the camera runs at (the default choice
+    // stores 640 x 480 with the flag set): an interpolated entry that runs at that size is the
+    // same format. The entry with the stored flag wins over one that only has the size, so a
+    // restart does not turn an interpolated format into the real 640 x 480 one.
+    const CameraFormat* sameSize = nullptr;
     for (const auto& entry : PreferredMap(catalogue)) {
-        if (entry.second.width == requested.width && entry.second.height == requested.height) {
-            requested = entry.second;
+        const CameraFormat& f = entry.second;
+        CameraFormat run = CameraRunFormat(f);
+        bool exact = f.width == requested.width && f.height == requested.height;
+        bool runsAt = f.interpolated == 1 && run.width == requested.width && run.height == requested.height;
+        if (f.interpolated == requested.interpolated && (exact || runsAt)) {
+            if (exact) {
+                requested = f;
+            } else {
+                requested.subtype = f.subtype;  // the stored size and flag stand
+            }
             return;
         }
+        if (exact && !sameSize) sameSize = &f;
+    }
+    if (sameSize) {
+        requested = *sameSize;
+        return;
     }
     requested.width = 0;
     requested.height = 0;

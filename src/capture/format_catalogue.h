@@ -39,8 +39,9 @@ void AddSyntheticSizes(FormatCatalogue& catalogue);
 bool ChooseDefaultFormat(const FormatCatalogue& catalogue, CameraFormat& requested);
 
 // What opening the last camera does with the requested format: the catalogue entry of the
-// same size (MJPG map when it has entries, else YUY2) replaces it; without one, the size
-// becomes 0 x 0 so that the default rule applies.
+// same size and interpolated flag (MJPG map when it has entries, else YUY2) replaces it, an
+// interpolated entry counting as the size it runs at; failing that, the entry of the same size
+// whatever its flag; without one, the size becomes 0 x 0 so that the default rule applies.
 void MatchRequestedFormat(const FormatCatalogue& catalogue, CameraFormat& requested);
 
 // The format put on the camera for a requested one: interpolated sizes run at 640 x 480.

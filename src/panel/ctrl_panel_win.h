@@ -1,9 +1,28 @@
-// The control panel container (CtrlPanelWndClass) at the main window's right edge.
+// The control panel container (CtrlPanelWndClass) at the main window's right edge: it stacks
+// the sections one under the other, scrolls them when they do not fit and passes the panel's
+// broadcasts on to them.
 #pragma once
 #include <windows.h>
 
+#include "panel/panel_section_win.h"
+
+// Registers the container, the title bar and the source and preview section classes.
 bool RegisterCtrlPanelClass(HINSTANCE instance);
 // Creates the panel as child 109 of parent, width in pixels, its scroll bar hidden.
 HWND CreateCtrlPanel(HWND parent, int width);
-// The dark brush the panel and its sections paint their background with.
-HBRUSH CtrlPanelBrush();
+
+// Section indices of the container's table (also what each section reports when toggled).
+constexpr int kSourceSectionIndex = 0;
+constexpr int kPreviewSectionIndex = 1;
+constexpr int kFilesSectionIndex = 2;
+
+// A snapshot of the container, for the tests.
+struct CtrlPanelInfo {
+    int count = 0;          // used table entries
+    HWND sections[3] = {};  // null where a section's class is not registered
+    bool open[3] = {};
+    int contentHeight = 0;
+    int position = 0;
+    bool barShown = false;
+};
+CtrlPanelInfo CtrlPanelGetInfo(HWND panel);

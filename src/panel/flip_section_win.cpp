@@ -1,0 +1,205 @@
+// The preview section: the display ratio (read-out, trackbar 50-200 and a "100%" check) and
+// six owner-drawn switches for the image effects, which are process-wide flags the frame
+// pipeline reads at every frame. The camera view owns the ratio; this section asks it to
+// change. User-interface thread only.
+#include "panel/flip_section_win.h"
+
+#include <string>
+
+#include <commctrl.h>  // after <string>: it brings strsafe.h, which hides the printf family
+
+#include "app/messages.h"
+#include "app/shell_state_win.h"
+#include "capture/capture_session_win.h"
+#include "frame/capture_state_win.h"
+#include "panel/ctrl_panel_win.h"
+#include "panel/panel_section_win.h"
+#include "panel/preview_rules.h"
+#include "settings/text_table.h"
+#include "view/camera_view_win.h"
+
+namespace {
+
+constexpr wchar_t kFlipClass[] = L"CtrlPanelFlipWndClass";
+constexpr int kLastControl = kPreviewFirstEffect + kEffectCount - 1;
+constexpr COLORREF kEffectOn = RGB(59, 180, 247);
+constexpr COLORREF kEffectOff = RGB(34, 38, 51);
+constexpr const char* kEffectKeys[kEffectCount] = {"flip horz", "flip vert", "gray", "binary", "invert", "emboss"};
+
+bool gFlipOpen = false;  // the section's open flag, one for the class
+
+std::atomic<int32_t>* EffectFlag(int index) {
+    CaptureStateData& s = CaptureState;
+    std::atomic<int32_t>* flags[kEffectCount] = {&s.flipHorizontal, &s.flipVertical, &s.gray,
+                                                 &s.binary,         &s.invert,       &s.emboss};
+    return flags[index];
+}
+
+HWND Item(HWND section, int id) { return GetDlgItem(section, id); }
+
+// The view's ratio in percent; a fitted view reports the percentage it is drawn at.
+int ViewRatio() {
+    if (!ShellState.cameraView) return 100;
+    CameraViewInfo info = CameraViewGetInfo(ShellState.cameraView);
+    if (info.fit && info.imageW > 0) return MulDiv(info.displayW, 100, info.imageW);
+    return info.ratio;
+}
+
+void SendViewRatio(int ratio) {
+    if (ShellState.cameraView) SendMessageW(ShellState.cameraView, WM_COMMAND, VIEW_CMD_SET_RATIO, ratio);
+}
+
+void ShowRatio(HWND section, int ratio, bool moveBar) {
+    std::wstring text = std::to_wstring(ratio) + L"%";
+    SetDlgItemTextW(section, kPreviewRatioText, text.c_str());
+    if (moveBar) SendMessageW(Item(section, kPreviewRatioBar), TBM_SETPOS, TRUE, ratio);
+    CheckDlgButton(section, kPreviewRatio100, ratio == 100 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void FlipOnRefresh(HWND section, int level) {
+    PreviewRefresh plan = PlanPreviewRefresh(IsDeviceOpen(), level, ViewRatio());
+    if (plan.disable || plan.enable)
+        for (int id = kPreviewRatioBar; id <= kLastControl; ++id) EnableWindow(Item(section, id), plan.enable);
+    if (plan.showRatio) ShowRatio(section, plan.ratio, true);
+    if (plan.enable)  // the switches paint from the flags
+        for (int id = kPreviewFirstEffect; id <= kLastControl; ++id) InvalidateRect(Item(section, id), nullptr, FALSE);
+}
+
+void FlipOnTrackbar(HWND section, WPARAM wp) {
+    int code = LOWORD(wp);
+    int value = code == TB_THUMBPOSITION || code == TB_THUMBTRACK
+                    ? int(short(HIWORD(wp)))
+                    : int(SendMessageW(Item(section, kPreviewRatioBar), TBM_GETPOS, 0, 0));
+    if (value == ViewRatio()) return;
+    SendViewRatio(value);
+    SelectTool(0);
+    // Dropping an active tool puts the view back to 100 %: the chosen ratio is sent again,
+    // so the view shows what the read-out says.
+    if (ViewRatio() != value) SendViewRatio(value);
+    ShowRatio(section, value, false);
+}
+
+void FlipOnRatio100(HWND section) {
+    if (IsDlgButtonChecked(section, kPreviewRatio100) != BST_CHECKED) return;
+    SendViewRatio(100);
+    SetDlgItemTextW(section, kPreviewRatioText, L"100%");
+    SendMessageW(Item(section, kPreviewRatioBar), TBM_SETPOS, TRUE, 100);
+}
+
+void FlipOnEffect(HWND section, int index) {
+    int32_t flags[kEffectCount];
+    for (int i = 0; i < kEffectCount; ++i) flags[i] = EffectFlag(i)->load();
+    unsigned repaint = ToggleEffect(flags, index);
+    for (int i = 0; i < kEffectCount; ++i) EffectFlag(i)->store(flags[i]);
+    // The view draws the frame's rows bottom-up while the vertical flip is on; the still
+    // picture shows the change at once.
+    if (index == kEffectFlipVertical && ShellState.cameraView) InvalidateRect(ShellState.cameraView, nullptr, FALSE);
+    for (int i = 0; i < kEffectCount; ++i)
+        if (repaint & (1u << i)) InvalidateRect(Item(section, kPreviewFirstEffect + i), nullptr, FALSE);
+}
+
+LRESULT FlipOnDrawItem(const DRAWITEMSTRUCT* d) {
+    int index = int(d->CtlID) - kPreviewFirstEffect;
+    if (index < 0 || index >= kEffectCount) return FALSE;
+    const std::wstring& text = GetText(kEffectKeys[index]);
+    HGDIOBJ oldFont = SelectObject(d->hDC, GetPanelResources().controlFont);
+    SIZE extent = {};
+    GetTextExtentPoint32W(d->hDC, text.c_str(), int(text.size()), &extent);
+    const RECT& r = d->rcItem;
+    SetBkColor(d->hDC, EffectFlag(index)->load() ? kEffectOn : kEffectOff);
+    SetTextColor(d->hDC, RGB(255, 255, 255));
+    int x = r.left + (r.right - r.left - extent.cx) / 2;
+    int y = r.top + (r.bottom - r.top - extent.cy) / 2;
+    ExtTextOutW(d->hDC, x, y, ETO_OPAQUE | ETO_CLIPPED, &r, text.c_str(), UINT(text.size()), nullptr);
+    SelectObject(d->hDC, oldFont);
+    return TRUE;
+}
+
+void FlipReloadTexts(HWND section) {
+    PanelSetText(section, 100, "preview");
+    for (int i = 0; i < kEffectCount; ++i) PanelSetText(section, kPreviewFirstEffect + i, kEffectKeys[i]);
+}
+
+// Themed check boxes draw their text in the theme's colour, black on the dark panel; without a
+// theme the box takes the section's white.
+void UnthemeControl(HWND control) {
+    static auto setTheme = [] {
+        using SetThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+        HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
+        return uxtheme ? reinterpret_cast<SetThemeFn>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")))
+                       : nullptr;
+    }();
+    if (setTheme && control) setTheme(control, L"", L"");
+}
+
+void FlipOnCreate(HWND section) {
+    GetPanelResources();
+    CreatePanelHeader(section, L"");
+    CreatePanelControl(section, WC_STATICW, L"Ratio", SS_LEFT, kPreviewRatioText);
+    HWND bar = CreatePanelControl(section, TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_NOTICKS | WS_TABSTOP, kPreviewRatioBar);
+    SendMessageW(bar, TBM_SETRANGE, FALSE, MAKELPARAM(50, 200));
+    SendMessageW(bar, TBM_SETPOS, TRUE, 100);
+    HWND check = CreatePanelControl(section, WC_BUTTONW, L"100%", BS_AUTOCHECKBOX | BS_LEFTTEXT | BS_RIGHT | WS_TABSTOP,
+                                    kPreviewRatio100);
+    UnthemeControl(check);
+    for (int i = 0; i < kEffectCount; ++i)
+        CreatePanelControl(section, WC_BUTTONW, L"", BS_OWNERDRAW | WS_TABSTOP, kPreviewFirstEffect + i);
+}
+
+void FlipOnCommand(HWND section, WPARAM wp) {
+    int id = LOWORD(wp);
+    if (id == CMD_RELOAD_TEXTS) {
+        FlipReloadTexts(section);
+    } else if (id == kPreviewRatio100) {
+        FlipOnRatio100(section);
+    } else if (id >= kPreviewFirstEffect && id <= kLastControl) {
+        FlipOnEffect(section, id - kPreviewFirstEffect);
+    }
+}
+
+LRESULT CALLBACK FlipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE:
+        FlipOnCreate(hwnd);
+        return 0;
+    case WM_SIZE:
+        if (LOWORD(lp) && HIWORD(lp)) {
+            PreviewLayout rects = LayOutPreviewSection(LOWORD(lp), GetPanelResources().base);
+            PanelSectionLayOut(hwnd, rects.data(), int(rects.size()));
+        }
+        return 0;
+    case WM_COMMAND:
+        FlipOnCommand(hwnd, wp);
+        return 0;
+    case WM_HSCROLL:
+        if (reinterpret_cast<HWND>(lp) == Item(hwnd, kPreviewRatioBar)) FlipOnTrackbar(hwnd, wp);
+        return 0;
+    case WM_DRAWITEM:
+        return FlipOnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+    case WMU_PANEL_REFRESH:
+        FlipOnRefresh(hwnd, int(wp));
+        return 0;
+    case WMU_SECTION_HEIGHTS:
+        return PanelSectionHeights(kPreviewBodyUnits);
+    case WMU_SECTION_TOGGLE:
+        gFlipOpen = wp != 0;
+        PanelSectionToggled(hwnd, kPreviewSectionIndex, kLastControl, gFlipOpen);
+        return 0;
+    }
+    if (IsCtlColorMessage(msg)) return PanelSectionCtlColor(reinterpret_cast<HDC>(wp));
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+bool RegisterFlipSectionClass(HINSTANCE instance) {
+    WNDCLASSEXW wc = {sizeof(wc)};
+    wc.style = CS_HREDRAW;
+    wc.lpfnWndProc = FlipProc;
+    wc.cbWndExtra = 4;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = CtrlPanelBrush();
+    wc.lpszClassName = kFlipClass;
+    return RegisterClassExW(&wc) != 0;
+}

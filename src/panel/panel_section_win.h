@@ -1,0 +1,47 @@
+// What every section of the control panel shares: the drawing resources (fonts, metrics, the
+// dark brush), the title bar (CtrlPanelHeaderWndClass, child 100 of each section) and the
+// section side of the panel protocol: heights, collapsing, control colours and layout.
+// User-interface thread only.
+#pragma once
+#include <windows.h>
+
+#include "panel/panel_layout.h"
+
+// Created by the first caller and kept for the life of the process.
+struct PanelResources {
+    HFONT headerFont = nullptr;   // "Segoe UI" 12 pt, weight 300: title bars
+    HFONT controlFont = nullptr;  // "Segoe UI" 10 pt, weight 300: every other control
+    int scrollStep = 0;           // height of "ZH" in the control font
+    DialogBase base = {8, 16};    // the platform's dialog base units
+    PanelMetrics metrics = {};
+};
+const PanelResources& GetPanelResources();
+
+// The dark brush the panel and its sections paint their background and controls with.
+HBRUSH CtrlPanelBrush();
+
+bool RegisterPanelHeaderClass(HINSTANCE instance);
+// The title bar of section: child 100 across the top, title as its text, the header font.
+HWND CreatePanelHeader(HWND section, const wchar_t* title);
+// Whether the title bar shows its section open (for tests and the sections).
+bool PanelHeaderOpen(HWND header);
+
+// A control of a section, created hidden (the section shows it when it opens) with the
+// control font.
+HWND CreatePanelControl(HWND section, const wchar_t* cls, const wchar_t* text, DWORD style, int id);
+
+// The section's answer to WMU_SECTION_HEIGHTS for a body of bodyUnits vertical dialog units.
+LRESULT PanelSectionHeights(int bodyUnits);
+// The section side of WMU_SECTION_TOGGLE from its title bar: show or hide controls
+// 101..lastId and tell the container (the section's parent) that section index changed.
+void PanelSectionToggled(HWND section, int index, int lastId, bool open);
+// Every WM_CTLCOLOR* request, the old combined one (0x0019) included.
+inline bool IsCtlColorMessage(UINT msg) {
+    return msg == 0x0019 || (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC);
+}
+// The answer to them: white text, transparent, the panel brush.
+LRESULT PanelSectionCtlColor(HDC dc);
+// Moves controls 100.. to rects[0..count) in one deferred batch.
+void PanelSectionLayOut(HWND section, const PanelRect* rects, int count);
+// Sets the text of a control (or the title bar, which is repainted) from the text table.
+void PanelSetText(HWND section, int id, const char* key);

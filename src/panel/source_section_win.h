@@ -1,0 +1,13 @@
+// The source section of the control panel (CtrlPanelSourceWndClass, section 0): the camera in
+// use, its frame size and stream format, and the folder and settings buttons.
+#pragma once
+#include <windows.h>
+
+bool RegisterSourceSectionClass(HINSTANCE instance);
+
+// Control ids of the section.
+constexpr int kSourceDeviceList = 102;
+constexpr int kSourceSizeList = 104;
+constexpr int kSourceFormatList = 106;
+constexpr int kSourceFolderButton = 107;
+constexpr int kSourceSettingsButton = 108;
