@@ -1,0 +1,22 @@
+// Driving modal dialogs from a test: a thread timer runs a script of steps inside whatever
+// message loop is running (a dialog's own, a message box's), one step per tick.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using ScriptStep = std::function<bool()>;  // true when done; false to retry at the next tick
+
+// Runs open() (which shows a modal dialog) while the steps run one by one; fails the test when
+// the script did not finish. After 30 s every dialog of the thread is ended so the test fails
+// instead of hanging. Returns what open() returned.
+INT_PTR RunScripted(const std::function<INT_PTR()>& open, std::vector<ScriptStep> steps);
+
+// The visible dialog with this title, or null.
+HWND VisibleDialog(const wchar_t* title);
+// Posts a button click to a dialog.
+void ClickDialogButton(HWND dlg, int id);
+// A window's text.
+std::wstring WindowText(HWND hwnd);

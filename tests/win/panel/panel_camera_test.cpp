@@ -1,0 +1,325 @@
+// The source and preview sections and the open-microscope dialog against the virtual
+// microscope: size and format changes reopen the camera, effects reach the frames, the ratio
+// trackbar drives the view, a list change after the camera closed reopens nothing, and the
+// dialog lists, opens and survives an unplugged camera. With VARDELO_SHOT_DIR set, screenshots
+// of the window and the dialog in both languages.
+#include "panel/panel_fixture.h"
+
+#include <cstdlib>
+
+#include "calib/shot_win.h"
+#include "capture/camera_format.h"
+#include "capture/capture_session_win.h"
+#include "capture/device_list_win.h"
+#include "frame/capture_state_win.h"
+#include "panel/flip_section_win.h"
+#include "panel/source_section_win.h"
+#include "resources/panel_resources.h"
+
+namespace {
+
+const wchar_t kScope[] = L"Panel Scope";
+const wchar_t kScopeA[] = L"Panel Scope A";
+const wchar_t kScopeB[] = L"Panel Scope B";
+const wchar_t kOpenTitle[] = L"Open microscope";
+
+int StoredNumber(const wchar_t* name) {
+    DWORD value = 0, size = sizeof(value);
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Vardelo", name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return -1;
+    return int(value);
+}
+
+class PanelCameraTest : public PanelFixture {
+protected:
+    CameraViewInfo View() { return CameraViewGetInfo(ShellState.cameraView); }
+    // The camera runs at width x height and frames of that size reach the view.
+    bool StreamingAt(uint32_t subtype, int width, int height) {
+        return WaitUntil([&] { return IsDeviceOpen() && CaptureState.subtype == subtype && CaptureState.width == width &&
+                                      CaptureState.height == height && View().composedFrames > 0; },
+                         30000) &&
+               FrameAfter(View().composedFrames);
+    }
+    bool FrameAfter(unsigned long long composed) {
+        return WaitUntil([&] { return View().composedFrames > composed + 1; }, 30000);
+    }
+    // Bytes of the frame published last (copied at once).
+    std::vector<uint8_t> Frame() {
+        DisplayFrame* f = GetCurrentFrame();
+        if (!f) return {};
+        const uint8_t* p = reinterpret_cast<const uint8_t*>(f);
+        return std::vector<uint8_t>(p, p + size_t(CaptureState.width) * CaptureState.height * 3);
+    }
+    // The dialog's device rows.
+    static std::vector<std::wstring> DeviceRows(HWND dlg) {
+        std::vector<std::wstring> rows;
+        HWND list = GetDlgItem(dlg, IDC_OPEN_DEVICES);
+        int n = int(SendMessageW(list, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i) {
+            wchar_t text[256] = {};
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            rows.push_back(text);
+        }
+        return rows;
+    }
+    static void PickDevice(HWND dlg, int row) {
+        HWND list = GetDlgItem(dlg, IDC_OPEN_DEVICES);
+        SendMessageW(list, LB_SETCURSEL, row, 0);
+        SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_OPEN_DEVICES, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    }
+    INT_PTR OpenDeviceCommand(std::vector<ScriptStep> steps) {
+        return RunScripted([&] { return INT_PTR(SendMessageW(main, WM_COMMAND, ID_OPEN_DEVICE, 0)); }, std::move(steps));
+    }
+};
+
+TEST_F(PanelCameraTest, SizeListReopensAtTheChosenSizeAndStoresIt) {
+    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720,MJPG 640x480,YUY2 640x480\"");
+    ASSERT_TRUE(cam.ok());
+    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
+    Start();
+    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 1280, 720));
+    ASSERT_TRUE(WaitUntil([&] { return Rows(Control(100, kSourceSizeList)).size() == 4; }));
+    EXPECT_EQ(Rows(Control(100, kSourceSizeList)),
+              (std::vector<std::wstring>{L"640x480", L"1280x720", L"1280x960", L"1920x1080"}));
+    EXPECT_EQ(Selected(Control(100, kSourceSizeList)), 1);
+    EXPECT_EQ(Rows(Control(100, kSourceDeviceList)), std::vector<std::wstring>{kScope});
+    EXPECT_EQ(Selected(Control(100, kSourceDeviceList)), 0);
+    EXPECT_EQ(Rows(Control(100, kSourceFormatList)), (std::vector<std::wstring>{L"MJPG", L"YUY2"}));
+
+    // The size shown restarts nothing.
+    IGraphBuilder* graph = CaptureState.graph;
+    Choose(100, kSourceSizeList, 1);
+    EXPECT_EQ(CaptureState.graph, graph);
+
+    Choose(100, kSourceSizeList, 0);
+    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 640, 480));
+    EXPECT_EQ(View().imageW, 640);
+    ASSERT_TRUE(WaitUntil([&] { return StoredNumber(L"width") == 640; }));
+    EXPECT_EQ(StoredNumber(L"height"), 480);
+    EXPECT_EQ(StoredNumber(L"mjpg"), 1);
+    ASSERT_TRUE(WaitUntil([&] { return Selected(Control(100, kSourceSizeList)) == 0; }));
+}
+
+TEST_F(PanelCameraTest, FormatListReopensAsYuy2) {
+    ScopedCamera cam(kScope, L"--formats \"MJPG 640x480,YUY2 640x480\"");
+    ASSERT_TRUE(cam.ok());
+    requestedFormat = {kSubtypeMjpg, 640, 480, 0};
+    Start();
+    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 640, 480));
+    ASSERT_TRUE(WaitUntil([&] { return Rows(Control(100, kSourceFormatList)).size() == 2; }));
+    EXPECT_EQ(Selected(Control(100, kSourceFormatList)), 0);
+    Choose(100, kSourceFormatList, 1);
+    ASSERT_TRUE(StreamingAt(kSubtypeYuy2, 640, 480));
+    ASSERT_TRUE(WaitUntil([&] { return Selected(Control(100, kSourceFormatList)) == 1; }));
+    EXPECT_EQ(StoredNumber(L"mjpg"), 0);
+}
+
+TEST_F(PanelCameraTest, AChoiceAfterTheCameraClosedReopensNothing) {
+    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720,MJPG 640x480\"");
+    ASSERT_TRUE(cam.ok());
+    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
+    Start();
+    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 1280, 720));
+    ASSERT_TRUE(WaitUntil([&] { return !Rows(Control(100, kSourceSizeList)).empty(); }));
+    // The session closes; the lists still show what was there until the refresh comes.
+    CloseSession();
+    Choose(100, kSourceSizeList, 0);
+    Choose(100, kSourceFormatList, 0);
+    EXPECT_FALSE(IsDeviceOpen());
+    EXPECT_EQ(currentDeviceIndex, -1);
+    PumpMessages();
+    EXPECT_FALSE(IsDeviceOpen());
+    EXPECT_TRUE(Rows(Control(100, kSourceSizeList)).empty());
+    EXPECT_FALSE(IsWindowEnabled(Control(101, kPreviewRatioBar)));
+}
+
+TEST_F(PanelCameraTest, GrayThenEmbossLeavesOnlyEmbossAndTheFramesShowIt) {
+    ScopedCamera cam(kScope, L"--formats \"YUY2 640x480\"");
+    ASSERT_TRUE(cam.ok());
+    requestedFormat = {kSubtypeYuy2, 640, 480, 0};
+    Start();
+    ASSERT_TRUE(StreamingAt(kSubtypeYuy2, 640, 480));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(101, 106)); }));
+    EXPECT_EQ(Rows(Control(100, kSourceFormatList)), std::vector<std::wstring>{L"YUY2"});
+
+    Press(101, 106);  // gray
+    EXPECT_EQ(CaptureState.gray.load(), 1);
+    ASSERT_TRUE(FrameAfter(View().composedFrames));
+    std::vector<uint8_t> f = Frame();
+    ASSERT_FALSE(f.empty());
+    int colour = 0;
+    for (size_t i = 0; i < f.size(); i += 3 * 97) colour += f[i] != f[i + 1] || f[i + 1] != f[i + 2];
+    EXPECT_EQ(colour, 0);
+
+    Press(101, 109);  // emboss
+    EXPECT_EQ(CaptureState.gray.load(), 0);
+    EXPECT_EQ(CaptureState.emboss.load(), 1);
+    EXPECT_EQ(CaptureState.binary.load() + CaptureState.invert.load(), 0);
+    ASSERT_TRUE(FrameAfter(View().composedFrames));
+    f = Frame();
+    // An embossed picture is mid-gray around 128 where neighbouring rows agree.
+    long long sum = 0;
+    size_t n = 0, near128 = 0;
+    for (size_t i = 0; i + 3 * 640 < f.size(); i += 31) {
+        sum += f[i];
+        near128 += f[i] >= 96 && f[i] <= 160;
+        ++n;
+    }
+    EXPECT_NEAR(double(sum) / n, 128.0, 16.0);
+    EXPECT_GT(near128 * 10, n * 8);
+}
+
+TEST_F(PanelCameraTest, RatioTrackbarDrivesTheView) {
+    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\"");
+    ASSERT_TRUE(cam.ok());
+    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
+    Start();
+    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 1280, 720));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(101, kPreviewRatioBar)); }));
+    HWND bar = Control(101, kPreviewRatioBar);
+    auto drag = [&](int value) {
+        SendMessageW(Section(101), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, value), reinterpret_cast<LPARAM>(bar));
+    };
+    drag(150);
+    EXPECT_EQ(View().ratio, 150);
+    EXPECT_EQ(WindowText(Control(101, kPreviewRatioText)), L"150%");
+    EXPECT_EQ(IsDlgButtonChecked(Section(101), kPreviewRatio100), BST_UNCHECKED);
+    drag(100);
+    EXPECT_EQ(View().ratio, 100);
+    EXPECT_EQ(IsDlgButtonChecked(Section(101), kPreviewRatio100), BST_CHECKED);
+    // With a measuring tool active, dropping it must not undo the chosen ratio.
+    SendMessageW(main, WM_COMMAND, ID_TOOL_LINE, 0);
+    ASSERT_EQ(MeasurementState.tool, kToolLine);
+    drag(75);
+    EXPECT_EQ(MeasurementState.tool, kToolNone);
+    EXPECT_EQ(View().ratio, 75);
+    // The "100%" box puts everything back to 100.
+    CheckDlgButton(Section(101), kPreviewRatio100, BST_CHECKED);
+    Press(101, kPreviewRatio100);
+    EXPECT_EQ(View().ratio, 100);
+    EXPECT_EQ(SendMessageW(bar, TBM_GETPOS, 0, 0), 100);
+    EXPECT_EQ(WindowText(Control(101, kPreviewRatioText)), L"100%");
+}
+
+TEST_F(PanelCameraTest, DialogListsBothCamerasAndOpensTheChosenOne) {
+    ScopedCamera a(kScopeA, L"--formats \"MJPG 1280x720,YUY2 640x480\"");
+    ScopedCamera b(kScopeB, L"--formats \"MJPG 640x480\"");
+    ASSERT_TRUE(a.ok() && b.ok());
+    requestedFormat = {kSubtypeMjpg, 640, 480, 0};
+    Start();
+    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 640, 480));
+    ASSERT_EQ(currentDeviceName, kScopeB);  // the camera listed last opens at start
+    OpenDeviceCommand({
+        [&] {
+            HWND dlg = VisibleDialog(kOpenTitle);
+            if (!dlg) return false;
+            EXPECT_EQ(DeviceRows(dlg), (std::vector<std::wstring>{kScopeA, kScopeB}));
+            EXPECT_EQ(SendMessageW(GetDlgItem(dlg, IDC_OPEN_DEVICES), LB_GETCURSEL, 0, 0), 1);
+            EXPECT_EQ(Rows(GetDlgItem(dlg, IDC_OPEN_FORMATS)), std::vector<std::wstring>{L"MJPG"});
+            Shot(dlg, L"open_dialog_en");
+            PickDevice(dlg, 0);
+            EXPECT_EQ(Rows(GetDlgItem(dlg, IDC_OPEN_FORMATS)), (std::vector<std::wstring>{L"MJPG", L"YUY2"}));
+            EXPECT_EQ(Rows(GetDlgItem(dlg, IDC_OPEN_SIZES)), std::vector<std::wstring>{L"1280x720"});
+            ClickDialogButton(dlg, IDOK);
+            return true;
+        },
+    });
+    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 1280, 720));
+    EXPECT_EQ(currentDeviceName, kScopeA);
+    EXPECT_EQ(currentDeviceIndex, 0);
+    EXPECT_EQ(StoredNumber(L"width"), 1280);
+    ASSERT_TRUE(WaitUntil([&] { return Selected(Control(100, kSourceDeviceList)) == 0; }));
+}
+
+TEST_F(PanelCameraTest, CameraUnpluggedWhileTheDialogShowsIsNotOpened) {
+    ScopedCamera a(kScopeA, L"--formats \"MJPG 1280x720\"");
+    ScopedCamera b(kScopeB, L"--formats \"MJPG 640x480\"");
+    ASSERT_TRUE(a.ok() && b.ok());
+    requestedFormat = {kSubtypeMjpg, 640, 480, 0};
+    Start();
+    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 640, 480));
+    ASSERT_EQ(currentDeviceName, kScopeB);
+    OpenDeviceCommand({
+        [&] {
+            HWND dlg = VisibleDialog(kOpenTitle);
+            if (!dlg) return false;
+            PickDevice(dlg, 0);
+            // Camera A goes away; the view hears of it and its record leaves the list.
+            RunVcamctl(L"remove \"" + std::wstring(kScopeA) + L"\"");
+            return true;
+        },
+        [&] {
+            if (DeviceList.size() != 1) return false;
+            ClickDialogButton(VisibleDialog(kOpenTitle), IDOK);
+            return true;
+        },
+    });
+    PumpFor(300);
+    EXPECT_TRUE(IsDeviceOpen());
+    EXPECT_EQ(currentDeviceName, kScopeB);
+    EXPECT_EQ(CaptureState.width, 640);
+}
+
+TEST_F(PanelCameraTest, WithoutCamerasTheDialogSaysSoAndCannotOpen) {
+    Start();
+    OpenDeviceCommand({
+        [&] {
+            HWND dlg = VisibleDialog(kOpenTitle);
+            if (!dlg) return false;
+            EXPECT_EQ(DeviceRows(dlg), std::vector<std::wstring>{L"No microscope found."});
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_OPEN_SIZES)));
+            ClickDialogButton(dlg, IDCANCEL);
+            return true;
+        },
+    });
+    EXPECT_FALSE(IsDeviceOpen());
+}
+
+TEST_F(PanelCameraTest, DeviceListClosingShowsTheDialogInTheLanguage) {
+    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720,MJPG 1920x1080,YUY2 640x480\"");
+    ASSERT_TRUE(cam.ok());
+    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
+    Start();
+    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 1280, 720));
+    Shot(main, L"panel_en_221");
+    const int saved = ShellState.panelWidth;
+    ShellState.panelWidth = 252;  // the width with a dialog base unit of 8
+    LayoutMainWindow();
+    PumpMessages();
+    Shot(main, L"panel_en_252");
+
+    AppSettings.language = 1;
+    LoadTextTable(1);
+    PostMessageW(panel, WM_COMMAND, CMD_RELOAD_TEXTS, 0);
+    PumpMessages();
+    Shot(main, L"panel_zh_252");
+    ShellState.panelWidth = saved;
+    LayoutMainWindow();
+    PumpMessages();
+    Shot(main, L"panel_zh_221");
+
+    HWND devices = Control(100, kSourceDeviceList);
+    RunScripted(
+        [&] {
+            SendMessageW(Section(100), WM_COMMAND, MAKEWPARAM(kSourceDeviceList, CBN_CLOSEUP),
+                         reinterpret_cast<LPARAM>(devices));
+            return INT_PTR(0);
+        },
+        {
+            [&] {
+                HWND dlg = VisibleDialog(L"\u6253\u5f00\u663e\u5fae\u955c");
+                if (!dlg) return false;
+                EXPECT_EQ(WindowText(GetDlgItem(dlg, IDCANCEL)), L"\u53d6\u6d88");
+                EXPECT_EQ(Rows(GetDlgItem(dlg, IDC_OPEN_SIZES))[SendMessageW(GetDlgItem(dlg, IDC_OPEN_SIZES), CB_GETCURSEL, 0, 0)],
+                          L"1280x720");
+                Shot(dlg, L"open_dialog_zh");
+                ClickDialogButton(dlg, IDCANCEL);
+                return true;
+            },
+        });
+    EXPECT_EQ(currentDeviceName, kScope);
+    EXPECT_EQ(CaptureState.width, 1280);
+}
+
+}  // namespace
