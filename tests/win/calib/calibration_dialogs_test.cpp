@@ -17,6 +17,7 @@
 #include "app/messages.h"
 #include "app/shell_state_win.h"
 #include "calib/shot_win.h"
+#include "common/modal_script_win.h"
 #include "common/pump_win.h"
 #include "resources/calibration_dialogs.h"
 #include "settings/app_settings.h"
@@ -46,60 +47,11 @@ int CountPosted(int command) {
     return n;
 }
 
-// ---- Scripts run inside modal loops ----
+// ---- Scripts run inside modal loops (common/modal_script_win.h) ----
 
-using Step = std::function<bool()>;  // true when done; false to retry at the next tick
-std::vector<Step> script;
-size_t scriptNext = 0;
-int scriptTicks = 0;
-bool scriptBusy = false;
-
-BOOL CALLBACK EndAnyDialog(HWND hwnd, LPARAM) {
-    wchar_t cls[16];
-    GetClassNameW(hwnd, cls, 16);
-    if (lstrcmpW(cls, L"#32770") == 0) EndDialog(hwnd, IDABORT);
-    return TRUE;
-}
-
-void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
-    if (scriptBusy) return;  // a step that opened a nested loop is still running
-    scriptBusy = true;
-    ++scriptTicks;
-    if (scriptNext < script.size() && script[scriptNext]()) ++scriptNext;
-    if (scriptTicks > 1500) {  // 30 s: something is stuck, end every dialog so the test fails instead of hanging
-        EnumThreadWindows(GetCurrentThreadId(), EndAnyDialog, 0);
-        PostQuitMessage(0);  // ends a message box's loop too
-    }
-    scriptBusy = false;
-}
-
-INT_PTR RunScripted(const std::function<INT_PTR()>& open, std::vector<Step> steps) {
-    script = std::move(steps);
-    scriptNext = 0;
-    scriptTicks = 0;
-    UINT_PTR timer = SetTimer(nullptr, 0, 20, ScriptTick);
-    INT_PTR result = open();
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(scriptNext, script.size()) << "the script stopped at step " << scriptNext;
-    MSG msg;
-    PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    return result;
-}
-
-HWND VisibleDialog(const wchar_t* title) {
-    HWND dlg = FindWindowW(L"#32770", title);
-    return dlg && IsWindowVisible(dlg) ? dlg : nullptr;
-}
-
-void Click(HWND dlg, int id) {
-    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
-}
-
-std::wstring TextOf(HWND hwnd) {
-    wchar_t buf[512] = {};
-    GetWindowTextW(hwnd, buf, 512);
-    return buf;
-}
+using Step = ScriptStep;
+void Click(HWND dlg, int id) { ClickDialogButton(dlg, id); }
+std::wstring TextOf(HWND hwnd) { return WindowText(hwnd); }
 
 std::wstring ItemText(HWND list, int row, int column) {
     wchar_t buf[256] = {};
