@@ -150,6 +150,9 @@ void FlipOnCommand(HWND section, WPARAM wp) {
     int id = LOWORD(wp);
     if (id == CMD_RELOAD_TEXTS) {
         FlipReloadTexts(section);
+    } else if (!IsDeviceOpen()) {
+        // A click queued before the camera closed (the controls are disabled since): the
+        // flags were cleared with the session and stay so until a camera opens.
     } else if (id == kPreviewRatio100) {
         FlipOnRatio100(section);
     } else if (id >= kPreviewFirstEffect && id <= kLastControl) {
@@ -172,7 +175,7 @@ LRESULT CALLBACK FlipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         FlipOnCommand(hwnd, wp);
         return 0;
     case WM_HSCROLL:
-        if (reinterpret_cast<HWND>(lp) == Item(hwnd, kPreviewRatioBar)) FlipOnTrackbar(hwnd, wp);
+        if (reinterpret_cast<HWND>(lp) == Item(hwnd, kPreviewRatioBar) && IsDeviceOpen()) FlipOnTrackbar(hwnd, wp);
         return 0;
     case WM_DRAWITEM:
         return FlipOnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lp));

@@ -131,6 +131,12 @@ TEST_F(PanelCameraTest, AChoiceAfterTheCameraClosedReopensNothing) {
     EXPECT_FALSE(IsDeviceOpen());
     EXPECT_TRUE(Rows(Control(100, kSourceSizeList)).empty());
     EXPECT_FALSE(IsWindowEnabled(Control(101, kPreviewRatioBar)));
+    // A switch or a drag queued before the close changes nothing either.
+    Press(101, 106);
+    SendMessageW(Section(101), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 150),
+                 reinterpret_cast<LPARAM>(Control(101, kPreviewRatioBar)));
+    EXPECT_EQ(CaptureState.gray.load(), 0);
+    EXPECT_EQ(WindowText(Control(101, kPreviewRatioText)), L"100%");
 }
 
 TEST_F(PanelCameraTest, GrayThenEmbossLeavesOnlyEmbossAndTheFramesShowIt) {
