@@ -173,6 +173,8 @@ TEST_F(PanelCameraTest, GrayThenEmbossLeavesOnlyEmbossAndTheFramesShowIt) {
     }
     EXPECT_NEAR(double(sum) / n, 128.0, 16.0);
     EXPECT_GT(near128 * 10, n * 8);
+    Press(101, 104);  // a flip goes with it
+    Shot(main, L"panel_effects");
 }
 
 TEST_F(PanelCameraTest, RatioTrackbarDrivesTheView) {
