@@ -209,6 +209,18 @@ TEST_F(PanelCameraTest, RatioTrackbarDrivesTheView) {
     EXPECT_EQ(WindowText(Control(101, kPreviewRatioText)), L"100%");
 }
 
+// A 640 x 480-only camera's default pick is stored as 640 x 480 interpolated; the next start
+// must open it interpolated again (the zoom button works only then).
+TEST_F(PanelCameraTest, StoredInterpolatedPickOpensInterpolatedAgain) {
+    ScopedCamera cam(kScope, L"--formats \"MJPG 640x480\"");
+    ASSERT_TRUE(cam.ok());
+    requestedFormat = {kSubtypeMjpg, 640, 480, 1};  // as start-up reads it from the settings
+    Start();
+    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 640, 480));
+    EXPECT_EQ(CaptureState.interpolated, 1);
+    EXPECT_EQ(requestedFormat, (CameraFormat{kSubtypeMjpg, 640, 480, 1}));
+}
+
 TEST_F(PanelCameraTest, DialogListsBothCamerasAndOpensTheChosenOne) {
     ScopedCamera a(kScopeA, L"--formats \"MJPG 1280x720,YUY2 640x480\"");
     ScopedCamera b(kScopeB, L"--formats \"MJPG 640x480\"");
