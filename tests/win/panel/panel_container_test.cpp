@@ -11,8 +11,13 @@ namespace {
 std::vector<int> mainCommands;
 WNDPROC mainProc = nullptr;
 
+// Records the main window's commands and keeps the folder and options commands from it: the
+// test asks only that they arrive (showing the folder would start a file manager).
 LRESULT CALLBACK RecordingMainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_COMMAND) mainCommands.push_back(LOWORD(wp));
+    if (msg == WM_COMMAND) {
+        mainCommands.push_back(LOWORD(wp));
+        if (LOWORD(wp) == ID_OPEN_FOLDER || LOWORD(wp) == ID_OPTIONS) return 0;
+    }
     return CallWindowProcW(mainProc, hwnd, msg, wp, lp);
 }
 
