@@ -38,6 +38,7 @@ protected:
     static void TearDownTestSuite() { CoUninitialize(); }
     void SetUp() override {
         AppSettings.language = 0;
+        AppSettings.lastCamera[0] = 0;  // start-up opens the camera listed last
         LoadTextTable(0);
         ClearAll(MeasurementState);
         MeasurementState.tool = kToolNone;
