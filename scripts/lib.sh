@@ -51,12 +51,20 @@ REG
   if [ ! -f "$prefix/.vardelo-fonts-2" ]; then
     local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
     local fam
+    # A reg add can fail while the prefix's services are still starting: each link is read
+    # back and added again until it is there, and the prefix is marked only when all are.
+    local linked=1 try
     for fam in "Liberation Sans" "Liberation Sans Bold" "Liberation Sans Italic" "Liberation Sans Bold Italic" \
                "DejaVu Sans" "DejaVu Sans Bold"; do
-      wine reg add "$key" /v "$fam" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
+      for try in 1 2 3 4 5; do
+        wine reg add "$key" /v "$fam" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
+        wine reg query "$key" /v "$fam" 2>/dev/null | grep -q "wqy-microhei" && break
+        [ "$try" = 5 ] && linked=0
+        sleep 1
+      done
     done
     wineserver -w
-    touch "$prefix/.vardelo-fonts-2"
+    if [ "$linked" = 1 ]; then touch "$prefix/.vardelo-fonts-2"; else echo "warning: Chinese font links not set in $prefix" >&2; fi
   fi
 }
 
