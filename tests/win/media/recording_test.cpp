@@ -473,7 +473,10 @@ TEST_F(RecordingTest, FailingWritesStopTheRecordingAndSaySo) {
     AviFile avi = CheckLayout(LastFile(), 640, 480);
     EXPECT_EQ(avi.frameOffsets.size(), 20u);
     EXPECT_EQ(avi.indexEntries, 20);
-    EXPECT_NE(ToastText().find(L"writing failed after 0."), std::wstring::npos);
+    // 20 frames at the rate this camera was measured at when the file opened.
+    const int64_t tenths = 20 * CaptureState.frameDuration / 1000000;
+    const std::wstring kept = std::to_wstring(tenths / 10) + L"." + std::to_wstring(tenths % 10);
+    EXPECT_NE(ToastText().find(L"writing failed after " + kept + L" s"), std::wstring::npos) << ToastText();
     CheckWithFfmpeg(LastFile(), 640, 480, avi.rate, 20);
 }
 
