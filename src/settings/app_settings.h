@@ -36,6 +36,8 @@ struct AppSettingsData {
     // `LastCamera`: the camera the user last had open, friendly name and display name (see
     // capture/camera_choice.h); empty until a camera has run.
     wchar_t lastCamera[kLastCameraChars];
+    int32_t scaleBar;            // "ScaleBar": 1 = photos get a scale bar while calibrated; default 0
+    int32_t measuresWithPhotos;  // "PhotoMeasures": 1 = a CSV of the shapes beside each photo; default 0
 };
 extern AppSettingsData AppSettings;
 
@@ -58,7 +60,8 @@ using StoredBytes = std::optional<std::vector<uint8_t>>;
 struct StoredSettings {
     bool keyOpened = false;
     StoredBytes language, mjpg, width, height, interpolated, imgDir, gridColor, lineColor, lineWidth,
-        textColor, textSize, jpgPng, maxRecordTime, calibrations, latestFiles, lastCamera;
+        textColor, textSize, jpgPng, maxRecordTime, calibrations, latestFiles, lastCamera, scaleBar,
+        measuresWithPhotos;
 };
 
 // A numeric value: exactly four little-endian bytes, anything else counts as unreadable.
@@ -73,7 +76,7 @@ std::optional<std::wstring> DecodeStoredText(const StoredBytes& value, std::size
 AppSettingsData SettingsFromStored(const StoredSettings& stored);
 
 // The range and palette checks alone (language, colours, line width, text size, photo format,
-// record time limit), applied in place.
+// record time limit, the on/off options), applied in place.
 void CheckSettingRanges(AppSettingsData& settings);
 
 // The default save folder inside the user's documents folder; empty when documents is empty

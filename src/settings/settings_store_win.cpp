@@ -78,6 +78,8 @@ void LoadSettings() {
         stored.calibrations = ReadText(key, L"Calibrations", kCalibrationsChars);
         stored.latestFiles = ReadText(key, L"LatestFiles", kLatestFilesChars);
         stored.lastCamera = ReadText(key, L"LastCamera", kLastCameraChars);
+        stored.scaleBar = ReadNumber(key, L"ScaleBar");
+        stored.measuresWithPhotos = ReadNumber(key, L"PhotoMeasures");
         RegCloseKey(key);
     }
     AppSettings = SettingsFromStored(stored);
@@ -116,6 +118,8 @@ void SaveSettings() {
     WriteNumber(key, L"TextSize", AppSettings.textSize);
     WriteNumber(key, L"jpgPng", AppSettings.jpgPng);
     WriteNumber(key, L"MaxRecordTime", AppSettings.maxRecordTime);
+    WriteNumber(key, L"ScaleBar", AppSettings.scaleBar);
+    WriteNumber(key, L"PhotoMeasures", AppSettings.measuresWithPhotos);
 
     // Both texts are built to fit their fields (511 and 1023 characters).
     CopyTextField(AppSettings.calibrations, SerializeCalibrations(CalibrationTable));

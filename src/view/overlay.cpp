@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "view/measure_figures.h"
+
 namespace {
 
 constexpr size_t kLabelChars = 63;  // every label lives in a 64-character buffer
@@ -22,6 +24,17 @@ std::wstring Label(const wchar_t* unit, const wchar_t* tail, const char* fmt, ..
     std::wstring out;
     if (n > 0) out.assign(narrow, narrow + std::min<size_t>(static_cast<size_t>(n), sizeof narrow - 1));
     if (unit) out += unit;
+    if (tail) out += tail;
+    if (out.size() > kLabelChars) out.resize(kLabelChars);
+    return out;
+}
+
+// A shape label: prefix, the figure's number, the unit and an optional tail; cut to 63.
+std::wstring FigureLabel(const wchar_t* prefix, const FigureText& figure, const wchar_t* unit,
+                         const wchar_t* tail = nullptr) {
+    std::wstring out = prefix;
+    out += figure.number;
+    out += unit;
     if (tail) out += tail;
     if (out.size() > kLabelChars) out.resize(kLabelChars);
     return out;
@@ -272,6 +285,9 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
     const bool marked = selected || hovered;
     const bool calibrated = op.ppu > 0.0f;
     const wchar_t* u = UnitText(op.unit);
+    // The figures the labels print; the measurement table prints the same texts.
+    const ShapeFigures fig =
+        kind == kToolPencil || kind == kToolText ? ShapeFigures{} : FiguresOf(sh, kind, op.ppu, op.yScale);
     switch (kind) {
     case kToolLine:
         if (marked) {
@@ -281,7 +297,7 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
         s.AaLine(AaPen::Shape, sh.p1.x, sh.p1.y, sh.p2.x, sh.p2.y);
         DrawLineTicks(s, sh, pending ? 32 : 12);
         if (calibrated) {
-            std::wstring t = Label(u, nullptr, "%.5f", static_cast<double>(LineLength(sh, op.ppu, op.yScale)));
+            std::wstring t = FigureLabel(L"", fig.items[0], u);
             DrawLabel(s, t.c_str(), sh.p1.x, sh.p1.y, op.imageW, op.imageH);
         }
         break;
@@ -295,8 +311,7 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
         if (HasThird(sh)) {
             DrawParallelConstruction(s, sh);
             if (calibrated) {
-                float d = ParallelDistance(sh, op.ppu, op.yScale);
-                std::wstring t = Label(u, nullptr, "D:%.5f", static_cast<double>(d));
+                std::wstring t = FigureLabel(L"D:", fig.items[0], u);
                 DrawLabel(s, t.c_str(), sh.p3.x, sh.p3.y, op.imageW, op.imageH);
             }
         }
@@ -313,9 +328,8 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
         s.Frame(l, t, r, b);
         if (op.lineWidth > 1) s.Frame(l + 1, t + 1, r - 1, b - 1);
         if (calibrated) {
-            RectMeasure m = RectangleMeasure(sh, op.ppu, op.yScale);
-            std::wstring a = Label(u, nullptr, "%.2fx%.2f", static_cast<double>(m.width), static_cast<double>(m.height));
-            std::wstring c = Label(u, L"^2", "S:%.2f", static_cast<double>(m.area));
+            std::wstring a = FigureLabel(L"", fig.items[0], (L"x" + fig.items[1].number + u).c_str());
+            std::wstring c = FigureLabel(L"S:", fig.items[2], u, L"^2");
             DrawLabelBlock(s, a.c_str(), c.c_str(), nullptr, l, t, op.imageW, op.imageH);
         }
         break;
@@ -326,10 +340,9 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
         s.AaLine(AaPen::Shape, sh.p1.x, sh.p1.y, sh.p2.x, sh.p2.y);
         DrawCircle(s, sh.p1, CircleRadius(sh.p1, sh.p2));
         if (calibrated) {
-            CircleMeasure m = CircleMeasureOf(sh, op.ppu, op.yScale);
-            std::wstring a = Label(u, nullptr, "R:%.5f", static_cast<double>(m.radius));
-            std::wstring b = Label(u, nullptr, "C:%.5f", static_cast<double>(m.circumference));
-            std::wstring c = Label(u, L"^2", "S:%.5f", static_cast<double>(m.area));
+            std::wstring a = FigureLabel(L"R:", fig.items[0], u);
+            std::wstring b = FigureLabel(L"C:", fig.items[1], u);
+            std::wstring c = FigureLabel(L"S:", fig.items[2], u, L"^2");
             DrawLabelBlock(s, a.c_str(), b.c_str(), c.c_str(), sh.p1.x, sh.p1.y, op.imageW, op.imageH);
         }
         break;
@@ -340,7 +353,7 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
             s.AaLine(AaPen::Shape, sh.p1.x, sh.p1.y, sh.p2.x, sh.p2.y);
             DrawCircle(s, sh.p1, CircleRadius(sh.p1, sh.p2));
             if (calibrated) {
-                std::wstring a = Label(u, nullptr, "R1:%.5f", static_cast<double>(ConcentricR1(sh, op.ppu, op.yScale)));
+                std::wstring a = FigureLabel(L"R1:", fig.items[0], u);
                 DrawLabel(s, a.c_str(), sh.p1.x, sh.p1.y, op.imageW, op.imageH);
             }
         } else {
@@ -349,8 +362,8 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
             DrawCircle(s, sh.p1, CircleRadius(sh.p1, sh.p2));
             DrawCircle(s, sh.p1, CircleRadius(sh.p1, sh.p3));
             if (calibrated) {
-                std::wstring a = Label(u, nullptr, "R1:%.5f", static_cast<double>(ConcentricR1(sh, op.ppu, op.yScale)));
-                std::wstring b = Label(u, nullptr, "R2:%.5f", static_cast<double>(ConcentricR2(sh, op.ppu, op.yScale)));
+                std::wstring a = FigureLabel(L"R1:", fig.items[0], u);
+                std::wstring b = FigureLabel(L"R2:", fig.items[1], u);
                 DrawLabelBlock(s, a.c_str(), b.c_str(), L"", sh.p3.x, sh.p3.y, op.imageW, op.imageH);
             }
         }
@@ -364,7 +377,7 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
         s.AaLine(AaPen::Shape, sh.p1.x, sh.p1.y, sh.p2.x, sh.p2.y);
         if (HasThird(sh)) {
             s.AaLine(AaPen::Shape, sh.p1.x, sh.p1.y, sh.p3.x, sh.p3.y);
-            std::wstring a = Label(nullptr, L"\u00B0", "%.3f", static_cast<double>(AngleDegrees(sh, op.yScale)));
+            std::wstring a = FigureLabel(L"", fig.items[0], L"\u00B0");
             DrawLabel(s, a.c_str(), sh.p1.x, sh.p1.y, op.imageW, op.imageH);
         }
         break;

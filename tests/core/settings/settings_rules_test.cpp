@@ -37,6 +37,8 @@ TEST(SettingsLoad, FirstStartWithEmptyKeyGivesDocumentedDefaults) {
     EXPECT_EQ(s.textSize, 14);
     EXPECT_EQ(s.jpgPng, 0);
     EXPECT_EQ(s.maxRecordTime, 30);
+    EXPECT_EQ(s.scaleBar, 0);
+    EXPECT_EQ(s.measuresWithPhotos, 0);
     EXPECT_STREQ(s.imgDir, L"");
     EXPECT_STREQ(s.calibrations, L"");
     EXPECT_STREQ(s.latestFiles, L"");
@@ -76,6 +78,9 @@ TEST(SettingsLoad, RangeChecks) {
         {&S::maxRecordTime, &A::maxRecordTime, 28801, 0}, {&S::maxRecordTime, &A::maxRecordTime, 0xFFFFFFFF, 0},
         {&S::maxRecordTime, &A::maxRecordTime, 45, 45}, {&S::jpgPng, &A::jpgPng, 1, 1},
         {&S::jpgPng, &A::jpgPng, 2, 0},             {&S::width, &A::width, 1920, 1920},
+        {&S::scaleBar, &A::scaleBar, 1, 1},         {&S::scaleBar, &A::scaleBar, 2, 0},
+        {&S::measuresWithPhotos, &A::measuresWithPhotos, 1, 1},
+        {&S::measuresWithPhotos, &A::measuresWithPhotos, 0xFFFFFFFF, 0},
     };
     for (const RangeCase& c : cases) {
         StoredSettings stored = EmptyKey();
