@@ -11,6 +11,7 @@
 #include "app/toolbar_win.h"
 #include "capture/capture_session_win.h"
 #include "capture/open_dialog_win.h"
+#include "media/measure_export_win.h"
 #include "media/photo_commands_win.h"
 #include "media/record_dialog_win.h"
 #include "resources/resource.h"
@@ -131,6 +132,7 @@ void MainOnCreate(HWND hwnd) {
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (MainOnViewMessage(hwnd, msg, wp, lp)) return 0;
     if (MainOnPhotoMessage(hwnd, msg, wp, lp)) return 0;
+    if (MainOnMeasureExportMessage(hwnd, msg, wp, lp)) return 0;
     switch (msg) {
     case WM_CREATE:
         MainOnCreate(hwnd);

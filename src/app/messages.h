@@ -52,6 +52,9 @@ constexpr int ID_ADJUST_SATURATION = 3095;
 constexpr int ID_ADJUST_SHARPNESS = 3096;
 constexpr int ID_ADJUST_RATIO = 3097;
 constexpr int ID_ADJUST_GAIN = 3099;
+constexpr int ID_COPY_MEASUREMENTS = 3101;      // camera view's context menu
+constexpr int ID_SAVE_MEASUREMENTS = 3102;      // camera view's context menu: CSV through the save dialog
+constexpr int ID_COPY_PICTURE = 3103;           // camera view's context menu: the photo picture as a bitmap
 
 // ---- Window ids of the main window's children ----
 constexpr int ID_HTOOLBAR = 106;

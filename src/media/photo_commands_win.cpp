@@ -9,6 +9,7 @@
 #include "app/shell_state_win.h"
 #include "capture/capture_session_win.h"
 #include "frame/capture_state_win.h"
+#include "media/measure_export_win.h"
 #include "media/photo_paths.h"
 #include "media/photo_saver_win.h"
 #include "media/save_folder_win.h"
@@ -16,6 +17,7 @@
 #include "settings/recent_files.h"
 #include "settings/settings_store.h"
 #include "settings/text_table.h"
+#include "view/measure_model.h"
 
 std::wstring gSavePath;
 
@@ -61,8 +63,13 @@ bool SavePhoto(PhotoSource source, const MediaTime& now) {
         return false;
     }
     gSavePath = path;
-    ShowPhotoToast(folder.fallback ? TextWithPath(GetText("saved elsewhere"), path)
-                                   : TextWithPath(L"File saved: %s", path));
+    // The table of the shapes beside the photo, when asked for; its loss is what the toast says.
+    const std::wstring csv = MeasurementsPathFor(path);
+    if (AppSettings.measuresWithPhotos == 1 && !MeasurementState.shapes.empty() && !WriteMeasurementsCsv(csv))
+        ShowPhotoToast(TextWithPath(GetText("measures not saved"), csv));
+    else
+        ShowPhotoToast(folder.fallback ? TextWithPath(GetText("saved elsewhere"), path)
+                                       : TextWithPath(L"File saved: %s", path));
     AddRecentFile(path);
     SaveSettings();
     if (ShellState.panel) PostMessageW(ShellState.panel, WMU_FILE_ADDED, gRecentFiles.size() - 1, 0);

@@ -5,15 +5,18 @@
 #include <gdiplus.h>
 
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "app/shell_state_win.h"
 #include "capture/capture_session_win.h"
 #include "frame/capture_state_win.h"
 #include "media/photo_paths.h"
+#include "media/scale_bar.h"
+#include "settings/app_settings.h"
+#include "view/calibration_workflow.h"
 #include "view/camera_view_win.h"
 #include "view/dib_rows.h"
+#include "view/gdi_surface_win.h"
 
 using namespace Gdiplus;
 
@@ -27,16 +30,7 @@ std::wstring FolderOf(const std::wstring& path) {
     return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
 }
 
-// A GDI bitmap holding a copy of a drawing context's picture, its rows readable in memory.
-struct DibCopy {
-    HBITMAP bitmap = nullptr;
-    uint8_t* bits = nullptr;
-    ~DibCopy() {
-        if (bitmap) DeleteObject(bitmap);
-    }
-};
-
-bool CopyFromDc(HDC source, int width, int height, DibCopy* copy) {
+bool MakeDib(int width, int height, PhotoPicture* picture) {
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = width;
@@ -45,9 +39,17 @@ bool CopyFromDc(HDC source, int width, int height, DibCopy* copy) {
     bi.bmiHeader.biBitCount = 24;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    copy->bitmap = CreateDIBSection(source, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!copy->bitmap || !bits) return false;
-    copy->bits = static_cast<uint8_t*>(bits);
+    picture->bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!picture->bitmap || !bits) return false;
+    picture->bits = static_cast<uint8_t*>(bits);
+    picture->width = width;
+    picture->height = height;
+    picture->stride = int(DibRowBytes(width));
+    return true;
+}
+
+bool CopyFromDc(HDC source, int width, int height, PhotoPicture* copy) {
+    if (!MakeDib(width, height, copy)) return false;
     HDC dc = CreateCompatibleDC(source);
     if (!dc) return false;
     HGDIOBJ old = SelectObject(dc, copy->bitmap);
@@ -56,6 +58,79 @@ bool CopyFromDc(HDC source, int width, int height, DibCopy* copy) {
     DeleteDC(dc);
     GdiFlush();  // the copy is read through its bits next
     return ok;
+}
+
+// The applied calibration's name, empty when none is applied.
+std::wstring AppliedCalibrationName() {
+    const int slot = CalibrationState.appliedSlot;
+    return slot >= 0 && slot < kCalibrationSlots ? CalibrationTable[slot].name : L"";
+}
+
+// The scale bar in the ruler colour on its backing, in the picture's bottom-right corner; a
+// picture too small for it stays as it is.
+void DrawScaleBar(PhotoPicture* picture) {
+    const PhotoScale& scale = picture->scale;
+    const ScaleBarLength length = ChooseScaleBar(scale.pixelsPerUnitX, scale.unit, picture->width);
+    if (length.pixels <= 0) return;
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc) return;
+    HGDIOBJ oldBitmap = SelectObject(dc, picture->bitmap);
+    HFONT font = CreateFontW(-ScaleBarTextHeight(picture->height), 0, 0, 0, FW_SEMIBOLD, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                             DEFAULT_PITCH, LabelFontFace());
+    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    SIZE text = {};
+    GetTextExtentPoint32W(dc, length.label.c_str(), int(length.label.size()), &text);
+    const ScaleBarLayout layout = LayOutScaleBar(picture->width, picture->height, length.pixels, text.cx, text.cy);
+    if (layout.fits) {
+        const COLORREF ruler = COLORREF(AppSettings.gridColor);
+        HBRUSH backing = CreateSolidBrush(COLORREF(ScaleBarBacking(AppSettings.gridColor)));
+        HBRUSH bar = CreateSolidBrush(ruler);
+        const RECT back = {layout.backing.left, layout.backing.top, layout.backing.right, layout.backing.bottom};
+        const RECT line = {layout.bar.left, layout.bar.top, layout.bar.right, layout.bar.bottom};
+        if (backing) FillRect(dc, &back, backing);
+        if (bar) FillRect(dc, &line, bar);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ruler);
+        TextOutW(dc, layout.textLeft, layout.textTop, length.label.c_str(), int(length.label.size()));
+        if (backing) DeleteObject(backing);
+        if (bar) DeleteObject(bar);
+    }
+    if (oldFont) SelectObject(dc, oldFont);
+    if (font) DeleteObject(font);
+    SelectObject(dc, oldBitmap);
+    DeleteDC(dc);
+    GdiFlush();
+}
+
+// Writes bytes to a file that must not exist yet or is empty; true only when all were written.
+bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD done = 0;
+    bool ok = WriteFile(f, bytes.data(), DWORD(bytes.size()), &done, nullptr) && done == bytes.size();
+    ok = CloseHandle(f) && ok;
+    return ok;
+}
+
+// Encodes into memory; empty on failure.
+std::vector<uint8_t> EncodeToMemory(GpBitmap* bitmap, const CLSID& encoder, const EncoderParameters* params) {
+    std::vector<uint8_t> bytes;
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return bytes;
+    STATSTG stat = {};
+    HGLOBAL memory = nullptr;
+    if (DllExports::GdipSaveImageToStream(bitmap, stream, &encoder, params) == Ok &&
+        SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) && SUCCEEDED(GetHGlobalFromStream(stream, &memory))) {
+        if (const void* data = GlobalLock(memory)) {
+            const size_t size = size_t(stat.cbSize.QuadPart);
+            if (size <= GlobalSize(memory))
+                bytes.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+            GlobalUnlock(memory);
+        }
+    }
+    stream->Release();
+    return bytes;
 }
 
 }  // namespace
@@ -88,7 +163,8 @@ bool WriteWholeFile(const std::wstring& path, const std::function<bool(const std
     return false;
 }
 
-bool SaveBgrImage(const uint8_t* rows, int width, int height, int stride, const std::wstring& path) {
+bool SaveBgrImage(const uint8_t* rows, int width, int height, int stride, const std::wstring& path,
+                  const PhotoScale* scale) {
     if (!rows || width <= 0 || height <= 0 || stride % 4 != 0) return false;
     const bool jpeg = UsesJpegEncoder(path);
     if (!(jpeg ? jpegFound : pngFound)) return false;
@@ -105,22 +181,44 @@ bool SaveBgrImage(const uint8_t* rows, int width, int height, int stride, const 
     params.Parameter[0].Value = &quality;
     const CLSID& encoder = jpeg ? jpegEncoder : pngEncoder;
     const bool ok = WriteWholeFile(path, [&](const std::wstring& temporary) {
-        return DllExports::GdipSaveImageToFile(bitmap, temporary.c_str(), &encoder, &params) == Ok;
+        if (!scale || !HasScale(*scale))
+            return DllExports::GdipSaveImageToFile(bitmap, temporary.c_str(), &encoder, &params) == Ok;
+        // The pixel size goes into the encoded bytes before they reach the file: the encoder's
+        // own resolution fields cannot carry a figure finer than whole dots per inch.
+        const std::vector<uint8_t> encoded = EncodeToMemory(bitmap, encoder, &params);
+        if (encoded.empty()) return false;
+        std::vector<uint8_t> scaled = jpeg ? JpegWithScale(encoded, *scale) : PngWithScale(encoded, *scale);
+        if (scaled.empty()) {
+            OutputDebugStringW(L"Photo scale: encoder output not understood, saved without it.\r\n");
+            scaled = encoded;
+        }
+        return WriteBytes(temporary, scaled);
     });
     DllExports::GdipDisposeImage(bitmap);
     return ok;
 }
 
-bool SaveViewImage(const std::wstring& path) {
+bool ComposeViewPhoto(PhotoPicture* picture) {
     if (!IsDeviceOpen() || !ShellState.cameraView) return false;
     HDC surface = CameraViewSurfaceDc(ShellState.cameraView);
     BITMAP bm = {};
     if (!surface || !GetObjectW(CameraViewSurfaceBitmap(ShellState.cameraView), sizeof(bm), &bm)) return false;
     // Copied out first: the surface stays selected into the view's context, and a bitmap
     // selected into a context may not be handed to GDI+.
-    DibCopy copy;
-    if (!CopyFromDc(surface, bm.bmWidth, bm.bmHeight, &copy)) return false;
-    return SaveBgrImage(copy.bits, bm.bmWidth, bm.bmHeight, int(DibRowBytes(bm.bmWidth)), path);
+    if (!CopyFromDc(surface, bm.bmWidth, bm.bmHeight, picture)) return false;
+    const CameraViewInfo info = CameraViewGetInfo(ShellState.cameraView);
+    picture->scale = ViewPhotoScale(CameraViewPixelsPerUnit(ShellState.cameraView), info.imageW, info.imageH,
+                                    info.frameW, info.frameH, bm.bmWidth, bm.bmHeight, info.zoom);
+    picture->scale.unit = CameraViewUnit(ShellState.cameraView);
+    picture->scale.name = AppliedCalibrationName();
+    if (AppSettings.scaleBar == 1 && HasScale(picture->scale)) DrawScaleBar(picture);
+    return true;
+}
+
+bool SaveViewImage(const std::wstring& path) {
+    PhotoPicture picture;
+    return ComposeViewPhoto(&picture) &&
+           SaveBgrImage(picture.bits, picture.width, picture.height, picture.stride, path, &picture.scale);
 }
 
 bool SaveStillImage(const std::wstring& path) {
@@ -128,21 +226,27 @@ bool SaveStillImage(const std::wstring& path) {
     if (!CaptureState.graph) return SaveViewImage(path);
     StillImageData still = TakeStillImage();
     if (!still.pixels) return SaveViewImage(path);
+    // The still shows the whole picture at its own size: its pixel size follows from the view's.
+    PhotoPicture picture;
+    const CameraViewInfo info = CameraViewGetInfo(ShellState.cameraView);
+    picture.scale = PictureScale(CameraViewPixelsPerUnit(ShellState.cameraView), info.imageW, info.imageH,
+                                 still.width, still.height);
+    picture.scale.unit = CameraViewUnit(ShellState.cameraView);
+    picture.scale.name = AppliedCalibrationName();
     // GDI+ reads rows at a whole-word stride; a still of, say, 642 pixels has rows of 1926 bytes.
+    // The rows are copied into a bitmap of their own when they are no whole words or take a bar.
     const uint8_t* rows = still.pixels;
-    std::vector<uint8_t> padded;
     const size_t stride = DibRowBytes(still.width);
     bool ok = true;
-    if (stride != size_t(still.width) * 3) {
-        try {
-            padded.resize(stride * size_t(still.height));
-            CopyToDibRows(still.pixels, still.width, still.height, padded.data());
-            rows = padded.data();
-        } catch (const std::bad_alloc&) {
-            ok = false;
+    if (stride != size_t(still.width) * 3 || (AppSettings.scaleBar == 1 && HasScale(picture.scale))) {
+        ok = MakeDib(still.width, still.height, &picture);
+        if (ok) {
+            CopyToDibRows(still.pixels, still.width, still.height, picture.bits);
+            rows = picture.bits;
+            if (AppSettings.scaleBar == 1 && HasScale(picture.scale)) DrawScaleBar(&picture);
         }
     }
-    ok = ok && SaveBgrImage(rows, still.width, still.height, int(stride), path);
+    ok = ok && SaveBgrImage(rows, still.width, still.height, int(stride), path, &picture.scale);
     ReturnStillImage(still);
     return ok;
 }

@@ -2,9 +2,13 @@
 // camera's still frame and any 24-bit picture, each written so that no half-written file ever
 // stands under the final name. User-interface thread only.
 #pragma once
+#include <windows.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
+
+#include "media/photo_scale.h"
 
 // Looks up the "image/jpeg" and "image/png" encoders; at start-up, after GDI+ has started.
 // Without them every save fails.
@@ -16,8 +20,28 @@ void FindImageEncoders();
 bool WriteWholeFile(const std::wstring& path, const std::function<bool(const std::wstring& temporary)>& write);
 
 // Encodes width x height pixels in blue, green, red order, rows top-down and stride bytes apart
-// (a multiple of 4), to path: JPEG at quality 100 when UsesJpegEncoder(path), else PNG.
-bool SaveBgrImage(const uint8_t* rows, int width, int height, int stride, const std::wstring& path);
+// (a multiple of 4), to path: JPEG at quality 100 when UsesJpegEncoder(path), else PNG. With a
+// scale, the file also records its pixel size and the calibration (see photo_scale.h).
+bool SaveBgrImage(const uint8_t* rows, int width, int height, int stride, const std::wstring& path,
+                  const PhotoScale* scale = nullptr);
+
+// A picture as a photo saves it, in a 24-bit top-down DIB section of its own.
+struct PhotoPicture {
+    HBITMAP bitmap = nullptr;
+    uint8_t* bits = nullptr;
+    int width = 0, height = 0, stride = 0;
+    PhotoScale scale;  // pixel size while a calibration is applied, else zero
+    PhotoPicture() = default;
+    PhotoPicture(const PhotoPicture&) = delete;
+    PhotoPicture& operator=(const PhotoPicture&) = delete;
+    ~PhotoPicture() {
+        if (bitmap) DeleteObject(bitmap);
+    }
+};
+// The view's picture as a photo of it shows it: the composed picture, with the scale bar drawn
+// in when that option is on and a calibration is applied. False when no camera is open or
+// nothing has been composed yet.
+bool ComposeViewPhoto(PhotoPicture* picture);
 
 // The camera view's picture exactly as shown (display size, digital zoom crop, overlays,
 // effects); false when no camera is open or nothing has been composed yet.

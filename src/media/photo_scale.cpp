@@ -74,7 +74,7 @@ void Rational(std::vector<uint8_t>& out, double value) {
 std::vector<uint8_t> ExifSegment(const PhotoScale& scale) {
     const std::wstring comment = ScaleComment(scale);
     std::vector<uint8_t> userComment = {'U', 'N', 'I', 'C', 'O', 'D', 'E', 0};
-    for (wchar_t c : comment) Le16(userComment, uint32_t(c) <= 0xFFFF ? uint32_t(c) : 0xFFFDu);
+    for (wchar_t c : comment) Le16(userComment, (uint32_t(c) & 0xFFFF0000u) ? 0xFFFDu : uint32_t(c));
 
     constexpr uint32_t kIfd0 = 8, kIfd0Size = 2 + 4 * 12 + 4;
     constexpr uint32_t kXRes = kIfd0 + kIfd0Size, kYRes = kXRes + 8, kExifIfd = kYRes + 8;

@@ -29,6 +29,19 @@ const TextListEntry kAddedEnglishTexts[] = {
     // -- calibration and measuring --
     {"bad length", L"Type a length greater than 0."},
 
+    // -- scale on photos, measurements to take away --
+    {"copy measures", L"Copy measurements"},
+    {"save measures", L"Save measurements\u2026"},
+    {"copy picture", L"Copy picture"},
+    {"measures copied", L"Measurements copied"},
+    {"picture copied", L"Picture copied"},
+    {"measures saved", L"Measurements saved: %s"},
+    {"measures not saved", L"Measurements not saved: %s"},
+    {"clipboard failed", L"The clipboard could not be used."},
+    {"csv files", L"CSV files (*.csv)"},
+    {"scale bar", L"Scale bar on photos"},
+    {"measures with photos", L"Save measurements with photos"},
+
     {nullptr, nullptr},
 };
 
@@ -57,6 +70,19 @@ const TextListEntry kAddedChineseTexts[] = {
 
     // -- calibration and measuring --
     {"bad length", L"\u8BF7\u8F93\u5165\u5927\u4E8E0\u7684\u957F\u5EA6\u3002"},
+
+    // -- scale on photos, measurements to take away --
+    {"copy measures", L"\u590D\u5236\u6D4B\u91CF\u6570\u636E"},
+    {"save measures", L"\u4FDD\u5B58\u6D4B\u91CF\u6570\u636E\u2026"},
+    {"copy picture", L"\u590D\u5236\u56FE\u7247"},
+    {"measures copied", L"\u6D4B\u91CF\u6570\u636E\u5DF2\u590D\u5236"},
+    {"picture copied", L"\u56FE\u7247\u5DF2\u590D\u5236"},
+    {"measures saved", L"\u6D4B\u91CF\u6570\u636E\u5DF2\u4FDD\u5B58\uFF1A%s"},
+    {"measures not saved", L"\u6D4B\u91CF\u6570\u636E\u672A\u4FDD\u5B58\uFF1A%s"},
+    {"clipboard failed", L"\u65E0\u6CD5\u4F7F\u7528\u526A\u8D34\u677F\u3002"},
+    {"csv files", L"CSV \u6587\u4EF6 (*.csv)"},
+    {"scale bar", L"\u7167\u7247\u4E0A\u663E\u793A\u6BD4\u4F8B\u5C3A"},
+    {"measures with photos", L"\u968F\u7167\u7247\u4FDD\u5B58\u6D4B\u91CF\u6570\u636E"},
 
     {nullptr, nullptr},
 };

@@ -845,6 +845,11 @@ float CameraViewPixelsPerUnit(HWND view) {
     return w ? w->ppu : -1.0f;
 }
 
+int CameraViewUnit(HWND view) {
+    CameraWnd* w = FromHwnd(view);
+    return w ? w->unit : 0;
+}
+
 bool CameraViewCrossline(HWND view) {
     CameraWnd* w = FromHwnd(view);
     return w && w->crossline;

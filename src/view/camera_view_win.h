@@ -26,6 +26,8 @@ void CameraViewSetCalibrationLength(HWND view, int length);
 int CameraViewCalibrationLength(HWND view);
 // Pixels per unit of the calibration the view labels with (<= 0: not calibrated).
 float CameraViewPixelsPerUnit(HWND view);
+// Unit of that calibration: 0 mm, 1 µm.
+int CameraViewUnit(HWND view);
 // The crossline overlay flag; setting it invalidates the view.
 bool CameraViewCrossline(HWND view);
 void CameraViewSetCrossline(HWND view, bool on);

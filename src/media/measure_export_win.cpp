@@ -1,0 +1,190 @@
+// The camera view's context menu and what its commands do (see measure_export_win.h).
+#include "media/measure_export_win.h"
+
+#include <commdlg.h>
+#include <windowsx.h>
+
+#include <cstring>
+#include <vector>
+
+#include "app/messages.h"
+#include "app/prompt_win.h"
+#include "app/shell_state_win.h"
+#include "media/photo_commands_win.h"
+#include "media/photo_paths.h"
+#include "media/photo_saver_win.h"
+#include "media/save_folder_win.h"
+#include "settings/text_table.h"
+#include "view/camera_view_win.h"
+#include "view/measure_table.h"
+
+namespace {
+
+std::vector<TableRow> CurrentTable() {
+    return MeasurementTable(MeasurementState.shapes, CameraViewPixelsPerUnit(ShellState.cameraView),
+                            CameraViewUnit(ShellState.cameraView));
+}
+
+void Toast(const std::wstring& text) {
+    if (ShellState.mainWnd) ShowPrompt(ShellState.mainWnd, text.c_str(), 0, ShellState.toolbarHeight + 1);
+}
+
+// Hands data to the clipboard, which owns it from then on; frees it when the clipboard refuses.
+bool PutOnClipboard(HWND owner, UINT format, HGLOBAL data) {
+    if (!data) return false;
+    bool ok = false;
+    if (OpenClipboard(owner)) {
+        ok = EmptyClipboard() && SetClipboardData(format, data);
+        CloseClipboard();
+    }
+    if (!ok) GlobalFree(data);
+    return ok;
+}
+
+HGLOBAL GlobalCopy(const void* bytes, size_t size) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!memory) return nullptr;
+    void* p = GlobalLock(memory);
+    if (!p) {
+        GlobalFree(memory);
+        return nullptr;
+    }
+    std::memcpy(p, bytes, size);
+    GlobalUnlock(memory);
+    return memory;
+}
+
+bool WriteTo(const std::wstring& file, const std::string& bytes) {
+    HANDLE f = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD done = 0;
+    bool ok = WriteFile(f, bytes.data(), DWORD(bytes.size()), &done, nullptr) && done == bytes.size();
+    return CloseHandle(f) && ok;
+}
+
+// Written in full beside path first, then put in its place (replacing a file the user chose to
+// replace in the save dialog).
+bool ReplaceWith(const std::wstring& path, const std::string& bytes) {
+    const size_t slash = path.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
+    wchar_t temporary[MAX_PATH];
+    if (!GetTempFileNameW(folder.c_str(), L"vdl", 0, temporary)) return false;
+    if (WriteTo(temporary, bytes) && MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    DeleteFileW(temporary);
+    return false;
+}
+
+void SaveMeasurementsAs(HWND owner) {
+    if (MeasurementState.shapes.empty()) return;
+    const SaveFolder folder = UsableSaveFolder();
+    std::wstring suggested = FormatMediaPath(L"", LocalMediaTime(), L"csv").substr(1);  // without the "\"
+    wchar_t file[MAX_PATH] = {};
+    lstrcpynW(file, suggested.c_str(), MAX_PATH);
+    // The filter holds two strings and ends with two terminators.
+    std::wstring filter = GetText("csv files");
+    filter += L'\0';
+    filter += L"*.csv";
+    filter += L'\0';
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrInitialDir = folder.path.empty() ? nullptr : folder.path.c_str();
+    ofn.lpstrDefExt = L"csv";
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameW(&ofn)) return;
+    const std::wstring path = file;
+    const bool ok = ReplaceWith(path, CsvUtf8(CurrentTable()));
+    Toast(TextWithPath(GetText(ok ? "measures saved" : "measures not saved"), path));
+}
+
+}  // namespace
+
+std::wstring MeasurementsPathFor(const std::wstring& photoPath) {
+    const size_t dot = photoPath.find_last_of(L'.');
+    const size_t slash = photoPath.find_last_of(L"\\/");
+    const bool hasExt = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
+    return (hasExt ? photoPath.substr(0, dot) : photoPath) + L".csv";
+}
+
+bool WriteMeasurementsCsv(const std::wstring& path) {
+    const std::string bytes = CsvUtf8(CurrentTable());
+    return WriteWholeFile(path, [&](const std::wstring& temporary) { return WriteTo(temporary, bytes); });
+}
+
+bool CopyMeasurements(HWND owner) {
+    if (MeasurementState.shapes.empty()) return false;
+    const std::wstring text = TabSeparated(CurrentTable());
+    return PutOnClipboard(owner, CF_UNICODETEXT, GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
+}
+
+bool CopyPicture(HWND owner) {
+    PhotoPicture picture;
+    if (!ComposeViewPhoto(&picture)) return false;
+    // A packed bottom-up DIB: header, then the rows from the last to the first.
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof(header);
+    header.biWidth = picture.width;
+    header.biHeight = picture.height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = DWORD(size_t(picture.stride) * picture.height);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof(header) + header.biSizeImage);
+    if (!memory) return false;
+    auto* p = static_cast<uint8_t*>(GlobalLock(memory));
+    if (!p) {
+        GlobalFree(memory);
+        return false;
+    }
+    std::memcpy(p, &header, sizeof(header));
+    for (int y = 0; y < picture.height; ++y)
+        std::memcpy(p + sizeof(header) + size_t(picture.height - 1 - y) * picture.stride,
+                    picture.bits + size_t(y) * picture.stride, size_t(picture.stride));
+    GlobalUnlock(memory);
+    return PutOnClipboard(owner, CF_DIB, memory);
+}
+
+void ShowViewContextMenu(HWND owner, HWND view, LPARAM screenPoint) {
+    POINT at = {GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+    if (screenPoint == -1) {
+        RECT rc;
+        GetClientRect(view, &rc);
+        at = {rc.right / 2, rc.bottom / 2};
+        ClientToScreen(view, &at);
+    }
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    const UINT shapes = MeasurementState.shapes.empty() ? MF_GRAYED : MF_ENABLED;
+    const UINT picture = CameraViewSurfaceDc(view) ? MF_ENABLED : MF_GRAYED;
+    AppendMenuW(menu, MF_STRING | shapes, ID_COPY_MEASUREMENTS, GetText("copy measures").c_str());
+    AppendMenuW(menu, MF_STRING | shapes, ID_SAVE_MEASUREMENTS, GetText("save measures").c_str());
+    AppendMenuW(menu, MF_STRING | picture, ID_COPY_PICTURE, GetText("copy picture").c_str());
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
+    DestroyMenu(menu);
+}
+
+bool MainOnMeasureExportMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CONTEXTMENU) {
+        if (!ShellState.cameraView || reinterpret_cast<HWND>(wp) != ShellState.cameraView) return false;
+        ShowViewContextMenu(hwnd, ShellState.cameraView, lp);
+        return true;
+    }
+    if (msg != WM_COMMAND) return false;
+    switch (LOWORD(wp)) {
+    case ID_COPY_MEASUREMENTS:
+        if (!MeasurementState.shapes.empty())
+            Toast(CopyMeasurements(hwnd) ? GetText("measures copied") : GetText("clipboard failed"));
+        return true;
+    case ID_SAVE_MEASUREMENTS:
+        SaveMeasurementsAs(hwnd);
+        return true;
+    case ID_COPY_PICTURE:
+        if (CameraViewSurfaceDc(ShellState.cameraView))
+            Toast(CopyPicture(hwnd) ? GetText("picture copied") : GetText("clipboard failed"));
+        return true;
+    }
+    return false;
+}
