@@ -27,8 +27,8 @@ inline bool HasScale(const PhotoScale& s) { return s.pixelsPerUnitX > 0 && s.pix
 double PixelsPerMetre(double pixelsPerUnit, int unit);
 double MicronsPerPixel(double pixelsPerUnit, int unit);
 
-// "Calibration: <name>, 2.5 µm per pixel" (two figures "x by y" where they differ); the sign µ
-// is U+00B5 so that the text stays within Latin-1 where the name does.
+// "Calibration: <name>, 2.5 µm per pixel" (two figures "x by y" where they differ), µ being
+// U+00B5.
 std::wstring ScaleComment(const PhotoScale& scale);
 
 // The PNG's pHYs field values (pixels per metre, rounded, within 1 ... 2^32 - 1).

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +23,8 @@
 #include "common/pump_win.h"
 #include "common/vcam_harness_win.h"
 #include "frame/capture_state_win.h"
+#include "calib/shot_win.h"
+#include "media/measure_export_win.h"
 #include "media/photo_commands_win.h"
 #include "media/photo_saver_win.h"
 #include "settings/app_settings.h"
@@ -26,7 +32,9 @@
 #include "settings/settings_store.h"
 #include "settings/text_table.h"
 #include "view/camera_view_win.h"
+#include "view/calibration_workflow.h"
 #include "view/measure_model.h"
+#include "view/measure_table.h"
 
 namespace {
 
@@ -416,6 +424,221 @@ TEST(WholeFile, NeverHalfWritten) {
         EXPECT_EQ(data.nFileSizeLow, c.ok ? 4u : 0u) << c.what;  // a file that was there stays as it was
     }
     RemoveTree(folder);
+}
+
+// ---- The scale that travels with the picture, measurements to take away ----
+
+std::vector<uint8_t> FileBytes(const std::wstring& path) {
+    std::vector<uint8_t> bytes;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return bytes;
+    bytes.resize(GetFileSize(f, nullptr));
+    DWORD got = 0;
+    ReadFile(f, bytes.data(), DWORD(bytes.size()), &got, nullptr);
+    CloseHandle(f);
+    bytes.resize(got);
+    return bytes;
+}
+
+// Pixels per metre in a PNG's pHYs, or pixels per centimetre in a JPEG's JFIF density (units 2).
+uint32_t RecordedDensity(const std::vector<uint8_t>& b) {
+    auto be32 = [&](size_t i) { return uint32_t(b[i]) << 24 | uint32_t(b[i + 1]) << 16 | uint32_t(b[i + 2]) << 8 | b[i + 3]; };
+    if (b.size() > 8 && b[0] == 0x89) {
+        for (size_t at = 8; at + 12 <= b.size(); at += 12 + be32(at))
+            if (std::memcmp(&b[at + 4], "pHYs", 4) == 0 && b[at + 16] == 1) return be32(at + 8);
+    } else if (b.size() > 20 && b[2] == 0xFF && b[3] == 0xE0 && b[13] == 2) {
+        return uint32_t(b[14]) << 8 | b[15];
+    }
+    return 0;
+}
+
+// Kept for reading them with ImageMagick on the Linux side, when VARDELO_KEEP_DIR names a folder.
+void Keep(const std::wstring& path) {
+    const char* dir = std::getenv("VARDELO_KEEP_DIR");
+    if (!dir) return;
+    std::wstring target(dir, dir + std::strlen(dir));
+    target += path.substr(path.find_last_of(L'\\'));
+    CopyFileW(path.c_str(), target.c_str(), FALSE);
+}
+
+class PhotoScaleTest : public PhotoTest {
+protected:
+    // 400 pixels per millimetre on the virtual microscope, calibrated as 0.4 pixels per µm.
+    void StartCalibrated(const wchar_t* options, const CameraFormat& format) {
+        cam = std::make_unique<ScopedCamera>(kScope, options);
+        ASSERT_TRUE(cam->ok());
+        Start(format);
+        EmptyCalibration(CalibrationTable[0]);
+        SetCalibrationName(CalibrationTable[0], L"Tissue 40x");
+        CalibrationState.appliedSlot = 0;
+        struct { float ppu; int32_t unit; } calibration = {0.4f, 1};
+        SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_CALIBRATION, reinterpret_cast<LPARAM>(&calibration));
+    }
+    void TearDown() override {
+        CalibrationState.appliedSlot = -1;
+        CaptureState.invert = 0;
+        PhotoTest::TearDown();
+        cam.reset();
+    }
+    std::unique_ptr<ScopedCamera> cam;
+};
+
+// Ruler-coloured pixels in the bottom-right fifth of a picture.
+int RulerPixelsInCorner(const Picture& pic) {
+    int n = 0;
+    for (int y = pic.height * 4 / 5; y < pic.height; ++y)
+        for (int x = pic.width * 3 / 5; x < pic.width; ++x) n += pic.At(x, y) == COLORREF(AppSettings.gridColor);
+    return n;
+}
+
+TEST_F(PhotoScaleTest, PhotosRecordTheirPixelSizeAndCarryTheBarAndTheTable) {
+    StartCalibrated(L"--formats \"YUY2 1280x720\" --ppmm 400 --still-size 2560x1440", {kSubtypeYuy2, 1280, 720, 0});
+    AppSettings.gridColor = 0x00FFFF;  // yellow ruler
+    AppSettings.scaleBar = 1;
+    AppSettings.measuresWithPhotos = 1;
+    DrawShapes();
+    struct Case { int jpgPng; PhotoSource source; uint32_t density; } cases[] = {
+        {1, PhotoSource::View, 400000},     // pixels per metre
+        {0, PhotoSource::View, 4000},       // pixels per centimetre
+        {1, PhotoSource::Still, 800000},    // the still has twice the pixels over the same field
+    };
+    int ms = 0;
+    for (const Case& c : cases) {
+        AppSettings.jpgPng = c.jpgPng;
+        if (c.source == PhotoSource::Still) {  // saved by the main window as the still arrives
+            const size_t before = gRecentFiles.size();
+            ASSERT_EQ(RunVcamctl(L"still \"" + std::wstring(kScope) + L"\""), 0);
+            ASSERT_TRUE(WaitUntil([&] { return gRecentFiles.size() > before; }, 20000));
+        } else {
+            ASSERT_TRUE(SavePhoto(c.source, {2023, 3, 22, 14, 25, 1, ms++}));
+        }
+        const std::wstring path = gSavePath;
+        EXPECT_EQ(RecordedDensity(FileBytes(path)), c.density) << c.jpgPng;
+        Picture pic;
+        ASSERT_TRUE(LoadPicture(path, &pic));
+        EXPECT_GT(RulerPixelsInCorner(pic), 200) << "scale bar in " << c.jpgPng;
+        const std::vector<uint8_t> csv = FileBytes(MeasurementsPathFor(path));
+        ASSERT_GT(csv.size(), 3u);
+        EXPECT_EQ(std::string(csv.begin(), csv.begin() + 3), "\xEF\xBB\xBF");
+        EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);  // heading, line, text
+        Keep(path);
+    }
+    // The live view stays without the bar.
+    CameraViewInfo info = CameraViewGetInfo(view);
+    HDC surface = CameraViewSurfaceDc(view);
+    int ruler = 0;
+    for (int y = info.displayH * 4 / 5; y < info.displayH; y += 2)
+        for (int x = info.displayW * 3 / 5; x < info.displayW; x += 2)
+            ruler += GetPixel(surface, x, y) == COLORREF(AppSettings.gridColor);
+    EXPECT_EQ(ruler, 0);
+    // A dark picture (the inverted tissue) for looking at the backing.
+    CaptureState.invert = 1;
+    AppSettings.jpgPng = 1;
+    unsigned long long frames = CameraViewGetInfo(view).composedFrames;
+    ASSERT_TRUE(WaitUntil([&] { return CameraViewGetInfo(view).composedFrames > frames + 2; }));
+    ASSERT_TRUE(SavePhoto(PhotoSource::View, {2023, 3, 22, 14, 25, 2, 0}));
+    Keep(gSavePath);
+}
+
+TEST_F(PhotoScaleTest, WithoutTheOptionsPhotosGetNeitherBarNorTable) {
+    StartCalibrated(L"--formats \"YUY2 640x480\" --ppmm 400", {kSubtypeYuy2, 640, 480, 0});
+    AppSettings.gridColor = 0x00FFFF;
+    AppSettings.jpgPng = 1;
+    DrawShapes();
+    ASSERT_TRUE(SavePhoto(PhotoSource::View, LocalMediaTime()));
+    Picture pic;
+    ASSERT_TRUE(LoadPicture(gSavePath, &pic));
+    EXPECT_EQ(RulerPixelsInCorner(pic), 0);
+    EXPECT_EQ(RecordedDensity(FileBytes(gSavePath)), 400000u);  // the pixel size is always recorded
+    EXPECT_EQ(FilesIn(folder).size(), 1u);
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* p = static_cast<const wchar_t*>(GlobalLock(h))) {
+            text = p;
+            GlobalUnlock(h);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+TEST_F(PhotoScaleTest, ContextMenuCommandsFillTheClipboard) {
+    StartCalibrated(L"--formats \"YUY2 640x480\" --ppmm 400", {kSubtypeYuy2, 640, 480, 0});
+    DrawShapes();
+    SendMessageW(main, WM_COMMAND, ID_COPY_MEASUREMENTS, 0);
+    const std::wstring text = ClipboardText();
+    EXPECT_EQ(text, TabSeparated(MeasurementTable(MeasurementState.shapes, 0.4f, 1)));
+    // The line's 340 pixels at 0.4 pixels per µm, as its label prints it.
+    EXPECT_NE(text.find(L"Line\t1\t850.00000\t"), std::wstring::npos) << text;
+    EXPECT_EQ(Toast(), L"Measurements copied");
+
+    SendMessageW(main, WM_COMMAND, ID_COPY_PICTURE, 0);
+    HDC surface = CameraViewSurfaceDc(view);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE h = GetClipboardData(CF_DIB);
+    ASSERT_NE(h, nullptr);
+    const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(h));
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->biWidth, 640);
+    EXPECT_EQ(header->biHeight, 480);
+    EXPECT_EQ(header->biBitCount, 24);
+    const auto* rows = reinterpret_cast<const uint8_t*>(header + 1);
+    int differ = 0;
+    for (int y = 0; y < 480; y += 17)
+        for (int x = 0; x < 640; x += 13) {
+            const uint8_t* p = rows + size_t(479 - y) * 1920 + x * 3;  // bottom-up rows
+            differ += RGB(p[2], p[1], p[0]) != GetPixel(surface, x, y);
+        }
+    GlobalUnlock(h);
+    CloseClipboard();
+    EXPECT_EQ(differ, 0);
+    EXPECT_EQ(Toast(), L"Picture copied");
+}
+
+// The open context menu, read and closed from a timer that runs inside the menu's own loop.
+std::vector<std::wstring> menuTexts;
+std::vector<bool> menuEnabled;
+const wchar_t* menuShot = L"";
+void CALLBACK ReadMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    if (!popup) return;
+    KillTimer(nullptr, id);
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[128] = {};
+        GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
+        menuTexts.push_back(text);
+        menuEnabled.push_back(!(GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_GRAYED));
+    }
+    Shot(ShellState.mainWnd, menuShot);
+    EndMenu();
+}
+
+TEST_F(PhotoScaleTest, RightClickOpensTheContextMenuInBothLanguages) {
+    StartCalibrated(L"--formats \"YUY2 640x480\" --ppmm 400", {kSubtypeYuy2, 640, 480, 0});
+    struct Case { int language; bool shapes; const wchar_t* first; const wchar_t* shot; } cases[] = {
+        {kLanguageEnglish, false, L"Copy measurements", L"context_menu_empty_en"},
+        {kLanguageEnglish, true, L"Copy measurements", L"context_menu_en"},
+        {kLanguageChinese, true, L"\u590D\u5236\u6D4B\u91CF\u6570\u636E", L"context_menu_zh"},
+    };
+    for (const Case& c : cases) {
+        LoadTextTable(c.language);
+        if (c.shapes) DrawShapes();
+        menuTexts.clear();
+        menuEnabled.clear();
+        menuShot = c.shot;
+        SetTimer(nullptr, 0, 50, ReadMenu);
+        SendMessageW(view, WM_RBUTTONUP, 0, MAKELPARAM(200, 150));  // the system turns it into WM_CONTEXTMENU
+        ASSERT_EQ(menuTexts.size(), 3u);
+        EXPECT_EQ(menuTexts[0], c.first);
+        EXPECT_EQ(menuTexts[2], GetText("copy picture"));
+        EXPECT_EQ(menuEnabled, (std::vector<bool>{c.shapes, c.shapes, true}));
+    }
+    LoadTextTable(kLanguageEnglish);
 }
 
 }  // namespace
