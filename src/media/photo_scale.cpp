@@ -43,13 +43,13 @@ void PngChunk(std::vector<uint8_t>& out, const char type[4], const std::vector<u
     Be32(out, Crc32(out.data() + start, out.size() - start));
 }
 
-// The comment as a PNG text chunk: tEXt when it is plain ASCII, else iTXt in UTF-8. (tEXt
-// could hold the Latin-1 sign µ, but common readers print tEXt bytes without converting them.)
+// The comment as a PNG text chunk: tEXt (Latin-1, which holds the sign µ) when every character
+// fits, else iTXt in UTF-8 (a Chinese calibration name). Some readers show only tEXt.
 void PngComment(std::vector<uint8_t>& out, const std::wstring& text) {
-    bool ascii = true;
-    for (wchar_t c : text) ascii = ascii && uint32_t(c) < 0x80 && c != 0;
+    bool latin1 = true;
+    for (wchar_t c : text) latin1 = latin1 && uint32_t(c) <= 0xFF && c != 0;
     std::vector<uint8_t> data = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0};
-    if (ascii) {
+    if (latin1) {
         for (wchar_t c : text) data.push_back(uint8_t(c));
         PngChunk(out, "tEXt", data);
         return;

@@ -86,15 +86,19 @@ TEST(PhotoScale, PngGetsPhysAndCommentAfterItsHeaderAndLosesTheOldPhys) {
     Chunk(png, "pHYs", {0, 0, 0x0E, 0xC4, 0, 0, 0x0E, 0xC4, 1});
     Chunk(png, "IDAT", {1, 2, 3});
     Chunk(png, "IEND", {});
-    {
-        auto chunks = Chunks(PngWithScale(png, Scale(2.5, 1, L"\u8F7D\u73BB\u7247")));  // a Chinese name
+    struct Case { const wchar_t* name; const char* textChunk; } cases[] = {
+        {L"Slide", "tEXt"},                   // Latin-1, with the sign µ
+        {L"\u8F7D\u73BB\u7247", "iTXt"},  // a Chinese name needs UTF-8
+    };
+    for (const Case& c : cases) {
+        auto chunks = Chunks(PngWithScale(png, Scale(2.5, 1, c.name)));
         ASSERT_EQ(chunks.size(), 5u);
         EXPECT_EQ(chunks[0].first, "IHDR");
         EXPECT_EQ(chunks[1].first, "pHYs");
         EXPECT_EQ(Be32(&chunks[1].second[0]), 2500000u);
         EXPECT_EQ(Be32(&chunks[1].second[4]), 2500000u);
         EXPECT_EQ(chunks[1].second[8], 1);
-        EXPECT_EQ(chunks[2].first, "iTXt");  // UTF-8
+        EXPECT_EQ(chunks[2].first, c.textChunk);
         EXPECT_EQ(std::string(chunks[2].second.begin(), chunks[2].second.begin() + 8), std::string("Comment\0", 8));
         EXPECT_EQ(chunks[3].first, "IDAT");
         EXPECT_EQ(chunks[4].first, "IEND");

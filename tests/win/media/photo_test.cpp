@@ -461,6 +461,11 @@ void Keep(const std::wstring& path) {
     CopyFileW(path.c_str(), target.c_str(), FALSE);
 }
 
+struct ViewCalibration {
+    float ppu;
+    int32_t unit;
+} calibrationOf400 = {0.4f, 1};
+
 class PhotoScaleTest : public PhotoTest {
 protected:
     // 400 pixels per millimetre on the virtual microscope, calibrated as 0.4 pixels per µm.
@@ -471,8 +476,7 @@ protected:
         EmptyCalibration(CalibrationTable[0]);
         SetCalibrationName(CalibrationTable[0], L"Tissue 40x");
         CalibrationState.appliedSlot = 0;
-        struct { float ppu; int32_t unit; } calibration = {0.4f, 1};
-        SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_CALIBRATION, reinterpret_cast<LPARAM>(&calibration));
+        SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_CALIBRATION, reinterpret_cast<LPARAM>(&calibrationOf400));
     }
     void TearDown() override {
         CalibrationState.appliedSlot = -1;
@@ -523,6 +527,15 @@ TEST_F(PhotoScaleTest, PhotosRecordTheirPixelSizeAndCarryTheBarAndTheTable) {
         EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);  // heading, line, text
         Keep(path);
     }
+    // 10 pixels per µm is 100000 pixels per centimetre, beyond JFIF's 16 bits: JFIF keeps no
+    // unit, the EXIF resolution carries the figure.
+    struct { float ppu; int32_t unit; } fine = {10.0f, 1};
+    SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_CALIBRATION, reinterpret_cast<LPARAM>(&fine));
+    AppSettings.jpgPng = 0;
+    ASSERT_TRUE(SavePhoto(PhotoSource::View, {2023, 3, 22, 14, 25, 1, ms++}));
+    EXPECT_EQ(RecordedDensity(FileBytes(gSavePath)), 0u);
+    Keep(gSavePath);
+    SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_CALIBRATION, reinterpret_cast<LPARAM>(&calibrationOf400));
     // The live view stays without the bar.
     CameraViewInfo info = CameraViewGetInfo(view);
     HDC surface = CameraViewSurfaceDc(view);
