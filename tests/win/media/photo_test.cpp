@@ -3,6 +3,7 @@
 // two photos in one millisecond, an unusable and an unwritable folder, the video cover, and the
 // file writer that never leaves a half-written file.
 #include <windows.h>
+#include <commdlg.h>
 #include <gdiplus.h>
 
 #include <gtest/gtest.h>
@@ -652,6 +653,50 @@ TEST_F(PhotoScaleTest, RightClickOpensTheContextMenuInBothLanguages) {
         EXPECT_EQ(menuEnabled, (std::vector<bool>{c.shapes, c.shapes, true}));
     }
     LoadTextTable(kLanguageEnglish);
+}
+
+// The save dialog, answered from a timer inside its own loop: where it opens, then a name, then
+// Yes to replacing the file of that name.
+std::wstring saveDialogFolder, saveDialogAnswer;
+HWND saveDialog = nullptr;
+HWND VisibleDialogOwnedBy(HWND owner) {
+    for (HWND w = FindWindowW(L"#32770", nullptr); w; w = FindWindowExW(nullptr, w, L"#32770", nullptr))
+        if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
+    return nullptr;
+}
+void CALLBACK AnswerSaveDialog(HWND, UINT, UINT_PTR id, DWORD) {
+    if (!saveDialog) {
+        saveDialog = VisibleDialogOwnedBy(ShellState.mainWnd);
+        if (!saveDialog) return;
+        wchar_t folder[MAX_PATH] = {};
+        SendMessageW(saveDialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
+        saveDialogFolder = folder;
+        Shot(saveDialog, L"save_measurements_dialog");
+        SendMessageW(saveDialog, CDM_SETCONTROLTEXT, 0x47C /* cmb13, the file name */,
+                     reinterpret_cast<LPARAM>(saveDialogAnswer.c_str()));
+        PostMessageW(saveDialog, WM_COMMAND, IDOK, 0);
+    } else if (HWND confirm = VisibleDialogOwnedBy(saveDialog)) {
+        KillTimer(nullptr, id);
+        PostMessageW(confirm, WM_COMMAND, IDYES, 0);
+    }
+}
+
+TEST_F(PhotoScaleTest, SaveMeasurementsWritesTheCsvWhereTheDialogSays) {
+    StartCalibrated(L"--formats \"YUY2 640x480\" --ppmm 400", {kSubtypeYuy2, 640, 480, 0});
+    DrawShapes();
+    const std::wstring path = folder + L"\\table.csv";
+    CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));  // replaced
+    saveDialogAnswer = path;
+    saveDialog = nullptr;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerSaveDialog);
+    SendMessageW(main, WM_COMMAND, ID_SAVE_MEASUREMENTS, 0);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(saveDialogFolder, folder);
+    const std::vector<uint8_t> csv = FileBytes(path);
+    const std::string expected = CsvUtf8(MeasurementTable(MeasurementState.shapes, 0.4f, 1));
+    EXPECT_EQ(std::string(csv.begin(), csv.end()), expected);
+    EXPECT_EQ(Toast(), L"Measurements saved: " + path);
+    EXPECT_EQ(FilesIn(folder).size(), 1u);  // no temporary file left
 }
 
 }  // namespace
