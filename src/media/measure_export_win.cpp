@@ -17,12 +17,20 @@
 #include "settings/text_table.h"
 #include "view/camera_view_win.h"
 #include "view/measure_table.h"
+#include "view/view_geometry.h"
 
 namespace {
 
+// The table as the labels show it: the view's calibration and its equal-aspect measuring.
 std::vector<TableRow> CurrentTable() {
+    const CameraViewInfo info = CameraViewGetInfo(ShellState.cameraView);
+    ViewGeometry geometry;
+    geometry.frameW = info.frameW;
+    geometry.frameH = info.frameH;
+    geometry.imageW = info.imageW;
+    geometry.imageH = info.imageH;
     return MeasurementTable(MeasurementState.shapes, CameraViewPixelsPerUnit(ShellState.cameraView),
-                            CameraViewUnit(ShellState.cameraView));
+                            CameraViewUnit(ShellState.cameraView), EqualAspectYScale(geometry));
 }
 
 void Toast(const std::wstring& text) {

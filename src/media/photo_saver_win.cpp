@@ -229,8 +229,8 @@ bool SaveStillImage(const std::wstring& path) {
     // The still shows the whole picture at its own size: its pixel size follows from the view's.
     PhotoPicture picture;
     const CameraViewInfo info = CameraViewGetInfo(ShellState.cameraView);
-    picture.scale = PictureScale(CameraViewPixelsPerUnit(ShellState.cameraView), info.imageW, info.imageH,
-                                 still.width, still.height);
+    picture.scale = ViewPhotoScale(CameraViewPixelsPerUnit(ShellState.cameraView), info.imageW, info.imageH,
+                                   info.frameW, info.frameH, still.width, still.height, 0);
     picture.scale.unit = CameraViewUnit(ShellState.cameraView);
     picture.scale.name = AppliedCalibrationName();
     // GDI+ reads rows at a whole-word stride; a still of, say, 642 pixels has rows of 1926 bytes.

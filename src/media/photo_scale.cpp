@@ -116,21 +116,19 @@ std::string Figure(double v) {
 
 }  // namespace
 
-PhotoScale ViewPhotoScale(float ppu, int imageW, int imageH, int frameW, int frameH, int displayW, int displayH,
+PhotoScale ViewPhotoScale(float ppu, int imageW, int imageH, int frameW, int frameH, int photoW, int photoH,
                           int zoom) {
     PhotoScale s;
-    if (!(ppu > 0) || imageW <= 0 || imageH <= 0 || frameW <= 0 || frameH <= 0 || displayW <= 0 || displayH <= 0)
+    if (!(ppu > 0) || imageW <= 0 || imageH <= 0 || frameW <= 0 || frameH <= 0 || photoW <= 0 || photoH <= 0)
         return s;
-    // Image pixels to frame pixels, the frame's (cropped) part to the display.
+    // The camera's pixels are square: ppu along x in image pixels is the same figure in frame
+    // pixels both ways (a stretched picture is measured in pixels of equal aspect).
+    const double framePerUnit = double(ppu) * frameW / imageW;
     const CropRect crop = zoom > 0 ? ZoomCrop(frameW, frameH, zoom) : CropRect{0, 0, frameW, frameH};
     if (crop.width <= 0 || crop.height <= 0) return s;
-    s.pixelsPerUnitX = double(ppu) * frameW / imageW * displayW / crop.width;
-    s.pixelsPerUnitY = double(ppu) * frameH / imageH * displayH / crop.height;
+    s.pixelsPerUnitX = framePerUnit * photoW / crop.width;
+    s.pixelsPerUnitY = framePerUnit * photoH / crop.height;
     return s;
-}
-
-PhotoScale PictureScale(float ppu, int imageW, int imageH, int pictureW, int pictureH) {
-    return ViewPhotoScale(ppu, imageW, imageH, pictureW, pictureH, pictureW, pictureH, 0);
 }
 
 double PixelsPerMetre(double pixelsPerUnit, int unit) { return pixelsPerUnit * (unit == 0 ? 1e3 : 1e6); }

@@ -14,13 +14,13 @@ struct PhotoScale {
     std::wstring name;                               // the calibration's name
 };
 
-// The photo's pixels per unit for a calibration of ppu image pixels per unit, when the photo is
-// the view's picture: the frame (frameW x frameH, the camera's own pixels) shown as the image
-// W x H, cropped by digital zoom and stretched to displayW x displayH. Zero when not calibrated.
-PhotoScale ViewPhotoScale(float ppu, int imageW, int imageH, int frameW, int frameH, int displayW,
-                          int displayH, int zoom);
-// The same for a picture of pictureW x pictureH showing the whole image W x H (the still).
-PhotoScale PictureScale(float ppu, int imageW, int imageH, int pictureW, int pictureH);
+// The photo's pixels per unit for a calibration of ppu image pixels per unit (measured along x,
+// as the calibration line lies), when the photo shows the frame (frameW x frameH, the camera's
+// own square pixels) that the view shows as the image W x H, cropped by digital zoom and
+// stretched to photoW x photoH. A still of the whole field is the same with zoom 0 and its own
+// size. Zero when not calibrated.
+PhotoScale ViewPhotoScale(float ppu, int imageW, int imageH, int frameW, int frameH, int photoW,
+                          int photoH, int zoom);
 
 inline bool HasScale(const PhotoScale& s) { return s.pixelsPerUnitX > 0 && s.pixelsPerUnitY > 0; }
 

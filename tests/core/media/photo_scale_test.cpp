@@ -76,7 +76,13 @@ TEST(PhotoScale, ViewPhotoFollowsRatioZoomAndStretch) {
     PhotoScale zoomed = ViewPhotoScale(400.0f, 1280, 720, 1280, 720, 1280, 720, 5);
     EXPECT_DOUBLE_EQ(zoomed.pixelsPerUnitX, 800.0);
     // A still of 2560 x 1440 of the same field.
-    EXPECT_DOUBLE_EQ(PictureScale(400.0f, 1280, 720, 2560, 1440).pixelsPerUnitY, 800.0);
+    EXPECT_DOUBLE_EQ(ViewPhotoScale(400.0f, 1280, 720, 1280, 720, 2560, 1440, 0).pixelsPerUnitY, 800.0);
+    // A 640 x 480 camera stretched to 1920 x 1080 and calibrated along x at 1200 per mm: its own
+    // square pixels hold 400 per mm both ways, as does a photo of its unstretched picture.
+    PhotoScale stretched = ViewPhotoScale(1200.0f, 1920, 1080, 640, 480, 1920, 1080, 0);
+    EXPECT_DOUBLE_EQ(stretched.pixelsPerUnitX, 1200.0);
+    EXPECT_DOUBLE_EQ(stretched.pixelsPerUnitY, 900.0);
+    EXPECT_DOUBLE_EQ(ViewPhotoScale(1200.0f, 1920, 1080, 640, 480, 640, 480, 0).pixelsPerUnitY, 400.0);
     EXPECT_FALSE(HasScale(ViewPhotoScale(-1.0f, 1280, 720, 1280, 720, 1280, 720, 0)));
 }
 

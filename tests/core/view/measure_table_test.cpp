@@ -35,8 +35,9 @@ constexpr int kColumns = 13;  // kind, index, ten measures, text
 
 TEST(MeasureTable, RowsHoldExactlyTheNumbersTheLabelsShow) {
     const float ppu = 123.4f;
+    const double yScale = 4.0 / 3.0;  // a 640 x 480 camera stretched to 1920 x 1080
     const std::vector<MeasureShape> shapes = EveryKind();
-    const std::vector<TableRow> rows = MeasurementTable(shapes, ppu, 1);
+    const std::vector<TableRow> rows = MeasurementTable(shapes, ppu, 1, yScale);
     ASSERT_EQ(rows.size(), shapes.size() + 1);
     EXPECT_EQ(rows[0][2], L"Length (\u03BCm)");
     EXPECT_EQ(rows[0][10], L"Area (\u03BCm\u00B2)");
@@ -45,6 +46,7 @@ TEST(MeasureTable, RowsHoldExactlyTheNumbersTheLabelsShow) {
     op.imageW = 640;
     op.imageH = 480;
     op.ppu = ppu;
+    op.yScale = yScale;
     op.unit = 1;
     for (size_t i = 0; i < shapes.size(); ++i) {
         const TableRow& row = rows[i + 1];
@@ -63,7 +65,7 @@ TEST(MeasureTable, RowsHoldExactlyTheNumbersTheLabelsShow) {
         EXPECT_EQ(cells, expectedCells[i]) << row[0];
     }
     EXPECT_EQ(rows[1][0], L"Line");
-    EXPECT_EQ(rows[6][11], L"75.508");  // the angle in degrees, as its label without the sign
+    EXPECT_EQ(rows[6][11], L"80.623");  // the angle in degrees, as its label without the sign
     EXPECT_EQ(rows[8][0], L"Text");
     EXPECT_EQ(rows[8][12], L"cell, \"A\"\t1");
 }
