@@ -62,14 +62,6 @@ HGLOBAL GlobalCopy(const void* bytes, size_t size) {
     return memory;
 }
 
-bool WriteTo(const std::wstring& file, const std::string& bytes) {
-    HANDLE f = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD done = 0;
-    bool ok = WriteFile(f, bytes.data(), DWORD(bytes.size()), &done, nullptr) && done == bytes.size();
-    return CloseHandle(f) && ok;
-}
-
 // Written in full beside path first, then put in its place (replacing a file the user chose to
 // replace in the save dialog).
 bool ReplaceWith(const std::wstring& path, const std::string& bytes) {
@@ -77,7 +69,9 @@ bool ReplaceWith(const std::wstring& path, const std::string& bytes) {
     const std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
     wchar_t temporary[MAX_PATH];
     if (!GetTempFileNameW(folder.c_str(), L"vdl", 0, temporary)) return false;
-    if (WriteTo(temporary, bytes) && MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    if (WriteBytesToFile(temporary, bytes.data(), bytes.size()) &&
+        MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
     DeleteFileW(temporary);
     return false;
 }
@@ -119,7 +113,9 @@ std::wstring MeasurementsPathFor(const std::wstring& photoPath) {
 
 bool WriteMeasurementsCsv(const std::wstring& path) {
     const std::string bytes = CsvUtf8(CurrentTable());
-    return WriteWholeFile(path, [&](const std::wstring& temporary) { return WriteTo(temporary, bytes); });
+    return WriteWholeFile(path, [&](const std::wstring& temporary) {
+        return WriteBytesToFile(temporary, bytes.data(), bytes.size());
+    });
 }
 
 bool CopyMeasurements(HWND owner) {

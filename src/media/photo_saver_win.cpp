@@ -103,16 +103,6 @@ void DrawScaleBar(PhotoPicture* picture) {
     GdiFlush();
 }
 
-// Writes bytes to a file that must not exist yet or is empty; true only when all were written.
-bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD done = 0;
-    bool ok = WriteFile(f, bytes.data(), DWORD(bytes.size()), &done, nullptr) && done == bytes.size();
-    ok = CloseHandle(f) && ok;
-    return ok;
-}
-
 // Encodes into memory; empty on failure.
 std::vector<uint8_t> EncodeToMemory(GpBitmap* bitmap, const CLSID& encoder, const EncoderParameters* params) {
     std::vector<uint8_t> bytes;
@@ -163,6 +153,14 @@ bool WriteWholeFile(const std::wstring& path, const std::function<bool(const std
     return false;
 }
 
+bool WriteBytesToFile(const std::wstring& file, const void* data, size_t size) {
+    HANDLE f = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD done = 0;
+    const bool written = WriteFile(f, data, DWORD(size), &done, nullptr) && done == size;
+    return CloseHandle(f) && written;
+}
+
 bool SaveBgrImage(const uint8_t* rows, int width, int height, int stride, const std::wstring& path,
                   const PhotoScale* scale) {
     if (!rows || width <= 0 || height <= 0 || stride % 4 != 0) return false;
@@ -192,7 +190,7 @@ bool SaveBgrImage(const uint8_t* rows, int width, int height, int stride, const 
             OutputDebugStringW(L"Photo scale: encoder output not understood, saved without it.\r\n");
             scaled = encoded;
         }
-        return WriteBytes(temporary, scaled);
+        return WriteBytesToFile(temporary, scaled.data(), scaled.size());
     });
     DllExports::GdipDisposeImage(bitmap);
     return ok;

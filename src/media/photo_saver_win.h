@@ -19,6 +19,10 @@ void FindImageEncoders();
 // replaced). On any failure the temporary file is removed and false returned.
 bool WriteWholeFile(const std::wstring& path, const std::function<bool(const std::wstring& temporary)>& write);
 
+// Writes size bytes to file (created or emptied); true only when every byte was written and the
+// file closed. Meant for WriteWholeFile's temporary file.
+bool WriteBytesToFile(const std::wstring& file, const void* data, size_t size);
+
 // Encodes width x height pixels in blue, green, red order, rows top-down and stride bytes apart
 // (a multiple of 4), to path: JPEG at quality 100 when UsesJpegEncoder(path), else PNG. With a
 // scale, the file also records its pixel size and the calibration (see photo_scale.h).

@@ -443,7 +443,9 @@ std::vector<uint8_t> FileBytes(const std::wstring& path) {
 
 // Pixels per metre in a PNG's pHYs, or pixels per centimetre in a JPEG's JFIF density (units 2).
 uint32_t RecordedDensity(const std::vector<uint8_t>& b) {
-    auto be32 = [&](size_t i) { return uint32_t(b[i]) << 24 | uint32_t(b[i + 1]) << 16 | uint32_t(b[i + 2]) << 8 | b[i + 3]; };
+    auto be32 = [&](size_t i) {
+        return uint32_t(b[i]) << 24 | uint32_t(b[i + 1]) << 16 | uint32_t(b[i + 2]) << 8 | b[i + 3];
+    };
     if (b.size() > 8 && b[0] == 0x89) {
         for (size_t at = 8; at + 12 <= b.size(); at += 12 + be32(at))
             if (std::memcmp(&b[at + 4], "pHYs", 4) == 0 && b[at + 16] == 1) return be32(at + 8);
