@@ -6,9 +6,11 @@
 #include <mfapi.h>  // constants only: the media platform is loaded at run time
 #include <objbase.h>
 
+#include "app/image_view_win.h"
 #include "app/instance_check.h"
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
+#include "panel/ctrl_panel_files_win.h"
 #include "panel/ctrl_panel_win.h"
 #include "app/tool_button_win.h"
 #include "app/toolbar_win.h"
@@ -94,7 +96,9 @@ void RegisterWindowClasses(HINSTANCE instance) {
     RegisterHToolbarClass(instance);
     RegisterVToolbarClass(instance);
     RegisterCtrlPanelClass(instance);
+    RegisterCtrlPanelFilesClass(instance);
     RegisterToolButtonClass(instance);
+    RegisterImageWndClass(instance);
 }
 
 int RunMessageLoop() {

@@ -1,0 +1,106 @@
+// The image view's rules: which file a path shows, the scale table, the scroll bars it needs,
+// centring and dragging, with the examples of a 640 x 480 and a 2592 x 1944 photo.
+#include "app/image_view_rules.h"
+
+#include <gtest/gtest.h>
+
+#include "view/view_geometry.h"
+
+namespace {
+
+TEST(ImageViewRules, VideosShowTheirCoverWithTheBadge) {
+    struct Case { const wchar_t* path; bool png; const wchar_t* file; bool badge; };
+    const Case cases[] = {
+        {L"C:\\v\\20230322-142501-007.avi", false, L"C:\\v\\20230322-142501-007.jpg", true},
+        {L"C:\\v\\CLIP.AVI", true, L"C:\\v\\CLIP.png", true},
+        {L"C:\\v\\clip.aVi", false, L"C:\\v\\clip.jpg", true},
+        {L"C:\\v\\photo.jpg", true, L"C:\\v\\photo.jpg", false},
+        {L"avi", false, L"", false},
+        {L"C:\\", false, L"", false},
+        {L"", false, L"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "path of " << wcslen(c.path));
+        ImageSource s = ImageSourceFor(c.path, c.png);
+        EXPECT_EQ(s.file, c.file);
+        EXPECT_EQ(s.videoBadge, c.badge);
+    }
+}
+
+TEST(ImageViewRules, ScaleTable) {
+    struct Case { int size, scale, scaled; };
+    const Case cases[] = {
+        {1000, 15, 150}, {999, 15, 149}, {640, 25, 160}, {642, 25, 160}, {481, 50, 240}, {641, 75, 480},
+        {641, 125, 801}, {641, 150, 961}, {641, 175, 1121}, {641, 200, 1282}, {641, 100, 641}, {641, 30, 641},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ScaledExtent(c.size, c.scale), c.scaled) << c.size << " at " << c.scale;
+}
+
+TEST(ImageViewRules, SmallPhotoIsCentredOnGroundBands) {
+    // 640 x 480 at 25 in 200 x 150: 160 x 120, drawn at (20, 15) with bands of 20 and 15.
+    int w = ScaledExtent(640, 25), h = ScaledExtent(480, 25);
+    ImageBars bars = ImageViewBars(true, w, h, 200, 150, false, false, 17, 17);
+    EXPECT_FALSE(bars.hBar || bars.vBar);
+    BlitSpan bx = BlitAxis(bars.hBar, 0, w, 200), by = BlitAxis(bars.vBar, 0, h, 150);
+    EXPECT_EQ(bx.dst, 20);
+    EXPECT_EQ(by.dst, 15);
+    StripSpan sx = Strips(w, 200), sy = Strips(h, 150);
+    EXPECT_EQ(sx.before, 20);
+    EXPECT_EQ(200 - sx.after, 20);
+    EXPECT_EQ(sy.before, 15);
+    EXPECT_EQ(150 - sy.after, 15);
+}
+
+TEST(ImageViewRules, LargePhotoStartsCentredAndFollowsTheDrag) {
+    // 2592 x 1944 at 100 in a 300 x 225 view without bars.
+    ImageBars bars = ImageViewBars(false, 2592, 1944, 300, 225, false, false, 17, 17);
+    EXPECT_FALSE(bars.hBar || bars.vBar);
+    int x = CentredScroll(2592, bars.clientW), y = CentredScroll(1944, bars.clientH);
+    EXPECT_EQ(x, 1146);
+    EXPECT_EQ(y, 859);
+    EXPECT_TRUE(PanImage(x, y, 10, 0, 2592, 1944, 300, 225));  // dragged 10 pixels right
+    EXPECT_EQ(x, 1136);
+    EXPECT_EQ(y, 859);
+    EXPECT_FALSE(PanImage(x, y, 0, 0, 2592, 1944, 300, 225));
+    // Only axes where the picture is larger pan, and never past its edges.
+    int sx = 0, sy = 0;
+    EXPECT_FALSE(PanImage(sx, sy, 50, 50, 160, 120, 200, 150));
+    EXPECT_TRUE(PanImage(sx, sy, -5000, 40, 400, 100, 300, 225));
+    EXPECT_EQ(sx, 100);
+    EXPECT_EQ(sy, 0);
+}
+
+TEST(ImageViewRules, ScrollBarsNeeded) {
+    struct Case {
+        const char* name;
+        bool styles;
+        int scaledW, scaledH, clientW, clientH;
+        bool hShown, vShown;
+        bool h, v;
+        int availW, availH;
+    };
+    const Case cases[] = {
+        {"no bar styles", false, 1000, 1000, 100, 100, false, false, false, false, 100, 100},
+        {"fits", true, 100, 100, 100, 100, false, false, false, false, 100, 100},
+        {"wider", true, 200, 50, 100, 100, false, false, true, false, 100, 83},
+        {"taller", true, 50, 200, 100, 100, false, false, false, true, 83, 100},
+        {"wider, then too tall for the rest", true, 150, 90, 100, 100, false, false, true, true, 83, 83},
+        {"taller, then too wide for the rest", true, 90, 150, 100, 100, false, false, true, true, 83, 83},
+        {"bars shown count back", true, 95, 95, 83, 83, true, true, false, false, 100, 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ImageBars b = ImageViewBars(c.styles, c.scaledW, c.scaledH, c.clientW, c.clientH, c.hShown, c.vShown, 17, 17);
+        EXPECT_EQ(b.hBar, c.h);
+        EXPECT_EQ(b.vBar, c.v);
+        EXPECT_EQ(b.clientW, c.availW);
+        EXPECT_EQ(b.clientH, c.availH);
+    }
+    // A shown bar's range: page min(extent / 3, 50), the thumb reaching scaled - client.
+    BarRange r = ScrollBarRange(2592, 300);
+    EXPECT_EQ(r.page, 50);
+    EXPECT_EQ(r.max - r.page + 1, 2592 - 300);
+    EXPECT_EQ(ScrollBarRange(400, 90).page, 30);
+}
+
+}  // namespace
