@@ -1,6 +1,8 @@
 // Camera view geometry (see view_geometry.h).
 #include "view/view_geometry.h"
 
+#include "app/display_scale.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -20,10 +22,20 @@ int FitRatio(int clientW, int clientH, int imageW, int imageH) {
     return int(r);
 }
 
+int FittedRatio(int clientW, int clientH, int imageW, int imageH) {
+    int r = FitRatio(clientW, clientH, imageW, imageH);
+    if (r > kMinRatio || imageW <= 0 || imageH <= 0) return r;
+    if (clientW <= 0 || clientH <= 0) return 1;
+    float q = 100.0f * std::min(float(clientH) / float(imageH), float(clientW) / float(imageW));
+    r = std::max(1, std::min(kMinRatio, int(q)));
+    while (r > 1 && (DisplaySize(imageW, r) > clientW || DisplaySize(imageH, r) > clientH)) --r;
+    return r;
+}
+
 bool ApplyRatio(ViewGeometry& g, int r, int clientW, int clientH) {
     if (r < kMinRatio || r > kMaxRatio) {
         g.fit = true;
-        r = FitRatio(clientW, clientH, g.imageW, g.imageH);
+        r = FittedRatio(clientW, clientH, g.imageW, g.imageH);
     } else {
         g.fit = false;
     }
@@ -140,4 +152,14 @@ double EqualAspectYScale(const ViewGeometry& g) {
     if (g.frameW <= 0 || g.frameH <= 0 || g.imageW <= 0 || g.imageH <= 0) return 1.0;
     const double across = static_cast<double>(g.imageW) * g.frameH, down = static_cast<double>(g.imageH) * g.frameW;
     return across == down ? 1.0 : across / down;
+}
+
+CornerButtonPlace CornerButtonAt(int clientW, int clientH, int dpi) {
+    CornerButtonPlace c;
+    const int inset = ScalePx(60, dpi);
+    c.x = clientW - inset;
+    c.y = clientH - inset;
+    c.size = ScalePx(40, dpi);
+    c.icon = ArtPx(32, ArtScaleFor(dpi));
+    return c;
 }

@@ -31,7 +31,13 @@ int DisplaySize(int size, int ratio);
 // Without a picture (a zero image size) the quotient is unbounded and the result is 200.
 int FitRatio(int clientW, int clientH, int imageW, int imageH);
 
-// The ratio command with value r (outside 50..200 asks for fit). Returns true when the ratio
+// Ratio of fit mode: FitRatio, except that a picture which does not fit at 50 goes below it (down
+// to 1), so that a fitted picture never needs a scroll bar, whatever the window size and the
+// display scale (the toolbars and the panel grow with it and leave the view less room). The
+// result's display size never exceeds the client area (single-precision truncation checked).
+int FittedRatio(int clientW, int clientH, int imageW, int imageH);
+
+// The ratio command with value r (outside 50..200 asks for fit, see FittedRatio). Returns true when the ratio
 // changed; then the display size is recomputed and the caller frees its composition surface,
 // lays out and repaints. The fit flag is set or cleared in every case.
 bool ApplyRatio(ViewGeometry& g, int r, int clientW, int clientH);
@@ -97,3 +103,8 @@ BlitSpan BlitAxis(bool barShown, int scroll, int display, int client);
 // [0, before) and [after, client). Both empty when the display fills the axis.
 struct StripSpan { int before = 0, after = 0; bool any = false; };
 StripSpan Strips(int display, int client);
+
+// The full-screen button in the view's bottom-right corner: 40 x 40 pixels, its top-left 60
+// pixels in from the right and bottom edges at 96 dpi, scaled with the display; its icon 32 x 32.
+struct CornerButtonPlace { int x = 0, y = 0, size = 0, icon = 0; };
+CornerButtonPlace CornerButtonAt(int clientW, int clientH, int dpi);

@@ -26,6 +26,28 @@ TEST(ViewRatio, FitExamples) {
     for (auto& c : cases) EXPECT_EQ(FitRatio(c.cw, c.ch, c.w, c.h), c.want) << c.cw << "x" << c.ch;
 }
 
+TEST(ViewRatio, FittedPictureNeverNeedsABar) {
+    // Client areas of a maximised 1366 x 768 window at 96, 144 and 192 dpi, a small window, and
+    // odd sizes: the fitted display always fits, and no bar is needed.
+    struct Case { int cw, ch, w, h, want; } cases[] = {
+        {1053, 714, 1920, 1080, 54},  // 96 dpi: as FitRatio
+        {928, 678, 1920, 1080, 48},   // 144 dpi: below 50 rather than a bar
+        {808, 582, 1920, 1080, 42},   // 192 dpi
+        {300, 200, 2592, 1944, 10},   // 0.1029.. -> 10
+        {5, 5, 2592, 1944, 1},        // never below 1
+        {500, 500, 0, 0, 200},        // no picture
+    };
+    for (auto& c : cases) {
+        EXPECT_EQ(FittedRatio(c.cw, c.ch, c.w, c.h), c.want) << c.cw << "x" << c.ch;
+        ViewGeometry g = Picture(c.w, c.h);
+        ApplyRatio(g, 0, c.cw, c.ch);
+        BarLayout b = ComputeBars(g, c.cw, c.ch, 17, 17);
+        if (c.w > 0 && c.want > 1) {
+            EXPECT_FALSE(b.hNeeded || b.vNeeded) << c.cw << "x" << c.ch;
+        }
+    }
+}
+
 TEST(ViewRatio, ApplyRatioSetsDisplaySizeAndFitFlag) {
     ViewGeometry g = Picture(1920, 1080);
     EXPECT_TRUE(ApplyRatio(g, 0, 960, 700));
