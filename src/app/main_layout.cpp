@@ -10,8 +10,11 @@ int PanelWidthFromBaseUnit(int baseUnitX) {
     return int(q);
 }
 
-MainLayout ComputeMainLayout(int w, int h, int pw, bool fullScreen) {
-    const int th = kToolbarHeight, vw = kToolbarWidth;
+int ToolbarHeightAt(int dpi) { return ScalePx(kToolbarHeight, dpi); }
+int ToolbarWidthAt(int dpi) { return ScalePx(kToolbarWidth, dpi); }
+
+MainLayout ComputeMainLayout(int w, int h, int pw, bool fullScreen, int dpi) {
+    const int th = ToolbarHeightAt(dpi), vw = ToolbarWidthAt(dpi);
     MainLayout l;
     if (!fullScreen) {
         l.hToolbar = {vw, 0, w - pw - vw, th};

@@ -2,6 +2,9 @@
 // switchboard of commands and private messages.
 #include <windows.h>
 
+#include <algorithm>
+
+#include "app/dpi_win.h"
 #include "app/main_layout.h"
 #include "app/main_view_win.h"
 #include "app/messages.h"
@@ -117,8 +120,8 @@ void MainOnCreate(HWND hwnd) {
     ShellState.mainWnd = hwnd;
     ShellState.hToolbar = CreateHToolbar(hwnd);
     ShellState.vToolbar = CreateVToolbar(hwnd);
-    ShellState.toolbarHeight = kToolbarHeight;
-    ShellState.toolbarWidth = kToolbarWidth;
+    ShellState.toolbarHeight = ToolbarHeightAt(DpiOf(hwnd));
+    ShellState.toolbarWidth = ToolbarWidthAt(DpiOf(hwnd));
     CreateMainCameraView(hwnd);
     ShellState.panelWidth = PanelWidthFromBaseUnit(LOWORD(GetDialogBaseUnits()));
     ShellState.panel = CreateCtrlPanel(hwnd, ShellState.panelWidth);
@@ -141,9 +144,27 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         LayoutMainWindow();
         return 0;
     case WM_GETMINMAXINFO: {
+        // The smallest size grows with the display scale, but never past the monitor's work area.
         auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
-        mmi->ptMinTrackSize.x = 798;
-        mmi->ptMinTrackSize.y = 520;
+        const int dpi = DpiOf(hwnd);
+        MONITORINFO mi = {sizeof(mi)};
+        bool known = GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &mi) != 0;
+        mmi->ptMinTrackSize.x = ScalePx(798, dpi);
+        mmi->ptMinTrackSize.y = ScalePx(520, dpi);
+        if (known && mmi->ptMinTrackSize.x > mi.rcWork.right - mi.rcWork.left)
+            mmi->ptMinTrackSize.x = std::max(798L, mi.rcWork.right - mi.rcWork.left);
+        if (known && mmi->ptMinTrackSize.y > mi.rcWork.bottom - mi.rcWork.top)
+            mmi->ptMinTrackSize.y = std::max(520L, mi.rcWork.bottom - mi.rcWork.top);
+        return 0;
+    }
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another scale: take the size the system suggests; the new
+        // size lays the children out at the new scale, and each child remakes its fonts and
+        // artwork on WM_DPICHANGED_AFTERPARENT.
+        const RECT* r = reinterpret_cast<const RECT*>(lp);
+        SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        LayoutMainWindow();
         return 0;
     }
     case WM_COMMAND:
@@ -192,7 +213,10 @@ void LayoutMainWindow() {
     if (!ShellState.mainWnd) return;
     RECT rc;
     GetClientRect(ShellState.mainWnd, &rc);
-    MainLayout l = ComputeMainLayout(rc.right, rc.bottom, ShellState.panelWidth, IsFullScreen());
+    const int dpi = DpiOf(ShellState.mainWnd);
+    ShellState.toolbarHeight = ToolbarHeightAt(dpi);
+    ShellState.toolbarWidth = ToolbarWidthAt(dpi);
+    MainLayout l = ComputeMainLayout(rc.right, rc.bottom, ShellState.panelWidth, IsFullScreen(), dpi);
     struct { HWND hwnd; ChildRect r; } items[] = {
         {ShellState.hToolbar, l.hToolbar}, {ShellState.vToolbar, l.vToolbar},
         {ShellState.cameraView, l.cameraView}, {ShellState.panel, l.panel}};

@@ -1,10 +1,15 @@
 // Geometry and timing of the prompt toast.
 #include "app/prompt_layout.h"
 
-PromptRect PromptLayout(int textWidth, int textHeight, int x, int y, int parentClientWidth) {
+#include "app/display_scale.h"
+
+PromptMargins PromptTextOrigin(int dpi) { return {ScalePx(16, dpi), ScalePx(8, dpi)}; }
+
+PromptRect PromptLayout(int textWidth, int textHeight, int x, int y, int parentClientWidth, int dpi) {
     PromptRect r;
-    r.width = textWidth + 32;
-    r.height = textHeight + 16;
+    const PromptMargins m = PromptTextOrigin(dpi);
+    r.width = textWidth + 2 * m.left;
+    r.height = textHeight + 2 * m.top;
     r.x = x > 0 ? x : (parentClientWidth - r.width) / 2;
     r.y = y;  // the parent's client area starts at 0
     return r;

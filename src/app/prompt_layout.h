@@ -14,8 +14,13 @@ constexpr int PROMPT_CMD_RESTART = 32000;  // ticks = 0, auto-hide = lParam
 struct PromptRect { int x, y, width, height; };
 
 // Toast rectangle for a one-line text of textWidth x textHeight: 16 pixels of margin left and
-// right, 8 above and below; left edge at x when x > 0, else centred in the parent's client width.
-PromptRect PromptLayout(int textWidth, int textHeight, int x, int y, int parentClientWidth);
+// right, 8 above and below (at 96 dpi, scaled with dpi); left edge at x when x > 0, else centred
+// in the parent's client width.
+PromptRect PromptLayout(int textWidth, int textHeight, int x, int y, int parentClientWidth, int dpi = 96);
+
+// Where the text starts inside the toast: its left and top margins.
+struct PromptMargins { int left, top; };
+PromptMargins PromptTextOrigin(int dpi);
 
 // One 100 ms timer tick; returns true when the toast must close (more than 38 ticks counted).
 bool PromptTick(int& ticks, int autoHide);

@@ -3,6 +3,7 @@
 // ticks until it destroys itself.
 #include "app/prompt_win.h"
 
+#include "app/dpi_win.h"
 #include "app/messages.h"
 #include "app/shell_state_win.h"
 #include "app/tool_buttons.h"
@@ -11,18 +12,22 @@ namespace {
 
 constexpr COLORREF kPromptGround = RGB(255, 250, 205);
 
-// Made on first use, kept for the whole run; measuring and painting share it.
+// Made on first use at the parent's display scale and made again when a toast is shown at
+// another scale; measuring and painting share it.
 HFONT promptFont = nullptr;
+int promptFontDpi = 0;
 
-void EnsurePromptFont() {
-    if (promptFont) return;
-    HDC screen = GetDC(nullptr);
-    int height = -MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
+void EnsurePromptFont(int dpi) {
+    if (promptFont && promptFontDpi == dpi) return;
     LOGFONTW lf = {};
-    lf.lfHeight = height;
+    lf.lfHeight = FontHeightAt(12, dpi);
     lstrcpyW(lf.lfFaceName, L"Segoe UI");
-    promptFont = CreateFontIndirectW(&lf);
+    HFONT font = CreateFontIndirectW(&lf);
+    if (!font) return;
+    // A toast that is up gets the new font with the text ShowPrompt gives it next.
+    if (promptFont) DeleteObject(promptFont);
+    promptFont = font;
+    promptFontDpi = dpi;
 }
 
 void PromptLayoutWindow(HWND hwnd, PromptState* s) {
@@ -34,7 +39,7 @@ void PromptLayoutWindow(HWND hwnd, PromptState* s) {
     ReleaseDC(hwnd, hdc);
     RECT parent = {0, 0, 0, 0};
     if (HWND p = GetParent(hwnd)) GetClientRect(p, &parent);
-    PromptRect r = PromptLayout(size.cx, size.cy, s->x, s->y, parent.right);
+    PromptRect r = PromptLayout(size.cx, size.cy, s->x, s->y, parent.right, DpiOf(hwnd));
     SetWindowPos(hwnd, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -75,7 +80,8 @@ void PromptOnPaint(HWND hwnd, PromptState* s) {
     SetBkColor(hdc, kPromptGround);
     SetTextColor(hdc, RGB(0, 0, 0));
     HGDIOBJ old = SelectObject(hdc, promptFont);
-    ExtTextOutW(hdc, 16, 8, ETO_CLIPPED | ETO_OPAQUE, &rc, s->text, lstrlenW(s->text), nullptr);
+    const PromptMargins m = PromptTextOrigin(DpiOf(hwnd));
+    ExtTextOutW(hdc, m.left, m.top, ETO_CLIPPED | ETO_OPAQUE, &rc, s->text, lstrlenW(s->text), nullptr);
     SelectObject(hdc, old);
     EndPaint(hwnd, &ps);
 }
@@ -149,7 +155,7 @@ bool RegisterPromptClass(HINSTANCE instance) {
 }
 
 HWND ShowPrompt(HWND parent, const wchar_t* text, int x, int y) {
-    EnsurePromptFont();
+    EnsurePromptFont(DpiOf(parent));
     // A negative place would turn into a huge unsigned one in the move command; 0 means the
     // same thing (centre, or the top edge) and survives the packing.
     if (x < 0) x = 0;

@@ -5,6 +5,8 @@
 
 #include <windowsx.h>
 
+#include "app/display_scale.h"
+#include "app/dpi_win.h"
 #include "app/messages.h"
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
@@ -12,16 +14,36 @@
 
 namespace {
 
-// The shared artwork, loaded once and kept for the whole run (user-interface thread only).
+// The shared artwork, loaded once per scale and kept for the whole run (user-interface thread
+// only): the strips at 1x, 1.5x and 2x and the green veil.
 struct ToolStripData {
-    HBITMAP strip = nullptr;
-    HDC stripDC = nullptr;
-    int width = 0, height = 0;
+    HBITMAP strip[kArtScales] = {};
+    HDC stripDC[kArtScales] = {};
+    bool tried[kArtScales] = {};
     HBITMAP veil = nullptr;
     HDC veilDC = nullptr;
     int veilSide = 0;
 };
 ToolStripData ToolStrip;
+
+HDC LoadStrip(HINSTANCE instance, int art) {
+    static const int ids[kArtScales] = {IDB_TOOL_ART, IDB_TOOL_ART_15X, IDB_TOOL_ART_2X};
+    if (ToolStrip.stripDC[art] || ToolStrip.tried[art]) return ToolStrip.stripDC[art];
+    ToolStrip.tried[art] = true;
+    auto* strip = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(ids[art]), IMAGE_BITMAP, 0, 0, 0));
+    if (!strip) return nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc) {
+        DeleteObject(strip);
+        return nullptr;
+    }
+    SelectObject(dc, strip);  // kept selected for the whole run
+    ToolStrip.strip[art] = strip;
+    ToolStrip.stripDC[art] = dc;
+    return dc;
+}
+
+HINSTANCE ProgramInstance();
 
 COLORREF toolButtonBackground = RGB(21, 21, 25);
 
@@ -59,13 +81,22 @@ void ToolButtonDraw(ToolButtonState* s) {
     HBRUSH ground = CreateSolidBrush(toolButtonBackground);
     FillRect(s->backDC, &rc, ground);
     DeleteObject(ground);
-    if (ToolStrip.stripDC)
-        BitBlt(s->backDC, (s->width - s->cellWidth) / 2, (s->height - s->cellHeight) / 2, s->cellWidth,
-               s->cellHeight, ToolStrip.stripDC, s->srcX, s->srcY, SRCCOPY);
+    // The picture at its artwork scale; the 1x strip stands in when another is missing.
+    int art = s->art;
+    HDC strip = ToolStrip.stripDC[0] ? LoadStrip(ProgramInstance(), art) : nullptr;
+    if (!strip) {
+        art = 0;
+        strip = ToolStrip.stripDC[0];
+    }
+    if (strip) {
+        const int cw = ArtPx(s->cellWidth, art), ch = ArtPx(s->cellHeight, art);
+        BitBlt(s->backDC, (s->width - cw) / 2, (s->height - ch) / 2, cw, ch, strip, ArtPx(s->srcX, art),
+               ArtPx(s->srcY, art), SRCCOPY);
+    }
     int alpha = ToolButtonVeilAlpha(s->hover, s->pressed, s->checked);
     if (alpha && ToolStrip.veilDC) {
         BLENDFUNCTION bf = {AC_SRC_OVER, 0, static_cast<BYTE>(alpha), 0};
-        // The veil is 80 x 80; a larger button gets it stretched.
+        // The veil is one flat colour, 80 x 80; a larger button gets it stretched.
         int sw = s->width < ToolStrip.veilSide ? s->width : ToolStrip.veilSide;
         int sh = s->height < ToolStrip.veilSide ? s->height : ToolStrip.veilSide;
         AlphaBlend(s->backDC, 0, 0, s->width, s->height, ToolStrip.veilDC, 0, 0, sw, sh, bf);
@@ -112,7 +143,7 @@ void ToolButtonOnMouseMove(HWND hwnd, ToolButtonState* s, LPARAM lp) {
     if (s->tooltip[0] && inside && main) {
         POINT t = {0, 0};
         MapWindowPoints(toolbar, main, &t, 1);
-        TipPoint at = ToolTipAnchor(s->orientation, s->x, s->y, s->width, s->height, t.x, t.y);
+        TipPoint at = ToolTipAnchor(s->orientation, s->x, s->y, s->width, s->height, t.x, t.y, DpiOf(hwnd));
         ShowPrompt(main, s->tooltip, at.x, at.y);
     }
     if (!inside && main) {
@@ -154,6 +185,7 @@ void ToolButtonOnSize(HWND hwnd, ToolButtonState* s, int width, int height) {
     if (!width || !height) return;
     s->width = width;
     s->height = height;
+    s->art = ArtScaleFor(DpiOf(hwnd));
     ToolButtonMakeBackBuffer(hwnd, s);
     ToolButtonDraw(s);
 }
@@ -168,6 +200,7 @@ LRESULT CALLBACK ToolButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!s) return DefWindowProcW(hwnd, msg, wp, lp);
     switch (msg) {
     case WM_CREATE:
+        s->art = ArtScaleFor(DpiOf(hwnd));
         ToolButtonMakeBackBuffer(hwnd, s);
         ToolButtonDraw(s);
         return 0;
@@ -229,31 +262,16 @@ void SetToolButtonBackground(COLORREF color) {
 }
 
 bool ToolArtLoaded() {
-    return ToolStrip.stripDC != nullptr;
+    return ToolStrip.stripDC[0] != nullptr;
 }
 
 void LoadToolArt(HINSTANCE instance) {
-    if (ToolStrip.strip) return;
-    auto* strip = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_TOOL_ART), IMAGE_BITMAP, 0, 0, 0));
-    if (!strip) {
+    if (ToolStrip.stripDC[0] || ToolStrip.veil) return;
+    if (!LoadStrip(instance, 0)) {
         OutputDebugStringA("ToolButtonWnd_Init failed.\r\n");
         return;
     }
-    BITMAP bm = {};
-    GetObjectW(strip, sizeof(bm), &bm);
-    HDC stripDC = CreateCompatibleDC(nullptr);
-    if (!stripDC) {
-        DeleteObject(strip);
-        OutputDebugStringA("ToolButtonWnd_Init failed.\r\n");
-        return;
-    }
-    SelectObject(stripDC, strip);  // kept selected for the whole run
-    ToolStrip.strip = strip;
-    ToolStrip.stripDC = stripDC;
-    ToolStrip.width = bm.bmWidth;
-    ToolStrip.height = bm.bmHeight;
-
-    int side = 2 * bm.bmHeight;
+    int side = kToolVeilSide;
     HDC screen = GetDC(nullptr);
     HBITMAP veil = CreateCompatibleBitmap(screen, side, side);
     HDC veilDC = veil ? CreateCompatibleDC(screen) : nullptr;
@@ -292,4 +310,16 @@ HWND CreateToolButton(HWND parent, int id, int x, int y, int srcX, int orientati
     if (!hwnd && adoptedState != s) delete s;
     adoptedState = nullptr;
     return hwnd;
+}
+
+void PlaceToolButton(HWND button, int x, int y, int size) {
+    auto* s = reinterpret_cast<ToolButtonState*>(GetWindowLongPtrW(button, GWLP_USERDATA));
+    if (!s) return;
+    s->x = x;
+    s->y = y;
+    SetWindowPos(button, nullptr, x, y, size, size, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The same size at another scale sends no WM_SIZE: the artwork is chosen again here.
+    s->art = ArtScaleFor(DpiOf(button));
+    ToolButtonDraw(s);
+    InvalidateRect(button, nullptr, FALSE);
 }

@@ -1,6 +1,7 @@
 // Button tables of the toolbars and the arithmetic of a tool button.
 #include "app/tool_buttons.h"
 
+#include "app/display_scale.h"
 #include "app/messages.h"
 
 const ToolButtonSpec kHToolbarButtons[13] = {
@@ -32,6 +33,13 @@ const ToolButtonSpec kVToolbarButtons[10] = {
     {ID_ADJUST_GAIN, 4, 510, 23, "tip gain"},
 };
 
+ToolButtonPlace ToolButtonAt(const ToolButtonSpec& b, int dpi) {
+    // The side rounds down: round(x) + floor(side) <= round(x + side), so buttons that touch at
+    // 96 dpi (line, parallels, ...) never overlap at any scale.
+    const int d = dpi > 0 ? dpi : kBaseDpi;
+    return {ScalePx(b.x, dpi), ScalePx(b.y, dpi), kToolButtonSize * d / kBaseDpi};
+}
+
 bool HToolbarForwards(int id) {
     return id == ID_CALIBRATE || (id >= 3021 && id <= 3030) || id == ID_TOOL_CONCENTRIC || id == ID_CROSSLINE;
 }
@@ -56,12 +64,13 @@ uint8_t BlendChannel(uint8_t dst, uint8_t src, int alpha) {
     return static_cast<uint8_t>(v);
 }
 
-TipPoint ToolTipAnchor(int orientation, int bx, int by, int bw, int bh, int tx, int ty) {
+TipPoint ToolTipAnchor(int orientation, int bx, int by, int bw, int bh, int tx, int ty, int dpi) {
+    const int gap = ScalePx(2, dpi);
     // The horizontal toolbar sits at the main window's top and the vertical one at its left,
     // so one of (tx, ty) is always 0; both are added so the place stays right wherever the
     // toolbar is.
-    if (orientation == kTipRight) return {bx + bw + 2 + tx, by + ty};
-    return {bx + tx, by + bh + 2 + ty};
+    if (orientation == kTipRight) return {bx + bw + gap + tx, by + ty};
+    return {bx + tx, by + bh + gap + ty};
 }
 
 int ToolButtonIdForTool(int tool) {

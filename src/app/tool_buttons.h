@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int kToolButtonSize = 52;     // a button is 52 x 52 pixels
-constexpr int kToolCellSize = 40;       // one picture of the artwork strip is 40 x 40
+constexpr int kToolButtonSize = 52;     // a button is 52 x 52 pixels at 96 dpi
+constexpr int kToolCellSize = 40;       // one picture of the 1x artwork strip is 40 x 40
 constexpr int kToolStripCells = 27;     // the strip holds 27 pictures side by side
 constexpr int kToolStripWidth = kToolCellSize * kToolStripCells;  // 1080
 constexpr int kToolVeilSide = 2 * kToolCellSize;                  // the green veil: 80 x 80
@@ -29,6 +29,11 @@ struct ToolButtonSpec {
 extern const ToolButtonSpec kHToolbarButtons[13];  // horizontal toolbar, creation order
 extern const ToolButtonSpec kVToolbarButtons[10];  // vertical toolbar, creation order
 
+// A button's place in its toolbar and its side at a display scale: the table's 96-dpi figures
+// scaled one by one (ScalePx; the side rounded down), so 96 dpi gives the table unchanged.
+struct ToolButtonPlace { int x, y, size; };
+ToolButtonPlace ToolButtonAt(const ToolButtonSpec& b, int dpi);
+
 // Which button ids each toolbar posts on to the main window; any other id is dropped.
 bool HToolbarForwards(int id);
 bool VToolbarForwards(int id);
@@ -46,9 +51,9 @@ uint8_t BlendChannel(uint8_t dst, uint8_t src, int alpha);
 
 struct TipPoint { int x, y; };
 // Where a button's tooltip goes, in the main window's client coordinates: below the button
-// (kTipBelow) or to its right (kTipRight). (bx, by) is the button's place in its toolbar,
-// (tx, ty) the toolbar's place in the main window.
-TipPoint ToolTipAnchor(int orientation, int bx, int by, int bw, int bh, int tx, int ty);
+// (kTipBelow) or to its right (kTipRight), 2 pixels away at 96 dpi (scaled with dpi). (bx, by)
+// is the button's place in its toolbar, (tx, ty) the toolbar's place in the main window.
+TipPoint ToolTipAnchor(int orientation, int bx, int by, int bw, int bh, int tx, int ty, int dpi = 96);
 
 // The horizontal-toolbar button of a measuring tool (MeasureTool value); unknown tools -> none.
 int ToolButtonIdForTool(int tool);

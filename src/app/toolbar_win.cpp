@@ -3,6 +3,8 @@
 // posts the clicks of the ids it owns to its parent unchanged, dropping any other id.
 #include "app/toolbar_win.h"
 
+#include "app/display_scale.h"
+#include "app/dpi_win.h"
 #include "app/messages.h"
 #include "app/shell_state_win.h"
 #include "app/tool_button_win.h"
@@ -14,10 +16,23 @@ namespace {
 // One brush for both toolbars' class background; lives for the whole run.
 HBRUSH toolbarBrush = nullptr;
 
+// Puts the buttons where the table says at the toolbar's display scale.
+template <std::size_t N>
+void ToolbarPlaceButtons(HWND hwnd, const ToolButtonSpec (&buttons)[N]) {
+    const int dpi = DpiOf(hwnd);
+    for (const ToolButtonSpec& b : buttons) {
+        HWND button = GetDlgItem(hwnd, b.id);
+        if (!button) continue;
+        ToolButtonPlace at = ToolButtonAt(b, dpi);
+        PlaceToolButton(button, at.x, at.y, at.size);
+    }
+}
+
 template <std::size_t N>
 void ToolbarCreateButtons(HWND hwnd, const ToolButtonSpec (&buttons)[N], int orientation) {
     for (const ToolButtonSpec& b : buttons)
         CreateToolButton(hwnd, b.id, b.x, b.y, b.cell * kToolCellSize, orientation);
+    if (DpiOf(hwnd) != kBaseDpi) ToolbarPlaceButtons(hwnd, buttons);
 }
 
 template <std::size_t N>
@@ -38,6 +53,9 @@ LRESULT ToolbarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, const ToolButtonS
     case WM_CREATE:
         ToolbarCreateButtons(hwnd, buttons, orientation);
         ToolbarSetTooltips(hwnd, buttons);
+        return 0;
+    case WM_DPICHANGED_AFTERPARENT:
+        ToolbarPlaceButtons(hwnd, buttons);
         return 0;
     case WM_COMMAND: {
         int id = LOWORD(wp);

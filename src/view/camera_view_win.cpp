@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "app/display_scale.h"
+#include "app/dpi_win.h"
 #include "app/messages.h"
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
@@ -34,8 +36,6 @@ constexpr int kReopenAtCreation = 718;
 constexpr int kReopenThreshold = 800;
 constexpr int kRetryTicks = 20;  // a busy, blocked or lost camera is tried again every 2 s
 constexpr int kCornerButtonId = VIEW_CMD_FULLSCREEN_BUTTON;  // control id 100
-constexpr int kCornerButtonSize = 40;
-constexpr int kCornerButtonInset = 60;
 constexpr size_t kPromptChars = 64;  // 63 characters and the terminator
 constexpr COLORREF kStripGrey = RGB(191, 191, 191);
 constexpr COLORREF kNoPictureListed = RGB(21, 25, 45);
@@ -119,11 +119,8 @@ SIZE ClientSize(HWND hwnd) {
 // ---- Drawing objects ----
 
 // The overlay's label font, for measuring text while no composition surface exists.
-HFONT MakeLabelFont(int textSize) {
-    HDC screen = GetDC(nullptr);
-    int height = -MulDiv(textSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    return CreateFontW(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+HFONT MakeLabelFont(int textSize, int dpi) {
+    return CreateFontW(FontHeightAt(textSize, dpi), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, LabelFontFace());
 }
 
@@ -187,7 +184,7 @@ bool EnsureSurface(CameraWnd* w, HDC windowDc) {
     w->surfaceBitmap = bitmap;
     w->surfaceDc = dc;
     w->surfaceOldBitmap = SelectObject(dc, bitmap);
-    w->overlay = std::make_unique<GdiSurface>(dc, w->drawSettings);
+    w->overlay = std::make_unique<GdiSurface>(dc, w->drawSettings, DpiOf(w->hwnd));
     return true;
 }
 
@@ -323,21 +320,35 @@ void CameraWnd::Pan(int dx, int dy) {
 
 // ---- Layout, ratio, scrolling ----
 
+// The area a fitted picture fills: the client area with the bars shown now, so that it needs
+// none of them.
+SIZE FitArea(CameraWnd* w) {
+    SIZE client = ClientSize(w->hwnd);
+    const int dpi = DpiOf(w->hwnd);
+    if (w->geom.vBar) client.cx += MetricForDpi(SM_CXVSCROLL, dpi);
+    if (w->geom.hBar) client.cy += MetricForDpi(SM_CYHSCROLL, dpi);
+    return client;
+}
+
 void CameraLayout(CameraWnd* w, bool centre) {
     HWND hwnd = w->hwnd;
     ViewGeometry& g = w->geom;
     SIZE client = ClientSize(hwnd);
+    const int dpi = DpiOf(hwnd);
+    // The bars are drawn at the window's scale, so their sizes are taken at it too.
+    const int vBarWidth = MetricForDpi(SM_CXVSCROLL, dpi), hBarHeight = MetricForDpi(SM_CYHSCROLL, dpi);
     if (centre) CentreOnImage(w);
-    if (g.fit && ApplyRatio(g, 0, client.cx, client.cy)) {
+    SIZE area = FitArea(w);
+    if (g.fit && ApplyRatio(g, 0, area.cx, area.cy)) {
         FreeSurface(w);
         InvalidateRect(hwnd, nullptr, FALSE);
     }
-    if (w->cornerButton)
-        MoveWindow(w->cornerButton, client.cx - kCornerButtonInset, client.cy - kCornerButtonInset, kCornerButtonSize,
-                   kCornerButtonSize, TRUE);
+    if (w->cornerButton) {
+        CornerButtonPlace c = CornerButtonAt(client.cx, client.cy, dpi);
+        MoveWindow(w->cornerButton, c.x, c.y, c.size, c.size, TRUE);
+    }
 
-    BarLayout bars = ComputeBars(g, client.cx, client.cy, GetSystemMetrics(SM_CXVSCROLL),
-                                 GetSystemMetrics(SM_CYHSCROLL));
+    BarLayout bars = ComputeBars(g, client.cx, client.cy, vBarWidth, hBarHeight);
     g.scrollX = ClampScroll(g.scrollX, g.displayW, bars.availW);
     g.scrollY = ClampScroll(g.scrollY, g.displayH, bars.availH);
     // The flags change before the bars do: showing or hiding a bar sends a nested WM_SIZE,
@@ -362,8 +373,8 @@ void CameraLayout(CameraWnd* w, bool centre) {
 }
 
 void CameraSetRatio(CameraWnd* w, int r) {
-    SIZE client = ClientSize(w->hwnd);
-    if (!ApplyRatio(w->geom, r, client.cx, client.cy)) return;
+    SIZE area = FitArea(w);
+    if (!ApplyRatio(w->geom, r, area.cx, area.cy)) return;
     FreeSurface(w);
     CameraLayout(w, false);
     InvalidateRect(w->hwnd, nullptr, FALSE);
@@ -491,7 +502,8 @@ void PaintNoPicture(CameraWnd* w, HDC dc, SIZE client) {
     HGDIOBJ oldFont = SelectObject(dc, w->noDeviceFont);
     SetTextColor(dc, RGB(255, 255, 255));
     SetBkMode(dc, TRANSPARENT);
-    TextOutW(dc, 22, 18, w->noDevicePrompt, int(wcslen(w->noDevicePrompt)));
+    const int dpi = DpiOf(w->hwnd);
+    TextOutW(dc, ScalePx(22, dpi), ScalePx(18, dpi), w->noDevicePrompt, int(wcslen(w->noDevicePrompt)));
     SelectObject(dc, oldFont);
 }
 
@@ -557,7 +569,7 @@ void CameraOnCommand(CameraWnd* w, WPARAM wp, LPARAM lp) {
             InvalidateRect(w->hwnd, nullptr, FALSE);
         if (!w->labelFont || textSize != w->drawSettings.textSize) {
             if (w->labelFont) DeleteObject(w->labelFont);
-            w->labelFont = MakeLabelFont(w->drawSettings.textSize);
+            w->labelFont = MakeLabelFont(w->drawSettings.textSize, DpiOf(w->hwnd));
         }
         break;
     }
@@ -640,28 +652,50 @@ void CameraOnDeviceChange(CameraWnd* w, WPARAM wp, LPARAM lp) {
         PostMessageW(w->hwnd, WM_COMMAND, VIEW_CMD_DEVICE_REMOVED, 0);
 }
 
+// The objects that follow the display scale: the no-device font and picture, the label font and
+// the corner button's icon. Made at creation and again when the window moves to a monitor of
+// another scale; the composition surface is remade too, so its label fonts follow.
+void CameraMakeScaled(CameraWnd* w) {
+    HWND hwnd = w->hwnd;
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd, GWLP_HINSTANCE));
+    const int dpi = DpiOf(hwnd), art = ArtScaleFor(dpi);
+    if (w->noDeviceFont) DeleteObject(w->noDeviceFont);
+    w->noDeviceFont = CreateFontW(FontHeightAt(18, dpi), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tohoma");
+    if (w->labelFont) {
+        DeleteObject(w->labelFont);
+        w->labelFont = MakeLabelFont(w->drawSettings.textSize, dpi);
+    }
+    static const int noDeviceIds[kArtScales] = {IDB_NO_DEVICE, IDB_NO_DEVICE_15X, IDB_NO_DEVICE_2X};
+    if (w->noDeviceArt) DeleteObject(w->noDeviceArt);
+    w->noDeviceArt = static_cast<HBITMAP>(
+        LoadImageW(instance, MAKEINTRESOURCEW(noDeviceIds[art]), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    SIZE client = ClientSize(hwnd);
+    CornerButtonPlace corner = CornerButtonAt(client.cx, client.cy, dpi);
+    HICON icon = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_FULLSCREEN), IMAGE_ICON, corner.icon, corner.icon, 0));
+    if (w->cornerButton && icon)
+        SendMessageW(w->cornerButton, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    if (w->cornerIcon) DestroyIcon(w->cornerIcon);
+    w->cornerIcon = icon;
+    FreeSurface(w);
+    CameraLayout(w, false);
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
 void CameraOnCreate(CameraWnd* w) {
     HWND hwnd = w->hwnd;
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd, GWLP_HINSTANCE));
     FillFrameHeader(w);
     ClearAll(MeasurementState);  // no shapes, nothing selected or hovered, no grab
-    HDC screen = GetDC(nullptr);
-    int height = -MulDiv(18, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    w->noDeviceFont = CreateFontW(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tohoma");
     w->stripBrush = CreateSolidBrush(kStripGrey);
-    w->noDeviceArt = static_cast<HBITMAP>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDB_NO_DEVICE), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     InitCaptureState(hwnd);
     RegisterDeviceNotifications(hwnd);
     SetTimer(hwnd, kReopenTimer, kReopenPeriodMs, nullptr);
     w->cornerButton = CreateWindowExW(0, L"BUTTON", nullptr, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_ICON, 0, 0,
-                                      kCornerButtonSize, kCornerButtonSize, hwnd,
-                                      reinterpret_cast<HMENU>(INT_PTR(kCornerButtonId)), instance, nullptr);
-    w->cornerIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_FULLSCREEN), IMAGE_ICON, 32, 32, 0));
-    if (w->cornerButton && w->cornerIcon)
-        SendMessageW(w->cornerButton, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(w->cornerIcon));
+                                      0, 0, hwnd, reinterpret_cast<HMENU>(INT_PTR(kCornerButtonId)), instance,
+                                      nullptr);
+    CameraMakeScaled(w);
 }
 
 void CameraOnDestroy(CameraWnd* w) {
@@ -722,6 +756,9 @@ LRESULT CALLBACK CameraWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_SIZE:
         CameraLayout(w, lp == 0);
+        return 0;
+    case WM_DPICHANGED_AFTERPARENT:
+        CameraMakeScaled(w);
         return 0;
     case WM_PAINT:
         CameraOnPaint(w);

@@ -21,4 +21,5 @@ def draw(n):
 
 
 if __name__ == "__main__":
-    ico([draw(32), draw(24), draw(16), draw(48)], OUT)
+    # 32, 48 and 64 are the button's icon at 1x, 1.5x and 2x of the display scale.
+    ico([draw(32), draw(24), draw(16), draw(48), draw(64)], OUT)

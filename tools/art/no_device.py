@@ -4,7 +4,9 @@ both languages; the view draws it centred on RGB(13, 15, 20), the ground colour 
 import os
 from raster import Canvas, bmp24
 
-OUT = os.path.join(os.path.dirname(__file__), "..", "..", "src", "resources", "no_device.bmp")
+RES = os.path.join(os.path.dirname(__file__), "..", "..", "src", "resources")
+# Bitmap 139 at 1x, bitmaps 6101 and 6102 at 1.5x and 2x.
+OUTS = ((1.0, "no_device.bmp"), (1.5, "no_device_15x.bmp"), (2.0, "no_device_2x.bmp"))
 
 W, H = 420, 260
 GROUND = (13, 15, 20, 255)
@@ -40,8 +42,8 @@ def port(c, x, y):
     c.rect(x + 8, y - 14, x + 36, y - 6, DIM)
 
 
-def draw():
-    c = Canvas(W, H, GROUND)
+def draw(scale=1.0):
+    c = Canvas(W, H, GROUND, scale)
     microscope(c, 30, 46)
     # cable from the base to the plug
     y = 204
@@ -61,4 +63,5 @@ def draw():
 
 
 if __name__ == "__main__":
-    bmp24(draw(), OUT)
+    for scale, name in OUTS:
+        bmp24(draw(scale), os.path.join(RES, name))

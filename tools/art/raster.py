@@ -11,9 +11,14 @@ SS = 4  # supersampling per axis
 
 
 class Canvas:
-    def __init__(self, w, h, bg=(0, 0, 0, 0)):
-        self.w, self.h = w, h
-        self.px = [list(bg) for _ in range(w * h)]
+    """A w x h picture drawn at `scale`: every coordinate and size given to the drawing methods is
+    in 1x units and multiplied by the scale, so one drawing makes the 1x, 1.5x and 2x artwork
+    (w, h and the pixels are those of the scaled picture)."""
+
+    def __init__(self, w, h, bg=(0, 0, 0, 0), scale=1.0):
+        self.scale = scale
+        self.w, self.h = int(round(w * scale)), int(round(h * scale))
+        self.px = [list(bg) for _ in range(self.w * self.h)]
 
     def blend(self, x, y, rgba, cov):
         if cov <= 0 or x < 0 or y < 0 or x >= self.w or y >= self.h:
@@ -31,7 +36,11 @@ class Canvas:
 
     def shape(self, inside, rgba, bbox=None):
         """Fills every pixel by the fraction of its subsamples for which inside(x, y) holds."""
-        x0, y0, x1, y1 = bbox or (0, 0, self.w, self.h)
+        k = self.scale
+        if k != 1.0:
+            drawn = inside
+            inside = lambda x, y: drawn(x / k, y / k)  # noqa: E731
+        x0, y0, x1, y1 = [v * k for v in bbox] if bbox else (0, 0, self.w, self.h)
         x0, y0 = max(0, int(math.floor(x0)) - 1), max(0, int(math.floor(y0)) - 1)
         x1, y1 = min(self.w, int(math.ceil(x1)) + 1), min(self.h, int(math.ceil(y1)) + 1)
         for y in range(y0, y1):
@@ -106,6 +115,8 @@ class Canvas:
         self.shape(inside, rgba, (min(xs), min(ys), max(xs), max(ys)))
 
     def blit(self, other, ox, oy):
+        """Copies other (drawn at the same scale) to (ox, oy) in 1x units."""
+        ox, oy = int(round(ox * self.scale)), int(round(oy * self.scale))
         for y in range(other.h):
             for x in range(other.w):
                 p = other.px[y * other.w + x]

@@ -9,7 +9,9 @@ import os
 
 from raster import Canvas, bmp24
 
-OUT = os.path.join(os.path.dirname(__file__), "..", "..", "src", "resources", "tool_strip.bmp")
+RES = os.path.join(os.path.dirname(__file__), "..", "..", "src", "resources")
+# Bitmap 150 at 1x, bitmaps 6103 and 6104 at 1.5x and 2x (cells of 60 and 80 pixels).
+OUTS = ((1.0, "tool_strip.bmp"), (1.5, "tool_strip_15x.bmp"), (2.0, "tool_strip_2x.bmp"))
 
 CELL = 40
 GROUND = (21, 21, 25, 255)
@@ -271,14 +273,15 @@ PICTURES = [logo, calibrate, crossline, line, parallels, rectangle, circle, conc
 
 def main():
     assert len(PICTURES) == 27
-    strip = Canvas(CELL * len(PICTURES), CELL, GROUND)
-    for k, draw in enumerate(PICTURES):
-        if draw is None:
-            continue
-        cell = Canvas(CELL, CELL, GROUND)
-        draw(cell)
-        strip.blit(cell, k * CELL, 0)
-    bmp24(strip, OUT)
+    for scale, name in OUTS:
+        strip = Canvas(CELL * len(PICTURES), CELL, GROUND, scale)
+        for k, draw in enumerate(PICTURES):
+            if draw is None:
+                continue
+            cell = Canvas(CELL, CELL, GROUND, scale)
+            draw(cell)
+            strip.blit(cell, k * CELL, 0)
+        bmp24(strip, os.path.join(RES, name))
 
 
 if __name__ == "__main__":

@@ -1,0 +1,38 @@
+// Display scale of a window (see dpi_win.h).
+#include "app/dpi_win.h"
+
+namespace {
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+
+template <typename Fn>
+Fn User32Function(const char* name) {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+int SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+int DpiOf(HWND hwnd) {
+    static const auto forWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    if (hwnd && forWindow) {
+        UINT dpi = forWindow(hwnd);
+        if (dpi) return int(dpi);
+    }
+    return SystemDpi();
+}
+
+int MetricForDpi(int index, int dpi) {
+    static const auto forDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+    if (forDpi) return forDpi(index, UINT(dpi));
+    // Without per-monitor metrics the system's are those of the system-wide scale.
+    return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());
+}
