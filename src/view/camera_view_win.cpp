@@ -103,6 +103,7 @@ struct CameraWnd final : MeasureHost {
     void Invalidate() override { InvalidateRect(hwnd, nullptr, FALSE); }
     void Pan(int dx, int dy) override;
     TextExtent MeasureText(const wchar_t* text, int length) override;
+    int Dpi() override { return DpiOf(hwnd); }
 };
 
 CameraWnd* FromHwnd(HWND hwnd) {

@@ -30,6 +30,7 @@ public:
     int SmoothingModeInUse() const;
 
     TextExtent MeasureText(const wchar_t* text, int length) override;
+    int Dpi() override { return dpiY_; }
     void AaLine(AaPen pen, int x1, int y1, int x2, int y2) override;
     void AaArc(AaPen pen, int x, int y, int w, int h, float startDeg, float sweepDeg) override;
     void Frame(int left, int top, int right, int bottom) override;

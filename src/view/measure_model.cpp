@@ -2,6 +2,8 @@
 // Everything runs on the user-interface thread.
 #include "view/measure_model.h"
 
+#include "app/display_scale.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -131,29 +133,31 @@ bool ToImage(const MeasureViewInfo& view, int cx, int cy, ShapePoint* out) {
 
 void ComputeHitBoxes(MeasureShape& shape, TextMeasurer& measurer, const wchar_t* textPrompt) {
     for (HitBox& b : shape.hitBoxes) b = HitBox{};
+    const int dpi = measurer.Dpi();
+    const int near = ScalePx(5, dpi), nearThird = ScalePx(4, dpi), pad = ScalePx(4, dpi);
     switch (shape.kind) {
     case kToolText: {
         const wchar_t* s = shape.text[0] ? shape.text : (textPrompt ? textPrompt : L"");
         TextExtent e = measurer.MeasureText(s, static_cast<int>(std::wcslen(s)));
-        shape.hitBoxes[0] = {shape.p1.x, shape.p1.y, shape.p1.x + e.cx + 4, shape.p1.y + e.cy + 4};
+        shape.hitBoxes[0] = {shape.p1.x, shape.p1.y, shape.p1.x + e.cx + pad, shape.p1.y + e.cy + pad};
         break;
     }
     case kToolPencil:
         if (shape.points.size() >= 2) {
-            shape.hitBoxes[0] = BoxAround(shape.points.front(), 5);
-            shape.hitBoxes[1] = BoxAround(shape.points.back(), 5);
+            shape.hitBoxes[0] = BoxAround(shape.points.front(), near);
+            shape.hitBoxes[1] = BoxAround(shape.points.back(), near);
         }
         break;
     default:
-        shape.hitBoxes[0] = BoxAround(shape.p1, 5);
-        shape.hitBoxes[1] = BoxAround(shape.p2, 5);
+        shape.hitBoxes[0] = BoxAround(shape.p1, near);
+        shape.hitBoxes[1] = BoxAround(shape.p2, near);
         if (shape.kind == kToolParallel || shape.kind == kToolAngle) {
-            shape.hitBoxes[2] = BoxAround(shape.p3, 4);
+            shape.hitBoxes[2] = BoxAround(shape.p3, nearThird);
         } else if (shape.kind == kToolConcentric) {
-            shape.hitBoxes[1] = BoxAround(shape.p3, 5);
+            shape.hitBoxes[1] = BoxAround(shape.p3, near);
         } else if (shape.kind == kToolRectangle) {
-            shape.hitBoxes[2] = BoxAround({shape.p1.x, shape.p2.y}, 5);
-            shape.hitBoxes[3] = BoxAround({shape.p2.x, shape.p1.y}, 5);
+            shape.hitBoxes[2] = BoxAround({shape.p1.x, shape.p2.y}, near);
+            shape.hitBoxes[3] = BoxAround({shape.p2.x, shape.p1.y}, near);
         }
         break;
     }

@@ -91,6 +91,10 @@ class TextMeasurer {
 public:
     virtual ~TextMeasurer() = default;
     virtual TextExtent MeasureText(const wchar_t* text, int length) = 0;
+    // The display scale the text is measured (and the overlay drawn) at: the handles, hit
+    // distances and label offsets, given at 96 dpi in image pixels, grow with it. Shapes and
+    // their measures stay in image pixels.
+    virtual int Dpi() { return 96; }
 };
 
 // What the model needs of the camera view at the moment of an event.

@@ -2,6 +2,8 @@
 // composition on the user-interface thread, so it allocates nothing beyond the label strings.
 #include "view/overlay.h"
 
+#include "app/display_scale.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -43,8 +45,9 @@ std::wstring FigureLabel(const wchar_t* prefix, const FigureText& figure, const 
 int Len(const wchar_t* s) { return static_cast<int>(std::wcslen(s)); }
 
 void DrawHandle(DrawSurface& s, ShapePoint p, bool selected, const OverlayParams& op) {
-    int l = std::max(0, p.x - 5), t = std::max(0, p.y - 5);
-    int r = std::min(op.imageW, p.x + 5), b = std::min(op.imageH, p.y + 5);
+    const int h = ScalePx(5, s.Dpi());
+    int l = std::max(0, p.x - h), t = std::max(0, p.y - h);
+    int r = std::min(op.imageW, p.x + h), b = std::min(op.imageH, p.y + h);
     if (selected)
         s.Fill(l, t, r, b);
     else
@@ -239,14 +242,15 @@ void UpdateRulerStep(RulerStep& step, float ppu, std::string* debugLine) {
 void DrawLabel(DrawSurface& s, const wchar_t* text, int x, int y, int imageW, int imageH) {
     int n = Len(text);
     TextExtent e = s.MeasureText(text, n);
-    int left = x + 2, top = y + 2, right = x + 2 + e.cx, bottom = y + 2 + e.cy;
-    if (x + 2 + e.cx > imageW) {
-        left = x - 2 - e.cx;
-        right = x - 2;
+    const int o = ScalePx(2, s.Dpi());  // the label's offset from its point
+    int left = x + o, top = y + o, right = x + o + e.cx, bottom = y + o + e.cy;
+    if (x + o + e.cx > imageW) {
+        left = x - o - e.cx;
+        right = x - o;
     }
-    if (y + 2 + e.cy > imageH) {
-        top = y - 2 - e.cy;
-        bottom = y - 2;
+    if (y + o + e.cy > imageH) {
+        top = y - o - e.cy;
+        bottom = y - o;
     }
     s.ClippedText(text, n, left, top, right, bottom);
 }
@@ -262,11 +266,12 @@ void DrawLabelBlock(DrawSurface& s, const wchar_t* line1, const wchar_t* line2, 
         width = std::max(width, ext[i].cx);
         height += ext[i].cy + (i > 0 ? 1 : 0);
     }
-    bool flipLeft = x + 2 + width > imageW;
-    bool flipUp = y + 2 + height > imageH;
-    int down = y + 2, up = y - 2;
+    const int o = ScalePx(2, s.Dpi());
+    bool flipLeft = x + o + width > imageW;
+    bool flipUp = y + o + height > imageH;
+    int down = y + o, up = y - o;
     for (int i = 0; i < count; ++i) {
-        int left = flipLeft ? x - 2 - ext[i].cx : x + 2;
+        int left = flipLeft ? x - o - ext[i].cx : x + o;
         int top;
         if (flipUp) {
             up -= ext[i].cy;
@@ -393,7 +398,8 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
         const wchar_t* text = sh.text[0] ? sh.text : (op.textPrompt ? op.textPrompt : L"");
         int n = Len(text);
         TextExtent e = s.MeasureText(text, n);
-        int l = sh.p1.x + 2, t = sh.p1.y + 2, r = sh.p1.x + e.cx + 4, b = sh.p1.y + e.cy + 4;
+        const int o = ScalePx(2, s.Dpi()), pad = ScalePx(4, s.Dpi());
+        int l = sh.p1.x + o, t = sh.p1.y + o, r = sh.p1.x + e.cx + pad, b = sh.p1.y + e.cy + pad;
         if (pending || marked) s.Frame(l, t, r, b);
         if (n > 0) s.ClippedText(text, n, l, t, r, b);
         break;

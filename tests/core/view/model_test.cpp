@@ -59,6 +59,20 @@ TEST_F(Model, LineIsDrawnCommittedAndKeepsTheLastPointInside) {
     EXPECT_EQ(st.shapes[1].p1, st.shapes[1].p2);
 }
 
+// At a larger display scale the ends are easier to grab, but the shape and its measure stay in
+// image pixels.
+TEST_F(Model, HitDistancesFollowTheDisplayScaleMeasuresDoNot) {
+    struct Case { int dpi, near; } cases[] = {{96, 5}, {120, 6}, {144, 8}, {192, 10}};
+    for (const Case& c : cases) {
+        st = MeasurementStateData{};
+        host.dpi = c.dpi;
+        Line({100, 100}, {200, 150});
+        ASSERT_EQ(st.shapes.size(), 1u);
+        EXPECT_EQ(st.shapes[0].hitBoxes[1], (HitBox{200 - c.near, 150 - c.near, 200 + c.near, 150 + c.near})) << c.dpi;
+        EXPECT_NEAR(LineLength(st.shapes[0], 1.0f), 111.803f, 0.001f) << c.dpi;  // hypot(100, 50)
+    }
+}
+
 TEST_F(Model, ToolsDrawOnlyAtRatio100WithoutZoom) {
     host.view.ratio = 150;
     Line({10, 10}, {50, 50});

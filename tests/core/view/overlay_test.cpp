@@ -133,6 +133,26 @@ TEST(Labels, SingleLabelFlipsAtTheRightAndBottomEdges) {
     }
 }
 
+TEST(Labels, OffsetAndHandlesFollowTheDisplayScale) {
+    struct Case { int dpi, offset, handle; } cases[] = {{96, 2, 5}, {144, 3, 8}, {192, 4, 10}};
+    for (const Case& c : cases) {
+        RecordingSurface s;
+        s.dpi = c.dpi;
+        DrawLabel(s, L"0123456789", 100, 100, W, H);
+        ASSERT_EQ(s.Of(Call::Text).size(), 1u);
+        EXPECT_EQ(s.Of(Call::Text)[0].a, 100 + c.offset) << c.dpi;
+        MeasurementStateData st;
+        st.shapes.push_back(Shape(kToolLine, {100, 100}, {300, 100}));
+        st.selected = 0;
+        RecordingSurface h;
+        h.dpi = c.dpi;
+        DrawOverlay(h, st, Params());
+        auto fills = h.Of(Call::Fill);
+        ASSERT_FALSE(fills.empty()) << c.dpi;
+        EXPECT_EQ(fills[0].c - fills[0].a, 2 * c.handle) << c.dpi;
+    }
+}
+
 TEST(Labels, BlockFlipsAsAWholeAndKeepsLineOneNearestThePoint) {
     RecordingSurface s;
     DrawLabelBlock(s, L"aaaa", L"bbbbbbbb", L"cc", 100, 100, W, H);

@@ -25,8 +25,10 @@ struct Call {
 class RecordingSurface : public DrawSurface {
 public:
     std::vector<Call> calls;
+    int dpi = 96;
 
     TextExtent MeasureText(const wchar_t*, int length) override { return {length * kCharW, kTextH}; }
+    int Dpi() override { return dpi; }
     void AaLine(AaPen pen, int x1, int y1, int x2, int y2) override {
         calls.push_back({Call::AaLine, static_cast<int>(pen), x1, y1, x2, y2});
     }
@@ -78,8 +80,10 @@ public:
     int captures = 0, releases = 0, composes = 0, invalidates = 0;
     bool captured = false;  // between a capture and the next release
     int panX = 0, panY = 0, pans = 0;
+    int dpi = 96;
 
     TextExtent MeasureText(const wchar_t*, int length) override { return {length * kCharW, kTextH}; }
+    int Dpi() override { return dpi; }
     MeasureViewInfo ViewInfo() override { return view; }
     CalibrationLine& CalibLine() override { return line; }
     const wchar_t* TextPrompt() override { return prompt; }
