@@ -3,6 +3,8 @@
 // as they must stay crisp and one pixel wide.
 #include "view/gdi_surface_win.h"
 
+#include "app/dpi_win.h"
+
 #include <gdiplus.h>
 
 #include <algorithm>
@@ -30,13 +32,6 @@ bool FaceInstalled(const wchar_t* face) {
     return found;
 }
 
-int ScreenDpiY() {
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
 }  // namespace
 
 const wchar_t* LabelFontFace() {
@@ -46,7 +41,7 @@ const wchar_t* LabelFontFace() {
 }
 
 GdiSurface::GdiSurface(HDC hdc, const DrawSettings& settings, int dpiY)
-    : hdc_(hdc), dpiY_(dpiY > 0 ? dpiY : ScreenDpiY()), settings_(settings) {
+    : hdc_(hdc), dpiY_(dpiY > 0 ? dpiY : DpiOf(nullptr)), settings_(settings) {
     if (DllExports::GdipCreateFromHDC(hdc_, &graphics_) != Ok) graphics_ = nullptr;
     // High-quality smoothing (mode 2) for the shape lines and arcs.
     if (graphics_) DllExports::GdipSetSmoothingMode(graphics_, SmoothingModeHighQuality);

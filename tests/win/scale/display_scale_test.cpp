@@ -14,9 +14,9 @@
 #include "app/shell_state_win.h"
 #include "app/tool_button_win.h"
 #include "app/tool_buttons.h"
-#include "app/toolbar_win.h"
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
+#include "common/app_windows_win.h"
 #include "common/pump_win.h"
 #include "common/vcam_harness_win.h"
 #include "settings/app_settings.h"
@@ -34,11 +34,7 @@ struct DisplayScaleTest : ::testing::Test {
         Gdiplus::GdiplusStartupInput input;
         Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
         HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterMainWndClass(instance);
-        RegisterCameraWndClass(instance);
-        RegisterHToolbarClass(instance);
-        RegisterVToolbarClass(instance);
-        RegisterToolButtonClass(instance);
+        RegisterAppWindowClasses(instance);
         LoadToolArt(instance);
         ASSERT_TRUE(EnsureVcamRegistered());
         std::printf("display scale: %d dpi\n", DpiOf(nullptr));
