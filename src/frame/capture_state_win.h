@@ -17,13 +17,15 @@
 #include "capture/format_catalogue.h"
 #include "frame/display_frame.h"
 #include "frame/queue_budget.h"
+#include "frame/recorder_copy.h"
 #include "frame/grabber_callback_win.h"  // GrabberCallback, StillCallback
 
-// A frame copy for the recorder: a malloc'd DisplayFrame after effects; whoever removes it from
-// the queue frees it with free().
+// A frame copy for the recorder: a malloc'd DisplayFrame after effects, or the camera's JPEG
+// sample for a compressed file (kind); whoever removes it from the queue frees it with free().
 struct FrameCopy {
     uint8_t* buffer;
     int32_t size;
+    CopyKind kind = CopyKind::Frame;
 };
 
 // The still image handed to the saver: pixels (malloc'd DisplayFrame) and their size.
@@ -97,6 +99,9 @@ struct CaptureStateData {
 
     // ---- Recorder ----
     std::atomic<int32_t> recording{0}, paused{0};  // UI thread / recorder
+    // 1 while the file being recorded is compressed ('MJPG'): the UI thread sets it when a file
+    // opens, before recording; the streaming thread reads it to choose the copy it queues.
+    std::atomic<int32_t> compressedVideo{0};
     wchar_t videoPath[260] = {};
     std::deque<FrameCopy> recorderQueue;  // guarded by queueLock
     QueueBudget queueBudget;              // bytes queued and frames dropped; guarded by queueLock

@@ -14,6 +14,7 @@
 #include "frame/capture_state_win.h"
 #include "frame/frame_effects.h"
 #include "frame/frame_rate.h"
+#include "frame/mjpg_decode.h"
 #include "frame/sample_convert.h"
 #include "frame/signal_frame.h"
 #include "frame/still_size.h"
@@ -35,14 +36,14 @@ FrameEffects CurrentEffects() {
     return fx;
 }
 
-// Appends a copy of the published frame to the recorder queue. Room is reserved in the queue's
-// byte budget first, so a disk slower than the camera drops (and counts) frames instead of
-// growing the queue without end. The copy is made outside the lock so that the writer thread is
+// Appends a copy of the published frame (or of the camera's JPEG sample) to the recorder queue.
+// Room is reserved in the queue's byte budget first, so a disk slower than the camera drops (and
+// counts) frames instead of growing the queue without end. The copy is made outside the lock so that the writer thread is
 // never held up by a frame-sized memcpy. Recording may stop (or pause) while the copy is made:
 // the flags are read again under the lock, which is where a stop sets them, so no frame is
 // queued after the stop.
-void QueueFrameCopy(const DisplayFrame* frame, size_t bytes) {
-    if (bytes > size_t(INT32_MAX)) return;
+void QueueFrameCopy(const uint8_t* frame, size_t bytes, CopyKind kind) {
+    if (bytes == 0 || bytes > size_t(INT32_MAX)) return;
     CaptureStateData& cs = CaptureState;
     EnterCriticalSection(&cs.queueLock);
     const bool room = cs.recording != 0 && cs.paused == 0 && cs.queueBudget.Reserve(bytes);
@@ -54,7 +55,7 @@ void QueueFrameCopy(const DisplayFrame* frame, size_t bytes) {
     EnterCriticalSection(&cs.queueLock);
     try {
         if (copy && cs.recording != 0 && cs.paused == 0) {
-            cs.recorderQueue.push_back(FrameCopy{copy, int32_t(bytes)});
+            cs.recorderQueue.push_back(FrameCopy{copy, int32_t(bytes), kind});
             queued = true;
             if (cs.frameQueued) SetEvent(cs.frameQueued);
         }
@@ -106,7 +107,8 @@ HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
     if (!ConvertSample(format, buffer, sampleBytes, cs.width, cs.height, slot)) return S_OK;
 
     // 5. Effects in place.
-    ApplyEffects(slot, cs.width, cs.height, CurrentEffects());
+    const FrameEffects effects = CurrentEffects();
+    ApplyEffects(slot, cs.width, cs.height, effects);
 
     // 6. Publish.
     EnterCriticalSection(&cs.frameLock);
@@ -114,8 +116,17 @@ HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
     LeaveCriticalSection(&cs.frameLock);
     cs.framesPublished.fetch_add(1, std::memory_order_relaxed);
 
-    // 7. Recorder copy.
-    if (cs.recording != 0 && cs.paused == 0) QueueFrameCopy(slot, DisplayFrameBytes(cs.width, cs.height));
+    // 7. Recorder copy: a compressed file of an unchanged MJPG picture takes the camera's JPEG
+    // as it came (it decoded whole above), anything else the frame as the view shows it.
+    if (cs.recording != 0 && cs.paused == 0) {
+        const size_t jpegBytes = RecorderCopyKind(cs.compressedVideo != 0, format, effects) == CopyKind::CameraJpeg
+                                     ? JpegDataLength(buffer, sampleBytes)
+                                     : 0;
+        if (jpegBytes)
+            QueueFrameCopy(buffer, jpegBytes, CopyKind::CameraJpeg);
+        else
+            QueueFrameCopy(slot, DisplayFrameBytes(cs.width, cs.height), CopyKind::Frame);
+    }
 
     // 8. Repaint on the UI thread. (Without a view there is nothing to repaint: a null window
     // would mean every window of the desktop.)

@@ -13,15 +13,6 @@
 
 namespace {
 
-// True when the sample holds the end-of-image marker. Inside the compressed data every 0xFF
-// is followed by a stuffed 0x00 or a restart marker, so FF D9 marks a frame that arrived whole;
-// cameras may pad the sample with bytes after it.
-bool HasEndOfImage(const uint8_t* buffer, size_t length) {
-    for (size_t i = length; i-- > 1;)
-        if (buffer[i] == 0xD9 && buffer[i - 1] == 0xFF) return true;
-    return false;
-}
-
 struct DecodeErrors {
     jpeg_error_mgr manager;  // first: libjpeg hands back a pointer to it
     std::jmp_buf fatal;
@@ -41,10 +32,17 @@ void OnMessage(j_common_ptr info, int level) {
 
 }  // namespace
 
+size_t JpegDataLength(const uint8_t* buffer, size_t length) {
+    if (!buffer) return 0;
+    for (size_t i = length; i-- > 1;)
+        if (buffer[i] == 0xD9 && buffer[i - 1] == 0xFF) return i + 1;
+    return 0;
+}
+
 bool DecodeMjpg(const uint8_t* buffer, size_t length, int width, int height, DisplayFrame* target) {
     if (!buffer || !target || length == 0 || length > ULONG_MAX || DisplayFrameBytes(width, height) == 0) return false;
     if (uint64_t(width) * 3 > INT_MAX) return false;
-    if (!HasEndOfImage(buffer, length)) return false;  // cut short: the rest would be made up
+    if (JpegDataLength(buffer, length) == 0) return false;  // cut short: the rest would be made up
 
     jpeg_decompress_struct info;
     DecodeErrors errors;

@@ -12,3 +12,9 @@
 // midway may already be written). A frame whose every row was decoded with only warnings
 // counts as decoded.
 bool DecodeMjpg(const uint8_t* buffer, size_t length, int width, int height, DisplayFrame* target);
+
+// The bytes of the JPEG in a sample: up to and including its last end-of-image marker (FF D9),
+// 0 when it has none. Inside the compressed data every 0xFF is followed by a stuffed 0x00 or a
+// restart marker, so the marker says the frame arrived whole; cameras may pad the sample with
+// bytes after it.
+size_t JpegDataLength(const uint8_t* buffer, size_t length);

@@ -1,13 +1,15 @@
 // The AVI recorder. The preview callback queues a copy of each frame (within the queue's byte
 // budget); one writer thread per file takes the copies, turns them into bottom-up padded rows
-// and appends them to one uncompressed 'vids' stream through AVIFile. The UI thread starts and
-// stops recordings; the writer only writes, counts and posts the cover request. A session
-// teardown ends the recording first, so the writer never outlives the events and the queue it
-// uses.
+// and appends them to one uncompressed 'vids' stream through AVIFile. With "Compress video" the
+// stream is 'MJPG' instead: the writer passes the camera's JPEG samples through or encodes the
+// frames itself, every frame a key frame. The UI thread starts and stops recordings; the writer
+// only writes, counts and posts the cover request. A session teardown ends the recording first,
+// so the writer never outlives the events and the queue it uses.
 #include "media/avi_recorder_win.h"
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstdlib>
 #include <cwchar>
 #include <iterator>
@@ -18,6 +20,7 @@
 #include "app/shell_state_win.h"
 #include "capture/capture_session_win.h"
 #include "frame/capture_state_win.h"
+#include "media/jpeg_encoder.h"
 #include "media/media_names.h"
 #include "media/photo_commands_win.h"  // gSavePath, LocalMediaTime
 #include "media/photo_paths.h"
@@ -40,6 +43,8 @@ struct WriterRun {
     int width = 0;            // UI thread at start; read by the writer
     int height = 0;
     float fps = 0;            // UI thread at start
+    bool compressed = false;  // UI thread at start: an 'MJPG' file
+    JpegEncoder encoder;      // writer thread; freed when the writer ends
     bool announced = true;    // UI thread: the file has been reported
     SaveFolder folder;        // UI thread: where the next or current file goes
     std::wstring fileFolder;  // UI thread at start: the folder of the file, for its free space
@@ -55,6 +60,13 @@ int64_t gTotalWritten = 0, gTotalDropped = 0;
 size_t gTotalPeak = 0;
 
 FOURCC DibHandler() { return mmioFOURCC('D', 'I', 'B', ' '); }
+FOURCC MjpgHandler() { return mmioFOURCC('M', 'J', 'P', 'G'); }
+
+// Compressed files are written straight to their stream (their data is compressed already);
+// uncompressed ones through the 'DIB ' compressed stream.
+PAVISTREAM WriteStream() {
+    return CaptureState.aviCompressedStream ? CaptureState.aviCompressedStream : CaptureState.aviStream;
+}
 
 // Removes the front copy, giving its bytes back to the budget; false when the queue is empty.
 bool TakeFront(FrameCopy& copy) {
@@ -77,23 +89,46 @@ void CountDropped() {
     LeaveCriticalSection(&CaptureState.queueLock);
 }
 
+// The bytes of the sample to write for one copy: the copy itself, the encoder's buffer, or rows
+// made into *owned (freed by the caller). False when the copy cannot be written (it is not a
+// frame of this file, or there is no memory for it).
+bool SampleOf(const FrameCopy& copy, const void** sample, size_t* bytes, uint8_t** owned) {
+    const int w = gRun.width, h = gRun.height;
+    const FrameWrite how = ChooseFrameWrite(gRun.compressed, copy.kind);
+    if (how == FrameWrite::AsIs) {
+        *sample = copy.buffer;
+        *bytes = size_t(copy.size);
+        return copy.size > 0;
+    }
+    if (how == FrameWrite::Drop || copy.size != int32_t(size_t(w) * h * 3)) return false;  // not a frame of this file
+    if (how == FrameWrite::Encode) {
+        const uint8_t* jpeg = nullptr;
+        if (!gRun.encoder.Encode(copy.buffer, w, h, &jpeg, bytes)) return false;
+        *sample = jpeg;
+        return true;
+    }
+    *bytes = AviFrameBytes(w, h);
+    *owned = static_cast<uint8_t*>(std::malloc(*bytes));
+    if (!*owned) return false;
+    CopyFrameBottomUp(copy.buffer, w, h, *owned);
+    *sample = *owned;
+    return true;
+}
+
 // Appends one frame copy to the file. After a failed write nothing more is written: the file
 // ends with the last good frame and its index stays consistent.
 bool WriteCopy(const FrameCopy& copy) {
     CaptureStateData& cs = CaptureState;
     if (gRun.writeFailed) return false;
-    const int w = gRun.width, h = gRun.height;
-    if (copy.size != int32_t(size_t(w) * h * 3)) {  // not a frame of this file
+    const void* sample = nullptr;
+    size_t bytes = 0;
+    uint8_t* owned = nullptr;
+    if (!SampleOf(copy, &sample, &bytes, &owned) || bytes > size_t(LONG_MAX)) {
+        // this frame is skipped; the user is told how many were
+        std::free(owned);
         CountDropped();
         return false;
     }
-    const size_t bytes = AviFrameBytes(w, h);
-    auto* sample = static_cast<uint8_t*>(std::malloc(bytes));
-    if (!sample) {  // this frame is skipped; the user is told how many were
-        CountDropped();
-        return false;
-    }
-    CopyFrameBottomUp(copy.buffer, w, h, sample);
     if (gHooks.writeDelayMs) Sleep(gHooks.writeDelayMs);
     LONG written = 0;
     HRESULT hr = E_FAIL;
@@ -101,9 +136,9 @@ bool WriteCopy(const FrameCopy& copy) {
     const bool room = !GetDiskFreeSpaceExW(gRun.fileFolder.c_str(), &freeBytes, nullptr, nullptr) ||
                       HasRoomForFrame(freeBytes.QuadPart, bytes, cs.frameIndex);
     if (room && (gHooks.failWritesFromFrame < 0 || cs.frameIndex < gHooks.failWritesFromFrame))
-        hr = AVIStreamWrite(cs.aviCompressedStream, cs.frameIndex, 1, sample, LONG(bytes), AVIIF_KEYFRAME, nullptr,
-                            &written);
-    std::free(sample);
+        hr = AVIStreamWrite(WriteStream(), cs.frameIndex, 1, const_cast<void*>(sample), LONG(bytes), AVIIF_KEYFRAME,
+                            nullptr, &written);
+    std::free(owned);
     if (FAILED(hr)) {
         gRun.writeFailed = true;
         OutputDebugStringW(L"Video frame not written: the file ends here.\r\n");
@@ -154,6 +189,7 @@ DWORD WINAPI WriterThread(void*) {
     EnterCriticalSection(&cs.queueLock);
     ResetEvent(cs.frameQueued);
     LeaveCriticalSection(&cs.queueLock);
+    gRun.encoder.Release();
     ReleaseAviHandles();
     SetEvent(cs.writerFinished);
     return 0;
@@ -209,7 +245,7 @@ void ShowNotCreated() {
     ShowPrompt(ShellState.mainWnd, TextWithPath(GetText("rec not created"), where).c_str(), 0, kVideoToastY);
 }
 
-bool OpenVideoFile(float fps) {
+bool OpenVideoFile(float fps, bool compressed) {
     CaptureStateData& cs = CaptureState;
     const int w = cs.width, h = cs.height;
     const DWORD frameBytes = DWORD(AviFrameBytes(w, h));
@@ -224,7 +260,7 @@ bool OpenVideoFile(float fps) {
     }
     AVISTREAMINFOW info = {};
     info.fccType = streamtypeVIDEO;
-    info.fccHandler = DibHandler();
+    info.fccHandler = compressed ? MjpgHandler() : DibHandler();
     info.dwScale = kAviRateScale;
     info.dwRate = AviStreamRate(fps);
     info.dwSuggestedBufferSize = frameBytes;
@@ -242,15 +278,19 @@ bool OpenVideoFile(float fps) {
     BITMAPINFOHEADER format = {};
     format.biSize = sizeof(format);
     format.biWidth = w;
-    format.biHeight = h;  // positive: bottom-up rows
+    format.biHeight = h;  // positive: bottom-up rows (a JPEG image is top-down whatever it says)
     format.biPlanes = 1;
     format.biBitCount = 24;
-    format.biCompression = BI_RGB;
+    format.biCompression = compressed ? MjpgHandler() : BI_RGB;
     format.biSizeImage = frameBytes;
     // Without a stream to write to there is no recording: the start fails rather than writing
-    // nothing for as long as the user records.
-    if (!cs.aviStream || AVIMakeCompressedStream(&cs.aviCompressedStream, cs.aviStream, &options, nullptr) != AVIERR_OK ||
-        AVIStreamSetFormat(cs.aviCompressedStream, 0, &format, sizeof(format)) != AVIERR_OK) {
+    // nothing for as long as the user records. A compressed file's frames are JPEG images
+    // already: no compressor stands between them and the stream.
+    bool ready = cs.aviStream != nullptr;
+    if (ready && !compressed)
+        ready = AVIMakeCompressedStream(&cs.aviCompressedStream, cs.aviStream, &options, nullptr) == AVIERR_OK;
+    if (ready) ready = AVIStreamSetFormat(WriteStream(), 0, &format, sizeof(format)) == AVIERR_OK;
+    if (!ready) {
         ReleaseAviHandles();
         DeleteFileW(cs.videoPath);
         return false;
@@ -284,11 +324,13 @@ bool StartRecording() {
         copyBytes > size_t(INT32_MAX) || cs.videoPath[0] == 0)
         return false;
     const float fps = cs.fps;
-    if (!OpenVideoFile(fps)) return false;
+    const bool compressed = AppSettings.compressVideo == 1;
+    if (!OpenVideoFile(fps, compressed)) return false;
     cs.frameDuration = FrameDuration(fps);
     gRun.width = cs.width;
     gRun.height = cs.height;
     gRun.fps = fps;
+    gRun.compressed = compressed;
     gRun.fileFolder = cs.videoPath;
     gRun.fileFolder.erase(std::min(gRun.fileFolder.size(), gRun.fileFolder.find_last_of(L'\\') + 1));
     gRun.writeFailed = false;
@@ -307,6 +349,7 @@ bool StartRecording() {
     cs.frameIndex = 0;
     cs.bytesWritten = 0;
     cs.paused = 0;
+    cs.compressedVideo = compressed ? 1 : 0;
     cs.recording = 1;
     gRun.announced = false;
     cs.finishRecorder = FinishRecordingForTeardown;

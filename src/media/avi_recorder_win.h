@@ -1,5 +1,5 @@
-// The AVI recorder: uncompressed 24-bit video files written through AVIFile by one writer thread
-// per file, fed from the recorder queue that the preview callback fills. Every function here
+// The AVI recorder: uncompressed 24-bit video files (or, with "Compress video", 'MJPG' files)
+// written through AVIFile by one writer thread per file, fed from the recorder queue that the preview callback fills. Every function here
 // runs on the user-interface thread; the writer thread only writes, counts and posts.
 #pragma once
 #include <windows.h>
@@ -10,7 +10,8 @@
 // millisecond when the name is taken).
 void MakeVideoPath();
 
-// Opens CaptureState.videoPath and starts the writer thread. False, with nothing left open or
+// Opens CaptureState.videoPath, compressed when AppSettings.compressVideo is 1, and starts the
+// writer thread. False, with nothing left open or
 // running, when no camera is open or the file cannot be created.
 bool StartRecording();
 

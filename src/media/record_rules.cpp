@@ -39,6 +39,11 @@ void CopyFrameBottomUp(const uint8_t* frame, int width, int height, uint8_t* out
     }
 }
 
+FrameWrite ChooseFrameWrite(bool compressedFile, CopyKind copy) {
+    if (copy == CopyKind::CameraJpeg) return compressedFile ? FrameWrite::AsIs : FrameWrite::Drop;
+    return compressedFile ? FrameWrite::Encode : FrameWrite::BottomUpRows;
+}
+
 bool HasRoomForFrame(uint64_t freeBytes, size_t frameBytes, int64_t framesInFile) {
     const uint64_t indexBytes = 16 * uint64_t(std::max<int64_t>(framesInFile, 0) + 1);
     return freeBytes >= uint64_t(frameBytes) + indexBytes + kCloseMarginBytes;

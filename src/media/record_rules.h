@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "frame/recorder_copy.h"
+
 // ---- AVI stream ----
 constexpr uint32_t kAviRateScale = 10;  // the stream rate is given in tenths of a frame per second
 
@@ -29,6 +31,13 @@ void CopyFrameBottomUp(const uint8_t* frame, int width, int height, uint8_t* out
 // not playable, so the writer stops before that.
 constexpr uint64_t kCloseMarginBytes = uint64_t(1) << 20;
 bool HasRoomForFrame(uint64_t freeBytes, size_t frameBytes, int64_t framesInFile);
+
+// How the writer puts one queued copy into its file: an uncompressed file takes a frame as
+// bottom-up padded rows; a compressed ('MJPG') file takes the camera's JPEG as it is and
+// encodes a frame. A camera JPEG that reaches an uncompressed file (queued for the file before)
+// is dropped.
+enum class FrameWrite { BottomUpRows, AsIs, Encode, Drop };
+FrameWrite ChooseFrameWrite(bool compressedFile, CopyKind copy);
 
 // ---- Recording limits ----
 // A file is closed and the recording goes on in a new one once this many bytes are written.

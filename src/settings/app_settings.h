@@ -38,6 +38,7 @@ struct AppSettingsData {
     wchar_t lastCamera[kLastCameraChars];
     int32_t scaleBar;            // "ScaleBar": 1 = photos get a scale bar while calibrated; default 0
     int32_t measuresWithPhotos;  // "PhotoMeasures": 1 = a CSV of the shapes beside each photo; default 0
+    int32_t compressVideo;       // "CompressVideo": 1 = recordings are 'MJPG' files; default 0
 };
 extern AppSettingsData AppSettings;
 
@@ -61,7 +62,7 @@ struct StoredSettings {
     bool keyOpened = false;
     StoredBytes language, mjpg, width, height, interpolated, imgDir, gridColor, lineColor, lineWidth,
         textColor, textSize, jpgPng, maxRecordTime, calibrations, latestFiles, lastCamera, scaleBar,
-        measuresWithPhotos;
+        measuresWithPhotos, compressVideo;
 };
 
 // A numeric value: exactly four little-endian bytes, anything else counts as unreadable.

@@ -80,6 +80,7 @@ void LoadSettings() {
         stored.lastCamera = ReadText(key, L"LastCamera", kLastCameraChars);
         stored.scaleBar = ReadNumber(key, L"ScaleBar");
         stored.measuresWithPhotos = ReadNumber(key, L"PhotoMeasures");
+        stored.compressVideo = ReadNumber(key, L"CompressVideo");
         RegCloseKey(key);
     }
     AppSettings = SettingsFromStored(stored);
@@ -120,6 +121,7 @@ void SaveSettings() {
     WriteNumber(key, L"MaxRecordTime", AppSettings.maxRecordTime);
     WriteNumber(key, L"ScaleBar", AppSettings.scaleBar);
     WriteNumber(key, L"PhotoMeasures", AppSettings.measuresWithPhotos);
+    WriteNumber(key, L"CompressVideo", AppSettings.compressVideo);
 
     // Both texts are built to fit their fields (511 and 1023 characters).
     CopyTextField(AppSettings.calibrations, SerializeCalibrations(CalibrationTable));

@@ -13,6 +13,9 @@ const TextListEntry kAddedEnglishTexts[] = {
     {"rec write failed", L"writing failed after %s s of video (is the disk full?)"},
     {"rec not created", L"The video file could not be created: %s"},
 
+    // -- compact video --
+    {"compress video", L"Compress video (MJPEG)"},
+
     // -- panel and open dialog --
 
     // -- recent files --
@@ -54,6 +57,9 @@ const TextListEntry kAddedChineseTexts[] = {
     {"rec dropped", L"\u6709%d\u5E27\u672A\u80FD\u4FDD\u5B58"},
     {"rec write failed", L"\u5F55\u5236%s\u79D2\u540E\u5199\u5165\u5931\u8D25(\u78C1\u76D8\u662F\u5426\u5DF2\u6EE1?)"},
     {"rec not created", L"\u65E0\u6CD5\u521B\u5EFA\u89C6\u9891\u6587\u4EF6: %s"},
+
+    // -- compact video --
+    {"compress video", L"\u538B\u7F29\u89C6\u9891 (MJPEG)"},
 
     // -- panel and open dialog --
 

@@ -99,6 +99,9 @@ TEST_F(MjpgTest, WholeFramesWithWarningsOrPaddingDecode) {
     std::fill(target.begin(), target.end(), 0xA5);
     ASSERT_TRUE(DecodeMjpg(padded.data(), padded.size(), w, h, target.data()));
     EXPECT_EQ(target, want);
+    // What a compressed recording keeps of such a sample: the JPEG without the padding.
+    EXPECT_EQ(JpegDataLength(padded.data(), padded.size()), jpeg.size());
+    EXPECT_EQ(JpegDataLength(jpeg.data(), jpeg.size() - 1), 0u);
 }
 
 // A warning (stray bytes before the quantisation table, which many cameras raise on every

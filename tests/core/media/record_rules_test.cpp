@@ -38,6 +38,31 @@ TEST(RecordRules, FramesAreWrittenBottomUpInPaddedRows) {
     EXPECT_EQ(out, expected);
 }
 
+// A compressed file takes the camera's JPEG unchanged only when the recorded picture is the
+// camera's (MJPG, no horizontal flip or pixel effect); the writer encodes every other frame.
+TEST(RecordRules, CompressedFilesPassUnchangedCameraJpegsAndEncodeTheRest) {
+    FrameEffects none, flip, gray, binary, invert, emboss;
+    flip.flipHorizontal = gray.gray = binary.binary = invert.invert = emboss.emboss = true;
+    struct Case { bool compressed; SampleFormat format; FrameEffects fx; CopyKind copy; FrameWrite write; } cases[] = {
+        {true, SampleFormat::Mjpg, none, CopyKind::CameraJpeg, FrameWrite::AsIs},
+        {true, SampleFormat::Mjpg, flip, CopyKind::Frame, FrameWrite::Encode},
+        {true, SampleFormat::Mjpg, gray, CopyKind::Frame, FrameWrite::Encode},
+        {true, SampleFormat::Mjpg, binary, CopyKind::Frame, FrameWrite::Encode},
+        {true, SampleFormat::Mjpg, invert, CopyKind::Frame, FrameWrite::Encode},
+        {true, SampleFormat::Mjpg, emboss, CopyKind::Frame, FrameWrite::Encode},
+        {true, SampleFormat::Yuy2, none, CopyKind::Frame, FrameWrite::Encode},
+        {false, SampleFormat::Mjpg, none, CopyKind::Frame, FrameWrite::BottomUpRows},
+        {false, SampleFormat::Yuy2, invert, CopyKind::Frame, FrameWrite::BottomUpRows},
+    };
+    for (const auto& c : cases) {
+        const CopyKind copy = RecorderCopyKind(c.compressed, c.format, c.fx);
+        EXPECT_EQ(copy, c.copy) << &c - cases;
+        EXPECT_EQ(ChooseFrameWrite(c.compressed, copy), c.write) << &c - cases;
+    }
+    // A camera JPEG queued for a compressed file that reaches an uncompressed one is not written.
+    EXPECT_EQ(ChooseFrameWrite(false, CopyKind::CameraJpeg), FrameWrite::Drop);
+}
+
 TEST(RecordRules, FrameIsWrittenOnlyWithRoomLeftForTheIndex) {
     const uint64_t m = kCloseMarginBytes;
     struct Case { uint64_t free; size_t frame; int64_t frames; bool room; } cases[] = {

@@ -30,6 +30,7 @@ TEST(SettingsLoad, FirstStartWithEmptyKeyGivesDocumentedDefaults) {
     EXPECT_EQ(s.width, 0);
     EXPECT_EQ(s.height, 0);
     EXPECT_EQ(s.interpolated, 0);
+    EXPECT_EQ(s.compressVideo, 0);
     EXPECT_EQ(s.gridColor, 0x00FF00u);
     EXPECT_EQ(s.lineColor, 0x00FF00u);
     EXPECT_EQ(s.textColor, 0x00FF00u);
@@ -70,6 +71,7 @@ TEST(SettingsLoad, RangeChecks) {
     using A = AppSettingsData;
     const RangeCase cases[] = {
         {&S::textSize, &A::textSize, 30, 10},       {&S::textSize, &A::textSize, 8, 8},
+        {&S::compressVideo, &A::compressVideo, 1, 1}, {&S::compressVideo, &A::compressVideo, 2, 0},
         {&S::textSize, &A::textSize, 24, 24},       {&S::textSize, &A::textSize, 7, 10},
         {&S::lineWidth, &A::lineWidth, 0, 1},       {&S::lineWidth, &A::lineWidth, 2, 2},
         {&S::lineWidth, &A::lineWidth, 3, 1},       {&S::language, &A::language, 5, 5},

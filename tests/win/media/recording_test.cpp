@@ -7,8 +7,11 @@
 #include <gdiplus.h>
 
 #include <gtest/gtest.h>
+#include <turbojpeg.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -26,6 +29,7 @@
 #include "common/pump_win.h"
 #include "common/vcam_harness_win.h"
 #include "frame/capture_state_win.h"
+#include "frame/mjpg_decode.h"
 #include "media/avi_file.h"
 #include "media/avi_recorder_win.h"
 #include "media/media_names.h"
@@ -164,6 +168,7 @@ protected:
         gRecentFiles.clear();
         requestedFormat = format;
         RecorderHooks() = {kSplitThresholdBytes, -1, 0};
+        AppSettings.compressVideo = compressed;
         main = CreateMainWindow(ShellState.instance);
         ASSERT_NE(main, nullptr);
         mainProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingMainProc)));
@@ -236,13 +241,15 @@ protected:
     std::wstring LastFile() const { return gRecentFiles.empty() ? L"" : gRecentFiles.back(); }
 
     // Checks the file's layout against the recorder's and returns it. The rate is that of the
-    // frame rate measured when the file was opened, which the last file's status gives.
+    // frame rate measured when the file was opened, which the last file's status gives. A
+    // compressed file holds one whole JPEG image in each frame.
     AviFile CheckLayout(const std::wstring& path, int w, int h, bool lastFile = true) {
         AviFile avi(path);
         EXPECT_TRUE(avi.ok) << "not an AVI: " << std::string(path.begin(), path.end());
         EXPECT_EQ(avi.streams, 1);
         EXPECT_EQ(avi.fccType, Fourcc("vids"));
-        EXPECT_EQ(avi.fccHandler, Fourcc("DIB "));
+        EXPECT_EQ(avi.fccHandler, Fourcc(compressed ? "MJPG" : "DIB "));
+        EXPECT_EQ(avi.format.biCompression, compressed ? Fourcc("MJPG") : uint32_t(BI_RGB));
         EXPECT_EQ(avi.scale, 10u);
         if (lastFile) {
             EXPECT_EQ(avi.rate, AviStreamRate(GetRecorderStatus().fps));
@@ -254,21 +261,33 @@ protected:
         EXPECT_EQ(avi.format.biSizeImage, AviFrameBytes(w, h));
         EXPECT_EQ(avi.frameRect.right, w);
         EXPECT_EQ(avi.frameRect.bottom, h);
-        for (uint32_t size : avi.frameSizes) EXPECT_EQ(size, AviFrameBytes(w, h));
+        for (size_t i = 0; i < avi.frameSizes.size(); ++i) {
+            const uint8_t* frame = &avi.bytes[avi.frameOffsets[i]];
+            if (!compressed) {
+                EXPECT_EQ(avi.frameSizes[i], AviFrameBytes(w, h));
+            } else if (avi.frameSizes[i] < 4 || frame[0] != 0xFF || frame[1] != 0xD8 ||
+                       JpegDataLength(frame, avi.frameSizes[i]) != avi.frameSizes[i]) {
+                ADD_FAILURE() << "frame " << i << " is not one whole JPEG image";
+                break;
+            }
+        }
         EXPECT_EQ(avi.keyFrames, int(avi.frameOffsets.size()));
         return avi;
     }
 
-    // ffprobe sees one rawvideo bgr24 stream of this size and rate and reads all its frames;
-    // ffmpeg decodes every frame without an error (nothing to check without them on the machine).
+    // ffprobe sees one rawvideo bgr24 (or mjpeg) stream of this size and rate and reads all its
+    // frames; ffmpeg decodes every frame without an error (nothing to check without them on the
+    // machine).
     void CheckWithFfmpeg(const std::wstring& path, int w, int h, uint32_t rate, size_t frames) {
         if (!HostHasFfmpeg()) return;
         const std::wstring unix = UnixPath(path);
         std::string probe = RunHost(L"ffprobe -v error -count_frames -show_entries "
                                     L"stream=codec_name,pix_fmt,width,height,r_frame_rate,nb_read_frames -of default=nw=1 '" +
                                     unix + L"'");
-        EXPECT_NE(probe.find("codec_name=rawvideo"), std::string::npos) << probe;
-        EXPECT_NE(probe.find("pix_fmt=bgr24"), std::string::npos) << probe;
+        EXPECT_NE(probe.find(compressed ? "codec_name=mjpeg" : "codec_name=rawvideo"), std::string::npos) << probe;
+        if (!compressed) {
+            EXPECT_NE(probe.find("pix_fmt=bgr24"), std::string::npos) << probe;
+        }
         EXPECT_NE(probe.find("width=" + std::to_string(w) + "\n"), std::string::npos) << probe;
         EXPECT_NE(probe.find("height=" + std::to_string(h) + "\n"), std::string::npos) << probe;
         const size_t at = probe.find("r_frame_rate=");
@@ -283,6 +302,7 @@ protected:
     static ULONG_PTR gdiplusToken;
     static DWORD deadline;
     std::unique_ptr<ScopedCamera> camera;
+    int32_t compressed = 0;  // "Compress video" for the recordings of the test (set before Open)
     std::wstring folder;
     HWND main = nullptr;
     UINT_PTR timer = 0;
@@ -355,6 +375,88 @@ INSTANTIATE_TEST_SUITE_P(Cameras, RecordFormats,
                                            FormatCase{L"Rec Odd", L"YUY2 642x480", {kSubtypeYuy2, 642, 480, 0}, false}),
                          [](const auto& info) { return std::to_string(info.index); });
 
+// ---- Compressed recordings ----
+
+constexpr int kCornerW = 320, kCornerH = 240;  // counter plate, ruler and tissue: what is compared
+
+// The JPEG chroma subsampling of frame i (TJSAMP_...), -1 when its header cannot be read.
+int Subsampling(const AviFile& avi, size_t i) {
+    tjhandle tj = tjInitDecompress();
+    int w = 0, h = 0, sub = -1, space = 0;
+    if (tjDecompressHeader3(tj, &avi.bytes[avi.frameOffsets[i]], avi.frameSizes[i], &w, &h, &sub, &space) != 0) sub = -1;
+    tjDestroy(tj);
+    return sub;
+}
+
+// The top-left corner of every frame of the file as ffmpeg decodes it (BGR rows, one corner
+// after the other).
+std::vector<uint8_t> FfmpegCorners(const std::wstring& path) {
+    const std::wstring out = path + L".corners";
+    RunHost(L"ffmpeg -nostdin -v error -y -i '" + UnixPath(path) + L"' -vf crop=" + std::to_wstring(kCornerW) + L":" +
+            std::to_wstring(kCornerH) + L":0:0 -f rawvideo -pix_fmt bgr24 '" + UnixPath(out) + L"'");
+    std::vector<uint8_t> corners = AviFile(out).bytes;
+    DeleteFileW(out.c_str());
+    return corners;
+}
+
+struct MjpegCase {
+    const wchar_t* name;
+    const wchar_t* formats;
+    CameraFormat format;
+    bool effects;     // horizontal flip and invert on while recording
+    int subsampling;  // of the frames in the file: the camera's JPEGs are 4:2:2, the recorder's 4:2:0
+};
+
+class RecordMjpeg : public RecordingTest, public ::testing::WithParamInterface<MjpegCase> {};
+
+TEST_P(RecordMjpeg, FfmpegDecodesEveryFrameAndOneIsWhatTheViewShowed) {
+    const MjpegCase& c = GetParam();
+    compressed = 1;
+    Open(c.name, c.formats, c.format);
+    if (HasFatalFailure()) return;
+    const int w = c.format.width, h = c.format.height;
+    CaptureState.flipHorizontal = c.effects;
+    CaptureState.invert = c.effects;
+    std::vector<uint8_t> shown;  // the corner of the picture the view showed 1.5 s in
+    ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(1500), Do([&] {
+                            const DisplayFrame* frame = GetCurrentFrame();  // unchanged for three frame periods
+                            for (int y = 0; y < kCornerH; ++y)
+                                shown.insert(shown.end(), frame + size_t(y) * w * 3, frame + (size_t(y) * w + kCornerW) * 3);
+                        }),
+                        UntilVideo(3000), Press(IDC_REC_START)}));
+
+    const std::wstring path = LastFile();
+    EXPECT_EQ(ToastText(), L"File saved: " + path);
+    EXPECT_EQ(coverRequests, 1);
+    EXPECT_NE(GetFileAttributesW(VideoCoverPath(path, false).c_str()), INVALID_FILE_ATTRIBUTES);
+    const RecorderStatus status = GetRecorderStatus();
+    EXPECT_EQ(status.dropped, 0);
+    AviFile avi = CheckLayout(path, w, h);
+    ASSERT_EQ(int64_t(avi.frameOffsets.size()), status.framesWritten);
+    EXPECT_EQ(int64_t(avi.frameOffsets.size()) * CaptureState.frameDuration, CaptureState.mediaTime);
+    for (size_t i = 0; i < avi.frameOffsets.size(); ++i) ASSERT_EQ(Subsampling(avi, i), c.subsampling) << "frame " << i;
+
+    CheckWithFfmpeg(path, w, h, avi.rate, avi.frameOffsets.size());
+    if (!HostHasFfmpeg()) return;
+    // The picture drifts and counts its frames, so only the frame the view showed matches it.
+    const std::vector<uint8_t> corners = FfmpegCorners(path);
+    ASSERT_EQ(corners.size(), avi.frameOffsets.size() * shown.size());
+    double best = 255;
+    for (size_t at = 0; at < corners.size(); at += shown.size()) {
+        int64_t sum = 0;
+        for (size_t i = 0; i < shown.size(); ++i) sum += std::abs(int(corners[at + i]) - int(shown[i]));
+        best = std::min(best, double(sum) / double(shown.size()));
+    }
+    EXPECT_LT(best, 4.0);  // JPEG error at quality 85
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cameras, RecordMjpeg,
+    ::testing::Values(MjpegCase{L"Rec MJPEG Camera", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0}, false, TJSAMP_422},
+                      MjpegCase{L"Rec MJPEG YUY2", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0}, false, TJSAMP_420},
+                      MjpegCase{L"Rec MJPEG Effects", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0}, true, TJSAMP_420}),
+    [](const auto& info) { return std::to_string(info.index); });
+
 TEST_F(RecordingTest, PauseStopsTheVideoTimeAndTheClock) {
     Open(L"Rec Pause", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
     if (HasFatalFailure()) return;
@@ -400,10 +502,19 @@ TEST_F(RecordingTest, LimitStopsByItselfAndAnnounces) {
     CheckLayout(LastFile(), 640, 480);
 }
 
-TEST_F(RecordingTest, SplitGivesConsecutivePlayableFiles) {
-    Open(L"Rec Split", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
+// The same recordings uncompressed and with "Compress video" (an encoding YUY2 camera for the
+// split, a passed-through MJPG one for the unplugging).
+class RecordKinds : public RecordingTest, public ::testing::WithParamInterface<int32_t> {
+protected:
+    void SetUp() override { compressed = GetParam(); }
+};
+
+TEST_P(RecordKinds, SplitGivesConsecutivePlayableFiles) {
+    Open(compressed ? L"Rec Split MJPEG" : L"Rec Split", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
     if (HasFatalFailure()) return;
-    RecorderHooks().splitThreshold = 6 << 20;  // a file of 640 x 480 takes 7 frames
+    // An uncompressed file of 640 x 480 takes 7 frames; a compressed one a few.
+    const int64_t threshold = compressed ? 200 << 10 : 6 << 20;
+    RecorderHooks().splitThreshold = threshold;
     int64_t shown = 0;  // the video time the clock shows: it goes on across files, never back
     ASSERT_TRUE(Record({Press(IDC_REC_START), [&] {
                             const int64_t ms = (CaptureState.accumulatedTime + CaptureState.mediaTime) / 10000;
@@ -421,13 +532,18 @@ TEST_F(RecordingTest, SplitGivesConsecutivePlayableFiles) {
         AviFile avi = CheckLayout(gRecentFiles[i], 640, 480, i + 1 == gRecentFiles.size());
         if (i + 1 < gRecentFiles.size()) {  // the last file may end right after its split
             EXPECT_GE(avi.frameOffsets.size(), 1u);
+            int64_t bytes = 0;
+            for (uint32_t size : avi.frameSizes) bytes += size;
+            EXPECT_GT(bytes, threshold);
         }
         frames += int64_t(avi.frameOffsets.size());
         if (i == 1) {
             CheckWithFfmpeg(gRecentFiles[i], 640, 480, avi.rate, avi.frameOffsets.size());
         }
     }
-    EXPECT_GE(frames, int64_t(gRecentFiles.size()) * 7 - 7);  // every file but the last was full
+    if (!compressed) {
+        EXPECT_GE(frames, int64_t(gRecentFiles.size()) * 7 - 7);  // every file but the last was full
+    }
 }
 
 TEST_F(RecordingTest, CloseBoxStopsAndAnnounces) {
@@ -442,12 +558,13 @@ TEST_F(RecordingTest, CloseBoxStopsAndAnnounces) {
     EXPECT_GE(GetRecorderStatus().framesWritten, 5);
 }
 
-TEST_F(RecordingTest, UnpluggedCameraLeavesAnAnnouncedPlayableFile) {
-    Open(L"Rec Unplug", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0});
+TEST_P(RecordKinds, UnpluggedCameraLeavesAnAnnouncedPlayableFile) {
+    const std::wstring name = compressed ? L"Rec Unplug MJPEG" : L"Rec Unplug";
+    Open(name.c_str(), L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0});
     if (HasFatalFailure()) return;
     size_t framesAtUnplug = 0;
     ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(1500),
-                        Do([] { RunVcamctl(L"remove \"Rec Unplug\""); }),
+                        Do([&] { RunVcamctl(L"remove \"" + name + L"\""); }),
                       [&] { return !IsDeviceOpen() && !GetRecorderStatus().writerRunning && !LastFile().empty(); },
                       [&] {  // the dialog goes back to Start, which needs a camera; it still closes
                           HWND dlg = Dialog();
@@ -463,6 +580,9 @@ TEST_F(RecordingTest, UnpluggedCameraLeavesAnAnnouncedPlayableFile) {
     EXPECT_GE(avi.frameOffsets.size(), 5u);
     CheckWithFfmpeg(LastFile(), 1280, 720, avi.rate, avi.frameOffsets.size());
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, RecordKinds, ::testing::Values(0, 1),
+                         [](const auto& info) { return info.param ? "Mjpeg" : "Uncompressed"; });
 
 TEST_F(RecordingTest, FailingWritesStopTheRecordingAndSaySo) {
     Open(L"Rec Full", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
