@@ -1,8 +1,10 @@
 // Recording soak: the real main window records the virtual microscope's 1920 x 1080 MJPG stream
 // at 30 fps through the record dialog and the real writer for a while (120 s unless given) into
 // a folder, then prints what the recorder did: frames written and not kept, peak queue bytes,
-// peak private memory. Run by scripts/soak-record, never by the tests (it takes minutes and
-// tens of gigabytes of disk).
+// peak private memory. KIND "mjpeg" records compressed files of the camera's own JPEGs,
+// "mjpeg-encode" compressed files the writer encodes (the horizontal flip is on). Run by
+// scripts/soak-record, never by the tests (it takes minutes and, uncompressed, tens of gigabytes
+// of disk).
 #include <windows.h>
 #include <commctrl.h>
 #include <gdiplus.h>
@@ -74,10 +76,11 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: record_soak FOLDER [SECONDS]\n");
+        std::fprintf(stderr, "usage: record_soak FOLDER [SECONDS [uncompressed|mjpeg|mjpeg-encode]]\n");
         return 2;
     }
     if (argc > 2) gSeconds = DWORD(std::atoi(argv[2]));
+    const std::string kind = argc > 3 ? argv[3] : "uncompressed";
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     ULONG_PTR gdiplus = 0;
     Gdiplus::GdiplusStartupInput input;
@@ -98,6 +101,7 @@ int main(int argc, char** argv) {
     LoadSettings();
     MultiByteToWideChar(CP_ACP, 0, argv[1], -1, AppSettings.imgDir, int(kImgDirChars));
     AppSettings.maxRecordTime = 0;
+    AppSettings.compressVideo = kind != "uncompressed";
     requestedFormat = {kSubtypeMjpg, 1920, 1080, 0};
     HWND main = CreateMainWindow(instance);
     ShowWindow(main, SW_SHOWMAXIMIZED);
@@ -105,6 +109,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the camera did not open at 1920 x 1080\n");
         return 1;
     }
+    CaptureState.flipHorizontal = kind == "mjpeg-encode";
     WaitUntil([] { return false; }, 3000);  // let the frame rate settle
     std::printf("camera frame rate before recording: %.1f fps\n", CaptureState.fps.load());
     UINT_PTR timer = SetTimer(nullptr, 0, 100, Tick);

@@ -403,8 +403,9 @@ struct MjpegCase {
     const wchar_t* name;
     const wchar_t* formats;
     CameraFormat format;
-    bool effects;     // horizontal flip and invert on while recording
-    int subsampling;  // of the frames in the file: the camera's JPEGs are 4:2:2, the recorder's 4:2:0
+    bool effectsMidway;  // horizontal flip and invert turned on 1 s into the recording
+    int subsampling;     // of the frames in the file (after the effects): the camera's JPEGs are
+                         // 4:2:2, the recorder's 4:2:0
 };
 
 class RecordMjpeg : public RecordingTest, public ::testing::WithParamInterface<MjpegCase> {};
@@ -415,10 +416,12 @@ TEST_P(RecordMjpeg, FfmpegDecodesEveryFrameAndOneIsWhatTheViewShowed) {
     Open(c.name, c.formats, c.format);
     if (HasFatalFailure()) return;
     const int w = c.format.width, h = c.format.height;
-    CaptureState.flipHorizontal = c.effects;
-    CaptureState.invert = c.effects;
     std::vector<uint8_t> shown;  // the corner of the picture the view showed 1.5 s in
-    ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(1500), Do([&] {
+    ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(1000), Do([&] {
+                            CaptureState.flipHorizontal = c.effectsMidway;
+                            CaptureState.invert = c.effectsMidway;
+                        }),
+                        UntilVideo(1500), Do([&] {
                             const DisplayFrame* frame = GetCurrentFrame();  // unchanged for three frame periods
                             for (int y = 0; y < kCornerH; ++y)
                                 shown.insert(shown.end(), frame + size_t(y) * w * 3, frame + (size_t(y) * w + kCornerW) * 3);
@@ -434,7 +437,17 @@ TEST_P(RecordMjpeg, FfmpegDecodesEveryFrameAndOneIsWhatTheViewShowed) {
     AviFile avi = CheckLayout(path, w, h);
     ASSERT_EQ(int64_t(avi.frameOffsets.size()), status.framesWritten);
     EXPECT_EQ(int64_t(avi.frameOffsets.size()) * CaptureState.frameDuration, CaptureState.mediaTime);
-    for (size_t i = 0; i < avi.frameOffsets.size(); ++i) ASSERT_EQ(Subsampling(avi, i), c.subsampling) << "frame " << i;
+    // The camera's JPEGs, then (once the effects are on) the recorder's.
+    const int first = c.effectsMidway ? TJSAMP_422 : c.subsampling;
+    size_t at = 0;
+    while (at < avi.frameOffsets.size() && Subsampling(avi, at) == first) ++at;
+    const size_t switchAt = at;
+    while (at < avi.frameOffsets.size() && Subsampling(avi, at) == c.subsampling) ++at;
+    EXPECT_EQ(at, avi.frameOffsets.size()) << "frame " << at << " is neither";
+    EXPECT_GT(switchAt, 0u);
+    if (c.effectsMidway) {
+        EXPECT_LT(switchAt, avi.frameOffsets.size());
+    }
 
     CheckWithFfmpeg(path, w, h, avi.rate, avi.frameOffsets.size());
     if (!HostHasFfmpeg()) return;
