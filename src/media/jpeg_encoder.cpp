@@ -23,10 +23,10 @@ bool JpegEncoder::Encode(const uint8_t* frame, int width, int height, const uint
     if (width != width_ || height != height_ || !compressor_ || !buffer_) {
         Release();
         const unsigned long bound = tjBufSize(width, height, TJSAMP_420);
-        if (bound == static_cast<unsigned long>(-1)) return false;
+        if (bound == static_cast<unsigned long>(-1) || bound > INT_MAX) return false;
         compressor_ = tjInitCompress();
-        buffer_ = tjAlloc(int(bound > INT_MAX ? INT_MAX : bound));
-        if (!compressor_ || !buffer_ || bound > INT_MAX) {
+        buffer_ = tjAlloc(int(bound));
+        if (!compressor_ || !buffer_) {
             Release();
             return false;
         }
