@@ -37,14 +37,3 @@ TEST(JpegEncoder, EncodesFramesOfAnySizeCloseToThePicture) {
     }
     tjDestroy(tj);
 }
-
-TEST(JpegEncoder, RefusesFramesItCannotEncode) {
-    JpegEncoder encoder;
-    const std::vector<uint8_t> picture(12, 0);
-    const uint8_t* jpeg = nullptr;
-    size_t size = 0;
-    EXPECT_FALSE(encoder.Encode(nullptr, 2, 2, &jpeg, &size));
-    EXPECT_FALSE(encoder.Encode(picture.data(), 0, 2, &jpeg, &size));
-    EXPECT_FALSE(encoder.Encode(picture.data(), 2, -1, &jpeg, &size));
-    EXPECT_EQ(jpeg, nullptr);
-}
