@@ -18,10 +18,12 @@
 #include <new>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "picture.h"
 #include "vcam_config_win.h"
+#include "vcam_write_log.h"
 
 namespace {
 
@@ -254,24 +256,59 @@ private:
     long flags_[10] = {};
 };
 
+// Every Set the two control objects receive, for the tests (IVcamWriteLog), with the filter's
+// identity.
+class WriteLog final : public IVcamWriteLog {
+public:
+    explicit WriteLog(IUnknown* owner) : owner_(owner) { InitializeCriticalSection(&lock_); }
+    ~WriteLog() { DeleteCriticalSection(&lock_); }
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override { return owner_->QueryInterface(riid, out); }
+    STDMETHODIMP_(ULONG) AddRef() override { return owner_->AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return owner_->Release(); }
+    STDMETHODIMP GetWrites(VcamWrite* out, ULONG capacity, ULONG* total) override {
+        if (!total || (capacity && !out)) return E_POINTER;
+        EnterCriticalSection(&lock_);
+        for (ULONG i = 0; i < capacity && i < writes_.size(); ++i) out[i] = writes_[i];
+        *total = static_cast<ULONG>(writes_.size());
+        LeaveCriticalSection(&lock_);
+        return S_OK;
+    }
+    void Add(const VcamWrite& w) {
+        EnterCriticalSection(&lock_);
+        writes_.push_back(w);
+        LeaveCriticalSection(&lock_);
+    }
+
+private:
+    IUnknown* owner_;
+    CRITICAL_SECTION lock_;
+    std::vector<VcamWrite> writes_;
+};
+
 // IAMVideoProcAmp and IAMCameraControl have the same three methods: one object answers either,
 // over its own table, with the filter's identity.
 template <class Interface>
 class ControlObject : public Interface {
 public:
-    ControlObject(IUnknown* owner, const ControlInfo* info, int count) : owner_(owner), set_(info, count) {}
+    ControlObject(IUnknown* owner, const ControlInfo* info, int count, WriteLog* log)
+        : owner_(owner), set_(info, count), log_(log) {}
     STDMETHODIMP QueryInterface(REFIID riid, void** out) override { return owner_->QueryInterface(riid, out); }
     STDMETHODIMP_(ULONG) AddRef() override { return owner_->AddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return owner_->Release(); }
     STDMETHODIMP GetRange(long p, long* mn, long* mx, long* st, long* df, long* cf) override {
         return set_.GetRange(p, mn, mx, st, df, cf);
     }
-    STDMETHODIMP Set(long p, long v, long f) override { return set_.Set(p, v, f); }
+    STDMETHODIMP Set(long p, long v, long f) override {
+        HRESULT hr = set_.Set(p, v, f);
+        log_->Add({std::is_same<Interface, IAMVideoProcAmp>::value ? 1L : 0L, p, v, f, hr});
+        return hr;
+    }
     STDMETHODIMP Get(long p, long* v, long* f) override { return set_.Get(p, v, f); }
 
 private:
     IUnknown* owner_;
     ControlSet set_;
+    WriteLog* log_;
 };
 using ProcAmp = ControlObject<IAMVideoProcAmp>;
 using CameraControl = ControlObject<IAMCameraControl>;
@@ -382,8 +419,9 @@ private:
 
 class VcamFilter final : public IBaseFilter, public IAMFilterMiscFlags, public IPersistPropertyBag {
 public:
-    VcamFilter() : capture_(this, false), still_(this, true), procAmp_(static_cast<IBaseFilter*>(this), kProcAmpInfo, 10),
-                  cameraControl_(static_cast<IBaseFilter*>(this), kCameraControlInfo, 7) {
+    VcamFilter() : capture_(this, false), still_(this, true), writeLog_(static_cast<IBaseFilter*>(this)),
+                  procAmp_(static_cast<IBaseFilter*>(this), kProcAmpInfo, 10, &writeLog_),
+                  cameraControl_(static_cast<IBaseFilter*>(this), kCameraControlInfo, 7, &writeLog_) {
         InitializeCriticalSection(&lock_);
         // Until the device's property bag names the instance, behave as the first one.
         std::vector<std::wstring> names = ListVcamInstances();
@@ -412,6 +450,8 @@ public:
             *out = static_cast<IAMVideoProcAmp*>(&procAmp_);
         else if (riid == IID_IAMCameraControl && config_.cameraControl)
             *out = static_cast<IAMCameraControl*>(&cameraControl_);
+        else if (riid == IID_IVcamWriteLog)
+            *out = static_cast<IVcamWriteLog*>(&writeLog_);
         else
             return E_NOINTERFACE;
         AddRef();
@@ -640,6 +680,7 @@ private:
     std::atomic<uint32_t> frameNumber_{0};
     std::atomic<bool> lossSent_{false};
     VcamPin capture_, still_;
+    WriteLog writeLog_;
     ProcAmp procAmp_;
     CameraControl cameraControl_;
 };

@@ -5,6 +5,8 @@
 #include <tlhelp32.h>
 #include <turbojpeg.h>
 
+#include <algorithm>
+
 #include "common/pump_win.h"
 #include "frame/signal_frame.h"
 
@@ -298,4 +300,17 @@ DWORD ThreadCount() {
     }
     CloseHandle(snap);
     return n;
+}
+
+std::vector<VcamWrite> CameraWrites(IUnknown* camera) {
+    std::vector<VcamWrite> writes;
+    ComPtr<IVcamWriteLog> log;
+    if (!camera || FAILED(camera->QueryInterface(IID_IVcamWriteLog, log.PutVoid())))
+        return writes;
+    ULONG total = 0;
+    log->GetWrites(nullptr, 0, &total);
+    writes.resize(total);
+    if (total) log->GetWrites(writes.data(), total, &total);
+    writes.resize(std::min<size_t>(writes.size(), total));
+    return writes;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "capture/com_ptr_win.h"
+#include "testcam/vcam_write_log.h"
 
 // Runs bin/vcamctl.exe with the given arguments, pumping messages meanwhile (it may send
 // WM_DEVICECHANGE to our windows); returns its exit code, or -1 if it could not run.
@@ -97,6 +98,10 @@ IPin* OutputPin(IBaseFilter* filter, int n);
 
 // JPEG header of a buffer: false if it is not a readable JPEG.
 bool JpegSize(const BYTE* data, long length, int* width, int* height, int* subsampling);
+
+// Every property write the virtual microscope camera received so far (IVcamWriteLog), oldest
+// first; empty when camera is not a virtual microscope.
+std::vector<VcamWrite> CameraWrites(IUnknown* camera);
 
 // Process-wide counts for leak checks.
 DWORD HandleCount();

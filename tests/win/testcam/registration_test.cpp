@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "common/vcam_harness_win.h"
 
@@ -217,6 +218,18 @@ TEST(VcamControls, RangesDefaultsAndRememberedValues) {
     // The two interfaces keep separate values for the same property number.
     ASSERT_EQ(amp->Get(CameraControl_Exposure, &value, &flags), S_OK);  // 4 is Sharpness there
     EXPECT_NE(value, mx);
+
+    // Every Set above is in the write log, in order, refused ones with their result.
+    std::vector<VcamWrite> writes = CameraWrites(f.Get());
+    ASSERT_EQ(writes.size(), 5u);
+    EXPECT_EQ(writes[1].procAmp, 1);
+    EXPECT_EQ(writes[1].property, VideoProcAmp_Brightness);
+    EXPECT_EQ(writes[1].result, E_INVALIDARG);
+    EXPECT_EQ(writes[2].flags, VideoProcAmp_Flags_Auto);
+    EXPECT_EQ(writes[4].procAmp, 0);
+    EXPECT_EQ(writes[4].property, CameraControl_Exposure);
+    EXPECT_EQ(writes[4].value, mx);
+    EXPECT_EQ(writes[4].result, S_OK);
 }
 
 TEST(VcamRegistration, ServerCanUnloadOnceEveryObjectIsReleased) {
