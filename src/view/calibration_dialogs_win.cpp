@@ -58,7 +58,10 @@ bool ValidSlot(int index) { return index >= 0 && index < kCalibrationSlots; }
 // Centred horizontally over the main window (or the dialog's owner when there is none), its
 // top 68 pixels below that window's top.
 void PlaceDialogBelowMainTop(HWND dlg) {
-    HWND anchor = ShellState.mainWnd ? ShellState.mainWnd : GetWindow(dlg, GW_OWNER);
+    PlaceDialogBelowTopOf(dlg, ShellState.mainWnd ? ShellState.mainWnd : GetWindow(dlg, GW_OWNER));
+}
+
+void PlaceDialogBelowTopOf(HWND dlg, HWND anchor) {
     RECT a, d;
     if (!anchor || !GetWindowRect(anchor, &a) || !GetWindowRect(dlg, &d)) return;
     DialogOrigin o = OriginBelowOwnerTop(a.left, a.top, a.right, d.right - d.left);

@@ -26,3 +26,5 @@ void RunCalibrateCommand();
 // Places a dialog horizontally centred over the main window (its owner when there is no main
 // window) with its top 68 pixels below that window's top; size and z-order unchanged.
 void PlaceDialogBelowMainTop(HWND dlg);
+// The same over anchor (nothing when anchor is null).
+void PlaceDialogBelowTopOf(HWND dlg, HWND anchor);

@@ -912,6 +912,16 @@ void CameraViewSetPrompts(HWND view, const wchar_t* noDevice, const wchar_t* tex
     InvalidateRect(view, nullptr, TRUE);
 }
 
+std::wstring CameraViewNoDevicePrompt(HWND view) {
+    CameraWnd* w = FromHwnd(view);
+    return w ? w->noDevicePrompt : L"";
+}
+
+std::wstring CameraViewTextPrompt(HWND view) {
+    CameraWnd* w = FromHwnd(view);
+    return w ? w->textPrompt : L"";
+}
+
 int CameraViewZoom(HWND view) {
     CameraWnd* w = FromHwnd(view);
     return w ? w->geom.zoom : 0;

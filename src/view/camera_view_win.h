@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 bool RegisterCameraWndClass(HINSTANCE instance);
 // The main window's camera view: child id 108 with border, both scroll bars (hidden at once),
 // tab stop, clip siblings and clip children, zero size until the layout places it.
@@ -38,6 +40,9 @@ void CameraViewSetPendingText(HWND view, const wchar_t* text);
 // ---- Main window hooks ----
 // The no-device message and the empty-annotation prompt (each cut to 63 characters).
 void CameraViewSetPrompts(HWND view, const wchar_t* noDevice, const wchar_t* textPrompt);
+// The two prompts as the view holds them (empty without a view).
+std::wstring CameraViewNoDevicePrompt(HWND view);
+std::wstring CameraViewTextPrompt(HWND view);
 // Digital zoom step 0..5; stepping goes 1, 2, ... 5, 0 and invalidates the view.
 int CameraViewZoom(HWND view);
 void CameraViewStepZoom(HWND view);

@@ -1,0 +1,176 @@
+// The options dialog: drawing colours as swatch lists, line width, text size, the save folder
+// with a folder browser, the photo format and the language. OK stores, applies and saves;
+// Cancel stores nothing. The rules behind the lists are in options_choices.cpp.
+#include "settings/options_dialog_win.h"
+
+#include "settings/about_dialog_win.h"
+
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "app/messages.h"
+#include "app/shell_state_win.h"
+#include "resources/options_dialogs.h"
+#include "settings/app_settings.h"
+#include "settings/options_choices.h"
+#include "settings/settings_store.h"
+#include "settings/text_table.h"
+#include "view/calibration_dialogs_win.h"
+#include "view/camera_view_win.h"
+
+namespace {
+
+struct ItemText {
+    int id;
+    const char* key;
+};
+// Texts taken from the table when the language is not 0; "About" keeps its template text.
+constexpr ItemText kOptionTexts[] = {
+    {IDC_OPT_MEASURE_GROUP, "measure"},   {IDC_OPT_RULER_LABEL, "ruler color"},
+    {IDC_OPT_LINE_COLOR_LABEL, "line color"}, {IDC_OPT_LINE_WIDTH_LABEL, "line width"},
+    {IDC_OPT_TEXT_COLOR_LABEL, "text color"}, {IDC_OPT_TEXT_SIZE_LABEL, "text size"},
+    {IDC_OPT_PHOTO_GROUP, "photo video"}, {IDC_OPT_FOLDER_LABEL, "save path"},
+    {IDC_OPT_FORMAT_LABEL, "jpg png"},    {IDC_OPT_LANGUAGE_GROUP, "language"},
+    {IDOK, "ok"},                         {IDCANCEL, "cancel"},
+};
+
+bool IsColorList(UINT id) {
+    return id == IDC_OPT_RULER_COLOR || id == IDC_OPT_LINE_COLOR || id == IDC_OPT_TEXT_COLOR;
+}
+
+void FillList(HWND dlg, int id, const std::vector<std::wstring>& rows, int selected) {
+    HWND list = GetDlgItem(dlg, id);
+    for (const std::wstring& row : rows) SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+    SendMessageW(list, CB_SETCURSEL, WPARAM(selected), 0);  // kNoRow leaves the list without a selection
+}
+
+int SelectedRow(HWND dlg, int id) {
+    LRESULT row = SendDlgItemMessageW(dlg, id, CB_GETCURSEL, 0, 0);
+    return row == CB_ERR ? kNoRow : int(row);
+}
+
+BOOL OptionsOnInit(HWND dlg) {
+    if (AppSettings.language != 0) {
+        SetWindowTextW(dlg, GetText("setting").c_str());
+        for (const ItemText& t : kOptionTexts) SetDlgItemTextW(dlg, t.id, GetText(t.key).c_str());
+    }
+    PlaceDialogBelowMainTop(dlg);
+    OptionsChoice c = ChoiceFromSettings(AppSettings);
+    FillList(dlg, IDC_OPT_RULER_COLOR, ColorRows(), c.gridRow);
+    FillList(dlg, IDC_OPT_LINE_COLOR, ColorRows(), c.lineRow);
+    FillList(dlg, IDC_OPT_TEXT_COLOR, ColorRows(), c.textRow);
+    FillList(dlg, IDC_OPT_LINE_WIDTH, LineWidthRows(), c.widthRow);
+    FillList(dlg, IDC_OPT_TEXT_SIZE, TextSizeRows(), c.sizeRow);
+    FillList(dlg, IDC_OPT_FORMAT, PhotoFormatRows(), c.formatRow);
+    FillList(dlg, IDC_OPT_LANGUAGE, LanguageRows(), c.languageRow);
+    SendDlgItemMessageW(dlg, IDC_OPT_FOLDER, EM_LIMITTEXT, kImgDirChars - 1, 0);
+    SetDlgItemTextW(dlg, IDC_OPT_FOLDER, c.folder.c_str());
+    return TRUE;
+}
+
+// The swatch rows are as high as a text row of the dialog's font.
+void OptionsOnMeasureItem(HWND dlg, MEASUREITEMSTRUCT* m) {
+    HDC dc = GetDC(dlg);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dlg, WM_GETFONT, 0, 0)));
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(dlg, dc);
+    m->itemHeight = UINT(tm.tmHeight + 2);
+}
+
+// A swatch row: filled with its palette colour, framed light grey, focus rectangle when focused.
+// Rows outside the palette (an empty selection included) are left to default processing.
+BOOL OptionsOnDrawItem(const DRAWITEMSTRUCT* d) {
+    if (d->CtlType != ODT_COMBOBOX || !IsColorList(d->CtlID) || d->itemID >= kPaletteSize) return FALSE;
+    RECT r = d->rcItem;
+    HBRUSH fill = CreateSolidBrush(ColorPalette[d->itemID]);
+    FillRect(d->hDC, &r, fill);
+    DeleteObject(fill);
+    FrameRect(d->hDC, &r, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+    if (d->itemState & ODS_FOCUS) DrawFocusRect(d->hDC, &r);
+    return TRUE;
+}
+
+// The browser opens at the folder in the field.
+int CALLBACK BrowseCallback(HWND browser, UINT msg, LPARAM, LPARAM data) {
+    if (msg == BFFM_INITIALIZED && data) SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
+    return 0;
+}
+
+// The picked folder replaces the field's text; nothing is stored before OK. (The browser is
+// not asked for computers only: with that flag it grays OK for every folder.)
+void OptionsOnBrowse(HWND dlg) {
+    std::wstring title = GetText("save path");
+    wchar_t current[kImgDirChars] = {};
+    GetDlgItemTextW(dlg, IDC_OPT_FOLDER, current, int(kImgDirChars));
+    BROWSEINFOW bi = {};
+    bi.hwndOwner = dlg;
+    bi.lpszTitle = title.c_str();
+    bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    bi.lpfn = BrowseCallback;
+    bi.lParam = current[0] ? reinterpret_cast<LPARAM>(current) : 0;
+    PIDLIST_ABSOLUTE picked = SHBrowseForFolderW(&bi);
+    if (!picked) return;
+    wchar_t path[MAX_PATH] = {};
+    if (SHGetPathFromIDListW(picked, path) && path[0]) SetDlgItemTextW(dlg, IDC_OPT_FOLDER, path);
+    CoTaskMemFree(picked);
+}
+
+// A new language reaches every window that shows text now: the panel, both toolbars, an open
+// quick-adjust pop-up and the camera view's two placeholders; dialogs read it when they open.
+void ApplyLanguage() {
+    LoadTextTable(AppSettings.language);
+    for (HWND w : {ShellState.panel, ShellState.hToolbar, ShellState.vToolbar, ShellState.adjustPopup})
+        if (w) PostMessageW(w, WM_COMMAND, CMD_RELOAD_TEXTS, 0);
+    if (ShellState.cameraView)
+        CameraViewSetPrompts(ShellState.cameraView, GetText("no device").c_str(), GetText("input tip").c_str());
+}
+
+void OptionsOnOk(HWND dlg) {
+    OptionsChoice c;
+    c.gridRow = SelectedRow(dlg, IDC_OPT_RULER_COLOR);
+    c.lineRow = SelectedRow(dlg, IDC_OPT_LINE_COLOR);
+    c.textRow = SelectedRow(dlg, IDC_OPT_TEXT_COLOR);
+    c.widthRow = SelectedRow(dlg, IDC_OPT_LINE_WIDTH);
+    c.sizeRow = SelectedRow(dlg, IDC_OPT_TEXT_SIZE);
+    c.formatRow = SelectedRow(dlg, IDC_OPT_FORMAT);
+    c.languageRow = SelectedRow(dlg, IDC_OPT_LANGUAGE);
+    wchar_t folder[kImgDirChars] = {};
+    GetDlgItemTextW(dlg, IDC_OPT_FOLDER, folder, int(kImgDirChars));
+    c.folder = folder;
+    if (ApplyOptionsChoice(c, AppSettings)) ApplyLanguage();
+    SaveSettings();
+    if (ShellState.mainWnd) PostMessageW(ShellState.mainWnd, WM_COMMAND, CMD_APPLY_DRAW_SETTINGS, 0);
+    EndDialog(dlg, IDOK);
+}
+
+INT_PTR CALLBACK OptionsProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        return OptionsOnInit(dlg);
+    case WM_MEASUREITEM:
+        OptionsOnMeasureItem(dlg, reinterpret_cast<MEASUREITEMSTRUCT*>(lp));
+        return TRUE;
+    case WM_DRAWITEM:
+        return OptionsOnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case IDC_OPT_BROWSE: OptionsOnBrowse(dlg); return TRUE;
+        case IDC_OPT_ABOUT: RunAboutDialog(dlg); return TRUE;
+        case IDOK: OptionsOnOk(dlg); return TRUE;
+        case IDCANCEL: EndDialog(dlg, IDCANCEL); return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+INT_PTR RunOptionsDialog(HWND owner) {
+    HINSTANCE instance = ShellState.instance ? ShellState.instance : GetModuleHandleW(nullptr);
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_OPTIONS), owner, OptionsProc, 0);
+}

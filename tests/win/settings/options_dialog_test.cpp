@@ -1,0 +1,364 @@
+// The options dialog and the about box in-process, over the real main window with its toolbars
+// and camera view: the rows selected for stored settings, what OK stores in AppSettings and the
+// registry, a language change reaching every window at once, OK re-sending the drawing style,
+// Cancel after browsing, and the about box from the options dialog and from the logo.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/messages.h"
+#include "app/prompt_win.h"
+#include "app/shell_state_win.h"
+#include "app/tool_button_win.h"
+#include "app/toolbar_win.h"
+#include "common/modal_script_win.h"
+#include "common/pump_win.h"
+#include "common/shot_win.h"
+#include "resources/options_dialogs.h"
+#include "settings/app_settings.h"
+#include "settings/options_dialog_win.h"
+#include "settings/settings_store.h"
+#include "settings/text_table.h"
+#include "view/camera_view_win.h"
+
+namespace {
+
+// What the main window sends the camera view as its drawing style.
+WNDPROC viewProc = nullptr;
+std::vector<int32_t> drawSettingsSeen;
+
+LRESULT CALLBACK RecordingViewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COMMAND && LOWORD(wp) == VIEW_CMD_DRAW_SETTINGS && lp) {
+        const int32_t* v = reinterpret_cast<const int32_t*>(lp);
+        drawSettingsSeen.assign(v, v + 5);
+    }
+    return CallWindowProcW(viewProc, hwnd, msg, wp, lp);
+}
+
+void DeleteSettingsKey() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
+}
+
+// A stored value's bytes; empty when the value (or the key) is missing.
+std::vector<BYTE> StoredValue(const wchar_t* name) {
+    BYTE data[1024];
+    DWORD size = sizeof(data);
+    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_ANY, nullptr, data, &size) != ERROR_SUCCESS)
+        return {};
+    return std::vector<BYTE>(data, data + size);
+}
+
+DWORD StoredNumber(const wchar_t* name) {
+    std::vector<BYTE> v = StoredValue(name);
+    DWORD n = 0xFFFFFFFF;
+    if (v.size() == 4) std::memcpy(&n, v.data(), 4);
+    return n;
+}
+
+std::wstring StoredText(const wchar_t* name) {
+    std::vector<BYTE> v = StoredValue(name);
+    return v.size() < 2 ? L"" : std::wstring(reinterpret_cast<const wchar_t*>(v.data()));
+}
+
+std::wstring TextOf(HWND hwnd) {
+    wchar_t buf[512] = {};
+    GetWindowTextW(hwnd, buf, 512);
+    return buf;
+}
+
+int Row(HWND dlg, int id) { return int(SendDlgItemMessageW(dlg, id, CB_GETCURSEL, 0, 0)); }
+void Choose(HWND dlg, int id, int row) { SendDlgItemMessageW(dlg, id, CB_SETCURSEL, row, 0); }
+
+// The visible dialog other than except that owner owns (the folder browser, the about box).
+HWND OwnedDialog(HWND owner) {
+    struct Find { HWND owner, found; } find = {owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) -> BOOL {
+        auto* f = reinterpret_cast<Find*>(lp);
+        wchar_t cls[16];
+        GetClassNameW(w, cls, 16);
+        if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == f->owner) {
+            f->found = w;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+// Horizontally centred over anchor, top 68 pixels below its top.
+void ExpectPlacedOver(HWND dlg, HWND anchor) {
+    RECT a, d;
+    GetWindowRect(anchor, &a);
+    GetWindowRect(dlg, &d);
+    EXPECT_EQ(d.left, a.left + (a.right - a.left - (d.right - d.left)) / 2);
+    EXPECT_EQ(d.top, a.top + 68);
+}
+
+// A colour list dropped down, so that a screenshot shows the swatches.
+void ShotWithSwatches(HWND dlg, const wchar_t* name) {
+    HWND list = GetDlgItem(dlg, IDC_OPT_TEXT_COLOR);
+    SendMessageW(list, CB_SHOWDROPDOWN, TRUE, 0);
+    COMBOBOXINFO info = {sizeof(info)};
+    GetComboBoxInfo(list, &info);  // the dropped list is a window of its own
+    RedrawWindow(info.hwndList, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    // For the picture only: the X server shows the dropped list a moment after it is mapped.
+    if (std::getenv("VARDELO_SHOT_DIR")) PumpFor(300);
+    Shot(dlg, name);
+    SendMessageW(list, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
+struct OptionsDialogTest : ::testing::Test {
+    static void SetUpTestSuite() {
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        RegisterMainWndClass(instance);
+        RegisterCameraWndClass(instance);
+        RegisterPromptClass(instance);
+        RegisterHToolbarClass(instance);
+        RegisterVToolbarClass(instance);
+        RegisterToolButtonClass(instance);
+        LoadToolArt(instance);
+    }
+    void SetUp() override {
+        DeleteSettingsKey();
+        saved = AppSettings;
+        std::memset(&AppSettings, 0, sizeof(AppSettings));
+        AppSettings.gridColor = AppSettings.lineColor = AppSettings.textColor = 0x0000FF;
+        AppSettings.lineWidth = 1;
+        AppSettings.textSize = 14;
+        AppSettings.maxRecordTime = 30;
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        oldFolder = std::wstring(temp) + L"vardelo_options_old";
+        CopyTextField(AppSettings.imgDir, oldFolder);
+        LoadTextTable(0);
+        ShellState.instance = GetModuleHandleW(nullptr);
+        main = CreateMainWindow(ShellState.instance);
+        ASSERT_NE(main, nullptr);
+        SetWindowPos(main, HWND_TOP, 20, 10, 1100, 720, SWP_SHOWWINDOW);
+        viewProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(ShellState.cameraView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingViewProc)));
+        PumpMessages();
+        drawSettingsSeen.clear();
+    }
+    void TearDown() override {
+        if (IsWindow(main)) DestroyWindow(main);
+        PumpMessages();
+        MSG msg;
+        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        AppSettings = saved;
+        LoadTextTable(0);
+        DeleteSettingsKey();
+    }
+    INT_PTR RunOptions(std::vector<Step> steps) {
+        return RunScripted([&] { return RunOptionsDialog(main); }, std::move(steps));
+    }
+    static HWND Options() {
+        HWND dlg = VisibleDialog(L"Options");
+        return dlg ? dlg : VisibleDialog(L"\u8bbe\u7f6e");
+    }
+    AppSettingsData saved;
+    std::wstring oldFolder;
+    HWND main = nullptr;
+};
+
+TEST_F(OptionsDialogTest, ColourOutsideThePaletteSelectsGreenAndOkStoresIt) {
+    AppSettings.gridColor = 0xFF00FF;
+    AppSettings.textColor = 0x123456;
+    INT_PTR result = RunOptions({[&] {
+        HWND dlg = Options();
+        if (!dlg) return false;
+        ExpectPlacedOver(dlg, main);
+        EXPECT_EQ(TextOf(dlg), L"Options");  // language 0 keeps the template's texts
+        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_PHOTO_GROUP)), L"Image and video:");
+        EXPECT_EQ(Row(dlg, IDC_OPT_RULER_COLOR), 7);
+        EXPECT_EQ(Row(dlg, IDC_OPT_LINE_COLOR), 1);
+        EXPECT_EQ(Row(dlg, IDC_OPT_TEXT_COLOR), 3);
+        EXPECT_EQ(Row(dlg, IDC_OPT_LINE_WIDTH), 0);
+        EXPECT_EQ(Row(dlg, IDC_OPT_TEXT_SIZE), 6);
+        EXPECT_EQ(Row(dlg, IDC_OPT_FORMAT), 0);
+        EXPECT_EQ(Row(dlg, IDC_OPT_LANGUAGE), 0);
+        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_FOLDER)), oldFolder);
+        ShotWithSwatches(dlg, L"options_en");
+        Click(dlg, IDOK);
+        return true;
+    }});
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(AppSettings.textColor, 0x00FF00u);
+    EXPECT_EQ(StoredNumber(L"TextColor"), 0x00FF00u);
+    EXPECT_EQ(StoredNumber(L"GridColor"), 0xFF00FFu);
+}
+
+TEST_F(OptionsDialogTest, ChosenRowsAndTypedFolderAreStored) {
+    const std::wstring typed = oldFolder + L"_typed";
+    RunOptions({[&] {
+        HWND dlg = Options();
+        if (!dlg) return false;
+        Choose(dlg, IDC_OPT_LINE_WIDTH, 1);   // " 2"
+        Choose(dlg, IDC_OPT_TEXT_SIZE, 16);   // " 24"
+        Choose(dlg, IDC_OPT_FORMAT, 1);       // " PNG"
+        Choose(dlg, IDC_OPT_LINE_COLOR, 5);
+        SetDlgItemTextW(dlg, IDC_OPT_FOLDER, typed.c_str());
+        Click(dlg, IDOK);
+        return true;
+    }});
+    EXPECT_EQ(AppSettings.lineWidth, 2);
+    EXPECT_EQ(AppSettings.textSize, 24);
+    EXPECT_EQ(AppSettings.jpgPng, 1);
+    EXPECT_EQ(StoredNumber(L"LineWidth"), 2u);
+    EXPECT_EQ(StoredNumber(L"TextSize"), 24u);
+    EXPECT_EQ(StoredNumber(L"jpgPng"), 1u);
+    EXPECT_EQ(StoredNumber(L"LineColor"), 0xFF0000u);
+    EXPECT_EQ(StoredText(L"ImgDir"), typed);
+}
+
+TEST_F(OptionsDialogTest, OkWithoutChangesSavesAndResendsTheDrawingStyle) {
+    RunOptions({[&] {
+        HWND dlg = Options();
+        if (!dlg) return false;
+        Click(dlg, IDOK);
+        return true;
+    }});
+    EXPECT_EQ(StoredNumber(L"Language"), 0u);
+    EXPECT_EQ(StoredNumber(L"TextSize"), 14u);
+    EXPECT_EQ(StoredText(L"ImgDir"), oldFolder);
+    PumpMessages();  // the main window's CMD_APPLY_DRAW_SETTINGS
+    EXPECT_EQ(drawSettingsSeen, (std::vector<int32_t>{0x0000FF, 0x0000FF, 1, 0x0000FF, 14}));
+}
+
+TEST_F(OptionsDialogTest, ChineseReachesTheToolbarsTheViewAndTheNextDialogAtOnce) {
+    RunOptions({[&] {
+        HWND dlg = Options();
+        if (!dlg) return false;
+        Choose(dlg, IDC_OPT_LANGUAGE, 1);
+        Click(dlg, IDOK);
+        return true;
+    }});
+    EXPECT_EQ(AppSettings.language, 1);
+    EXPECT_EQ(StoredNumber(L"Language"), 1u);
+    PumpMessages();  // CMD_RELOAD_TEXTS posted to the toolbars
+    struct Bar { HWND hwnd; const ToolButtonSpec* buttons; size_t count; } bars[] = {
+        {ShellState.hToolbar, kHToolbarButtons, std::size(kHToolbarButtons)},
+        {ShellState.vToolbar, kVToolbarButtons, std::size(kVToolbarButtons)},
+    };
+    for (const Bar& bar : bars) {
+        for (size_t i = 0; i < bar.count; ++i) {
+            const ToolButtonSpec& b = bar.buttons[i];
+            if (!b.tipKey) continue;
+            auto* state = reinterpret_cast<ToolButtonState*>(GetWindowLongPtrW(GetDlgItem(bar.hwnd, b.id), GWLP_USERDATA));
+            ASSERT_NE(state, nullptr) << b.id;
+            EXPECT_EQ(std::wstring(state->tooltip), GetText(b.tipKey)) << b.tipKey;
+        }
+    }
+    auto* line = reinterpret_cast<ToolButtonState*>(
+        GetWindowLongPtrW(GetDlgItem(ShellState.hToolbar, ID_TOOL_LINE), GWLP_USERDATA));
+    EXPECT_STREQ(line->tooltip, L"\u76f4\u7ebf");
+    EXPECT_EQ(CameraViewNoDevicePrompt(ShellState.cameraView), L"\u8bf7\u8fde\u63a5USB\u663e\u5fae\u955c");
+    EXPECT_EQ(CameraViewTextPrompt(ShellState.cameraView), GetText("input tip"));
+
+    RunOptions({[&] {
+        HWND dlg = Options();
+        if (!dlg) return false;
+        EXPECT_EQ(TextOf(dlg), L"\u8bbe\u7f6e");
+        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_RULER_LABEL)), L"\u6807\u5c3a\u989c\u8272:");
+        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDOK)), L"\u786e\u5b9a");
+        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_ABOUT)), L"About");
+        EXPECT_EQ(Row(dlg, IDC_OPT_LANGUAGE), 1);
+        ShotWithSwatches(dlg, L"options_zh");
+        Click(dlg, IDCANCEL);
+        return true;
+    }});
+}
+
+TEST_F(OptionsDialogTest, CancelAfterBrowsingKeepsTheOldFolder) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring picked = std::wstring(temp) + L"vardelo_options_picked";
+    CreateDirectoryW(picked.c_str(), nullptr);
+    HWND options = nullptr;
+    INT_PTR result = RunOptions({
+        [&] {
+            options = Options();
+            if (!options) return false;
+            Click(options, IDC_OPT_BROWSE);
+            return true;
+        },
+        [&] {
+            HWND browser = OwnedDialog(options);
+            if (!browser) return false;
+            SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(picked.c_str()));
+            // A folder can be picked: the browser does not ask for computers only.
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(browser, IDOK)));
+            Click(browser, IDOK);
+            return true;
+        },
+        [&] {
+            if (OwnedDialog(options)) return false;
+            std::wstring field = TextOf(GetDlgItem(options, IDC_OPT_FOLDER));
+            EXPECT_EQ(lstrcmpiW(field.c_str(), picked.c_str()), 0) << "field: " << std::string(field.begin(), field.end());
+            Click(options, IDCANCEL);
+            return true;
+        },
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(std::wstring(AppSettings.imgDir), oldFolder);
+    EXPECT_TRUE(StoredValue(L"ImgDir").empty()) << "Cancel stores nothing";
+    RemoveDirectoryW(picked.c_str());
+}
+
+TEST_F(OptionsDialogTest, AboutBoxShowsTheVersionOverTheOptionsDialogAndOverTheMainWindow) {
+    const std::wstring version = [] {
+        std::wstring v = L"Vardelo v";
+        for (const char* p = VARDELO_VERSION; *p; ++p) v += wchar_t(*p);
+        return v;
+    }();
+    HWND options = nullptr;
+    RunOptions({
+        [&] {
+            options = Options();
+            if (!options) return false;
+            Click(options, IDC_OPT_ABOUT);
+            return true;
+        },
+        [&] {
+            HWND about = OwnedDialog(options);
+            if (!about) return false;
+            EXPECT_EQ(TextOf(about), L"About");
+            EXPECT_EQ(TextOf(GetDlgItem(about, IDC_ABOUT_VERSION)), version);
+            ExpectPlacedOver(about, options);
+            Shot(about, L"about");
+            Click(about, IDOK);
+            return true;
+        },
+        [&] {
+            if (OwnedDialog(options)) return false;
+            Click(options, IDCANCEL);
+            return true;
+        },
+    });
+
+    // The vertical toolbar's logo posts ID_ABOUT; the main window answers with the about box.
+    bool seen = false;
+    RunScripted([&] {
+        SendMessageW(ShellState.vToolbar, WM_COMMAND, ID_ABOUT, 0);
+        PumpMessages();
+        return INT_PTR(0);
+    }, {[&] {
+        HWND about = OwnedDialog(main);
+        if (!about) return false;
+        seen = true;
+        ExpectPlacedOver(about, main);
+        SendMessageW(about, WM_COMMAND, IDCANCEL, 0);  // Esc
+        return true;
+    }});
+    EXPECT_TRUE(seen);
+}
+
+}  // namespace
