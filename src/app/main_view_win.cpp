@@ -9,6 +9,7 @@
 #include "capture/capture_session_win.h"
 #include "capture/device_list_win.h"
 #include "frame/capture_state_win.h"
+#include "panel/adjust_popup_win.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
 #include "settings/text_table.h"
@@ -30,6 +31,7 @@ void SendToView(int command, LPARAM lp) {
 }
 
 void MainOnCaptureStarted() {
+    CloseAdjustPopup();  // its ranges were another camera's
     EnsureFormatCatalogue();
     AppSettings.mjpg = requestedFormat.subtype == kSubtypeMjpg ? 1 : 0;
     AppSettings.width = requestedFormat.width;
@@ -45,6 +47,7 @@ void MainOnCaptureStarted() {
 }
 
 void MainOnCaptureStopped() {
+    CloseAdjustPopup();
     SelectTool(kToolNone);
     if (ShellState.textInputDlg) {
         HWND dlg = ShellState.textInputDlg;

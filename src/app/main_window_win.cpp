@@ -17,6 +17,9 @@
 #include "media/measure_export_win.h"
 #include "media/photo_commands_win.h"
 #include "media/record_dialog_win.h"
+#include "panel/adjust_popup_win.h"
+#include "settings/about_dialog_win.h"
+#include "settings/options_dialog_win.h"
 #include "resources/resource.h"
 #include "view/calibration_dialogs_win.h"
 #include "view/camera_view_win.h"
@@ -113,6 +116,14 @@ void MainOnCommand(HWND hwnd, WPARAM wp, LPARAM lp) {
         ShowOpenDialog(OpenDialogPreset());
         if (ShellState.panel) PostMessageW(ShellState.panel, WMU_PANEL_REFRESH, 1, 0);
         break;
+    case ID_OPTIONS: RunOptionsDialog(hwnd); break;
+    case ID_ABOUT: RunAboutDialog(hwnd); break;  // the vertical toolbar's logo
+    case ID_ADJUST_BRIGHTNESS:
+    case ID_ADJUST_CONTRAST:
+    case ID_ADJUST_SATURATION:
+    case ID_ADJUST_SHARPNESS:
+    case ID_ADJUST_RATIO:
+    case ID_ADJUST_GAIN: RunAdjustCommand(LOWORD(wp)); break;
     }
 }
 

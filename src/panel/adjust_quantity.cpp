@@ -1,0 +1,65 @@
+// The quick-adjust pop-up's quantities, presets and slider arithmetic (see adjust_quantity.h).
+#include "panel/adjust_quantity.h"
+
+#include <cstdlib>
+#include <cwchar>
+
+#include "app/messages.h"
+
+namespace {
+
+constexpr AdjustQuantity kQuantities[] = {
+    {ID_ADJUST_BRIGHTNESS, kPropBrightness, L"Brightness:", L"\u4eae\u5ea6:", 260},
+    {ID_ADJUST_CONTRAST, kPropContrast, L"Contrast:", L"\u5bf9\u6bd4\u5ea6:", 425},
+    {ID_ADJUST_SATURATION, kPropSaturation, L"Saturation:", L"\u9971\u548c\u5ea6:", 480},
+    {ID_ADJUST_SHARPNESS, kPropSharpness, L"Sharpness:", L"\u9510\u5ea6:", 370},
+    {ID_ADJUST_RATIO, kAdjustRatio, L"Ratio:", L"\u663e\u793a\u6bd4\u4f8b:", 320},
+    {ID_ADJUST_GAIN, kPropGain, L"Gain:", L"\u589e\u76ca:", 530},
+};
+
+}  // namespace
+
+const AdjustQuantity* FindAdjustQuantity(int command) {
+    for (const AdjustQuantity& q : kQuantities)
+        if (q.command == command) return &q;
+    return nullptr;
+}
+
+const wchar_t* AdjustLabel(const AdjustQuantity& quantity, int language) {
+    return language == 1 ? quantity.chinese : quantity.english;
+}
+
+int RatioPosition(int ratio) {
+    int best = 0;
+    for (int i = 1; i < kRatioPositions; ++i)
+        if (std::abs(kRatioPresets[i] - ratio) < std::abs(kRatioPresets[best] - ratio)) best = i;
+    return best;
+}
+
+int RatioOfPosition(int position) {
+    return kRatioPresets[position < 0 ? 0 : position >= kRatioPositions ? kRatioPositions - 1 : position];
+}
+
+AdjustSlider PropertySlider(const CameraProperty& record) {
+    return {record.minimum, record.maximum, record.value};
+}
+
+AdjustSlider RatioSlider(int viewRatio) {
+    return {0, kRatioPositions - 1, RatioPosition(viewRatio)};
+}
+
+bool MoveAdjustSlider(AdjustSlider& slider, int position) {
+    int value = slider.base + position;
+    if (value == slider.value) return false;
+    slider.value = value;
+    return true;
+}
+
+std::wstring AdjustReadout(bool ratio, int value) {
+    wchar_t text[24];
+    if (ratio)
+        std::swprintf(text, 24, L"%d%%", RatioOfPosition(value));
+    else
+        std::swprintf(text, 24, L"%d", value);
+    return text;
+}

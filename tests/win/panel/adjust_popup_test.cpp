@@ -1,0 +1,232 @@
+// The quick-adjust pop-up in-process over the main window and the virtual microscope: what
+// reaches the camera (its write log), the ratio slider and the view, labels and places, when
+// the pop-up closes, a second adjust command, and a camera closed while the pop-up is open.
+#include <windows.h>
+#include <commctrl.h>
+#include <gdiplus.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/messages.h"
+#include "app/shell_state_win.h"
+#include "app/tool_button_win.h"
+#include "app/toolbar_win.h"
+#include "capture/camera_format.h"
+#include "capture/capture_session_win.h"
+#include "common/pump_win.h"
+#include "common/shot_win.h"
+#include "common/vcam_harness_win.h"
+#include "frame/capture_state_win.h"
+#include "resources/options_dialogs.h"
+#include "settings/app_settings.h"
+#include "view/camera_view_win.h"
+#include "view/measure_model.h"
+
+namespace {
+
+std::wstring TextOf(HWND hwnd) {
+    wchar_t buf[128] = {};
+    GetWindowTextW(hwnd, buf, 128);
+    return buf;
+}
+
+// The writes of one property through IAMVideoProcAmp, as values in arrival order.
+std::vector<long> ProcAmpWrites(IUnknown* camera, long property) {
+    std::vector<long> values;
+    for (const VcamWrite& w : CameraWrites(camera))
+        if (w.procAmp && w.property == property) values.push_back(w.value);
+    return values;
+}
+
+class AdjustPopupTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
+        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
+        InitCommonControlsEx(&icc);
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        RegisterMainWndClass(instance);
+        RegisterCameraWndClass(instance);
+        RegisterHToolbarClass(instance);
+        RegisterVToolbarClass(instance);
+        RegisterToolButtonClass(instance);
+        ASSERT_TRUE(EnsureVcamRegistered());
+        camera = std::make_unique<ScopedCamera>(L"Adjust Scope", L"--formats \"MJPG 1280x720\"");
+        ASSERT_TRUE(camera->ok());
+    }
+    static void TearDownTestSuite() {
+        camera.reset();
+        Gdiplus::GdiplusShutdown(gdiplusToken);
+        CoUninitialize();
+    }
+    void SetUp() override {
+        AppSettings.language = 0;
+        ClearAll(MeasurementState);
+        MeasurementState.tool = kToolNone;
+        requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
+        ShellState.instance = GetModuleHandleW(nullptr);
+        main = CreateMainWindow(ShellState.instance);
+        ASSERT_NE(main, nullptr);
+        SetWindowPos(main, HWND_TOP, 0, 0, 1200, 760, SWP_SHOWWINDOW);
+        SetActiveWindow(main);
+        view = ShellState.cameraView;
+        ASSERT_TRUE(WaitUntil([&] { return IsDeviceOpen() && CameraViewGetInfo(view).composedFrames >= 3; }, 30000));
+        source = CaptureState.source;
+        source->AddRef();  // its write log stays readable after the session closes
+    }
+    void TearDown() override {
+        if (IsWindow(main)) DestroyWindow(main);
+        PumpMessages();
+        MSG msg;
+        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        if (source) source->Release();
+        AppSettings.language = 0;
+    }
+    HWND Adjust(int command) {
+        SendMessageW(main, WM_COMMAND, command, 0);
+        PumpMessages();
+        return ShellState.adjustPopup;
+    }
+    // The trackbar moved by the user to position, as the trackbar reports it to the pop-up.
+    static void Slide(HWND popup, int position, int request = TB_THUMBTRACK) {
+        HWND bar = GetDlgItem(popup, IDC_ADJUST_SLIDER);
+        SendMessageW(bar, TBM_SETPOS, TRUE, position);
+        SendMessageW(popup, WM_HSCROLL, MAKEWPARAM(request, position), reinterpret_cast<LPARAM>(bar));
+    }
+    static int Position(HWND popup) {
+        return int(SendDlgItemMessageW(popup, IDC_ADJUST_SLIDER, TBM_GETPOS, 0, 0));
+    }
+    static int RangeMax(HWND popup) {
+        return int(SendDlgItemMessageW(popup, IDC_ADJUST_SLIDER, TBM_GETRANGEMAX, 0, 0));
+    }
+    static POINT Place(HWND popup) {
+        RECT r;
+        GetWindowRect(popup, &r);
+        return {r.left, r.top};
+    }
+    static ULONG_PTR gdiplusToken;
+    static std::unique_ptr<ScopedCamera> camera;
+    HWND main = nullptr, view = nullptr;
+    IBaseFilter* source = nullptr;
+};
+ULONG_PTR AdjustPopupTest::gdiplusToken = 0;
+std::unique_ptr<ScopedCamera> AdjustPopupTest::camera;
+
+TEST_F(AdjustPopupTest, BrightnessReachesTheCameraOnlyWhenItChanges) {
+    const CameraProperty record = CaptureState.properties[kPropBrightness];
+    ASSERT_LT(record.minimum, record.maximum);
+    HWND popup = Adjust(ID_ADJUST_BRIGHTNESS);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(ShellState.adjustProperty, ID_ADJUST_BRIGHTNESS);
+    EXPECT_EQ(GetActiveWindow(), popup);
+    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_LABEL)), L"Brightness:");
+    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_READOUT)), std::to_wstring(record.value));
+    EXPECT_EQ(RangeMax(popup), record.maximum - record.minimum);
+    const int start = record.value - record.minimum;
+    EXPECT_EQ(Position(popup), start);
+    EXPECT_EQ(Place(popup).x, 70);
+    EXPECT_EQ(Place(popup).y, 260);
+    Shot(main, L"adjust_popup");
+
+    Slide(popup, start);  // no change: nothing written
+    Slide(popup, start + 6);
+    Slide(popup, start + 6, TB_THUMBPOSITION);
+    Slide(popup, start - 4);
+    Slide(popup, start + 6, TB_LINEDOWN);  // a request without a position: the trackbar's
+    EXPECT_EQ(ProcAmpWrites(source, VideoProcAmp_Brightness),
+              (std::vector<long>{record.value + 6, record.value - 4, record.value + 6}));
+    EXPECT_EQ(CaptureState.properties[kPropBrightness].value, record.value + 6);
+    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_READOUT)), std::to_wstring(record.value + 6));
+    long value = 0, flags = 0;
+    ComPtr<IAMVideoProcAmp> amp;
+    ASSERT_EQ(source->QueryInterface(IID_IAMVideoProcAmp, amp.PutVoid()), S_OK);
+    amp->Get(VideoProcAmp_Brightness, &value, &flags);
+    EXPECT_EQ(value, record.value + 6);
+    EXPECT_EQ(flags, VideoProcAmp_Flags_Manual);
+}
+
+TEST_F(AdjustPopupTest, RatioStartsAtTheViewsPresetAndSetsTheView) {
+    SendMessageW(main, WM_COMMAND, ID_TOOL_LINE, 0);
+    SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_RATIO, 150);
+    HWND popup = Adjust(ID_ADJUST_RATIO);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_LABEL)), L"Ratio:");
+    EXPECT_EQ(RangeMax(popup), 5);
+    EXPECT_EQ(Position(popup), 4);
+    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_READOUT)), L"150%");
+    EXPECT_EQ(Place(popup).y, 320);
+    size_t writes = CameraWrites(source).size();
+    Slide(popup, 0);
+    EXPECT_EQ(CameraViewGetInfo(view).ratio, 50);
+    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_READOUT)), L"50%");
+    EXPECT_EQ(CameraWrites(source).size(), writes);
+    EXPECT_EQ(MeasurementState.tool, kToolLine);  // the measuring tool is not touched
+}
+
+TEST_F(AdjustPopupTest, ClosesWhenTheMainWindowIsActivatedOrOnCancelModeOnly) {
+    HWND popup = Adjust(ID_ADJUST_SHARPNESS);
+    ASSERT_NE(popup, nullptr);
+    HWND other = CreateWindowExW(0, L"Static", L"other", WS_POPUP | WS_VISIBLE, 600, 100, 200, 100, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetActiveWindow(other);
+    PumpMessages();
+    EXPECT_TRUE(IsWindow(popup)) << "another window leaves it open";
+    DestroyWindow(other);
+    PumpMessages();
+
+    popup = Adjust(ID_ADJUST_SHARPNESS);
+    ASSERT_EQ(GetActiveWindow(), popup);
+    SetActiveWindow(main);
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(popup));
+    EXPECT_EQ(ShellState.adjustPopup, nullptr);
+
+    popup = Adjust(ID_ADJUST_SATURATION);
+    ASSERT_NE(popup, nullptr);
+    SendMessageW(popup, WM_CANCELMODE, 0, 0);
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(popup));
+    EXPECT_EQ(ShellState.adjustPopup, nullptr);
+}
+
+TEST_F(AdjustPopupTest, SecondAdjustCommandTurnsTheOpenPopupToItsQuantity) {
+    HWND popup = Adjust(ID_ADJUST_BRIGHTNESS);
+    ASSERT_NE(popup, nullptr);
+    const CameraProperty gain = CaptureState.properties[kPropGain];
+    ASSERT_LT(gain.minimum, gain.maximum);
+    AppSettings.language = 1;
+    EXPECT_EQ(Adjust(ID_ADJUST_GAIN), popup);  // the same window
+    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_LABEL)), L"\u589e\u76ca:");
+    EXPECT_EQ(RangeMax(popup), gain.maximum - gain.minimum);
+    EXPECT_EQ(Position(popup), gain.value - gain.minimum);
+    EXPECT_EQ(Place(popup).y, 530);
+    Slide(popup, gain.value - gain.minimum + 10);
+    EXPECT_EQ(ProcAmpWrites(source, VideoProcAmp_Gain), (std::vector<long>{gain.value + 10}));
+    EXPECT_TRUE(ProcAmpWrites(source, VideoProcAmp_Brightness).empty());
+
+    // An open pop-up follows a language change.
+    AppSettings.language = 0;
+    SendMessageW(popup, WM_COMMAND, CMD_RELOAD_TEXTS, 0);
+    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_LABEL)), L"Gain:");
+}
+
+TEST_F(AdjustPopupTest, ClosedCameraIsNotWrittenAndOpensNoPopup) {
+    HWND popup = Adjust(ID_ADJUST_CONTRAST);
+    ASSERT_NE(popup, nullptr);
+    const int start = Position(popup);
+    CloseSession();  // before its stop message reaches the main window
+    Slide(popup, start + 3);
+    EXPECT_TRUE(ProcAmpWrites(source, VideoProcAmp_Contrast).empty());
+    EXPECT_FALSE(IsWindow(popup));
+    PumpMessages();
+    EXPECT_EQ(Adjust(ID_ADJUST_CONTRAST), nullptr);
+    EXPECT_EQ(ShellState.adjustProperty, ID_ADJUST_CONTRAST);
+}
+
+}  // namespace
