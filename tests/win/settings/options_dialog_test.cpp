@@ -169,53 +169,30 @@ struct OptionsDialogTest : ::testing::Test {
     HWND main = nullptr;
 };
 
-TEST_F(OptionsDialogTest, ColourOutsideThePaletteSelectsGreenAndOkStoresIt) {
-    AppSettings.gridColor = 0xFF00FF;
+TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
     AppSettings.textColor = 0x123456;
+    const std::wstring typed = oldFolder + L"_typed";
     INT_PTR result = RunOptions({[&] {
         HWND dlg = Options();
         if (!dlg) return false;
         ExpectPlacedOver(dlg, main);
-        EXPECT_EQ(TextOf(dlg), L"Options");  // language 0 keeps the template's texts
-        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_PHOTO_GROUP)), L"Image and video:");
-        EXPECT_EQ(Row(dlg, IDC_OPT_RULER_COLOR), 7);
-        EXPECT_EQ(Row(dlg, IDC_OPT_LINE_COLOR), 1);
+        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_PHOTO_GROUP)), L"Image and video:");  // language 0: template texts
         EXPECT_EQ(Row(dlg, IDC_OPT_TEXT_COLOR), 3);
-        EXPECT_EQ(Row(dlg, IDC_OPT_LINE_WIDTH), 0);
-        EXPECT_EQ(Row(dlg, IDC_OPT_TEXT_SIZE), 6);
-        EXPECT_EQ(Row(dlg, IDC_OPT_FORMAT), 0);
-        EXPECT_EQ(Row(dlg, IDC_OPT_LANGUAGE), 0);
         EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_FOLDER)), oldFolder);
         ShotWithSwatches(dlg, L"options_en");
+        Choose(dlg, IDC_OPT_LINE_WIDTH, 1);   // " 2"
+        Choose(dlg, IDC_OPT_TEXT_SIZE, 16);   // " 24"
+        Choose(dlg, IDC_OPT_FORMAT, 1);       // " PNG"
+        SetDlgItemTextW(dlg, IDC_OPT_FOLDER, typed.c_str());
         Click(dlg, IDOK);
         return true;
     }});
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(AppSettings.textColor, 0x00FF00u);
     EXPECT_EQ(StoredNumber(L"TextColor"), 0x00FF00u);
-    EXPECT_EQ(StoredNumber(L"GridColor"), 0xFF00FFu);
-}
-
-TEST_F(OptionsDialogTest, ChosenRowsAndTypedFolderAreStored) {
-    const std::wstring typed = oldFolder + L"_typed";
-    RunOptions({[&] {
-        HWND dlg = Options();
-        if (!dlg) return false;
-        Choose(dlg, IDC_OPT_LINE_WIDTH, 1);   // " 2"
-        Choose(dlg, IDC_OPT_TEXT_SIZE, 16);   // " 24"
-        Choose(dlg, IDC_OPT_FORMAT, 1);       // " PNG"
-        Choose(dlg, IDC_OPT_LINE_COLOR, 5);
-        SetDlgItemTextW(dlg, IDC_OPT_FOLDER, typed.c_str());
-        Click(dlg, IDOK);
-        return true;
-    }});
-    EXPECT_EQ(AppSettings.lineWidth, 2);
-    EXPECT_EQ(AppSettings.textSize, 24);
-    EXPECT_EQ(AppSettings.jpgPng, 1);
     EXPECT_EQ(StoredNumber(L"LineWidth"), 2u);
     EXPECT_EQ(StoredNumber(L"TextSize"), 24u);
     EXPECT_EQ(StoredNumber(L"jpgPng"), 1u);
-    EXPECT_EQ(StoredNumber(L"LineColor"), 0xFF0000u);
     EXPECT_EQ(StoredText(L"ImgDir"), typed);
 }
 
