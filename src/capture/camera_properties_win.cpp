@@ -11,6 +11,8 @@
 
 namespace {
 
+unsigned propertiesSerial = 0;  // user-interface thread
+
 void Debug(const wchar_t* fmt, const CameraProperty& p, bool withValue) {
     wchar_t line[160];
     if (withValue)
@@ -43,6 +45,7 @@ void QueryOne(Itf* itf, int32_t id, CameraProperty& p) {
 void QueryCameraProperties() {
     CaptureStateData& s = CaptureState;
     if (!s.source) return;
+    ++propertiesSerial;
     SafeRelease(s.cameraControl);
     SafeRelease(s.procAmp);
     // Every record comes from this camera: what it does not support reads as zeros, never as
@@ -79,7 +82,10 @@ void SetManual(CameraPropertyIndex property, int value) {
 }
 
 void ReleaseCameraProperties() {
+    ++propertiesSerial;
     SafeRelease(CaptureState.cameraControl);
     SafeRelease(CaptureState.procAmp);
     ResetCameraProperties(CaptureState.properties);
 }
+
+unsigned CameraPropertiesSerial() { return propertiesSerial; }

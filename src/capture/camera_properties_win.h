@@ -8,3 +8,6 @@ void QueryCameraProperties();
 void SetManual(CameraPropertyIndex property, int value);
 // Releases the two interfaces and resets the records as a session teardown does.
 void ReleaseCameraProperties();
+// Changes whenever the records are read from a camera or reset: whoever holds a record's range
+// can tell that it no longer belongs to the camera that is open.
+unsigned CameraPropertiesSerial();

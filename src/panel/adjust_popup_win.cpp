@@ -23,9 +23,9 @@ namespace {
 struct AdjustPopupState {
     const AdjustQuantity* quantity = nullptr;
     AdjustSlider slider;
-    // The session filter the property records were read from; only compared, never called. A
-    // slider move after that camera was closed or replaced writes nothing and closes the pop-up.
-    const void* camera = nullptr;
+    // CameraPropertiesSerial() when the slider's range was read: a slider move after the camera
+    // was closed or replaced writes nothing and closes the pop-up.
+    unsigned propertiesSerial = 0;
 };
 AdjustPopupState gAdjust;
 
@@ -45,7 +45,7 @@ void AdjustStart(HWND dlg) {
     const AdjustQuantity* q = FindAdjustQuantity(ShellState.adjustProperty);
     if (!q) return;
     gAdjust.quantity = q;
-    gAdjust.camera = CaptureState.source;
+    gAdjust.propertiesSerial = CameraPropertiesSerial();
     if (q->property == kAdjustRatio) {
         int ratio = ShellState.cameraView ? CameraViewGetInfo(ShellState.cameraView).ratio : 100;
         gAdjust.slider = RatioSlider(ratio);
@@ -64,7 +64,7 @@ void AdjustStart(HWND dlg) {
 
 void AdjustOnScroll(HWND dlg, WPARAM wp, HWND bar) {
     if (!gAdjust.quantity || bar != GetDlgItem(dlg, IDC_ADJUST_SLIDER)) return;
-    if (!IsRatio() && (!IsDeviceOpen() || CaptureState.source != gAdjust.camera)) {
+    if (!IsRatio() && (!IsDeviceOpen() || CameraPropertiesSerial() != gAdjust.propertiesSerial)) {
         DestroyWindow(dlg);
         return;
     }
