@@ -1,5 +1,5 @@
-// The options dialog's lists and OK's rules: the rows selected for stored settings, what the
-// selected rows store, and lists left without a valid row.
+// The options dialog's lists and OK's rules: the rows selected for stored settings, lists left
+// without a valid row, and the folder's length. (What valid rows store is checked on the dialog.)
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -54,32 +54,16 @@ TEST(OptionsLists, RowsSelectedForStoredSettings) {
     }
 }
 
-TEST(OptionsOk, SelectedRowsStoreTheirValues) {
-    AppSettingsData s = Settings();
-    OptionsChoice c = ChoiceFromSettings(s);
-    c.gridRow = 7;
-    c.lineRow = 0;
-    c.textRow = kNoRow;  // no colour row counts as green
-    c.widthRow = 1;
-    c.sizeRow = 16;
-    c.formatRow = 1;
-    c.folder = L"D:\\photos";
-    EXPECT_FALSE(ApplyOptionsChoice(c, s));
-    EXPECT_EQ(s.gridColor, 0xFF00FFu);
-    EXPECT_EQ(s.lineColor, 0x000080u);
-    EXPECT_EQ(s.textColor, 0x00FF00u);
-    EXPECT_EQ(s.lineWidth, 2);
-    EXPECT_EQ(s.textSize, 24);
-    EXPECT_EQ(s.jpgPng, 1);
-    EXPECT_STREQ(s.imgDir, L"D:\\photos");
-}
-
 TEST(OptionsOk, ListsWithoutAValidRowKeepTheirSettings) {
     AppSettingsData s = Settings();
     s.language = 5;  // shows English, selects no language row
     OptionsChoice c = ChoiceFromSettings(s);
     c.widthRow = c.sizeRow = c.formatRow = c.languageRow = kNoRow;
+    c.gridRow = kNoRow;  // a colour list without a row stores green
+    c.lineRow = 12;
     EXPECT_FALSE(ApplyOptionsChoice(c, s));
+    EXPECT_EQ(s.gridColor, 0x00FF00u);
+    EXPECT_EQ(s.lineColor, 0x00FF00u);
     EXPECT_EQ(s.lineWidth, 1);
     EXPECT_EQ(s.textSize, 14);
     EXPECT_EQ(s.jpgPng, 0);

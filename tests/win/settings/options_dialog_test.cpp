@@ -47,25 +47,18 @@ void DeleteSettingsKey() {
     RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
 }
 
-// A stored value's bytes; empty when the value (or the key) is missing.
-std::vector<BYTE> StoredValue(const wchar_t* name) {
-    BYTE data[1024];
-    DWORD size = sizeof(data);
-    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_ANY, nullptr, data, &size) != ERROR_SUCCESS)
-        return {};
-    return std::vector<BYTE>(data, data + size);
-}
-
+// A stored value; 0xFFFFFFFF or empty when it (or the key) is missing.
 DWORD StoredNumber(const wchar_t* name) {
-    std::vector<BYTE> v = StoredValue(name);
-    DWORD n = 0xFFFFFFFF;
-    if (v.size() == 4) std::memcpy(&n, v.data(), 4);
+    DWORD n = 0xFFFFFFFF, size = sizeof(n);
+    RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &n, &size);
     return n;
 }
 
 std::wstring StoredText(const wchar_t* name) {
-    std::vector<BYTE> v = StoredValue(name);
-    return v.size() < 2 ? L"" : std::wstring(reinterpret_cast<const wchar_t*>(v.data()));
+    wchar_t text[kImgDirChars] = {};
+    DWORD size = sizeof(text);
+    RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_SZ, nullptr, text, &size);
+    return text;
 }
 
 std::wstring TextOf(HWND hwnd) {
@@ -286,7 +279,7 @@ TEST_F(OptionsDialogTest, CancelAfterBrowsingKeepsTheOldFolder) {
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(std::wstring(AppSettings.imgDir), oldFolder);
-    EXPECT_TRUE(StoredValue(L"ImgDir").empty()) << "Cancel stores nothing";
+    EXPECT_EQ(StoredText(L"ImgDir"), L"") << "Cancel stores nothing";
     RemoveDirectoryW(picked.c_str());
 }
 
