@@ -3,8 +3,6 @@
 // Cancel stores nothing. The rules behind the lists are in options_choices.cpp.
 #include "settings/options_dialog_win.h"
 
-#include "settings/about_dialog_win.h"
-
 #include <shlobj.h>
 
 #include <string>
@@ -13,6 +11,7 @@
 #include "app/messages.h"
 #include "app/shell_state_win.h"
 #include "resources/options_dialogs.h"
+#include "settings/about_dialog_win.h"
 #include "settings/app_settings.h"
 #include "settings/options_choices.h"
 #include "settings/settings_store.h"
