@@ -153,9 +153,10 @@ struct OptionsDialogTest : ::testing::Test {
     INT_PTR RunOptions(std::vector<Step> steps) {
         return RunScripted([&] { return RunOptionsDialog(main); }, std::move(steps));
     }
-    static HWND Options() {
-        HWND dlg = VisibleDialog(L"Options");
-        return dlg ? dlg : VisibleDialog(L"\u8bbe\u7f6e");
+    static HWND Options() {  // its title: the template's, or the table's in English or Chinese
+        for (const wchar_t* title : {L"Options", L"Setting", L"\u8bbe\u7f6e"})
+            if (HWND dlg = VisibleDialog(title)) return dlg;
+        return nullptr;
     }
     AppSettingsData saved;
     std::wstring oldFolder;
@@ -189,14 +190,18 @@ TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
     EXPECT_EQ(StoredText(L"ImgDir"), typed);
 }
 
+// Language 5 shows English from the table and selects no language row; OK keeps it.
 TEST_F(OptionsDialogTest, OkWithoutChangesSavesAndResendsTheDrawingStyle) {
+    AppSettings.language = 5;
     RunOptions({[&] {
         HWND dlg = Options();
         if (!dlg) return false;
+        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_PHOTO_GROUP)), L"Photo and video:");
+        EXPECT_EQ(Row(dlg, IDC_OPT_LANGUAGE), CB_ERR);
         Click(dlg, IDOK);
         return true;
     }});
-    EXPECT_EQ(StoredNumber(L"Language"), 0u);
+    EXPECT_EQ(StoredNumber(L"Language"), 5u);
     EXPECT_EQ(StoredNumber(L"TextSize"), 14u);
     EXPECT_EQ(StoredText(L"ImgDir"), oldFolder);
     PumpMessages();  // the main window's CMD_APPLY_DRAW_SETTINGS
