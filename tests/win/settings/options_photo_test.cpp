@@ -114,6 +114,7 @@ TEST_F(OptionsPhotoTest, NextPhotoIsAPngInTheTypedFolder) {
 
 TEST_F(OptionsPhotoTest, TypedFolderThatCannotBeCreatedFallsBackAndSaysSo) {
     const std::wstring fallback = DefaultSaveFolder(DocumentsFolder());
+    const bool fallbackExisted = GetFileAttributesW(fallback.c_str()) != INVALID_FILE_ATTRIBUTES;
     for (const wchar_t* typed : {L"Q:\\Vardelo photos", L"C:\\bad?name"}) {
         ChoosePngInAndTakePhoto(typed);
         EXPECT_EQ(std::wstring(AppSettings.imgDir), typed);  // kept as the user chose it
@@ -123,6 +124,7 @@ TEST_F(OptionsPhotoTest, TypedFolderThatCannotBeCreatedFallsBackAndSaysSo) {
         DeleteFileW(gSavePath.c_str());
         gSavePath.clear();
     }
+    if (!fallbackExisted) RemoveDirectoryW(fallback.c_str());  // other tests look for a prefix without it
 }
 
 }  // namespace
