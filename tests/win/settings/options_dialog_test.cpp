@@ -1,8 +1,10 @@
 // The options dialog and the about box in-process, over the real main window with its toolbars
-// and camera view: the rows selected for stored settings, what OK stores in AppSettings and the
-// registry, a language change reaching every window at once, OK re-sending the drawing style,
-// Cancel after browsing, and the about box from the options dialog and from the logo.
+// and the virtual microscope in its camera view: what OK stores in AppSettings and the registry,
+// the next photo after a format and folder choice (also a folder that cannot be created), a
+// language change reaching every window at once, OK re-sending the drawing style, Cancel after
+// browsing, and the about box from the options dialog and from the logo.
 #include <windows.h>
+#include <gdiplus.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,12 +21,18 @@
 #include "app/shell_state_win.h"
 #include "app/tool_button_win.h"
 #include "app/toolbar_win.h"
+#include "capture/camera_format.h"
+#include "capture/capture_session_win.h"
 #include "common/modal_script_win.h"
 #include "common/pump_win.h"
 #include "common/shot_win.h"
+#include "common/vcam_harness_win.h"
+#include "media/photo_commands_win.h"
+#include "media/photo_saver_win.h"
 #include "resources/options_dialogs.h"
 #include "settings/app_settings.h"
 #include "settings/options_dialog_win.h"
+#include "settings/recent_files.h"
 #include "settings/settings_store.h"
 #include "settings/text_table.h"
 #include "view/camera_view_win.h"
@@ -110,6 +119,13 @@ void ShotWithSwatches(HWND dlg, const wchar_t* name) {
 
 struct OptionsDialogTest : ::testing::Test {
     static void SetUpTestSuite() {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
+        FindImageEncoders();
+        ASSERT_TRUE(EnsureVcamRegistered());
+        camera = std::make_unique<ScopedCamera>(L"Options Scope", L"--formats \"YUY2 640x480\"");
+        ASSERT_TRUE(camera->ok());
         HINSTANCE instance = GetModuleHandleW(nullptr);
         RegisterMainWndClass(instance);
         RegisterCameraWndClass(instance);
@@ -118,6 +134,11 @@ struct OptionsDialogTest : ::testing::Test {
         RegisterVToolbarClass(instance);
         RegisterToolButtonClass(instance);
         LoadToolArt(instance);
+    }
+    static void TearDownTestSuite() {
+        camera.reset();
+        Gdiplus::GdiplusShutdown(gdiplusToken);
+        CoUninitialize();
     }
     void SetUp() override {
         DeleteSettingsKey();
@@ -132,16 +153,20 @@ struct OptionsDialogTest : ::testing::Test {
         oldFolder = std::wstring(temp) + L"vardelo_options_old";
         CopyTextField(AppSettings.imgDir, oldFolder);
         LoadTextTable(0);
+        gRecentFiles.clear();
+        gSavePath.clear();
+        requestedFormat = {kSubtypeYuy2, 640, 480, 0};
         ShellState.instance = GetModuleHandleW(nullptr);
         main = CreateMainWindow(ShellState.instance);
         ASSERT_NE(main, nullptr);
         SetWindowPos(main, HWND_TOP, 20, 10, 1100, 720, SWP_SHOWWINDOW);
         viewProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(ShellState.cameraView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingViewProc)));
-        PumpMessages();
+        ASSERT_TRUE(WaitUntil([&] { return IsDeviceOpen() && CameraViewGetInfo(ShellState.cameraView).composedFrames >= 3; }, 30000));
         drawSettingsSeen.clear();
     }
     void TearDown() override {
+        if (!gSavePath.empty()) DeleteFileW(gSavePath.c_str());
         if (IsWindow(main)) DestroyWindow(main);
         PumpMessages();
         MSG msg;
@@ -158,10 +183,22 @@ struct OptionsDialogTest : ::testing::Test {
             if (HWND dlg = VisibleDialog(title)) return dlg;
         return nullptr;
     }
+    // The photo button; the path of the photo saved, empty when none was.
+    std::wstring TakePhoto() {
+        gSavePath.clear();
+        SendMessageW(main, WM_COMMAND, ID_TAKE_PHOTO, 0);
+        PumpMessages();
+        return gSavePath;
+    }
+    std::wstring Toast() { return TextOf(GetDlgItem(main, ID_PROMPT)); }
+    static ULONG_PTR gdiplusToken;
+    static std::unique_ptr<ScopedCamera> camera;
     AppSettingsData saved;
     std::wstring oldFolder;
     HWND main = nullptr;
 };
+ULONG_PTR OptionsDialogTest::gdiplusToken = 0;
+std::unique_ptr<ScopedCamera> OptionsDialogTest::camera;
 
 TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
     AppSettings.textColor = 0x123456;
@@ -188,6 +225,36 @@ TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
     EXPECT_EQ(StoredNumber(L"TextSize"), 24u);
     EXPECT_EQ(StoredNumber(L"jpgPng"), 1u);
     EXPECT_EQ(StoredText(L"ImgDir"), typed);
+
+    const std::wstring photo = TakePhoto();
+    EXPECT_EQ(photo.substr(0, typed.size() + 1), typed + L"\\");
+    EXPECT_EQ(photo.substr(photo.size() - 4), L".png");
+    EXPECT_EQ(Toast(), L"File saved: " + photo);
+    DeleteFileW(photo.c_str());
+    RemoveDirectoryW((typed + L"\\Thumbnails").c_str());
+    RemoveDirectoryW(typed.c_str());
+}
+
+// A typed folder on a missing drive or with a forbidden character: the next photo goes to the
+// default folder and the toast says so; the folder stays as typed.
+TEST_F(OptionsDialogTest, TypedFolderThatCannotBeCreatedSendsThePhotoToTheDefaultFolder) {
+    const std::wstring fallback = DefaultSaveFolder(DocumentsFolder());
+    const bool fallbackExisted = GetFileAttributesW(fallback.c_str()) != INVALID_FILE_ATTRIBUTES;
+    for (const wchar_t* typed : {L"Q:\\Vardelo photos", L"C:\\bad?name"}) {
+        RunOptions({[&] {
+            HWND dlg = Options();
+            if (!dlg) return false;
+            SetDlgItemTextW(dlg, IDC_OPT_FOLDER, typed);
+            Click(dlg, IDOK);
+            return true;
+        }});
+        const std::wstring photo = TakePhoto();
+        EXPECT_EQ(std::wstring(AppSettings.imgDir), typed);
+        ASSERT_EQ(photo.substr(0, fallback.size() + 1), fallback + L"\\") << typed;
+        EXPECT_EQ(Toast(), L"Image folder unavailable, saved to: " + photo);
+        DeleteFileW(photo.c_str());
+    }
+    if (!fallbackExisted) RemoveDirectoryW(fallback.c_str());  // other tests look for a prefix without it
 }
 
 // Language 5 shows English from the table and selects no language row; OK keeps it.
@@ -284,7 +351,7 @@ TEST_F(OptionsDialogTest, CancelAfterBrowsingKeepsTheOldFolder) {
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(std::wstring(AppSettings.imgDir), oldFolder);
-    EXPECT_EQ(StoredText(L"ImgDir"), L"") << "Cancel stores nothing";
+    EXPECT_EQ(StoredText(L"ImgDir"), oldFolder) << "Cancel stores nothing";
     RemoveDirectoryW(picked.c_str());
 }
 
