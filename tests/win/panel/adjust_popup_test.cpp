@@ -3,20 +3,17 @@
 // the pop-up closes, a second adjust command, and a camera closed while the pop-up is open.
 #include <windows.h>
 #include <commctrl.h>
-#include <gdiplus.h>
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/messages.h"
 #include "app/shell_state_win.h"
-#include "app/tool_button_win.h"
-#include "app/toolbar_win.h"
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
+#include "common/camera_app_win.h"
 #include "common/pump_win.h"
 #include "common/shot_win.h"
 #include "common/vcam_harness_win.h"
@@ -44,47 +41,20 @@ std::vector<long> ProcAmpWrites(IUnknown* camera, long property) {
 
 class AdjustPopupTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
-        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
-        InitCommonControlsEx(&icc);
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterMainWndClass(instance);
-        RegisterCameraWndClass(instance);
-        RegisterHToolbarClass(instance);
-        RegisterVToolbarClass(instance);
-        RegisterToolButtonClass(instance);
-        ASSERT_TRUE(EnsureVcamRegistered());
-        camera = std::make_unique<ScopedCamera>(L"Adjust Scope", L"--formats \"MJPG 1280x720\"");
-        ASSERT_TRUE(camera->ok());
-    }
-    static void TearDownTestSuite() {
-        camera.reset();
-        Gdiplus::GdiplusShutdown(gdiplusToken);
-        CoUninitialize();
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(CameraApp::StartSuite(L"Adjust Scope", L"--formats \"MJPG 1280x720\"")); }
+    static void TearDownTestSuite() { CameraApp::EndSuite(); }
     void SetUp() override {
         AppSettings.language = 0;
         ClearAll(MeasurementState);
         MeasurementState.tool = kToolNone;
-        requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
-        ShellState.instance = GetModuleHandleW(nullptr);
-        main = CreateMainWindow(ShellState.instance);
-        ASSERT_NE(main, nullptr);
-        SetWindowPos(main, HWND_TOP, 0, 0, 1200, 760, SWP_SHOWWINDOW);
-        SetActiveWindow(main);
+        ASSERT_TRUE(app.Open(0, 0, 1200, 760, {kSubtypeMjpg, 1280, 720, 0}));
+        main = app.main;
         view = ShellState.cameraView;
-        ASSERT_TRUE(WaitUntil([&] { return IsDeviceOpen() && CameraViewGetInfo(view).composedFrames >= 3; }, 30000));
         source = CaptureState.source;
         source->AddRef();  // its write log stays readable after the session closes
     }
     void TearDown() override {
-        if (IsWindow(main)) DestroyWindow(main);
-        PumpMessages();
-        MSG msg;
-        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        app.Close();
         if (source) source->Release();
         AppSettings.language = 0;
     }
@@ -110,13 +80,10 @@ protected:
         GetWindowRect(popup, &r);
         return {r.left, r.top};
     }
-    static ULONG_PTR gdiplusToken;
-    static std::unique_ptr<ScopedCamera> camera;
+    CameraApp app;
     HWND main = nullptr, view = nullptr;
     IBaseFilter* source = nullptr;
 };
-ULONG_PTR AdjustPopupTest::gdiplusToken = 0;
-std::unique_ptr<ScopedCamera> AdjustPopupTest::camera;
 
 TEST_F(AdjustPopupTest, BrightnessReachesTheCameraOnlyWhenItChanges) {
     const CameraProperty record = CaptureState.properties[kPropBrightness];

@@ -4,7 +4,6 @@
 // language change reaching every window at once, OK re-sending the drawing style, Cancel after
 // browsing, and the about box from the options dialog and from the logo.
 #include <windows.h>
-#include <gdiplus.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -12,23 +11,19 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/messages.h"
-#include "app/prompt_win.h"
 #include "app/shell_state_win.h"
 #include "app/tool_button_win.h"
 #include "app/toolbar_win.h"
-#include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
+#include "common/camera_app_win.h"
 #include "common/modal_script_win.h"
 #include "common/pump_win.h"
 #include "common/shot_win.h"
-#include "common/vcam_harness_win.h"
 #include "media/photo_commands_win.h"
-#include "media/photo_saver_win.h"
 #include "resources/options_dialogs.h"
 #include "settings/app_settings.h"
 #include "settings/options_dialog_win.h"
@@ -118,28 +113,8 @@ void ShotWithSwatches(HWND dlg, const wchar_t* name) {
 }
 
 struct OptionsDialogTest : ::testing::Test {
-    static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
-        FindImageEncoders();
-        ASSERT_TRUE(EnsureVcamRegistered());
-        camera = std::make_unique<ScopedCamera>(L"Options Scope", L"--formats \"YUY2 640x480\"");
-        ASSERT_TRUE(camera->ok());
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterMainWndClass(instance);
-        RegisterCameraWndClass(instance);
-        RegisterPromptClass(instance);
-        RegisterHToolbarClass(instance);
-        RegisterVToolbarClass(instance);
-        RegisterToolButtonClass(instance);
-        LoadToolArt(instance);
-    }
-    static void TearDownTestSuite() {
-        camera.reset();
-        Gdiplus::GdiplusShutdown(gdiplusToken);
-        CoUninitialize();
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(CameraApp::StartSuite(L"Options Scope", L"--formats \"YUY2 640x480\"")); }
+    static void TearDownTestSuite() { CameraApp::EndSuite(); }
     void SetUp() override {
         DeleteSettingsKey();
         saved = AppSettings;
@@ -155,22 +130,15 @@ struct OptionsDialogTest : ::testing::Test {
         LoadTextTable(0);
         gRecentFiles.clear();
         gSavePath.clear();
-        requestedFormat = {kSubtypeYuy2, 640, 480, 0};
-        ShellState.instance = GetModuleHandleW(nullptr);
-        main = CreateMainWindow(ShellState.instance);
-        ASSERT_NE(main, nullptr);
-        SetWindowPos(main, HWND_TOP, 20, 10, 1100, 720, SWP_SHOWWINDOW);
+        ASSERT_TRUE(app.Open(20, 10, 1100, 720, {kSubtypeYuy2, 640, 480, 0}));
+        main = app.main;
         viewProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(ShellState.cameraView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingViewProc)));
-        ASSERT_TRUE(WaitUntil([&] { return IsDeviceOpen() && CameraViewGetInfo(ShellState.cameraView).composedFrames >= 3; }, 30000));
         drawSettingsSeen.clear();
     }
     void TearDown() override {
         if (!gSavePath.empty()) DeleteFileW(gSavePath.c_str());
-        if (IsWindow(main)) DestroyWindow(main);
-        PumpMessages();
-        MSG msg;
-        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        app.Close();
         AppSettings = saved;
         LoadTextTable(0);
         DeleteSettingsKey();
@@ -191,14 +159,11 @@ struct OptionsDialogTest : ::testing::Test {
         return gSavePath;
     }
     std::wstring Toast() { return TextOf(GetDlgItem(main, ID_PROMPT)); }
-    static ULONG_PTR gdiplusToken;
-    static std::unique_ptr<ScopedCamera> camera;
+    CameraApp app;
     AppSettingsData saved;
     std::wstring oldFolder;
     HWND main = nullptr;
 };
-ULONG_PTR OptionsDialogTest::gdiplusToken = 0;
-std::unique_ptr<ScopedCamera> OptionsDialogTest::camera;
 
 TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
     AppSettings.textColor = 0x123456;
