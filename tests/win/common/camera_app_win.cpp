@@ -7,11 +7,10 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 
-#include "app/prompt_win.h"
 #include "app/shell_state_win.h"
 #include "app/tool_button_win.h"
-#include "app/toolbar_win.h"
 #include "capture/capture_session_win.h"
+#include "common/app_windows_win.h"
 #include "common/pump_win.h"
 #include "common/vcam_harness_win.h"
 #include "media/photo_saver_win.h"
@@ -31,12 +30,7 @@ bool CameraApp::StartSuite(const wchar_t* name, const wchar_t* options) {
     InitCommonControlsEx(&icc);
     HINSTANCE instance = GetModuleHandleW(nullptr);
     ShellState.instance = instance;
-    RegisterMainWndClass(instance);
-    RegisterCameraWndClass(instance);
-    RegisterPromptClass(instance);
-    RegisterHToolbarClass(instance);
-    RegisterVToolbarClass(instance);
-    RegisterToolButtonClass(instance);
+    RegisterAppWindowClasses(instance);
     LoadToolArt(instance);
     if (!EnsureVcamRegistered()) return false;
     camera = std::make_unique<ScopedCamera>(name, options);
