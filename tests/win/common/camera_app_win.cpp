@@ -14,6 +14,7 @@
 #include "common/pump_win.h"
 #include "common/vcam_harness_win.h"
 #include "media/photo_saver_win.h"
+#include "panel/ctrl_panel_win.h"
 #include "view/camera_view_win.h"
 
 namespace {
@@ -31,6 +32,7 @@ bool CameraApp::StartSuite(const wchar_t* name, const wchar_t* options) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     ShellState.instance = instance;
     RegisterAppWindowClasses(instance);
+    RegisterCtrlPanelClass(instance);
     LoadToolArt(instance);
     if (!EnsureVcamRegistered()) return false;
     camera = std::make_unique<ScopedCamera>(name, options);

@@ -9,7 +9,7 @@
 class CameraApp {
 public:
     // Once per suite: COM, GDI+, the image encoders, common controls, the window classes of the
-    // main window, its camera view, toolbars, buttons and toast, and a virtual microscope called
+    // main window, its camera view, toolbars, buttons, toast and panel, and a virtual microscope called
     // name with the given vcamctl options. False when the camera could not be added.
     static bool StartSuite(const wchar_t* name, const wchar_t* options);
     static void EndSuite();

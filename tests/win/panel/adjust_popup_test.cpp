@@ -11,11 +11,11 @@
 
 #include "app/messages.h"
 #include "app/shell_state_win.h"
+#include "calib/shot_win.h"
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
 #include "common/camera_app_win.h"
 #include "common/pump_win.h"
-#include "common/shot_win.h"
 #include "common/vcam_harness_win.h"
 #include "frame/capture_state_win.h"
 #include "resources/options_dialogs.h"

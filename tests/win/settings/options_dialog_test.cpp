@@ -1,8 +1,8 @@
-// The options dialog and the about box in-process, over the real main window with its toolbars
-// and the virtual microscope in its camera view: what OK stores in AppSettings and the registry,
-// the next photo after a format and folder choice (also a folder that cannot be created), a
-// language change reaching every window at once, OK re-sending the drawing style, Cancel after
-// browsing, and the about box from the options dialog and from the logo.
+// The options dialog and the about box in-process, over the real main window with its toolbars,
+// panel and the virtual microscope in its camera view: what OK stores in AppSettings and the
+// registry, the next photo after a format and folder choice (also a folder that cannot be
+// created), a language change reaching every window at once, OK re-sending the drawing style,
+// Cancel after browsing, and the about box from the options dialog and from the logo.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -18,11 +18,11 @@
 #include "app/shell_state_win.h"
 #include "app/tool_button_win.h"
 #include "app/toolbar_win.h"
+#include "calib/shot_win.h"
 #include "capture/capture_session_win.h"
 #include "common/camera_app_win.h"
 #include "common/modal_script_win.h"
 #include "common/pump_win.h"
-#include "common/shot_win.h"
 #include "media/photo_commands_win.h"
 #include "resources/options_dialogs.h"
 #include "settings/app_settings.h"
@@ -103,11 +103,12 @@ void ExpectPlacedOver(HWND dlg, HWND anchor) {
 void ShotWithSwatches(HWND dlg, const wchar_t* name) {
     HWND list = GetDlgItem(dlg, IDC_OPT_TEXT_COLOR);
     SendMessageW(list, CB_SHOWDROPDOWN, TRUE, 0);
-    COMBOBOXINFO info = {sizeof(info)};
-    GetComboBoxInfo(list, &info);  // the dropped list is a window of its own
-    RedrawWindow(info.hwndList, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
-    // For the picture only: the X server shows the dropped list a moment after it is mapped.
+    // For the picture only: the X server shows the dropped list (a window of its own) a moment
+    // after it is mapped, and what was drawn before is lost.
     if (std::getenv("VARDELO_SHOT_DIR")) PumpFor(300);
+    COMBOBOXINFO info = {sizeof(info)};
+    GetComboBoxInfo(list, &info);
+    RedrawWindow(info.hwndList, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
     Shot(dlg, name);
     SendMessageW(list, CB_SHOWDROPDOWN, FALSE, 0);
 }
@@ -143,7 +144,7 @@ struct OptionsDialogTest : ::testing::Test {
         LoadTextTable(0);
         DeleteSettingsKey();
     }
-    INT_PTR RunOptions(std::vector<Step> steps) {
+    INT_PTR RunOptions(std::vector<ScriptStep> steps) {
         return RunScripted([&] { return RunOptionsDialog(main); }, std::move(steps));
     }
     static HWND Options() {  // its title: the template's, or the table's in English or Chinese
@@ -180,7 +181,7 @@ TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
         Choose(dlg, IDC_OPT_TEXT_SIZE, 16);   // " 24"
         Choose(dlg, IDC_OPT_FORMAT, 1);       // " PNG"
         SetDlgItemTextW(dlg, IDC_OPT_FOLDER, typed.c_str());
-        Click(dlg, IDOK);
+        ClickDialogButton(dlg, IDOK);
         return true;
     }});
     EXPECT_EQ(result, IDOK);
@@ -210,7 +211,7 @@ TEST_F(OptionsDialogTest, TypedFolderThatCannotBeCreatedSendsThePhotoToTheDefaul
             HWND dlg = Options();
             if (!dlg) return false;
             SetDlgItemTextW(dlg, IDC_OPT_FOLDER, typed);
-            Click(dlg, IDOK);
+            ClickDialogButton(dlg, IDOK);
             return true;
         }});
         const std::wstring photo = TakePhoto();
@@ -230,7 +231,7 @@ TEST_F(OptionsDialogTest, OkWithoutChangesSavesAndResendsTheDrawingStyle) {
         if (!dlg) return false;
         EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_PHOTO_GROUP)), L"Photo and video:");
         EXPECT_EQ(Row(dlg, IDC_OPT_LANGUAGE), CB_ERR);
-        Click(dlg, IDOK);
+        ClickDialogButton(dlg, IDOK);
         return true;
     }});
     EXPECT_EQ(StoredNumber(L"Language"), 5u);
@@ -240,12 +241,12 @@ TEST_F(OptionsDialogTest, OkWithoutChangesSavesAndResendsTheDrawingStyle) {
     EXPECT_EQ(drawSettingsSeen, (std::vector<int32_t>{0x0000FF, 0x0000FF, 1, 0x0000FF, 14}));
 }
 
-TEST_F(OptionsDialogTest, ChineseReachesTheToolbarsTheViewAndTheNextDialogAtOnce) {
+TEST_F(OptionsDialogTest, ChineseReachesToolbarsPanelViewAndTheNextDialogAtOnce) {
     RunOptions({[&] {
         HWND dlg = Options();
         if (!dlg) return false;
         Choose(dlg, IDC_OPT_LANGUAGE, 1);
-        Click(dlg, IDOK);
+        ClickDialogButton(dlg, IDOK);
         return true;
     }});
     EXPECT_EQ(AppSettings.language, 1);
@@ -267,6 +268,11 @@ TEST_F(OptionsDialogTest, ChineseReachesTheToolbarsTheViewAndTheNextDialogAtOnce
     auto* line = reinterpret_cast<ToolButtonState*>(
         GetWindowLongPtrW(GetDlgItem(ShellState.hToolbar, ID_TOOL_LINE), GWLP_USERDATA));
     EXPECT_STREQ(line->tooltip, L"\u76f4\u7ebf");
+    // The panel's sections re-read theirs too: the title bars of the source and preview sections.
+    HWND panel = ShellState.panel;
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(GetDlgItem(GetDlgItem(panel, 100), 100)) == L"\u8bbe\u5907"; }));
+    EXPECT_EQ(TextOf(GetDlgItem(GetDlgItem(panel, 101), 100)), L"\u9884\u89c8");
     EXPECT_EQ(CameraViewNoDevicePrompt(ShellState.cameraView), L"\u8bf7\u8fde\u63a5USB\u663e\u5fae\u955c");
     EXPECT_EQ(CameraViewTextPrompt(ShellState.cameraView), GetText("input tip"));
 
@@ -279,7 +285,7 @@ TEST_F(OptionsDialogTest, ChineseReachesTheToolbarsTheViewAndTheNextDialogAtOnce
         EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_ABOUT)), L"About");
         EXPECT_EQ(Row(dlg, IDC_OPT_LANGUAGE), 1);
         ShotWithSwatches(dlg, L"options_zh");
-        Click(dlg, IDCANCEL);
+        ClickDialogButton(dlg, IDCANCEL);
         return true;
     }});
 }
@@ -294,7 +300,7 @@ TEST_F(OptionsDialogTest, CancelAfterBrowsingKeepsTheOldFolder) {
         [&] {
             options = Options();
             if (!options) return false;
-            Click(options, IDC_OPT_BROWSE);
+            ClickDialogButton(options, IDC_OPT_BROWSE);
             return true;
         },
         [&] {
@@ -303,14 +309,14 @@ TEST_F(OptionsDialogTest, CancelAfterBrowsingKeepsTheOldFolder) {
             SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(picked.c_str()));
             // A folder can be picked: the browser does not ask for computers only.
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(browser, IDOK)));
-            Click(browser, IDOK);
+            ClickDialogButton(browser, IDOK);
             return true;
         },
         [&] {
             if (OwnedDialog(options)) return false;
             std::wstring field = TextOf(GetDlgItem(options, IDC_OPT_FOLDER));
             EXPECT_EQ(lstrcmpiW(field.c_str(), picked.c_str()), 0) << "field: " << std::string(field.begin(), field.end());
-            Click(options, IDCANCEL);
+            ClickDialogButton(options, IDCANCEL);
             return true;
         },
     });
@@ -331,7 +337,7 @@ TEST_F(OptionsDialogTest, AboutBoxShowsTheVersionOverTheOptionsDialogAndOverTheM
         [&] {
             options = Options();
             if (!options) return false;
-            Click(options, IDC_OPT_ABOUT);
+            ClickDialogButton(options, IDC_OPT_ABOUT);
             return true;
         },
         [&] {
@@ -341,12 +347,12 @@ TEST_F(OptionsDialogTest, AboutBoxShowsTheVersionOverTheOptionsDialogAndOverTheM
             EXPECT_EQ(TextOf(GetDlgItem(about, IDC_ABOUT_VERSION)), version);
             ExpectPlacedOver(about, options);
             Shot(about, L"about");
-            Click(about, IDOK);
+            ClickDialogButton(about, IDOK);
             return true;
         },
         [&] {
             if (OwnedDialog(options)) return false;
-            Click(options, IDCANCEL);
+            ClickDialogButton(options, IDCANCEL);
             return true;
         },
     });
