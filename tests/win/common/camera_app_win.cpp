@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 
+#include "app/image_view_win.h"
 #include "app/shell_state_win.h"
 #include "app/tool_button_win.h"
 #include "capture/capture_session_win.h"
@@ -14,6 +15,7 @@
 #include "common/pump_win.h"
 #include "common/vcam_harness_win.h"
 #include "media/photo_saver_win.h"
+#include "panel/ctrl_panel_files_win.h"
 #include "panel/ctrl_panel_win.h"
 #include "view/camera_view_win.h"
 
@@ -33,6 +35,8 @@ bool CameraApp::StartSuite(const wchar_t* name, const wchar_t* options) {
     ShellState.instance = instance;
     RegisterAppWindowClasses(instance);
     RegisterCtrlPanelClass(instance);
+    RegisterCtrlPanelFilesClass(instance);
+    RegisterImageWndClass(instance);
     LoadToolArt(instance);
     if (!EnsureVcamRegistered()) return false;
     camera = std::make_unique<ScopedCamera>(name, options);

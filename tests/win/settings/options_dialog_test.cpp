@@ -268,11 +268,12 @@ TEST_F(OptionsDialogTest, ChineseReachesToolbarsPanelViewAndTheNextDialogAtOnce)
     auto* line = reinterpret_cast<ToolButtonState*>(
         GetWindowLongPtrW(GetDlgItem(ShellState.hToolbar, ID_TOOL_LINE), GWLP_USERDATA));
     EXPECT_STREQ(line->tooltip, L"\u76f4\u7ebf");
-    // The panel's sections re-read theirs too: the title bars of the source and preview sections.
+    // The panel's sections re-read theirs too: the title bars of the source, preview and files sections.
     HWND panel = ShellState.panel;
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(WaitUntil([&] { return TextOf(GetDlgItem(GetDlgItem(panel, 100), 100)) == L"\u8bbe\u5907"; }));
     EXPECT_EQ(TextOf(GetDlgItem(GetDlgItem(panel, 101), 100)), L"\u9884\u89c8");
+    EXPECT_EQ(TextOf(GetDlgItem(GetDlgItem(panel, 102), 100)), L"\u6587\u4ef6");
     EXPECT_EQ(CameraViewNoDevicePrompt(ShellState.cameraView), L"\u8bf7\u8fde\u63a5USB\u663e\u5fae\u955c");
     EXPECT_EQ(CameraViewTextPrompt(ShellState.cameraView), GetText("input tip"));
 
