@@ -25,6 +25,9 @@
 #define IDC_OPT_FORMAT 1016
 #define IDC_OPT_FOLDER 3001
 #define IDC_OPT_BROWSE 3002
+#define IDC_OPT_COMPRESS_VIDEO 3003   // check boxes beyond the template's original rows
+#define IDC_OPT_SCALE_BAR 3004
+#define IDC_OPT_PHOTO_MEASURES 3005
 #define IDC_OPT_ABOUT 3036       // ID_ABOUT
 
 // About box

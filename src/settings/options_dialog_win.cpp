@@ -35,6 +35,19 @@ constexpr ItemText kOptionTexts[] = {
     {IDOK, "ok"},                         {IDCANCEL, "cancel"},
 };
 
+// The on/off options added to the image and video group: their texts come from the table in
+// every language (the template has no others), their values straight from the settings.
+struct OptionSwitch {
+    int id;
+    const char* key;
+    int32_t AppSettingsData::*value;
+};
+constexpr OptionSwitch kOptionSwitches[] = {
+    {IDC_OPT_SCALE_BAR, "scale bar", &AppSettingsData::scaleBar},
+    {IDC_OPT_PHOTO_MEASURES, "measures with photos", &AppSettingsData::measuresWithPhotos},
+    {IDC_OPT_COMPRESS_VIDEO, "compress video", &AppSettingsData::compressVideo},
+};
+
 bool IsColorList(UINT id) {
     return id == IDC_OPT_RULER_COLOR || id == IDC_OPT_LINE_COLOR || id == IDC_OPT_TEXT_COLOR;
 }
@@ -66,6 +79,10 @@ BOOL OptionsOnInit(HWND dlg) {
     FillList(dlg, IDC_OPT_LANGUAGE, LanguageRows(), c.languageRow);
     SendDlgItemMessageW(dlg, IDC_OPT_FOLDER, EM_LIMITTEXT, kImgDirChars - 1, 0);
     SetDlgItemTextW(dlg, IDC_OPT_FOLDER, c.folder.c_str());
+    for (const OptionSwitch& o : kOptionSwitches) {
+        SetDlgItemTextW(dlg, o.id, GetText(o.key).c_str());
+        CheckDlgButton(dlg, o.id, AppSettings.*o.value ? BST_CHECKED : BST_UNCHECKED);
+    }
     return TRUE;
 }
 
@@ -141,6 +158,7 @@ void OptionsOnOk(HWND dlg) {
     GetDlgItemTextW(dlg, IDC_OPT_FOLDER, folder, int(kImgDirChars));
     c.folder = folder;
     if (ApplyOptionsChoice(c, AppSettings)) ApplyLanguage();
+    for (const OptionSwitch& o : kOptionSwitches) AppSettings.*o.value = IsDlgButtonChecked(dlg, o.id) == BST_CHECKED;
     SaveSettings();
     if (ShellState.mainWnd) PostMessageW(ShellState.mainWnd, WM_COMMAND, CMD_APPLY_DRAW_SETTINGS, 0);
     EndDialog(dlg, IDOK);

@@ -181,10 +181,18 @@ TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
         Choose(dlg, IDC_OPT_TEXT_SIZE, 16);   // " 24"
         Choose(dlg, IDC_OPT_FORMAT, 1);       // " PNG"
         SetDlgItemTextW(dlg, IDC_OPT_FOLDER, typed.c_str());
+        for (int box : {IDC_OPT_SCALE_BAR, IDC_OPT_PHOTO_MEASURES, IDC_OPT_COMPRESS_VIDEO})
+            EXPECT_EQ(IsDlgButtonChecked(dlg, box), UINT(BST_UNCHECKED)) << box;
+        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_COMPRESS_VIDEO)), L"Compress video (MJPEG)");
+        SendDlgItemMessageW(dlg, IDC_OPT_SCALE_BAR, BM_CLICK, 0, 0);
+        SendDlgItemMessageW(dlg, IDC_OPT_COMPRESS_VIDEO, BM_CLICK, 0, 0);
         ClickDialogButton(dlg, IDOK);
         return true;
     }});
     EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(StoredNumber(L"ScaleBar"), 1u);
+    EXPECT_EQ(StoredNumber(L"PhotoMeasures"), 0u);
+    EXPECT_EQ(StoredNumber(L"CompressVideo"), 1u);
     EXPECT_EQ(AppSettings.textColor, 0x00FF00u);
     EXPECT_EQ(StoredNumber(L"TextColor"), 0x00FF00u);
     EXPECT_EQ(StoredNumber(L"LineWidth"), 2u);
@@ -283,6 +291,7 @@ TEST_F(OptionsDialogTest, ChineseReachesToolbarsPanelViewAndTheNextDialogAtOnce)
         EXPECT_EQ(TextOf(dlg), L"\u8bbe\u7f6e");
         EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_RULER_LABEL)), L"\u6807\u5c3a\u989c\u8272:");
         EXPECT_EQ(TextOf(GetDlgItem(dlg, IDOK)), L"\u786e\u5b9a");
+        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_SCALE_BAR)), GetText("scale bar"));
         EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_ABOUT)), L"About");
         EXPECT_EQ(Row(dlg, IDC_OPT_LANGUAGE), 1);
         ShotWithSwatches(dlg, L"options_zh");
