@@ -1,4 +1,4 @@
-// Motion-JPEG samples decoded by TurboJPEG straight into a DisplayFrame.
+// Motion-JPEG samples decoded with libjpeg-turbo straight into a DisplayFrame.
 #pragma once
 
 #include <cstddef>
