@@ -19,9 +19,20 @@ int SystemDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
+int gDpiOverride = 0;
+
 }  // namespace
 
+void OverrideDpiForTests(int dpi) { gDpiOverride = dpi > 0 ? dpi : 0; }
+
+SIZE DialogBaseUnitsAt(int dpi) {
+    const LONG units = GetDialogBaseUnits();
+    const int system = SystemDpi();
+    return {MulDiv(LOWORD(units), dpi, system), MulDiv(HIWORD(units), dpi, system)};
+}
+
 int DpiOf(HWND hwnd) {
+    if (gDpiOverride) return gDpiOverride;
     static const auto forWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
     if (hwnd && forWindow) {
         UINT dpi = forWindow(hwnd);

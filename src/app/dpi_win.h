@@ -7,6 +7,13 @@
 // Dots per inch of the monitor the window is on (96 at 100 %); the system's for nullptr.
 int DpiOf(HWND hwnd);
 
+// The platform's dialog base units (pixels per 4 horizontal and 8 vertical dialog units) as at
+// `dpi`: the system's, which follow the system-wide scale, times dpi / system dpi.
+SIZE DialogBaseUnitsAt(int dpi);
+
+// Tests only: every window counts as being at `dpi` (0 ends it), as on a monitor of that scale.
+void OverrideDpiForTests(int dpi);
+
 // GetSystemMetrics(index) as at `dpi` (scroll-bar sizes, icon sizes).
 int MetricForDpi(int index, int dpi);
 

@@ -134,7 +134,7 @@ void MainOnCreate(HWND hwnd) {
     ShellState.toolbarHeight = ToolbarHeightAt(DpiOf(hwnd));
     ShellState.toolbarWidth = ToolbarWidthAt(DpiOf(hwnd));
     CreateMainCameraView(hwnd);
-    ShellState.panelWidth = PanelWidthFromBaseUnit(LOWORD(GetDialogBaseUnits()));
+    ShellState.panelWidth = PanelWidthFromBaseUnit(DialogBaseUnitsAt(DpiOf(hwnd)).cx);
     ShellState.panel = CreateCtrlPanel(hwnd, ShellState.panelWidth);
     LayoutMainWindow();
     if (ShellState.panel) {
@@ -173,6 +173,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // size lays the children out at the new scale, and each child remakes its fonts and
         // artwork on WM_DPICHANGED_AFTERPARENT.
         const RECT* r = reinterpret_cast<const RECT*>(lp);
+        ShellState.panelWidth = PanelWidthFromBaseUnit(DialogBaseUnitsAt(DpiOf(hwnd)).cx);
         SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         LayoutMainWindow();

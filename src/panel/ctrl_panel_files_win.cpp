@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "app/display_scale.h"
 #include "app/image_view_win.h"
 #include "app/messages.h"
 #include "panel/ctrl_panel_win.h"
@@ -31,7 +32,7 @@ struct FilesSectionState {
 // The section's open flag, one for the class, as each section keeps it.
 bool filesSectionOpen = false;
 
-// "ZH" in the title bars' 12 pt light face, plus 6 pixels.
+// "ZH" in the title bars' 12 pt light face, plus 6 pixels at 96 dpi.
 int RowHeight() {
     HDC screen = GetDC(nullptr);
     HGDIOBJ old = SelectObject(screen, GetPanelResources().headerFont);
@@ -39,7 +40,7 @@ int RowHeight() {
     GetTextExtentPoint32W(screen, L"ZH", 2, &size);
     SelectObject(screen, old);
     ReleaseDC(nullptr, screen);
-    return size.cy + 6;
+    return size.cy + ScalePx(6, GetPanelResources().dpi);
 }
 
 // A file is listed when it can be opened for reading now (missing, locked or unreadable ones
@@ -95,12 +96,13 @@ void FilesOnDrawItem(FilesSectionState* s, const DRAWITEMSTRUCT* item) {
     RECT rc = item->rcItem;
     SetBkColor(hdc, (item->itemState & ODS_SELECTED) ? kFilesRowSelected : kFilesRow);
     SetTextColor(hdc, RGB(0, 0, 0));
-    ExtTextOutW(hdc, rc.left + 3, rc.top + 3, ETO_OPAQUE | ETO_CLIPPED, &rc, text.data(), UINT(text.size()), nullptr);
+    const int inset = ScalePx(3, GetPanelResources().dpi);
+    ExtTextOutW(hdc, rc.left + inset, rc.top + inset, ETO_OPAQUE | ETO_CLIPPED, &rc, text.data(), UINT(text.size()), nullptr);
 }
 
 bool FilesOnCreate(FilesSectionState* s, const CREATESTRUCTW* cs) {
     HWND hwnd = s->window;
-    s->width = int(reinterpret_cast<INT_PTR>(cs->lpCreateParams)) - kFilesSectionInset;
+    s->width = int(reinterpret_cast<INT_PTR>(cs->lpCreateParams)) - ScalePx(kFilesSectionInset, GetPanelResources().dpi);
     s->rowHeight = RowHeight();
     CreatePanelHeader(hwnd, GetText("files").c_str());
     KeepListedFiles(gRecentFiles, CanOpenForReading);
@@ -135,6 +137,11 @@ LRESULT CALLBACK FilesSectionProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             s->width = LOWORD(lp);
             FilesLayOutControls(s);
         }
+        return 0;
+    case WM_DPICHANGED_AFTERPARENT:
+        s->rowHeight = RowHeight();
+        SendMessageW(s->list, LB_SETITEMHEIGHT, 0, s->rowHeight);
+        FilesLayOutControls(s);
         return 0;
     case WMU_SECTION_HEIGHTS:
         return LRESULT(PackSectionHeights(FilesSectionHeights(s->width, GetPanelResources().base)));

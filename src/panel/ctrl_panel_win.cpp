@@ -41,6 +41,7 @@ struct PanelState {
     int position = 0;
     int panelWidth = 0;  // the creation parameter, handed to the files section
     bool barShown = false;
+    int settling = 0;    // re-stackings since the last outside change (see PanelRelayout)
 };
 
 void VisibleHeights(const PanelState* p, int* out) {
@@ -56,6 +57,8 @@ void PanelQueryHeights(PanelState* p) {
         s.expanded = h.expanded;
     }
 }
+
+void PanelUpdateScroll(PanelState* p);
 
 void PanelRelayout(PanelState* p) {
     if (p->count <= 0) return;
@@ -73,6 +76,16 @@ void PanelRelayout(PanelState* p) {
                              SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (dwp) EndDeferWindowPos(dwp);
+    // A section whose height follows its width (the files section) reports another height
+    // once it has its new width: stack again with it. Bounded, as the scroll bar showing or
+    // going changes the width once more.
+    SectionHeights before[kPanelMaxSections];
+    for (int i = 0; i < p->count; ++i) before[i] = {p->sections[i].collapsed, p->sections[i].expanded};
+    PanelQueryHeights(p);
+    bool changed = false;
+    for (int i = 0; i < p->count; ++i)
+        changed = changed || !(before[i] == SectionHeights{p->sections[i].collapsed, p->sections[i].expanded});
+    if (changed && p->settling++ < 2) PanelUpdateScroll(p);
 }
 
 void PanelUpdateScroll(PanelState* p) {
@@ -116,7 +129,7 @@ void PanelScrollBy(PanelState* p, int code, int thumb) {
 
 bool PanelOnCreate(PanelState* p, const CREATESTRUCTW* cs) {
     p->panelWidth = int(reinterpret_cast<INT_PTR>(cs->lpCreateParams));
-    GetPanelResources();
+    UpdatePanelResources(p->window);  // at the scale of the monitor the window is made on
     p->count = kSectionCount;
     for (int i = 0; i < kSectionCount; ++i) {
         // A section exists only where its class does.
@@ -161,6 +174,7 @@ LRESULT CALLBACK CtrlPanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return PanelOnCreate(p, reinterpret_cast<CREATESTRUCTW*>(lp)) ? 0 : -1;
     case WM_SIZE:
         if (LOWORD(lp) && HIWORD(lp)) {
+            p->settling = 0;
             PanelQueryHeights(p);
             PanelUpdateScroll(p);
         }
@@ -181,9 +195,19 @@ LRESULT CALLBACK CtrlPanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WMU_SECTION_TOGGLE:
         if (wp < WPARAM(p->count)) {
+            p->settling = 0;
             p->sections[wp].open = lp != 0;
             PanelUpdateScroll(p);
         }
+        return 0;
+    case WM_DPICHANGED_AFTERPARENT:
+        // On a monitor of another scale: new fonts and dialog units, then each section lays
+        // itself out again and reports its new heights.
+        UpdatePanelResources(hwnd);
+        for (int i = 0; i < p->count; ++i)
+            if (p->sections[i].window) SendMessageW(p->sections[i].window, WM_DPICHANGED_AFTERPARENT, 0, 0);
+        PanelQueryHeights(p);
+        PanelUpdateScroll(p);
         return 0;
     case WMU_FILE_ADDED:
         if (HWND files = p->sections[kFilesSectionIndex].window) PostMessageW(files, WMU_FILE_ADDED, wp, lp);

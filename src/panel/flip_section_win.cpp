@@ -160,17 +160,25 @@ void FlipOnCommand(HWND section, WPARAM wp) {
     }
 }
 
+void FlipLayOut(HWND section, int width) {
+    PreviewLayout rects = LayOutPreviewSection(width, GetPanelResources().base);
+    PanelSectionLayOut(section, rects.data(), int(rects.size()));
+}
+
 LRESULT CALLBACK FlipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE:
         FlipOnCreate(hwnd);
         return 0;
     case WM_SIZE:
-        if (LOWORD(lp) && HIWORD(lp)) {
-            PreviewLayout rects = LayOutPreviewSection(LOWORD(lp), GetPanelResources().base);
-            PanelSectionLayOut(hwnd, rects.data(), int(rects.size()));
-        }
+        if (LOWORD(lp) && HIWORD(lp)) FlipLayOut(hwnd, LOWORD(lp));
         return 0;
+    case WM_DPICHANGED_AFTERPARENT: {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        if (rc.right > 0) FlipLayOut(hwnd, rc.right);
+        return 0;
+    }
     case WM_COMMAND:
         FlipOnCommand(hwnd, wp);
         return 0;

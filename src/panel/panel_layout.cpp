@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "app/display_scale.h"
+
 int MulDivRound(int a, int b, int c) {
     if (c == 0) return -1;
     int64_t num = int64_t(a) * b;
@@ -54,8 +56,8 @@ int PanelScrollTo(int code, int position, int excess, int step, int thumb) {
     case kScrollLineDown: next = position + step; break;
     case kScrollPageUp: next = position - 4 * step; break;
     case kScrollPageDown: next = position + 4 * step; break;
-    case kScrollThumbPosition:
-    case kScrollThumbTrack: next = thumb; break;
+    case kPanelThumbPosition:
+    case kPanelThumbTrack: next = thumb; break;
     case kScrollTop: next = 0; break;
     case kScrollBottom: next = excess; break;
     default: break;
@@ -72,14 +74,15 @@ void StackPanelSections(int clientWidth, PanelMetrics m, int position, const int
     }
 }
 
-Chevron ChevronFor(int width, int height, bool open) {
+Chevron ChevronFor(int width, int height, bool open, int dpi) {
+    auto px = [dpi](int v) { return ScalePx(v, dpi); };
     Chevron c;
     if (open) {
-        int apex = (height - 6) / 2;
-        c = {{width - 25, apex + 5}, {width - 20, apex}, {width - 14, apex + 6}};
+        int apex = (height - px(6)) / 2;
+        c = {{width - px(25), apex + px(5)}, {width - px(20), apex}, {width - px(14), apex + px(6)}};
     } else {
-        int apex = (height + 8) / 2;
-        c = {{width - 25, apex - 5}, {width - 20, apex}, {width - 14, apex - 6}};
+        int apex = (height + px(8)) / 2;
+        c = {{width - px(25), apex - px(5)}, {width - px(20), apex}, {width - px(14), apex - px(6)}};
     }
     return c;
 }

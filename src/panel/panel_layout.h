@@ -59,7 +59,7 @@ PanelScroll UpdatePanelScroll(int contentHeight, int clientHeight, int position)
 // Scroll requests, numbered as the platform's vertical scroll-bar codes.
 enum PanelScrollCode {
     kScrollLineUp = 0, kScrollLineDown = 1, kScrollPageUp = 2, kScrollPageDown = 3,
-    kScrollThumbPosition = 4, kScrollThumbTrack = 5, kScrollTop = 6, kScrollBottom = 7,
+    kPanelThumbPosition = 4, kPanelThumbTrack = 5, kScrollTop = 6, kScrollBottom = 7,
 };
 // New position for a scroll request, clamped to 0..excess; any other code keeps position.
 int PanelScrollTo(int code, int position, int excess, int step, int thumb);
@@ -78,10 +78,11 @@ struct PanelPoint {
     bool operator==(const PanelPoint& o) const { return x == o.x && y == o.y; }
 };
 // The two strokes a -> apex -> b of the chevron: pointing up while open, down while collapsed.
+// Its figures are pixels at 96 dpi and grow with the display scale.
 struct Chevron {
     PanelPoint a, apex, b;
 };
-Chevron ChevronFor(int width, int height, bool open);
+Chevron ChevronFor(int width, int height, bool open, int dpi = 96);
 
 // ---- Sections (index 0 = id 100, the title bar) ----
 

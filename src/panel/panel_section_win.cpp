@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "app/display_scale.h"
+#include "app/dpi_win.h"
 #include "app/messages.h"
 #include "settings/text_table.h"
 
@@ -58,13 +60,17 @@ void HeaderOnPaint(HeaderState* h) {
     GetTextExtentPoint32W(dc, text, len, &extent);
     SetTextColor(dc, h->hot ? kHeaderHotText : kHeaderText);
     SetBkColor(dc, kHeaderBack);
-    ExtTextOutW(dc, 5, (rc.bottom - extent.cy) / 2, ETO_OPAQUE | ETO_CLIPPED, &rc, text, UINT(len), nullptr);
-    Chevron c = ChevronFor(rc.right, rc.bottom, h->open);
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(WHITE_PEN));
+    const int dpi = GetPanelResources().dpi;
+    ExtTextOutW(dc, ScalePx(5, dpi), (rc.bottom - extent.cy) / 2, ETO_OPAQUE | ETO_CLIPPED, &rc, text, UINT(len),
+                nullptr);
+    Chevron c = ChevronFor(rc.right, rc.bottom, h->open, dpi);
+    HPEN pen = CreatePen(PS_SOLID, ScalePx(1, dpi), RGB(255, 255, 255));
+    HGDIOBJ oldPen = SelectObject(dc, pen ? static_cast<HGDIOBJ>(pen) : GetStockObject(WHITE_PEN));
     MoveToEx(dc, c.a.x, c.a.y, nullptr);
     LineTo(dc, c.apex.x, c.apex.y);
     LineTo(dc, c.b.x, c.b.y);
     SelectObject(dc, oldPen);
+    if (pen) DeleteObject(pen);
     SelectObject(dc, oldFont);
     EndPaint(h->hwnd, &ps);
 }
@@ -140,28 +146,58 @@ LRESULT CALLBACK HeaderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+PanelResources MakePanelResources(int dpi) {
+    PanelResources r;
+    r.dpi = dpi;
+    r.headerFont = MakeLightFont(12, dpi);
+    r.controlFont = MakeLightFont(10, dpi);
+    if (HDC screen = GetDC(nullptr)) {
+        HGDIOBJ old = SelectObject(screen, r.controlFont);
+        SIZE zh = {};
+        GetTextExtentPoint32W(screen, L"ZH", 2, &zh);
+        SelectObject(screen, old);
+        ReleaseDC(nullptr, screen);
+        r.scrollStep = zh.cy;
+    }
+    if (r.scrollStep <= 0) r.scrollStep = ScalePx(13, dpi);
+    SIZE units = DialogBaseUnitsAt(dpi);
+    r.base = {int(units.cx), int(units.cy)};
+    r.metrics = PanelMetricsFor(r.base);
+    return r;
+}
+
+BOOL CALLBACK SetPanelFont(HWND child, LPARAM) {
+    wchar_t cls[64] = {};
+    GetClassNameW(child, cls, 64);
+    const bool header = lstrcmpiW(cls, kHeaderClass) == 0;
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(header ? gResources.headerFont : gResources.controlFont),
+                 FALSE);
+    return TRUE;
+}
+
 }  // namespace
 
 const PanelResources& GetPanelResources() {
     if (gResourcesMade) return gResources;
     gResourcesMade = true;
-    HDC screen = GetDC(nullptr);
-    int dpiY = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    gResources.headerFont = MakeLightFont(12, dpiY);
-    gResources.controlFont = MakeLightFont(10, dpiY);
-    if (screen) {
-        HGDIOBJ old = SelectObject(screen, gResources.controlFont);
-        SIZE zh = {};
-        GetTextExtentPoint32W(screen, L"ZH", 2, &zh);
-        SelectObject(screen, old);
-        ReleaseDC(nullptr, screen);
-        gResources.scrollStep = zh.cy;
-    }
-    if (gResources.scrollStep <= 0) gResources.scrollStep = 13;
-    LONG units = GetDialogBaseUnits();
-    gResources.base = {LOWORD(units), HIWORD(units)};
-    gResources.metrics = PanelMetricsFor(gResources.base);
+    gResources = MakePanelResources(DpiOf(nullptr));
     return gResources;
+}
+
+bool UpdatePanelResources(HWND panel) {
+    const int dpi = DpiOf(panel);
+    if (gResourcesMade && gResources.dpi == dpi) return false;
+    PanelResources old = gResources;
+    const bool hadFonts = gResourcesMade;
+    gResources = MakePanelResources(dpi);
+    gResourcesMade = true;
+    // Every control takes the new fonts before the old ones go.
+    EnumChildWindows(panel, SetPanelFont, 0);
+    if (hadFonts) {
+        DeleteObject(old.headerFont);
+        DeleteObject(old.controlFont);
+    }
+    return true;
 }
 
 HBRUSH CtrlPanelBrush() {

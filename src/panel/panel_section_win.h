@@ -7,15 +7,20 @@
 
 #include "panel/panel_layout.h"
 
-// Created by the first caller and kept for the life of the process.
+// Made by the first caller at the system's scale and kept for the life of the process; made
+// again when the panel moves to a monitor of another scale.
 struct PanelResources {
     HFONT headerFont = nullptr;   // "Segoe UI" 12 pt, weight 300: title bars
     HFONT controlFont = nullptr;  // "Segoe UI" 10 pt, weight 300: every other control
     int scrollStep = 0;           // height of "ZH" in the control font
-    DialogBase base = {8, 16};    // the platform's dialog base units
+    DialogBase base = {8, 16};    // the platform's dialog base units at the scale
     PanelMetrics metrics = {};
+    int dpi = 96;                 // the display scale they are made for
 };
 const PanelResources& GetPanelResources();
+// Makes the resources for the scale of panel (the container) when they are of another one, and
+// gives every control below it the new fonts. Returns whether anything changed.
+bool UpdatePanelResources(HWND panel);
 
 // The dark brush the panel and its sections paint their background and controls with.
 HBRUSH CtrlPanelBrush();

@@ -10,6 +10,7 @@
 
 #include <commctrl.h>  // after <string>: it brings strsafe.h, which hides the printf family
 
+#include "app/display_scale.h"
 #include "app/messages.h"
 #include "app/shell_state_win.h"
 #include "capture/capture_session_win.h"
@@ -27,7 +28,7 @@ namespace {
 
 constexpr wchar_t kSourceClass[] = L"CtrlPanelSourceWndClass";
 constexpr int kLastControl = kSourceSettingsButton;
-constexpr int kIconSize = 20;
+constexpr int kIconSize = 20;  // at 96 dpi; the icons hold it at 1.5x and 2x too
 
 bool gSourceOpen = false;  // the section's open flag, one for the class
 int gLabelWidth = 0;       // widest label of the current language, in pixels
@@ -176,11 +177,24 @@ void SourceOnCommand(HWND section, WPARAM wp) {
     }
 }
 
-void SetButtonIcon(HWND section, int id, int resource) {
+// The buttons' icons at the panel's scale: the image drawn for the nearest artwork scale, never
+// stretched. Not shared (a shared icon keeps the size it was first loaded at); the ones they
+// replace are destroyed.
+HICON gButtonIcons[2] = {};
+
+void SetButtonIcons(HWND section) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(section, GWLP_HINSTANCE));
-    // Shared: the system keeps the icon for the life of the process.
-    HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(resource), IMAGE_ICON, kIconSize, kIconSize, LR_SHARED);
-    if (icon) SendMessageW(Item(section, id), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    const int size = ArtPx(kIconSize, ArtScaleFor(GetPanelResources().dpi));
+    const struct { int id, resource; } buttons[] = {{kSourceFolderButton, IDI_PANEL_FOLDER},
+                                                    {kSourceSettingsButton, IDI_PANEL_SETTINGS}};
+    for (int i = 0; i < 2; ++i) {
+        HICON icon = static_cast<HICON>(
+            LoadImageW(instance, MAKEINTRESOURCEW(buttons[i].resource), IMAGE_ICON, size, size, 0));
+        if (!icon) continue;
+        SendMessageW(Item(section, buttons[i].id), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+        if (gButtonIcons[i]) DestroyIcon(gButtonIcons[i]);
+        gButtonIcons[i] = icon;
+    }
 }
 
 void SourceOnCreate(HWND section) {
@@ -194,8 +208,7 @@ void SourceOnCreate(HWND section) {
     CreatePanelControl(section, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kSourceFormatList);
     CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceFolderButton);
     CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceSettingsButton);
-    SetButtonIcon(section, kSourceFolderButton, IDI_PANEL_FOLDER);
-    SetButtonIcon(section, kSourceSettingsButton, IDI_PANEL_SETTINGS);
+    SetButtonIcons(section);
 }
 
 LRESULT CALLBACK SourceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -211,6 +224,11 @@ LRESULT CALLBACK SourceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WMU_PANEL_REFRESH:
         SourceOnRefresh(hwnd, int(wp));
+        return 0;
+    case WM_DPICHANGED_AFTERPARENT:
+        SetButtonIcons(hwnd);
+        MeasureLabels(hwnd);
+        SourceLayOut(hwnd);
         return 0;
     case WMU_SECTION_HEIGHTS:
         return PanelSectionHeights(kSourceBodyUnits);

@@ -57,6 +57,7 @@ def gear(n):
 
 
 if __name__ == "__main__":
-    sizes = [16, 20, 24, 32]
+    # 20 px is the buttons' size at 96 dpi; 30 and 40 are its 1.5x and 2x.
+    sizes = [16, 20, 24, 30, 32, 40]
     ico([folder(n) for n in sizes], FOLDER_OUT)
     ico([gear(n) for n in sizes], SETTINGS_OUT)

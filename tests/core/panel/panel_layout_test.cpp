@@ -50,8 +50,8 @@ TEST(PanelLayout, ScrollRequestsMoveByStepAndClamp) {
     struct Case { int code, position, thumb, expected; };
     for (Case k : {Case{kScrollLineUp, 50, 0, 37}, Case{kScrollLineDown, 50, 0, 63}, Case{kScrollPageUp, 50, 0, 0},
                    Case{kScrollPageDown, 50, 0, 100}, Case{kScrollPageDown, 20, 0, 72},
-                   Case{kScrollThumbTrack, 50, 140, 100},  // tracking past the end stops at the excess
-                   Case{kScrollThumbPosition, 50, 7, 7}, Case{kScrollTop, 50, 0, 0}, Case{kScrollBottom, 5, 0, 100},
+                   Case{kPanelThumbTrack, 50, 140, 100},  // tracking past the end stops at the excess
+                   Case{kPanelThumbPosition, 50, 7, 7}, Case{kScrollTop, 50, 0, 0}, Case{kScrollBottom, 5, 0, 100},
                    Case{8, 50, 0, 50} /* end scroll */, Case{kScrollLineUp, 5, 0, 0}})
         EXPECT_EQ(PanelScrollTo(k.code, k.position, excess, step, k.thumb), k.expected) << k.code << " " << k.position;
 }

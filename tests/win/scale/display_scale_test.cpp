@@ -3,12 +3,15 @@
 // a fitted picture shows no scroll bar at any window size, and a measurement keeps its length.
 #include <windows.h>
 #include <gdiplus.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/display_scale.h"
 #include "app/dpi_win.h"
+#include "app/image_view_win.h"
 #include "app/main_layout.h"
 #include "app/messages.h"
 #include "app/shell_state_win.h"
@@ -16,6 +19,10 @@
 #include "app/tool_buttons.h"
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
+#include "panel/ctrl_panel_files_win.h"
+#include "panel/ctrl_panel_win.h"
+#include "panel/flip_section_win.h"
+#include "panel/source_section_win.h"
 #include "common/app_windows_win.h"
 #include "common/pump_win.h"
 #include "common/vcam_harness_win.h"
@@ -34,7 +41,12 @@ struct DisplayScaleTest : ::testing::Test {
         Gdiplus::GdiplusStartupInput input;
         Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
         HINSTANCE instance = GetModuleHandleW(nullptr);
+        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&icc);
         RegisterAppWindowClasses(instance);
+        RegisterCtrlPanelClass(instance);
+        RegisterCtrlPanelFilesClass(instance);
+        RegisterImageWndClass(instance);
         LoadToolArt(instance);
         ASSERT_TRUE(EnsureVcamRegistered());
         std::printf("display scale: %d dpi\n", DpiOf(nullptr));
@@ -54,6 +66,7 @@ struct DisplayScaleTest : ::testing::Test {
         dpi = DpiOf(main);
     }
     void TearDown() override {
+        OverrideDpiForTests(0);
         if (main && IsWindow(main)) DestroyWindow(main);
         PumpMessages();
         MSG msg;
@@ -76,6 +89,7 @@ struct DisplayScaleTest : ::testing::Test {
         EXPECT_EQ(r.bottom - r.top, h) << what;
     }
     CameraViewInfo Info() { return CameraViewGetInfo(view); }
+    void ExpectTreeAt(int at);
 
     static ULONG_PTR gdiplusToken;
     HWND main = nullptr, view = nullptr;
@@ -83,32 +97,109 @@ struct DisplayScaleTest : ::testing::Test {
 };
 ULONG_PTR DisplayScaleTest::gdiplusToken = 0;
 
-TEST_F(DisplayScaleTest, WindowTreeMatchesTheScaledTables) {
-    Size(1280, 760);
+// The whole window tree at dpi: main layout, toolbar buttons, corner button, the panel's
+// sections, title bars and preview controls, its fonts and button icons.
+void DisplayScaleTest::ExpectTreeAt(int at) {
+    SCOPED_TRACE(testing::Message() << at << " dpi");
     RECT rc;
     GetClientRect(main, &rc);
-    MainLayout l = ComputeMainLayout(rc.right, rc.bottom, ShellState.panelWidth, false, dpi);
-    ExpectRect(PlaceIn(ShellState.hToolbar, main), l.hToolbar.x, l.hToolbar.y, l.hToolbar.width, l.hToolbar.height,
-               "horizontal toolbar");
-    ExpectRect(PlaceIn(ShellState.vToolbar, main), l.vToolbar.x, l.vToolbar.y, l.vToolbar.width, l.vToolbar.height,
-               "vertical toolbar");
-    ExpectRect(PlaceIn(view, main), l.cameraView.x, l.cameraView.y, l.cameraView.width, l.cameraView.height,
-               "camera view");
+    SIZE units = DialogBaseUnitsAt(at);
+    const DialogBase base = {int(units.cx), int(units.cy)};
+    EXPECT_EQ(ShellState.panelWidth, PanelWidthFromBaseUnit(base.x));
+    MainLayout l = ComputeMainLayout(rc.right, rc.bottom, ShellState.panelWidth, false, at);
+    const struct { HWND hwnd; ChildRect r; const char* what; } children[] = {
+        {ShellState.hToolbar, l.hToolbar, "horizontal toolbar"}, {ShellState.vToolbar, l.vToolbar, "vertical toolbar"},
+        {view, l.cameraView, "camera view"}, {ShellState.panel, l.panel, "panel"}};
+    for (const auto& c : children) ExpectRect(PlaceIn(c.hwnd, main), c.r.x, c.r.y, c.r.width, c.r.height, c.what);
     struct { HWND bar; const ToolButtonSpec* buttons; size_t count; } bars[] = {
         {ShellState.hToolbar, kHToolbarButtons, 13}, {ShellState.vToolbar, kVToolbarButtons, 10}};
     for (const auto& b : bars) {
         for (size_t i = 0; i < b.count; ++i) {
             HWND button = GetDlgItem(b.bar, b.buttons[i].id);
             ASSERT_NE(button, nullptr) << b.buttons[i].id;
-            ToolButtonPlace at = ToolButtonAt(b.buttons[i], dpi);
-            ExpectRect(PlaceIn(button, b.bar), at.x, at.y, at.size, at.size, b.buttons[i].tipKey ? b.buttons[i].tipKey : "logo");
+            ToolButtonPlace p = ToolButtonAt(b.buttons[i], at);
+            ExpectRect(PlaceIn(button, b.bar), p.x, p.y, p.size, p.size, b.buttons[i].tipKey ? b.buttons[i].tipKey : "logo");
         }
     }
     RECT vc;
     GetClientRect(view, &vc);
-    CornerButtonPlace corner = CornerButtonAt(vc.right, vc.bottom, dpi);
+    CornerButtonPlace corner = CornerButtonAt(vc.right, vc.bottom, at);
     ExpectRect(PlaceIn(GetDlgItem(view, VIEW_CMD_FULLSCREEN_BUTTON), view), corner.x, corner.y, corner.size,
                corner.size, "corner button");
+
+    CtrlPanelInfo panel = CtrlPanelGetInfo(ShellState.panel);
+    RECT pc;
+    GetClientRect(ShellState.panel, &pc);
+    int heights[3];
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_NE(panel.sections[i], nullptr) << i;
+        SectionHeights h = UnpackSectionHeights(uint32_t(SendMessageW(panel.sections[i], WMU_SECTION_HEIGHTS, 0, 0)));
+        EXPECT_EQ(h.collapsed, DluY(14, base) + 1) << "section " << i;
+        heights[i] = panel.open[i] ? h.expanded : h.collapsed;
+    }
+    PanelRect stacked[3];
+    StackPanelSections(pc.right, PanelMetricsFor(base), panel.position, heights, 3, stacked);
+    for (int i = 0; i < 3; ++i) {
+        const PanelRect& r = stacked[i];
+        ExpectRect(PlaceIn(panel.sections[i], ShellState.panel), r.x, r.y, r.width, r.height, "section");
+        ExpectRect(PlaceIn(GetDlgItem(panel.sections[i], 100), panel.sections[i]), 0, 0, r.width, DluY(14, base),
+                   "title bar");
+    }
+    PreviewLayout preview = LayOutPreviewSection(stacked[1].width, base);
+    for (int id = kPreviewRatioText; id <= kPreviewFirstEffect + 5; ++id) {
+        const PanelRect& r = preview[size_t(id - 100)];
+        ExpectRect(PlaceIn(GetDlgItem(panel.sections[1], id), panel.sections[1]), r.x, r.y, r.width, r.height,
+                   "preview control");
+    }
+    // The title bars draw with the header font; the controls were given the control font.
+    const struct { HFONT font; int points; } fonts[] = {
+        {GetPanelResources().headerFont, 12},
+        {reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(panel.sections[0], kSourceDeviceList), WM_GETFONT, 0, 0)), 10},
+        {reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(panel.sections[1], kPreviewRatioText), WM_GETFONT, 0, 0)), 10}};
+    for (const auto& f : fonts) {
+        LOGFONTW lf = {};
+        ASSERT_TRUE(GetObjectW(f.font, sizeof(lf), &lf));
+        EXPECT_EQ(lf.lfHeight, FontHeightAt(f.points, at)) << f.points << " pt";
+    }
+    for (int id : {kSourceFolderButton, kSourceSettingsButton}) {
+        HICON icon = reinterpret_cast<HICON>(SendMessageW(GetDlgItem(panel.sections[0], id), BM_GETIMAGE, IMAGE_ICON, 0));
+        ICONINFO ii = {};
+        ASSERT_TRUE(icon && GetIconInfo(icon, &ii)) << id;
+        BITMAP bm = {};
+        GetObjectW(ii.hbmColor ? ii.hbmColor : ii.hbmMask, sizeof(bm), &bm);
+        EXPECT_EQ(bm.bmWidth, ArtPx(20, ArtScaleFor(at))) << "panel icon " << id;
+        if (ii.hbmColor) DeleteObject(ii.hbmColor);
+        DeleteObject(ii.hbmMask);
+    }
+}
+
+TEST_F(DisplayScaleTest, WindowTreeMatchesTheScaledTables) {
+    Size(1280, 760);
+    ExpectTreeAt(dpi);
+}
+
+// Moved to monitors of 125, 150 and 200 % and back: the window takes the suggested size and
+// everything in it is laid out, lettered and drawn for the new scale.
+TEST_F(DisplayScaleTest, MovingToAnotherScaleLaysEverythingOutAgain) {
+    Size(1280, 760);
+    for (int at : {120, 144, 192, dpi}) {
+        OverrideDpiForTests(at == dpi ? 0 : at);
+        // The suggested size grows with the scale, within the screen.
+        RECT suggested = {0, 0, std::min(MulDiv(900, at, dpi), GetSystemMetrics(SM_CXSCREEN)),
+                          std::min(MulDiv(600, at, dpi), GetSystemMetrics(SM_CYSCREEN))};
+        SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(at, at), reinterpret_cast<LPARAM>(&suggested));
+        // What the system sends every child after the top-level window took its new size.
+        EnumChildWindows(main, [](HWND child, LPARAM) {
+            SendMessageW(child, WM_DPICHANGED_AFTERPARENT, 0, 0);
+            return TRUE;
+        }, 0);
+        PumpMessages();
+        RECT wr;
+        GetWindowRect(main, &wr);
+        EXPECT_EQ(wr.right - wr.left, suggested.right) << at;
+        EXPECT_EQ(wr.bottom - wr.top, suggested.bottom) << at;
+        ExpectTreeAt(at);
+    }
 }
 
 // Fit mode at several window sizes, the smallest the window takes included: never a bar. A
