@@ -81,6 +81,11 @@ TEST(PanelLayout, ChevronPointsUpWhenOpenAndDownWhenCollapsed) {
     EXPECT_EQ(down.a, (PanelPoint{211, 13}));
     EXPECT_EQ(down.apex, (PanelPoint{216, 18}));
     EXPECT_EQ(down.b, (PanelPoint{222, 12}));
+    // At 200 % every figure doubles in a bar twice as large.
+    Chevron big = ChevronFor(472, 56, true, 192);
+    EXPECT_EQ(big.a, (PanelPoint{422, 32}));
+    EXPECT_EQ(big.apex, (PanelPoint{432, 22}));
+    EXPECT_EQ(big.b, (PanelPoint{444, 34}));
 }
 
 TEST(PanelLayout, SourceSectionControls) {

@@ -184,9 +184,11 @@ TEST_F(DisplayScaleTest, MovingToAnotherScaleLaysEverythingOutAgain) {
     Size(1280, 760);
     for (int at : {120, 144, 192, dpi}) {
         OverrideDpiForTests(at == dpi ? 0 : at);
-        // The suggested size grows with the scale, within the screen.
-        RECT suggested = {0, 0, std::min(MulDiv(900, at, dpi), GetSystemMetrics(SM_CXSCREEN)),
-                          std::min(MulDiv(600, at, dpi), GetSystemMetrics(SM_CYSCREEN))};
+        // A suggested size above the smallest the window takes at the scale, within the work area.
+        RECT work = {};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        RECT suggested = {0, 0, std::min(ScalePx(820, at), int(work.right - work.left)),
+                          std::min(ScalePx(540, at), int(work.bottom - work.top))};
         SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(at, at), reinterpret_cast<LPARAM>(&suggested));
         // What the system sends every child after the top-level window took its new size.
         EnumChildWindows(main, [](HWND child, LPARAM) {
