@@ -1,6 +1,8 @@
 // Rows of the measurement table and their two text forms.
 #include "view/measure_table.h"
 
+#include <string_view>
+
 #include "view/measure_figures.h"
 #include "view/overlay.h"
 
@@ -61,6 +63,14 @@ void AppendUtf8(std::string& out, uint32_t c) {
 
 }  // namespace
 
+// A note typed on the picture, as a cell: one that a spreadsheet would take for a formula
+// (=, +, -, @ first) is kept as text by a leading apostrophe, so opening the table runs nothing.
+static std::wstring TextCell(const wchar_t* text) {
+    std::wstring cell(text);
+    if (!cell.empty() && std::wstring_view(L"=+-@").find(cell[0]) != std::wstring_view::npos) cell.insert(0, 1, L'\'');
+    return cell;
+}
+
 std::vector<TableRow> MeasurementTable(const std::vector<MeasureShape>& shapes, float ppu, int unit,
                                        double yScale) {
     const bool calibrated = ppu > 0.0f;
@@ -78,7 +88,7 @@ std::vector<TableRow> MeasurementTable(const std::vector<MeasureShape>& shapes, 
             const FigureText* t = figures.Find(f);
             row.push_back(t ? t->number : std::wstring());
         }
-        row.push_back(s.kind == kToolText ? std::wstring(s.text) : std::wstring());
+        row.push_back(s.kind == kToolText ? TextCell(s.text) : std::wstring());
         rows.push_back(row);
     }
     return rows;

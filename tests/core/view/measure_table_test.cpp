@@ -78,6 +78,14 @@ TEST(MeasureTable, WithoutCalibrationMeasuresArePixels) {
     EXPECT_EQ(rows[1][10], L"1200.00");
 }
 
+TEST(MeasureTable, NotesThatLookLikeFormulasStayText) {
+    for (const wchar_t* note : {L"=HYPERLINK(\"x\")", L"+1", L"-2", L"@SUM(A1)"}) {
+        MeasureShape text = Shape(kToolText, {40, 40}, {0, 0});
+        std::wcscpy(text.text, note);
+        EXPECT_EQ(MeasurementTable({text}, -1.0f, 0)[1][12], std::wstring(L"'") + note);
+    }
+}
+
 TEST(MeasureTable, TextFormsKeepCellsApart) {
     const std::vector<TableRow> rows = {{L"a", L"b,c"}, {L"\u03BC\"q\"", L"x\ty\r\nz"}};
     EXPECT_EQ(TabSeparated(rows), L"a\tb,c\r\n\u03BC\"q\"\tx y  z\r\n");
