@@ -12,3 +12,5 @@
 #define IDB_NO_DEVICE_2X 6102
 #define IDB_TOOL_ART_15X 6103  // 27 cells of 60 x 60
 #define IDB_TOOL_ART_2X 6104   // 27 cells of 80 x 80
+#define IDB_CALIBRATE_HELP_15X 6111
+#define IDB_CALIBRATE_HELP_2X 6112

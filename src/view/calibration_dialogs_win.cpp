@@ -9,10 +9,13 @@
 
 #include <string>
 
+#include "app/display_scale.h"
+#include "app/dpi_win.h"
 #include "app/messages.h"
 #include "app/shell_state_win.h"
 #include "capture/capture_session_win.h"
 #include "resources/calibration_dialogs.h"
+#include "resources/resource.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
 #include "settings/text_table.h"
@@ -56,7 +59,7 @@ bool ValidSlot(int index) { return index >= 0 && index < kCalibrationSlots; }
 }  // namespace
 
 // Centred horizontally over the main window (or the dialog's owner when there is none), its
-// top 68 pixels below that window's top.
+// top 68 pixels (at 96 dpi, scaled with that window's display scale) below that window's top.
 void PlaceDialogBelowMainTop(HWND dlg) {
     PlaceDialogBelowTopOf(dlg, ShellState.mainWnd ? ShellState.mainWnd : GetWindow(dlg, GW_OWNER));
 }
@@ -64,7 +67,7 @@ void PlaceDialogBelowMainTop(HWND dlg) {
 void PlaceDialogBelowTopOf(HWND dlg, HWND anchor) {
     RECT a, d;
     if (!anchor || !GetWindowRect(anchor, &a) || !GetWindowRect(dlg, &d)) return;
-    DialogOrigin o = OriginBelowOwnerTop(a.left, a.top, a.right, d.right - d.left);
+    DialogOrigin o = OriginBelowOwnerTop(a.left, a.top, a.right, d.right - d.left, DpiOf(anchor));
     SetWindowPos(dlg, nullptr, o.left, o.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -108,14 +111,22 @@ void RefreshManagerRow(HWND list, int row) {
     SetSubItem(list, row, 4, t.resolution);
 }
 
+// The column widths are pixels at 96 dpi, scaled with the display like the list's font.
+void SetManagerColumnWidths(HWND list, int dpi) {
+    int index = 0;
+    for (const ColumnSpec& c : kManagerColumns) SendMessageW(list, LVM_SETCOLUMNWIDTH, index++, ScalePx(c.width, dpi));
+}
+
 void FillManagerList(HWND list) {
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
                  LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     // The first column of a report list is always left-aligned: a placeholder takes that place
     // while the real columns go in, then leaves.
-    InsertColumn(list, 0, L"TMP", 48, LVCFMT_CENTER);
+    const int dpi = DpiOf(list);
+    InsertColumn(list, 0, L"TMP", ScalePx(48, dpi), LVCFMT_CENTER);
     int index = 1;
-    for (const ColumnSpec& c : kManagerColumns) InsertColumn(list, index++, GetText(c.key).c_str(), c.width, c.format);
+    for (const ColumnSpec& c : kManagerColumns)
+        InsertColumn(list, index++, GetText(c.key).c_str(), ScalePx(c.width, dpi), c.format);
     SendMessageW(list, LVM_DELETECOLUMN, 0, 0);
 
     for (int row = 0; row < kCalibrationSlots; ++row) {
@@ -278,6 +289,10 @@ INT_PTR CALLBACK ManagerProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG:
         return ManagerOnInit(dlg);
+    case WM_DPICHANGED:
+        // The dialog manager scales the dialog, its controls and fonts; the columns are ours.
+        SetManagerColumnWidths(ManagerList(dlg), LOWORD(wp));
+        return FALSE;
     case WM_NOTIFY:
         return ManagerOnNotify(dlg, reinterpret_cast<const NMHDR*>(lp));
     case WM_COMMAND:
@@ -388,6 +403,19 @@ INT_PTR CALLBACK CalibrateProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 // ---------------------------------------------------------------------------------------------
 // Help dialog
 
+// The picture drawn for the display scale (1x, 1.5x or 2x, the nearest not larger than its place
+// at dpi), centred in its frame; the picture it replaces is deleted, the last one when the
+// dialog closes.
+void ShowHelpPicture(HWND dlg, int dpi) {
+    static const int ids[kArtScales] = {IDB_CALIBRATE_HELP, IDB_CALIBRATE_HELP_15X, IDB_CALIBRATE_HELP_2X};
+    auto* art = static_cast<HBITMAP>(
+        LoadImageW(ResourceInstance(), MAKEINTRESOURCEW(ids[ArtScaleFor(dpi)]), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    if (!art) return;
+    auto* old = reinterpret_cast<HBITMAP>(
+        SendDlgItemMessageW(dlg, IDC_HELP_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(art)));
+    if (old && old != art) DeleteObject(old);
+}
+
 BOOL HelpOnInit(HWND dlg) {
     if (Translated()) {
         SetItemText(dlg, IDC_HELP_LINE1, "howto 1");
@@ -395,6 +423,7 @@ BOOL HelpOnInit(HWND dlg) {
         SetItemText(dlg, IDC_HELP_LINE3, "howto 3");
         SetItemText(dlg, IDOK, "ok");
     }
+    ShowHelpPicture(dlg, DpiOf(dlg));
     PlaceDialogBelowMainTop(dlg);
     return TRUE;
 }
@@ -403,6 +432,13 @@ INT_PTR CALLBACK HelpProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG:
         return HelpOnInit(dlg);
+    case WM_DPICHANGED:
+        ShowHelpPicture(dlg, LOWORD(wp));
+        return FALSE;  // the dialog manager scales the rest
+    case WM_DESTROY:
+        if (auto* art = reinterpret_cast<HBITMAP>(SendDlgItemMessageW(dlg, IDC_HELP_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0)))
+            DeleteObject(art);
+        break;
     case WM_COMMAND:
         if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
             EndDialog(dlg, LOWORD(wp));

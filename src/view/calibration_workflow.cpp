@@ -6,6 +6,8 @@
 #include <string>
 #include <system_error>
 
+#include "app/display_scale.h"
+
 CalibrationStateData CalibrationState;
 
 namespace {
@@ -117,6 +119,6 @@ std::wstring CalibrateDialogTitle(int slotIndex, const Calibration& slot) {
     return L"Calibrate - ID:" + std::to_wstring(slotIndex + 1) + L" Name:" + std::wstring(slot.name, n);
 }
 
-DialogOrigin OriginBelowOwnerTop(int ownerLeft, int ownerTop, int ownerRight, int dialogWidth) {
-    return {ownerLeft + (ownerRight - ownerLeft - dialogWidth) / 2, ownerTop + 68};
+DialogOrigin OriginBelowOwnerTop(int ownerLeft, int ownerTop, int ownerRight, int dialogWidth, int dpi) {
+    return {ownerLeft + (ownerRight - ownerLeft - dialogWidth) / 2, ownerTop + ScalePx(68, dpi)};
 }

@@ -51,9 +51,10 @@ CalibrationRowTexts RowTextsOf(const Calibration& slot);
 // The calibrate dialog's title: "Calibrate - ID:<slot + 1> Name:<name>".
 std::wstring CalibrateDialogTitle(int slotIndex, const Calibration& slot);
 
-// A dialog placed horizontally centred over its owner with its top 68 pixels below the owner's
-// top; given the owner's screen rectangle and the dialog's width, returns the left edge and top.
+// A dialog placed horizontally centred over its owner with its top 68 pixels (at 96 dpi, scaled
+// with the owner's dpi) below the owner's top; given the owner's screen rectangle and the
+// dialog's width, returns the left edge and top.
 struct DialogOrigin {
     int left, top;
 };
-DialogOrigin OriginBelowOwnerTop(int ownerLeft, int ownerTop, int ownerRight, int dialogWidth);
+DialogOrigin OriginBelowOwnerTop(int ownerLeft, int ownerTop, int ownerRight, int dialogWidth, int dpi);

@@ -1,5 +1,6 @@
 """Bitmap 130, the calibration help picture: a ruler seen through the microscope, with the
-calibration line laid over two of its marks, one end grabbed by the mouse to adjust it.
+calibration line laid over two of its marks, one end grabbed by the mouse to adjust it; bitmaps
+6111 and 6112 are the same drawing at 1.5x and 2x for larger display scales.
 
 The ground is one flat colour up to the edges, because the dialog fills any room around the
 centred picture with the colour of its top-left pixel.
@@ -7,7 +8,8 @@ centred picture with the colour of its top-left pixel.
 import os
 from raster import Canvas, bmp24
 
-OUT = os.path.join(os.path.dirname(__file__), "..", "..", "src", "resources", "calibrate_help.bmp")
+RES = os.path.join(os.path.dirname(__file__), "..", "..", "src", "resources")
+OUTS = ((1.0, "calibrate_help.bmp"), (1.5, "calibrate_help_15x.bmp"), (2.0, "calibrate_help_2x.bmp"))
 
 W, H = 480, 120
 GROUND = (240, 240, 240, 255)  # the usual dialog face colour
@@ -52,8 +54,8 @@ def arrowhead(c, x, y, direction, rgba):
     c.polygon([(x, y), (x - direction * 9, y - 6), (x - direction * 9, y + 6)], rgba)
 
 
-def draw():
-    c = Canvas(W, H, GROUND)
+def draw(scale=1.0):
+    c = Canvas(W, H, GROUND, scale)
     # the camera view, as a dark screen
     c.round_rect(20, 8, 460, 112, 8, SCREEN)
     # the ruler under the microscope: one mark per 0.5 mm, long marks on whole millimetres
@@ -84,4 +86,5 @@ def draw():
 
 
 if __name__ == "__main__":
-    bmp24(draw(), OUT)
+    for scale, name in OUTS:
+        bmp24(draw(scale), os.path.join(RES, name))

@@ -155,11 +155,21 @@ TEST(ManagerRow, NameOfAFullUnterminatedArrayStaysInside) {
 TEST(CalibrateDialog, TitleAndPlacement) {
     EXPECT_EQ(CalibrateDialogTitle(0, Named(L"Slide")), L"Calibrate - ID:1 Name:Slide");
     EXPECT_EQ(CalibrateDialogTitle(4, Named(L"")), L"Calibrate - ID:5 Name:");
-    DialogOrigin o = OriginBelowOwnerTop(100, 50, 1466, 400);
+    DialogOrigin o = OriginBelowOwnerTop(100, 50, 1466, 400, 96);
     EXPECT_EQ(o.left, 100 + (1366 - 400) / 2);
     EXPECT_EQ(o.top, 118);
-    o = OriginBelowOwnerTop(0, 0, 300, 401);  // wider than the owner: sticks out on both sides
+    o = OriginBelowOwnerTop(0, 0, 300, 401, 96);  // wider than the owner: sticks out on both sides
     EXPECT_EQ(o.left, -50);
+}
+
+// The 68 pixels below the owner's top grow with the display scale; the centring does not change.
+TEST(CalibrateDialog, PlacementFollowsTheDisplayScale) {
+    const struct { int dpi, top; } cases[] = {{96, 118}, {120, 135}, {144, 152}, {192, 186}, {0, 118}};
+    for (const auto& c : cases) {
+        DialogOrigin o = OriginBelowOwnerTop(100, 50, 1466, 400, c.dpi);
+        EXPECT_EQ(o.left, 583) << c.dpi;
+        EXPECT_EQ(o.top, c.top) << c.dpi;
+    }
 }
 
 }  // namespace
