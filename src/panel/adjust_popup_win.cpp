@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include "app/dpi_win.h"
 #include "app/messages.h"
 #include "app/shell_state_win.h"
 #include "capture/camera_properties_win.h"
@@ -59,7 +60,8 @@ void AdjustStart(HWND dlg) {
     SendMessageW(bar, TBM_SETPOS, TRUE, gAdjust.slider.value - gAdjust.slider.base);
     AdjustShowLabel(dlg);
     AdjustShowReadout(dlg);
-    SetWindowPos(dlg, nullptr, kAdjustPopupLeft, q->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    AdjustPopupPlace at = AdjustPopupOrigin(*q, DpiOf(ShellState.mainWnd ? ShellState.mainWnd : dlg));
+    SetWindowPos(dlg, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void AdjustOnScroll(HWND dlg, WPARAM wp, HWND bar) {

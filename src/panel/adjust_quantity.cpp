@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "app/display_scale.h"
 #include "app/messages.h"
 
 namespace {
@@ -27,6 +28,10 @@ const AdjustQuantity* FindAdjustQuantity(int command) {
 
 const wchar_t* AdjustLabel(const AdjustQuantity& quantity, int language) {
     return language == 1 ? quantity.chinese : quantity.english;
+}
+
+AdjustPopupPlace AdjustPopupOrigin(const AdjustQuantity& quantity, int dpi) {
+    return {ScalePx(kAdjustPopupLeft, dpi), ScalePx(quantity.top, dpi)};
 }
 
 int RatioPosition(int ratio) {

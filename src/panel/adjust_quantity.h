@@ -8,20 +8,27 @@
 #include "capture/camera_property.h"
 
 constexpr int kAdjustRatio = -1;    // AdjustQuantity::property of the display ratio
-constexpr int kAdjustPopupLeft = 70;  // screen x of the pop-up's left edge, for every quantity
+constexpr int kAdjustPopupLeft = 70;  // screen x of the pop-up's left edge at 96 dpi, for every quantity
 
 struct AdjustQuantity {
     int command;             // ID_ADJUST_... of the button that opens it
     int property;            // CameraPropertyIndex, or kAdjustRatio
     const wchar_t* english;  // label; chosen by the language value, not from the text table
     const wchar_t* chinese;
-    int top;                 // screen y of the pop-up's top edge
+    int top;                 // screen y of the pop-up's top edge at 96 dpi
 };
 
 // The quantity of an adjust command, or nullptr for any other id.
 const AdjustQuantity* FindAdjustQuantity(int command);
 // The Chinese label for language 1, the English one for any other value.
 const wchar_t* AdjustLabel(const AdjustQuantity& quantity, int language);
+
+// Where the pop-up for quantity stands on the screen: (70, top) at 96 dpi, both scaled with the
+// display scale of the main window (dpi) like the toolbar buttons they line up with.
+struct AdjustPopupPlace {
+    int x = 0, y = 0;
+};
+AdjustPopupPlace AdjustPopupOrigin(const AdjustQuantity& quantity, int dpi);
 
 // Display ratios of the ratio slider's six positions, in percent.
 constexpr int kRatioPresets[] = {50, 75, 100, 125, 150, 200};
