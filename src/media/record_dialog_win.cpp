@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include "app/dpi_win.h"
 #include "app/shell_state_win.h"
 #include "capture/capture_session_win.h"
 #include "frame/capture_state_win.h"
@@ -36,8 +37,9 @@ void SetItemText(HWND dlg, int id, const char* key) { SetDlgItemTextW(dlg, id, G
 bool IsRecording() { return CaptureState.recording == 1; }
 
 // The largest "Courier New" (other attributes from the control's font) whose "ZH" fits the
-// control's height, starting from that height minus 10 as a point size.
-HFONT MakeClockFont(HWND clock) {
+// control's height, starting from that height minus 10 as a point size. Points are taken at the
+// dialog's own display scale: the control's height already follows it.
+HFONT MakeClockFont(HWND clock, int dpi) {
     RECT rc;
     GetClientRect(clock, &rc);
     const int height = rc.bottom - rc.top;
@@ -46,10 +48,9 @@ HFONT MakeClockFont(HWND clock) {
         GetObjectW(current, sizeof(lf), &lf);
     lstrcpynW(lf.lfFaceName, L"Courier New", LF_FACESIZE);
     HDC dc = GetDC(clock);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     HFONT font = nullptr;
     for (int points = height - 10; points >= 1; --points) {
-        lf.lfHeight = -MulDiv(points, dpi, 72);
+        lf.lfHeight = FontHeightAt(points, dpi);
         font = CreateFontIndirectW(&lf);
         if (!font) break;
         HGDIOBJ old = SelectObject(dc, font);
@@ -64,6 +65,19 @@ HFONT MakeClockFont(HWND clock) {
     return font;
 }
 
+// The clock's font at the dialog's display scale, made at the start and again after the dialog
+// moved to a monitor of another scale (the dialog manager scales the dialog, its controls and
+// its own font, not the fonts we make); the font it replaces is deleted once the clock has the
+// new one.
+void RecordScaleClock(HWND dlg, RecordDialog* state) {
+    HWND clock = GetDlgItem(dlg, IDC_REC_CLOCK);
+    HFONT font = MakeClockFont(clock, DpiOf(dlg));
+    if (!font) return;
+    SendMessageW(clock, WM_SETFONT, WPARAM(font), TRUE);
+    if (state->clockFont) DeleteObject(state->clockFont);
+    state->clockFont = font;
+}
+
 void RecordOnInit(HWND dlg) {
     auto* state = new RecordDialog;
     SetWindowLongPtrW(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
@@ -74,9 +88,7 @@ void RecordOnInit(HWND dlg) {
         SetItemText(dlg, IDC_REC_LIMIT_LABEL, "time lim");
     }
     PlaceDialogBelowMainTop(dlg);
-    HWND clock = GetDlgItem(dlg, IDC_REC_CLOCK);
-    state->clockFont = MakeClockFont(clock);
-    if (state->clockFont) SendMessageW(clock, WM_SETFONT, WPARAM(state->clockFont), TRUE);
+    RecordScaleClock(dlg, state);
     HWND list = GetDlgItem(dlg, IDC_REC_LIMIT);
     for (const char* key : kRecordLimitKeys)
         SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(GetText(key).c_str()));
@@ -169,6 +181,7 @@ void RecordOnCommand(HWND dlg, RecordDialog* state, WPARAM wp) {
     case IDC_REC_SPLIT:
         if (IsRecording()) SplitRecording();
         break;
+    case IDC_REC_SCALE_CLOCK: RecordScaleClock(dlg, state); break;
     case IDC_REC_LIMIT:
         if (HIWORD(wp) == CBN_SELCHANGE) {
             int index = int(SendMessageW(GetDlgItem(dlg, IDC_REC_LIMIT), CB_GETCURSEL, 0, 0));
@@ -192,6 +205,10 @@ INT_PTR CALLBACK RecordDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         RecordOnCommand(dlg, state, wp);
         return TRUE;
+    case WM_DPICHANGED:
+        // The clock is made again once the dialog manager has scaled the controls.
+        PostMessageW(dlg, WM_COMMAND, IDC_REC_SCALE_CLOCK, 0);
+        return FALSE;
     case WM_DESTROY:
         KillTimer(dlg, kRecordTimerId);
         if (state->clockFont) DeleteObject(state->clockFont);

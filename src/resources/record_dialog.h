@@ -8,3 +8,4 @@
 #define IDC_REC_LIMIT_LABEL 100  // "Time limit:"
 #define IDC_REC_LIMIT 1005       // time-limit drop-down list
 #define IDC_REC_SPLIT 4          // posted by the timer: go on in a new file
+#define IDC_REC_SCALE_CLOCK 3010 // posted after a change of display scale: the clock font again
