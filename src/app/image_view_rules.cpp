@@ -1,6 +1,7 @@
 // Rules of the image view (see image_view_rules.h).
 #include "app/image_view_rules.h"
 
+#include "app/display_scale.h"
 #include "media/media_names.h"
 #include "view/view_geometry.h"
 
@@ -51,6 +52,11 @@ ImageBars ImageViewBars(bool hasBarStyles, int scaledW, int scaledH, int clientW
     b.clientW = layout.availW;
     b.clientH = layout.availH;
     return b;
+}
+
+PlayBadge PlayBadgeAt(int scaledW, int scaledH, int dpi) {
+    const int cx = scaledW / 2, cy = scaledH / 2, half = ScalePx(7, dpi), tall = ScalePx(10, dpi);
+    return {{{cx - half, cy - tall}, {cx - half, cy + tall}, {cx + half, cy}}};
 }
 
 int CentredScroll(int scaled, int client) { return scaled > client ? (scaled - client) / 2 : 0; }

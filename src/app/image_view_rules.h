@@ -31,6 +31,17 @@ struct ImageBars {
 ImageBars ImageViewBars(bool hasBarStyles, int scaledW, int scaledH, int clientW, int clientH, bool hShown,
                         bool vShown, int vBarWidth, int hBarHeight);
 
+// The play triangle on a video's cover, centred on the scaled picture: corners (cx - 7, cy - 10),
+// (cx - 7, cy + 10), (cx + 7, cy) at 96 dpi, its size scaled with the display (dpi) because it is
+// a mark on the screen, not part of the picture; cx, cy are half the scaled width and height.
+struct BadgePoint {
+    int x = 0, y = 0;
+};
+struct PlayBadge {
+    BadgePoint corners[3];
+};
+PlayBadge PlayBadgeAt(int scaledW, int scaledH, int dpi);
+
 // The scroll position at load: centred on every axis where the scaled picture exceeds the
 // client extent, else 0.
 int CentredScroll(int scaled, int client);

@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "app/dpi_win.h"
 #include "app/image_view_rules.h"
 #include "app/picture_check.h"
 #include "app/messages.h"
@@ -56,8 +57,10 @@ void ImageUpdateBars(ImageViewState* s) {
     s->updatingBars = true;
     HWND hwnd = s->window;
     SIZE client = ClientSize(hwnd);
+    // The bars are drawn at the window's display scale, so their thickness is taken at it too.
+    const int dpi = DpiOf(hwnd);
     ImageBars bars = ImageViewBars(s->barStyles, s->scaledWidth, s->scaledHeight, client.cx, client.cy, s->hBarShown,
-                                   s->vBarShown, GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL));
+                                   s->vBarShown, MetricForDpi(SM_CXVSCROLL, dpi), MetricForDpi(SM_CYHSCROLL, dpi));
     s->scrollX = ClampScroll(s->scrollX, s->scaledWidth, bars.clientW);
     s->scrollY = ClampScroll(s->scrollY, s->scaledHeight, bars.clientH);
     if (!s->barStyles) {
@@ -132,7 +135,8 @@ void ImageSetScale(ImageViewState* s, int scale) {
 }
 
 // The picture at the scaled size: copied at 100, shrunk by deleting rows and columns (no
-// smoothing), enlarged with the default stretching; the play triangle on a video's cover.
+// smoothing), enlarged with the default stretching; the play triangle on a video's cover, at the
+// display scale (the picture's own pixels are not scaled with the display).
 // Enlarging is bounded like decoding: a cache above the picture limit is not made (the view
 // then shows its ground), rather than a bitmap of gigabytes.
 void BuildCache(ImageViewState* s) {
@@ -151,8 +155,9 @@ void BuildCache(ImageViewState* s) {
     StretchDIBits(s->cacheDc, 0, 0, s->scaledWidth, s->scaledHeight, 0, 0, s->imageWidth, s->imageHeight,
                   s->pixels.get(), info, DIB_RGB_COLORS, SRCCOPY);
     if (s->videoBadge) {
-        int cx = s->scaledWidth / 2, cy = s->scaledHeight / 2;
-        POINT corners[3] = {{cx - 7, cy - 10}, {cx - 7, cy + 10}, {cx + 7, cy}};
+        PlayBadge badge = PlayBadgeAt(s->scaledWidth, s->scaledHeight, DpiOf(s->window));
+        POINT corners[3];
+        for (int i = 0; i < 3; ++i) corners[i] = {badge.corners[i].x, badge.corners[i].y};
         HBRUSH fill = CreateSolidBrush(kImageBadgeFill);
         HGDIOBJ oldBrush = SelectObject(s->cacheDc, fill);
         HGDIOBJ oldPen = SelectObject(s->cacheDc, GetStockObject(WHITE_PEN));
@@ -269,6 +274,13 @@ LRESULT CALLBACK ImageWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         else if (LOWORD(wp) == IMAGE_CMD_SET_SCALE) ImageSetScale(s, int(lp));
         return 0;
     case WM_SIZE:
+        ImageUpdateBars(s);
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
+    case WM_DPICHANGED_AFTERPARENT:
+        // Another display scale: the play triangle is drawn again at its size, and the bars
+        // are decided with their new thickness.
+        DropCache(s);
         ImageUpdateBars(s);
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;

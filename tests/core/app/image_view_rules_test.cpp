@@ -103,4 +103,19 @@ TEST(ImageViewRules, ScrollBarsNeeded) {
     EXPECT_EQ(ScrollBarRange(400, 90).page, 30);
 }
 
+// The play triangle is a mark on the screen: its size follows the display scale, its centre
+// the scaled picture.
+TEST(ImageViewRules, PlayBadgeFollowsTheDisplayScale) {
+    struct Case { int dpi, half, tall; } cases[] = {{96, 7, 10}, {120, 9, 13}, {144, 11, 15}, {192, 14, 20}};
+    for (const Case& c : cases) {
+        PlayBadge b = PlayBadgeAt(160, 121, c.dpi);
+        EXPECT_EQ(b.corners[0].x, 80 - c.half) << c.dpi;
+        EXPECT_EQ(b.corners[0].y, 60 - c.tall) << c.dpi;
+        EXPECT_EQ(b.corners[1].x, 80 - c.half) << c.dpi;
+        EXPECT_EQ(b.corners[1].y, 60 + c.tall) << c.dpi;
+        EXPECT_EQ(b.corners[2].x, 80 + c.half) << c.dpi;
+        EXPECT_EQ(b.corners[2].y, 60) << c.dpi;
+    }
+}
+
 }  // namespace
