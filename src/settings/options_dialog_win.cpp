@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/display_scale.h"
+#include "app/dpi_win.h"
 #include "app/messages.h"
 #include "app/shell_state_win.h"
 #include "resources/options_dialogs.h"
@@ -86,15 +88,27 @@ BOOL OptionsOnInit(HWND dlg) {
     return TRUE;
 }
 
-// The swatch rows are as high as a text row of the dialog's font.
-void OptionsOnMeasureItem(HWND dlg, MEASUREITEMSTRUCT* m) {
+// The swatch rows are as high as a text row of the dialog's font and 2 pixels (at 96 dpi).
+int SwatchRowHeight(HWND dlg) {
     HDC dc = GetDC(dlg);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dlg, WM_GETFONT, 0, 0)));
     TEXTMETRICW tm = {};
     GetTextMetricsW(dc, &tm);
     SelectObject(dc, old);
     ReleaseDC(dlg, dc);
-    m->itemHeight = UINT(tm.tmHeight + 2);
+    return tm.tmHeight + ScalePx(2, DpiOf(dlg));
+}
+
+void OptionsOnMeasureItem(HWND dlg, MEASUREITEMSTRUCT* m) { m->itemHeight = UINT(SwatchRowHeight(dlg)); }
+
+// After a change of display scale the dialog manager has given the lists the new font, but
+// the swatch rows keep the height they were measured with: measured again at the new scale.
+void OptionsRemeasureSwatches(HWND dlg) {
+    const int height = SwatchRowHeight(dlg);
+    for (int id : {IDC_OPT_RULER_COLOR, IDC_OPT_LINE_COLOR, IDC_OPT_TEXT_COLOR}) {
+        SendDlgItemMessageW(dlg, id, CB_SETITEMHEIGHT, WPARAM(-1), height);  // the selection field
+        SendDlgItemMessageW(dlg, id, CB_SETITEMHEIGHT, 0, height);           // the rows of the list
+    }
 }
 
 // A swatch row: filled with its palette colour, framed light grey, focus rectangle when focused.
@@ -173,10 +187,14 @@ INT_PTR CALLBACK OptionsProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     case WM_DRAWITEM:
         return OptionsOnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+    case WM_DPICHANGED:
+        PostMessageW(dlg, WM_COMMAND, IDC_OPT_REMEASURE, 0);  // once the dialog manager has scaled it
+        return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDC_OPT_BROWSE: OptionsOnBrowse(dlg); return TRUE;
         case IDC_OPT_ABOUT: RunAboutDialog(dlg); return TRUE;
+        case IDC_OPT_REMEASURE: OptionsRemeasureSwatches(dlg); return TRUE;
         case IDOK: OptionsOnOk(dlg); return TRUE;
         case IDCANCEL: EndDialog(dlg, IDCANCEL); return TRUE;
         }
