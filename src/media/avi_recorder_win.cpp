@@ -15,6 +15,8 @@
 #include <iterator>
 #include <string>
 
+#include "app/display_scale.h"
+#include "app/dpi_win.h"
 #include "app/messages.h"
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
@@ -33,9 +35,11 @@
 
 namespace {
 
-constexpr int kVideoToastY = 38;
+constexpr int kVideoToastY = 38;  // at 96 dpi, scaled with the main window's display scale
 constexpr DWORD kCoverAfterMs = 500;
 constexpr DWORD kWriterWaitMs = 30;
+
+int VideoToastY() { return ScalePx(kVideoToastY, DpiOf(ShellState.mainWnd)); }
 
 // The run of the current file, beside the fields CaptureState holds.
 struct WriterRun {
@@ -242,7 +246,7 @@ void ClearRecordingFlag() {
 void ShowNotCreated() {
     if (!ShellState.mainWnd) return;
     const std::wstring where = CaptureState.videoPath[0] ? std::wstring(CaptureState.videoPath) : gRun.folder.path;
-    ShowPrompt(ShellState.mainWnd, TextWithPath(GetText("rec not created"), where).c_str(), 0, kVideoToastY);
+    ShowPrompt(ShellState.mainWnd, TextWithPath(GetText("rec not created"), where).c_str(), 0, VideoToastY());
 }
 
 bool OpenVideoFile(float fps, bool compressed) {
@@ -386,7 +390,7 @@ void AnnounceVideo() {
                                                         : TextWithPath(L"File saved: %s", path);
         std::wstring text = VideoSavedText(saved, status.dropped, GetText("rec dropped"), status.writeFailed, keptMs,
                                            GetText("rec write failed"));
-        ShowPrompt(ShellState.mainWnd, text.c_str(), 0, kVideoToastY);
+        ShowPrompt(ShellState.mainWnd, text.c_str(), 0, VideoToastY());
     }
 }
 
