@@ -470,7 +470,8 @@ void DrawProblem(CameraWnd* w, HDC dc, SIZE client) {
     HGDIOBJ oldFont = SelectObject(dc, w->noDeviceFont);
     SetTextColor(dc, RGB(255, 255, 255));
     SetBkMode(dc, TRANSPARENT);
-    RECT rc = {22, 18, client.cx - 22, client.cy - 18};
+    const int dpi = DpiOf(w->hwnd), left = ScalePx(22, dpi), top = ScalePx(18, dpi);  // as the no-device text
+    RECT rc = {left, top, client.cx - left, client.cy - top};
     DrawTextW(dc, text.c_str(), int(text.size()), &rc, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, oldFont);
 }
