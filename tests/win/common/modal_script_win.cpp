@@ -49,6 +49,21 @@ HWND VisibleDialog(const wchar_t* title) {
     return dlg && IsWindowVisible(dlg) ? dlg : nullptr;
 }
 
+HWND OwnedDialog(HWND owner) {
+    struct Find { HWND owner, found; } find = {owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) -> BOOL {
+        auto* f = reinterpret_cast<Find*>(lp);
+        wchar_t cls[16];
+        GetClassNameW(w, cls, 16);
+        if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == f->owner) {
+            f->found = w;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
 void ClickDialogButton(HWND dlg, int id) {
     PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
 }

@@ -16,6 +16,8 @@ INT_PTR RunScripted(const std::function<INT_PTR()>& open, std::vector<ScriptStep
 
 // The visible dialog with this title, or null.
 HWND VisibleDialog(const wchar_t* title);
+// A visible dialog that owner owns (a dialog over the main window, the folder browser), or null.
+HWND OwnedDialog(HWND owner);
 // Posts a button click to a dialog.
 void ClickDialogButton(HWND dlg, int id);
 // A window's text.

@@ -22,6 +22,7 @@
 #include "common/camera_app_win.h"
 #include "common/modal_script_win.h"
 #include "common/pump_win.h"
+#include "media/photo_saver_win.h"
 #include "media/record_dialog_win.h"
 #include "panel/adjust_popup_win.h"
 #include "resources/record_dialog.h"
@@ -35,79 +36,45 @@
 
 namespace {
 
-// The visible dialog owned by owner, or null.
-HWND OwnedDialog(HWND owner) {
-    struct Find { HWND owner, found; } find = {owner, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) -> BOOL {
-        auto* f = reinterpret_cast<Find*>(lp);
-        wchar_t cls[16];
-        GetClassNameW(w, cls, 16);
-        if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == f->owner) {
-            f->found = w;
-            return FALSE;
-        }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&find));
-    return find.found;
-}
-
-// The height of "ZH" in a font, measured in a control's DC.
-int TextHeight(HWND control, const LOGFONTW& lf) {
-    HFONT font = CreateFontIndirectW(&lf);
+// The extent of text in a font, measured in a control's DC.
+SIZE Extent(HWND control, HFONT font, const wchar_t* text, int n) {
     HDC dc = GetDC(control);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size = {};
-    GetTextExtentPoint32W(dc, L"ZH", 2, &size);
+    GetTextExtentPoint32W(dc, text, n, &size);
     SelectObject(dc, old);
     ReleaseDC(control, dc);
+    return size;
+}
+
+int ClockTextHeight(HWND clock, const LOGFONTW& lf) {
+    HFONT font = CreateFontIndirectW(&lf);
+    const int height = Extent(clock, font, L"ZH", 2).cy;
     DeleteObject(font);
-    return size.cy;
+    return height;
 }
 
-// A 24-bit BMP of w x h pixels, all one grey.
-bool WriteBmp(const std::wstring& path, int w, int h) {
-    const DWORD row = (DWORD(w) * 3 + 3) & ~3u, size = row * DWORD(h);
-    BITMAPFILEHEADER fh = {0x4D42, DWORD(sizeof(fh) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
-                           DWORD(sizeof(fh) + sizeof(BITMAPINFOHEADER))};
-    BITMAPINFOHEADER ih = {sizeof(ih), w, h, 1, 24, BI_RGB, size, 0, 0, 0, 0};
-    std::vector<BYTE> pixels(size, 128);
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD done = 0;
-    bool ok = WriteFile(f, &fh, sizeof(fh), &done, nullptr) && WriteFile(f, &ih, sizeof(ih), &done, nullptr) &&
-              WriteFile(f, pixels.data(), size, &done, nullptr);
-    CloseHandle(f);
-    return ok;
-}
-
-// Every text of a dialog's statics, buttons and check boxes fits its control at the dialog's
-// font: one line of a static within its width, a button's text within the button less its
-// edges, a check box's beside its box.
+// Every text of a dialog's statics, buttons and check boxes fits its control in the control's
+// font: a static's one line within its width, a button's text within the button less its edges,
+// a check box's beside its box.
 void ExpectTextsFit(HWND dlg, const std::string& what) {
     const int dpi = DpiOf(dlg);
     for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         wchar_t cls[32] = {}, text[256] = {};
         GetClassNameW(c, cls, 32);
         const int n = GetWindowTextW(c, text, 256);
-        const LONG style = GetWindowLongW(c, GWL_STYLE);
-        const bool isStatic = lstrcmpiW(cls, L"Static") == 0, isButton = lstrcmpiW(cls, L"Button") == 0;
-        if (n == 0 || !IsWindowVisible(c) || !(isStatic || isButton)) continue;
+        const LONG style = GetWindowLongW(c, GWL_STYLE), kind = style & BS_TYPEMASK;
+        const bool isStatic = lstrcmpiW(cls, L"Static") == 0;
+        if (n == 0 || !IsWindowVisible(c) || !(isStatic || lstrcmpiW(cls, L"Button") == 0)) continue;
         if (isStatic && (style & SS_TYPEMASK) > SS_RIGHT) continue;  // pictures, frames
-        int room = 0;
         RECT rc;
         GetClientRect(c, &rc);
-        const LONG kind = style & BS_TYPEMASK;
+        int room = rc.right - ScalePx(6, dpi);  // a push button's edges
         if (isStatic) room = rc.right;
         else if (kind == BS_GROUPBOX) room = rc.right - ScalePx(16, dpi);
-        else if (kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX) room = rc.right - MetricForDpi(SM_CXMENUCHECK, dpi) - ScalePx(4, dpi);
-        else room = rc.right - ScalePx(6, dpi);
-        HDC dc = GetDC(c);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)));
-        SIZE size = {};
-        GetTextExtentPoint32W(dc, text, n, &size);
-        SelectObject(dc, old);
-        ReleaseDC(c, dc);
-        EXPECT_LE(size.cx, room) << what << ": control " << GetDlgCtrlID(c) << " at " << dpi << " dpi";
+        else if (kind == BS_AUTOCHECKBOX) room = rc.right - MetricForDpi(SM_CXMENUCHECK, dpi) - ScalePx(4, dpi);
+        const SIZE size = Extent(c, reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)), text, n);
+        EXPECT_LE(size.cx, room) << what << ": control " << GetDlgCtrlID(c);
     }
 }
 
@@ -168,9 +135,9 @@ TEST_F(DialogScaleTest, RecordClockIsTheLargestFontThatFitsAtTheDialogScale) {
         EXPECT_EQ(lf.lfHeight, FontHeightAt(points, at));
         RECT rc;
         GetClientRect(clock, &rc);
-        EXPECT_LE(TextHeight(clock, lf), rc.bottom);
+        EXPECT_LE(ClockTextHeight(clock, lf), rc.bottom);
         lf.lfHeight = FontHeightAt(points + 1, at);
-        EXPECT_GT(TextHeight(clock, lf), rc.bottom);
+        EXPECT_GT(ClockTextHeight(clock, lf), rc.bottom);
         // Placed 68 pixels at 96 dpi below the main window's top.
         RECT d, m;
         GetWindowRect(dlg, &d);
@@ -211,9 +178,12 @@ TEST_F(DialogScaleTest, ImageViewBarsHaveTheThicknessOfTheScale) {
     };
     wchar_t dir[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);
-    const std::wstring path = std::wstring(dir) + L"vardelo_dialog_scale.bmp";
+    const std::wstring path = std::wstring(dir) + L"vardelo_dialog_scale.png";
     for (const auto& c : cases) {
-        ASSERT_TRUE(WriteBmp(path, c.pictureW, c.pictureH));
+        const int stride = (c.pictureW * 3 + 3) & ~3;
+        std::vector<uint8_t> grey(size_t(stride) * c.pictureH, 128);
+        DeleteFileW(path.c_str());
+        ASSERT_TRUE(SaveBgrImage(grey.data(), c.pictureW, c.pictureH, stride, path)) << c.what;
         SendMessageW(v, WM_COMMAND, IMAGE_CMD_LOAD, reinterpret_cast<LPARAM>(path.c_str()));
         PumpMessages();
         auto* s = reinterpret_cast<ImageViewState*>(GetWindowLongPtrW(v, GWLP_USERDATA));

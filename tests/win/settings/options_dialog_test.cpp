@@ -74,22 +74,6 @@ std::wstring TextOf(HWND hwnd) {
 int Row(HWND dlg, int id) { return int(SendDlgItemMessageW(dlg, id, CB_GETCURSEL, 0, 0)); }
 void Choose(HWND dlg, int id, int row) { SendDlgItemMessageW(dlg, id, CB_SETCURSEL, row, 0); }
 
-// The visible dialog other than except that owner owns (the folder browser, the about box).
-HWND OwnedDialog(HWND owner) {
-    struct Find { HWND owner, found; } find = {owner, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) -> BOOL {
-        auto* f = reinterpret_cast<Find*>(lp);
-        wchar_t cls[16];
-        GetClassNameW(w, cls, 16);
-        if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == f->owner) {
-            f->found = w;
-            return FALSE;
-        }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&find));
-    return find.found;
-}
-
 // Horizontally centred over anchor, top 68 pixels below its top.
 void ExpectPlacedOver(HWND dlg, HWND anchor) {
     RECT a, d;
