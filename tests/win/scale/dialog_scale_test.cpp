@@ -78,6 +78,16 @@ void ExpectTextsFit(HWND dlg, const std::string& what) {
     }
 }
 
+// The message a dialog gets when it moves to a monitor of another scale, here for the scale it
+// has (the only one this desktop has), with its own rectangle; and what the dialog posts itself.
+void AnnounceScale(HWND dlg) {
+    RECT r;
+    GetWindowRect(dlg, &r);
+    const int dpi = DpiOf(dlg);
+    SendMessageW(dlg, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+    PumpMessages();
+}
+
 struct DialogScaleTest : ::testing::Test {
     static void SetUpTestSuite() {
         ASSERT_TRUE(CameraApp::StartSuite(L"Dialog Scale Scope", L"--formats \"MJPG 1280x720\""));
@@ -122,14 +132,19 @@ struct DialogScaleTest : ::testing::Test {
     int dpi = 96;
 };
 
-// The largest "Courier New" whose glyphs fit the clock, in whole points at the dialog's scale.
+// The largest "Courier New" whose glyphs fit the clock, in whole points at the dialog's scale;
+// made again after a change of scale.
 TEST_F(DialogScaleTest, RecordClockIsTheLargestFontThatFitsAtTheDialogScale) {
     WithModal([&] { return RunRecordDialog(main); }, main, [&](HWND dlg) {
         const int at = DpiOf(dlg);
         EXPECT_EQ(at, dpi);
         HWND clock = GetDlgItem(dlg, IDC_REC_CLOCK);
+        const HFONT first = reinterpret_cast<HFONT>(SendMessageW(clock, WM_GETFONT, 0, 0));
+        AnnounceScale(dlg);
+        const HFONT font = reinterpret_cast<HFONT>(SendMessageW(clock, WM_GETFONT, 0, 0));
+        EXPECT_NE(font, first);
         LOGFONTW lf = {};
-        ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(clock, WM_GETFONT, 0, 0)), sizeof(lf), &lf));
+        ASSERT_TRUE(GetObjectW(font, sizeof(lf), &lf));
         EXPECT_STREQ(lf.lfFaceName, L"Courier New");
         const int points = MulDiv(-lf.lfHeight, 72, at);
         EXPECT_EQ(lf.lfHeight, FontHeightAt(points, at));
@@ -199,12 +214,14 @@ TEST_F(DialogScaleTest, ImageViewBarsHaveTheThicknessOfTheScale) {
     DeleteFileW(path.c_str());
 }
 
-// Every dialog in both languages: its texts fit; pictured when VARDELO_SHOT_DIR is set.
+// Every dialog in both languages, after what it does at a change of scale: its texts fit;
+// pictured when VARDELO_SHOT_DIR is set.
 TEST_F(DialogScaleTest, EveryDialogFitsItsTexts) {
     for (int language : {0, 1}) {
         Language(language);
         auto look = [&](const wchar_t* name) {
             return [this, name](HWND dlg) {
+                AnnounceScale(dlg);  // what each dialog redoes at a new scale leaves it as it was
                 std::wstring shot = ShotName(name);
                 ExpectTextsFit(dlg, std::string(shot.begin(), shot.end()));
                 Shot(dlg, shot.c_str());
