@@ -75,7 +75,7 @@ void ImageUpdateBars(ImageViewState* s) {
     if (showH) ShowScrollBar(hwnd, SB_HORZ, bars.hBar);
     if (showV) ShowScrollBar(hwnd, SB_VERT, bars.vBar);
     auto setRange = [&](int bar, int scaled, int client, int pos) {
-        BarRange r = ScrollBarRange(scaled, client);
+        BarRange r = ScrollBarRange(scaled, client, DpiOf(hwnd));
         SCROLLINFO si = {sizeof(si)};
         si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
         si.nMin = r.min;
@@ -217,7 +217,7 @@ void ImageOnScroll(ImageViewState* s, int bar, WPARAM wp) {
     SCROLLINFO si = {sizeof(si)};
     si.fMask = SIF_TRACKPOS;
     int thumb = GetScrollInfo(s->window, bar, &si) ? si.nTrackPos : int(HIWORD(wp));
-    int next = ScrollTo(LOWORD(wp), thumb, pos, scaled, client);
+    int next = ScrollTo(LOWORD(wp), thumb, pos, scaled, client, DpiOf(s->window));
     if (next == pos) return;
     pos = next;
     SetScrollPos(s->window, bar, pos, TRUE);

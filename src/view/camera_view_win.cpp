@@ -360,7 +360,7 @@ void CameraLayout(CameraWnd* w, bool centre) {
     if (showH) ShowScrollBar(hwnd, SB_HORZ, g.hBar);
     if (showV) ShowScrollBar(hwnd, SB_VERT, g.vBar);
     auto setRange = [&](int bar, int display, int avail, int pos) {
-        BarRange r = ScrollBarRange(display, avail);
+        BarRange r = ScrollBarRange(display, avail, DpiOf(hwnd));
         SCROLLINFO si = {sizeof(si)};
         si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
         si.nMin = r.min;
@@ -388,7 +388,7 @@ void CameraOnScroll(CameraWnd* w, int bar, WPARAM wp) {
     int display = horizontal ? w->geom.displayW : w->geom.displayH;
     int extent = horizontal ? client.cx : client.cy;
     // The thumb position of the message is 16 bits wide; displays stay far below that.
-    int next = ScrollTo(LOWORD(wp), HIWORD(wp), pos, display, extent);
+    int next = ScrollTo(LOWORD(wp), HIWORD(wp), pos, display, extent, DpiOf(w->hwnd));
     if (next == pos) return;
     pos = next;
     SetScrollPos(w->hwnd, bar, pos, TRUE);

@@ -70,9 +70,9 @@ BarLayout ComputeBars(const ViewGeometry& g, int clientW, int clientH, int vBarW
     return b;
 }
 
-BarRange ScrollBarRange(int display, int avail) {
+BarRange ScrollBarRange(int display, int avail, int dpi) {
     BarRange r;
-    r.page = std::min(avail / 3, 50);
+    r.page = std::min(avail / 3, ScalePx(50, dpi));
     r.max = display + r.page - avail - 1;
     return r;
 }
@@ -81,12 +81,13 @@ int ClampScroll(int pos, int display, int avail) {
     return std::max(0, std::min(pos, display - avail));
 }
 
-int ScrollTo(int request, int thumbPos, int pos, int display, int client) {
+int ScrollTo(int request, int thumbPos, int pos, int display, int client, int dpi) {
+    const int line = ScalePx(kScrollLineStep, dpi), page = ScalePx(kScrollPageStep, dpi);
     switch (request) {
-    case kScrollLineBack: pos -= kScrollLineStep; break;
-    case kScrollLineForward: pos += kScrollLineStep; break;
-    case kScrollPageBack: pos -= kScrollPageStep; break;
-    case kScrollPageForward: pos += kScrollPageStep; break;
+    case kScrollLineBack: pos -= line; break;
+    case kScrollLineForward: pos += line; break;
+    case kScrollPageBack: pos -= page; break;
+    case kScrollPageForward: pos += page; break;
     case kScrollThumbPosition:
     case kScrollThumbTrack: pos = thumbPos; break;
     case kScrollToStart: pos = 0; break;

@@ -2,6 +2,7 @@
 // panning, the digital-zoom crop and where the picture lands in the window. Pure arithmetic,
 // shared by the window code and the tests. User-interface thread only.
 #pragma once
+#include "app/display_scale.h"
 
 constexpr int kMinRatio = 50;
 constexpr int kMaxRatio = 200;
@@ -56,9 +57,9 @@ struct BarLayout {
 BarLayout ComputeBars(const ViewGeometry& g, int clientW, int clientH, int vBarWidth, int hBarHeight);
 
 // Range of one shown bar: minimum 0, page min(avail / 3, 50), maximum display + page - avail - 1,
-// so the largest reachable position is display - avail.
+// so the largest reachable position is display - avail. The 50 is pixels at 96 dpi.
 struct BarRange { int min = 0, max = 0, page = 0; };
-BarRange ScrollBarRange(int display, int avail);
+BarRange ScrollBarRange(int display, int avail, int dpi = kBaseDpi);
 
 // Clamp of a scroll position to 0 .. display - avail (0 when the display fits).
 int ClampScroll(int pos, int display, int avail);
@@ -77,9 +78,10 @@ enum ScrollRequest {
 constexpr int kScrollLineStep = 5;
 constexpr int kScrollPageStep = 50;
 
-// New position for a scroll request: lines 5, pages 50, thumb from the message, start 0, end
-// display - client; others keep the position. Clamped to 0 .. display - client.
-int ScrollTo(int request, int thumbPos, int pos, int display, int client);
+// New position for a scroll request: lines 5, pages 50 (pixels at 96 dpi, grown with the display
+// scale), thumb from the message, start 0, end display - client; others keep the position.
+// Clamped to 0 .. display - client.
+int ScrollTo(int request, int thumbPos, int pos, int display, int client, int dpi = kBaseDpi);
 
 // Panning by (dx, dy) client pixels: only in directions where the display is larger than the
 // client area, and not at all when it is larger in neither. Returns true when a position changed.

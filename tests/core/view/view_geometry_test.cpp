@@ -143,6 +143,10 @@ TEST(ViewScrolling, RequestsMoveAndClamp) {
         EXPECT_EQ(ScrollTo(c.request, c.thumb, c.from, display, client), c.want) << c.request;
     // A display narrower than the client area pins the position at 0.
     EXPECT_EQ(ScrollTo(kScrollToEnd, 0, 0, 640, 1000), 0);
+    // Steps and the bar's page grow with the display scale: 200 % doubles them.
+    EXPECT_EQ(ScrollTo(kScrollLineForward, 0, 100, display, client, 192), 110);
+    EXPECT_EQ(ScrollTo(kScrollPageBack, 0, 300, display, client, 144), 225);
+    EXPECT_EQ(ScrollBarRange(display, client, 192).page, 100);
 }
 
 TEST(ViewPanning, ClampsToDisplayMinusClientPerDirection) {
