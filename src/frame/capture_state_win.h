@@ -109,7 +109,8 @@ struct CaptureStateData {
     HANDLE frameQueued = nullptr;     // manual-reset: set on each append, reset by the writer
     HANDLE writerFinished = nullptr;  // manual-reset: set by the writer when the file is closed
     // The fields below are set by the UI thread when a file opens, before its writer thread starts;
-    // from then on the writer alone writes them until the UI thread has joined it.
+    // from then on the writer alone writes them until the UI thread has joined it (at a split the
+    // writer sets them for the next file).
     int64_t frameDuration = 0;        // 100-ns units
     std::atomic<int64_t> mediaTime{0};     // writer thread; read by the record dialog
     std::atomic<int64_t> bytesWritten{0};  // writer thread; read by the record dialog

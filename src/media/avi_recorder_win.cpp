@@ -3,8 +3,10 @@
 // and appends them to one uncompressed 'vids' stream through AVIFile. With "Compress video" the
 // stream is 'MJPG' instead: the writer passes the camera's JPEG samples through or encodes the
 // frames itself, every frame a key frame. The UI thread starts and stops recordings; the writer
-// only writes, counts and posts the cover request. A session teardown ends the recording first,
-// so the writer never outlives the events and the queue it uses.
+// only writes, counts and posts the cover request. A split hands the writer the next file, made
+// by the UI thread, while the preview goes on queueing: the writer closes one file and goes on in
+// the next between two frames, so no frame falls between the files. A session teardown ends the
+// recording first, so the writer never outlives the events and the queue it uses.
 #include "media/avi_recorder_win.h"
 
 #include <algorithm>
@@ -12,8 +14,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cwchar>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "app/display_scale.h"
 #include "app/dpi_win.h"
@@ -44,18 +48,61 @@ int VideoToastY() { return ScalePx(kVideoToastY, DpiOf(ShellState.mainWnd)); }
 // The run of the current file, beside the fields CaptureState holds.
 struct WriterRun {
     HANDLE thread = nullptr;  // UI thread: created at start, joined and cleared by the wait
-    int width = 0;            // UI thread at start; read by the writer
+    int width = 0;            // UI thread at start; read by the writer (the same for every file)
     int height = 0;
-    float fps = 0;            // UI thread at start
-    bool compressed = false;  // UI thread at start: an 'MJPG' file
+    float fps = 0;            // UI thread at start and when it takes over a split's next file
+    bool compressed = false;  // UI thread at start: 'MJPG' files
     JpegEncoder encoder;      // writer thread; freed when the writer ends
     bool announced = true;    // UI thread: the file has been reported
-    SaveFolder folder;        // UI thread: where the next or current file goes
-    std::wstring fileFolder;  // UI thread at start: the folder of the file, for its free space
+    SaveFolder folder;        // UI thread: where the current file went
+    // The folder of the file, for its free space, and the file's number in the recording (the
+    // cover request names it): UI thread at start, then the writer at each split.
+    std::wstring fileFolder;
+    int fileNumber = 0;
     std::atomic<bool> writeFailed{false};   // writer thread
     std::atomic<int64_t> framesWritten{0};  // writer thread
 };
 WriterRun gRun;
+
+// The AVIFile handles of one file (its compressed stream only for an uncompressed file).
+struct AviHandles {
+    PAVIFILE file = nullptr;
+    PAVISTREAM stream = nullptr;
+    PAVISTREAM compressed = nullptr;
+};
+
+// A split: the UI thread makes the next file and hands it over (Handed); the writer, between
+// two frames, closes the current file, keeps its figures in `finished` and goes on in the next
+// one (Done), or, when the recording ends before that, gives the next file back (Cancelled).
+// The UI thread takes the outcome (None again). The state is guarded by queueLock; whoever the
+// state names owns `next` and `finished`.
+enum class SwitchState { None, Handed, Done, Cancelled };
+struct NextFile {
+    AviHandles avi;
+    std::wstring path;
+    SaveFolder folder;
+    std::wstring fileFolder;
+    float fps = 0;
+    int64_t frameDuration = 0;
+    int number = 0;
+};
+struct FinishedFile {
+    int64_t framesWritten = 0, dropped = 0, mediaTime = 0, frameDuration = 0;
+    bool writeFailed = false;
+    size_t peakQueuedBytes = 0;
+};
+struct FileSwitch {
+    SwitchState state = SwitchState::None;
+    NextFile next;
+    FinishedFile finished;
+    HANDLE given = nullptr;  // manual-reset: the writer has left Handed; made once, kept for the run
+};
+FileSwitch gSwitch;
+
+// The paths of the running recording's files by number, for their cover pictures, and the
+// number of the last file once the recording has ended (UI thread).
+std::vector<std::wstring> gRecordingFiles;
+int gLastFileNumber = 0;
 
 RecorderTestHooks gHooks = {kSplitThresholdBytes, -1, 0};
 
@@ -157,7 +204,7 @@ bool WriteCopy(const FrameCopy& copy) {
 void PostCoverRequest() {
     CaptureState.coverPosted = 1;
     HWND main = CaptureState.viewWindow ? GetParent(CaptureState.viewWindow) : nullptr;
-    if (main) PostMessageW(main, WMU_VIDEO_COVER, 0, 0);
+    if (main) PostMessageW(main, WMU_VIDEO_COVER, WPARAM(gRun.fileNumber), 0);
 }
 
 // Writes one copy and frees it; the media time grows by the frames actually in the file.
@@ -170,23 +217,92 @@ void WriteAndFree(FrameCopy copy, bool draining) {
     std::free(copy.buffer);
 }
 
-void ReleaseAviHandles() {
+// Releasing a file's handles writes its index and closes it.
+void ReleaseAvi(AviHandles& avi) {
+    if (avi.compressed) AVIStreamRelease(avi.compressed);
+    if (avi.stream) AVIStreamRelease(avi.stream);
+    if (avi.file) AVIFileRelease(avi.file);
+    avi = {};
+}
+
+AviHandles CurrentAvi() {
+    const CaptureStateData& cs = CaptureState;
+    return {cs.aviFile, cs.aviStream, cs.aviCompressedStream};
+}
+
+void SetCurrentAvi(const AviHandles& avi) {
     CaptureStateData& cs = CaptureState;
-    if (cs.aviCompressedStream) AVIStreamRelease(cs.aviCompressedStream);
-    if (cs.aviStream) AVIStreamRelease(cs.aviStream);
-    if (cs.aviFile) AVIFileRelease(cs.aviFile);
-    cs.aviCompressedStream = nullptr;
-    cs.aviStream = nullptr;
-    cs.aviFile = nullptr;
+    cs.aviFile = avi.file;
+    cs.aviStream = avi.stream;
+    cs.aviCompressedStream = avi.compressed;
+}
+
+void ReleaseAviHandles() {
+    AviHandles avi = CurrentAvi();
+    ReleaseAvi(avi);
+    SetCurrentAvi(avi);
+}
+
+SwitchState CurrentSwitchState() {
+    EnterCriticalSection(&CaptureState.queueLock);
+    const SwitchState state = gSwitch.state;
+    LeaveCriticalSection(&CaptureState.queueLock);
+    return state;
+}
+
+// Writer thread, between two frames: the current file is finished (its cover requested if it
+// had none yet, as a stop would) and the next one takes its place; every frame still queued goes
+// into the next file. Frames not kept so far count for the finished file.
+void SwitchFile() {
+    CaptureStateData& cs = CaptureState;
+    if (cs.coverPosted == 0 && gRun.framesWritten > 0) PostCoverRequest();
+    FinishedFile& f = gSwitch.finished;
+    f.framesWritten = gRun.framesWritten;
+    f.writeFailed = gRun.writeFailed;
+    f.mediaTime = cs.mediaTime;
+    f.frameDuration = cs.frameDuration;
+    EnterCriticalSection(&cs.queueLock);
+    f.dropped = cs.queueBudget.dropped;
+    f.peakQueuedBytes = cs.queueBudget.peak;
+    cs.queueBudget.dropped = 0;
+    cs.queueBudget.peak = cs.queueBudget.queued;
+    LeaveCriticalSection(&cs.queueLock);
+    ReleaseAviHandles();
+
+    NextFile& next = gSwitch.next;
+    SetCurrentAvi(next.avi);
+    next.avi = {};
+    gRun.fileFolder = next.fileFolder;
+    gRun.fileNumber = next.number;
+    cs.frameDuration = next.frameDuration;
+    cs.frameIndex = 0;
+    cs.coverPosted = 0;
+    cs.bytesWritten = 0;
+    cs.mediaTime = 0;
+    gRun.framesWritten = 0;
+    gRun.writeFailed = false;
+    EnterCriticalSection(&cs.queueLock);
+    gSwitch.state = SwitchState::Done;
+    SetEvent(gSwitch.given);
+    LeaveCriticalSection(&cs.queueLock);
 }
 
 DWORD WINAPI WriterThread(void*) {
     CaptureStateData& cs = CaptureState;
     FrameCopy copy;
     while (cs.recording == 1) {
+        if (CurrentSwitchState() == SwitchState::Handed) SwitchFile();
         if (WaitForSingleObject(cs.frameQueued, kWriterWaitMs) != WAIT_OBJECT_0) continue;
         if (TakeFront(copy)) WriteAndFree(copy, false);
     }
+    // A next file handed over after the last frame was taken is given back: what is still
+    // queued belongs to this file, which the stop finishes.
+    EnterCriticalSection(&cs.queueLock);
+    if (gSwitch.state == SwitchState::Handed) {
+        gSwitch.state = SwitchState::Cancelled;
+        SetEvent(gSwitch.given);
+    }
+    LeaveCriticalSection(&cs.queueLock);
     // Recording has ended, so nothing more is queued: write what is left, in order. (One copy
     // at a time under the lock, so the preview is not held up while the disk catches up.)
     while (TakeFront(copy)) WriteAndFree(copy, true);
@@ -199,31 +315,20 @@ DWORD WINAPI WriterThread(void*) {
     return 0;
 }
 
-// Joins the writer once it has set the finished event. With dispatch, every other wake-up
-// handles one message of this thread, so the posted cover request and repaints are served
-// during the wait. A nested wait (a message handled here that ends the recording too) may
-// join the writer first; the outer wait then simply ends.
-void WaitForWriter(bool dispatch) {
-    CaptureStateData& cs = CaptureState;
-    while (gRun.thread) {
-        HANDLE finished = cs.writerFinished;
+// Waits for the event. With dispatch, every other wake-up handles one message of this thread,
+// so the posted cover request and repaints are served during the wait (a WM_QUIT is put back
+// for the message loop and ends the dispatching). A message handled here may end the wait's
+// purpose (a nested stop joins the writer): over() is asked before each wait. True when the
+// event was set.
+bool WaitDispatching(HANDLE event, bool dispatch, const std::function<bool()>& over) {
+    while (!over()) {
         // MWMO_INPUTAVAILABLE: messages already in the queue wake the wait too, not only new ones.
-        DWORD r = dispatch ? MsgWaitForMultipleObjectsEx(1, &finished, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE)
-                           : WaitForSingleObject(finished, INFINITE);
-        if (r == WAIT_OBJECT_0) {
-            ResetEvent(finished);
-            WaitForSingleObject(gRun.thread, INFINITE);
-            CloseHandle(gRun.thread);
-            gRun.thread = nullptr;
-            const RecorderStatus last = GetRecorderStatus();
-            gTotalWritten += last.framesWritten;
-            gTotalDropped += last.dropped;
-            gTotalPeak = std::max(gTotalPeak, last.peakQueuedBytes);
-            break;
-        }
+        DWORD r = dispatch ? MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE)
+                           : WaitForSingleObject(event, INFINITE);
+        if (r == WAIT_OBJECT_0) return true;
         MSG msg;
         if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {  // keep it for the message loop; stop dispatching
+            if (msg.message == WM_QUIT) {
                 PostQuitMessage(int(msg.wParam));
                 dispatch = false;
                 continue;
@@ -232,6 +337,85 @@ void WaitForWriter(bool dispatch) {
             DispatchMessageW(&msg);
         }
     }
+    return false;
+}
+
+// What the announcement of one file says.
+struct FileReport {
+    std::wstring path;
+    bool fallback;  // saved in the default folder, the image folder could not be used
+    int64_t framesWritten, dropped, frameDuration;
+    bool writeFailed;
+};
+
+void Announce(const FileReport& file) {
+    gSavePath = file.path;
+    AddRecentFile(file.path);
+    SaveSettings();
+    if (ShellState.panel) PostMessageW(ShellState.panel, WMU_FILE_ADDED, WPARAM(gRecentFiles.size() - 1), 0);
+    // Not while the main window is being destroyed (it is hidden first): no toast is made then.
+    if (ShellState.mainWnd && IsWindowVisible(ShellState.mainWnd)) {
+        const int64_t keptMs = file.framesWritten * file.frameDuration / 10000;
+        const std::wstring saved = file.fallback ? TextWithPath(GetText("saved elsewhere"), file.path)
+                                                 : TextWithPath(L"File saved: %s", file.path);
+        std::wstring text = VideoSavedText(saved, file.dropped, GetText("rec dropped"), file.writeFailed, keptMs,
+                                           GetText("rec write failed"));
+        ShowPrompt(ShellState.mainWnd, text.c_str(), 0, VideoToastY());
+    }
+}
+
+void AddToTotals(int64_t written, int64_t dropped, size_t peak) {
+    gTotalWritten += written;
+    gTotalDropped += dropped;
+    gTotalPeak = std::max(gTotalPeak, peak);
+}
+
+// UI thread: takes the outcome of a split once the writer has given it. After a switch the
+// finished file is announced, its time joins the clock and the next file becomes the current
+// one; a next file given back (the recording ended first) is closed and removed, it holds nothing.
+void TakeSwitchOutcome() {
+    CaptureStateData& cs = CaptureState;
+    if (!cs.locksReady) return;
+    EnterCriticalSection(&cs.queueLock);
+    const SwitchState state = gSwitch.state;
+    if (state == SwitchState::Done || state == SwitchState::Cancelled) {
+        gSwitch.state = SwitchState::None;
+        ResetEvent(gSwitch.given);
+    }
+    LeaveCriticalSection(&cs.queueLock);
+    NextFile& next = gSwitch.next;
+    if (state == SwitchState::Cancelled) {
+        ReleaseAvi(next.avi);
+        DeleteFileW(next.path.c_str());
+        gRecordingFiles.pop_back();
+    } else if (state == SwitchState::Done) {
+        const FinishedFile& f = gSwitch.finished;
+        AddToTotals(f.framesWritten, f.dropped, f.peakQueuedBytes);
+        cs.accumulatedTime += f.mediaTime;
+        if (!gRun.announced)
+            Announce({cs.videoPath, gRun.folder.fallback, f.framesWritten, f.dropped, f.frameDuration, f.writeFailed});
+        lstrcpynW(cs.videoPath, next.path.c_str(), int(std::size(cs.videoPath)));
+        gRun.folder = next.folder;
+        gRun.fps = next.fps;
+        gRun.announced = false;
+    }
+}
+
+// Joins the writer once it has set the finished event (see WaitDispatching). A nested wait may
+// join the writer first; the outer wait then simply ends.
+void WaitForWriter(bool dispatch) {
+    CaptureStateData& cs = CaptureState;
+    if (!WaitDispatching(cs.writerFinished, dispatch, [] { return gRun.thread == nullptr; })) return;
+    ResetEvent(cs.writerFinished);
+    WaitForSingleObject(gRun.thread, INFINITE);
+    CloseHandle(gRun.thread);
+    gRun.thread = nullptr;
+    TakeSwitchOutcome();
+    const RecorderStatus last = GetRecorderStatus();
+    AddToTotals(last.framesWritten, last.dropped, last.peakQueuedBytes);
+    // A cover request still queued names the last file, which CaptureState.videoPath holds.
+    gLastFileNumber = gRun.fileNumber;
+    gRecordingFiles.clear();
 }
 
 // Ends queueing: under the lock, so no frame is queued after the flag is down.
@@ -243,14 +427,15 @@ void ClearRecordingFlag() {
 }
 
 // The failure of a start is the user's loss: they are told the file could not be made.
-void ShowNotCreated() {
+void ShowNotCreated(const std::wstring& where) {
     if (!ShellState.mainWnd) return;
-    const std::wstring where = CaptureState.videoPath[0] ? std::wstring(CaptureState.videoPath) : gRun.folder.path;
     ShowPrompt(ShellState.mainWnd, TextWithPath(GetText("rec not created"), where).c_str(), 0, VideoToastY());
 }
 
-bool OpenVideoFile(float fps, bool compressed) {
-    CaptureStateData& cs = CaptureState;
+// Opens a new AVI file at path with a stream of the current camera size; false, with nothing
+// left open and the file removed, when it cannot be made.
+bool OpenVideoFile(const std::wstring& path, float fps, bool compressed, AviHandles* avi) {
+    const CaptureStateData& cs = CaptureState;
     const int w = cs.width, h = cs.height;
     const DWORD frameBytes = DWORD(AviFrameBytes(w, h));
     static bool aviFileReady = false;
@@ -258,8 +443,9 @@ bool OpenVideoFile(float fps, bool compressed) {
         AVIFileInit();  // kept for the whole run
         aviFileReady = true;
     }
-    if (AVIFileOpenW(&cs.aviFile, cs.videoPath, OF_WRITE | OF_CREATE, nullptr) != AVIERR_OK) {
-        cs.aviFile = nullptr;
+    *avi = {};
+    if (AVIFileOpenW(&avi->file, path.c_str(), OF_WRITE | OF_CREATE, nullptr) != AVIERR_OK) {
+        avi->file = nullptr;
         return false;
     }
     AVISTREAMINFOW info = {};
@@ -271,7 +457,7 @@ bool OpenVideoFile(float fps, bool compressed) {
     info.dwQuality = DWORD(-1);
     SetRect(&info.rcFrame, 0, 0, w, h);
     lstrcpynW(info.szName, L"Plexor 1.4", int(std::size(info.szName)));
-    if (AVIFileCreateStreamW(cs.aviFile, &cs.aviStream, &info) != AVIERR_OK) cs.aviStream = nullptr;
+    if (AVIFileCreateStreamW(avi->file, &avi->stream, &info) != AVIERR_OK) avi->stream = nullptr;
 
     AVICOMPRESSOPTIONS options = {};
     options.fccType = streamtypeVIDEO;
@@ -290,30 +476,42 @@ bool OpenVideoFile(float fps, bool compressed) {
     // Without a stream to write to there is no recording: the start fails rather than writing
     // nothing for as long as the user records. A compressed file's frames are JPEG images
     // already: no compressor stands between them and the stream.
-    bool ready = cs.aviStream != nullptr;
+    bool ready = avi->stream != nullptr;
     if (ready && !compressed)
-        ready = AVIMakeCompressedStream(&cs.aviCompressedStream, cs.aviStream, &options, nullptr) == AVIERR_OK;
-    if (ready) ready = AVIStreamSetFormat(WriteStream(), 0, &format, sizeof(format)) == AVIERR_OK;
+        ready = AVIMakeCompressedStream(&avi->compressed, avi->stream, &options, nullptr) == AVIERR_OK;
+    if (ready) {
+        PAVISTREAM target = avi->compressed ? avi->compressed : avi->stream;
+        ready = AVIStreamSetFormat(target, 0, &format, sizeof(format)) == AVIERR_OK;
+    }
     if (!ready) {
-        ReleaseAviHandles();
-        DeleteFileW(cs.videoPath);
+        ReleaseAvi(*avi);
+        DeleteFileW(path.c_str());
         return false;
     }
     return true;
 }
+
+// A new time-stamped name in folder (the next free millisecond when the name is taken); empty
+// when there is no folder or the name does not fit the path buffer.
+std::wstring NewVideoPath(const std::wstring& folder) {
+    std::wstring path;
+    if (!folder.empty())
+        path = MakeFreeMediaPath(folder, LocalMediaTime(), L"avi", [](const std::wstring& p) {
+            return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES;
+        });
+    if (path.size() >= std::size(CaptureState.videoPath)) path.clear();
+    return path;
+}
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\') + 1); }
 
 }  // namespace
 
 void MakeVideoPath() {
     // As photos: the image folder, or the default folder when the image folder cannot be used.
     gRun.folder = UsableSaveFolder();
-    std::wstring path;
-    if (!gRun.folder.path.empty())
-        path = MakeFreeMediaPath(gRun.folder.path, LocalMediaTime(), L"avi", [](const std::wstring& p) {
-            return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES;
-        });
     // A name that does not fit the buffer is no name: the start then fails and says so.
-    if (path.size() >= std::size(CaptureState.videoPath)) path.clear();
+    const std::wstring path = NewVideoPath(gRun.folder.path);
     lstrcpynW(CaptureState.videoPath, path.c_str(), int(std::size(CaptureState.videoPath)));
 }
 
@@ -327,18 +525,22 @@ bool StartRecording() {
     if (!IsDeviceOpen() || !cs.locksReady || !cs.frameQueued || !cs.writerFinished || copyBytes == 0 ||
         copyBytes > size_t(INT32_MAX) || cs.videoPath[0] == 0)
         return false;
+    if (!gSwitch.given) gSwitch.given = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     const float fps = cs.fps;
     const bool compressed = AppSettings.compressVideo == 1;
-    if (!OpenVideoFile(fps, compressed)) return false;
+    AviHandles avi;
+    if (!gSwitch.given || !OpenVideoFile(cs.videoPath, fps, compressed, &avi)) return false;
+    SetCurrentAvi(avi);
     cs.frameDuration = FrameDuration(fps);
     gRun.width = cs.width;
     gRun.height = cs.height;
     gRun.fps = fps;
     gRun.compressed = compressed;
-    gRun.fileFolder = cs.videoPath;
-    gRun.fileFolder.erase(std::min(gRun.fileFolder.size(), gRun.fileFolder.find_last_of(L'\\') + 1));
+    gRun.fileFolder = FolderOf(cs.videoPath);
+    gRun.fileNumber = 0;
     gRun.writeFailed = false;
     gRun.framesWritten = 0;
+    gRecordingFiles.assign(1, cs.videoPath);
 
     EnterCriticalSection(&cs.queueLock);
     for (FrameCopy& c : cs.recorderQueue) std::free(c.buffer);
@@ -375,37 +577,48 @@ void StopRecording() {
 }
 
 void AnnounceVideo() {
+    TakeSwitchOutcome();  // a file finished by a split is reported before the one after it
     if (gRun.announced) return;
     gRun.announced = true;
     const RecorderStatus status = GetRecorderStatus();
-    const std::wstring path = CaptureState.videoPath;
-    gSavePath = path;
-    AddRecentFile(path);
-    SaveSettings();
-    if (ShellState.panel) PostMessageW(ShellState.panel, WMU_FILE_ADDED, WPARAM(gRecentFiles.size() - 1), 0);
-    // Not while the main window is being destroyed (it is hidden first): no toast is made then.
-    if (ShellState.mainWnd && IsWindowVisible(ShellState.mainWnd)) {
-        const int64_t keptMs = int64_t(status.framesWritten) * CaptureState.frameDuration / 10000;
-        const std::wstring saved = gRun.folder.fallback ? TextWithPath(GetText("saved elsewhere"), path)
-                                                        : TextWithPath(L"File saved: %s", path);
-        std::wstring text = VideoSavedText(saved, status.dropped, GetText("rec dropped"), status.writeFailed, keptMs,
-                                           GetText("rec write failed"));
-        ShowPrompt(ShellState.mainWnd, text.c_str(), 0, VideoToastY());
-    }
+    Announce({CaptureState.videoPath, gRun.folder.fallback, status.framesWritten, status.dropped,
+              CaptureState.frameDuration, status.writeFailed});
 }
 
 void SplitRecording() {
     CaptureStateData& cs = CaptureState;
-    if (cs.recording == 1) {
-        // The stop writes out what is still queued, so the file's time is final only after it;
-        // the clock goes on reading accumulated + media time meanwhile and never jumps.
+    if (cs.recording != 1 || !gRun.thread) {  // nothing to go on from: a new recording
+        MakeVideoPath();
+        if (!StartRecording()) ShowRecordingNotCreated();
+        return;
+    }
+    // The preview keeps queueing meanwhile: the next file is made here and handed to the writer,
+    // which goes on in it from the next frame it takes.
+    NextFile next;
+    next.folder = UsableSaveFolder();
+    next.path = NewVideoPath(next.folder.path);
+    next.fps = cs.fps;
+    if (next.path.empty() || !OpenVideoFile(next.path, next.fps, gRun.compressed, &next.avi)) {
+        // No next file: the recording ends with this one, which is announced, and the user is told.
         StopRecording();
         AnnounceVideo();
         cs.accumulatedTime += cs.mediaTime;
         cs.mediaTime = 0;
+        ShowNotCreated(next.path.empty() ? next.folder.path : next.path);
+        return;
     }
-    MakeVideoPath();
-    if (!StartRecording()) ShowNotCreated();
+    next.fileFolder = FolderOf(next.path);
+    next.frameDuration = FrameDuration(next.fps);
+    next.number = int(gRecordingFiles.size());
+    gRecordingFiles.push_back(next.path);
+    EnterCriticalSection(&cs.queueLock);
+    gSwitch.next = std::move(next);
+    gSwitch.state = SwitchState::Handed;
+    LeaveCriticalSection(&cs.queueLock);
+    // The finished file is announced as soon as the writer has left it. A message handled during
+    // the wait may end the recording (the camera is unplugged): the outcome is then taken by that stop.
+    WaitDispatching(gSwitch.given, true, [] { return !gRun.thread || CurrentSwitchState() != SwitchState::Handed; });
+    TakeSwitchOutcome();
 }
 
 void FinishRecordingForTeardown() {
@@ -435,6 +648,13 @@ RecorderStatus GetRecorderStatus() {
     return s;
 }
 
+std::wstring RecordedVideoPath(int fileNumber) {
+    if (fileNumber >= 0 && size_t(fileNumber) < gRecordingFiles.size()) return gRecordingFiles[size_t(fileNumber)];
+    return fileNumber == gLastFileNumber ? std::wstring(CaptureState.videoPath) : std::wstring();
+}
+
 RecorderTestHooks& RecorderHooks() { return gHooks; }
 
-void ShowRecordingNotCreated() { ShowNotCreated(); }
+void ShowRecordingNotCreated() {
+    ShowNotCreated(CaptureState.videoPath[0] ? std::wstring(CaptureState.videoPath) : gRun.folder.path);
+}

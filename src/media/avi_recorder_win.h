@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 // Fills CaptureState.videoPath with a new time-stamped name in the save folder (the next free
 // millisecond when the name is taken).
@@ -23,8 +24,15 @@ void StopRecording();
 // "File saved" toast, with the frames that could not be kept and a failed write if any.
 void AnnounceVideo();
 
-// Closes the current file (announced) and goes on in a new one.
+// Goes on in a new file: the next file is made and handed to the writer, which closes the
+// current one between two frames, so no frame is lost; the finished file is then announced and
+// its time joins CaptureState.accumulatedTime. When the next file cannot be made the recording
+// ends with the current file (announced) and the user is told.
 void SplitRecording();
+
+// The path of file fileNumber of the recording (the number a cover request carries): the running
+// recording's files by number, after its end its last file; empty for any other number.
+std::wstring RecordedVideoPath(int fileNumber);
 
 // Tells the user that the file CaptureState.videoPath could not be created.
 void ShowRecordingNotCreated();

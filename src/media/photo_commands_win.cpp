@@ -9,6 +9,7 @@
 #include "app/shell_state_win.h"
 #include "capture/capture_session_win.h"
 #include "frame/capture_state_win.h"
+#include "media/avi_recorder_win.h"
 #include "media/measure_export_win.h"
 #include "media/photo_paths.h"
 #include "media/photo_saver_win.h"
@@ -84,10 +85,13 @@ void SaveStill() {
     if (CaptureState.previewGrabber && CaptureState.stillGrabber) SavePhoto(PhotoSource::Still, LocalMediaTime());
 }
 
-void SaveVideoCover() {
-    if (!IsDeviceOpen() || !CaptureState.videoPath[0]) return;
+void SaveVideoCover(int fileNumber) {
+    // A split may have moved on to the next file by the time the request is handled: the
+    // request names its file.
+    const std::wstring video = RecordedVideoPath(fileNumber);
+    if (!IsDeviceOpen() || video.empty()) return;
     // No toast and no list entry: the video itself is announced when it is finished.
-    SaveViewImage(VideoCoverPath(CaptureState.videoPath, AppSettings.jpgPng == 1));
+    SaveViewImage(VideoCoverPath(video, AppSettings.jpgPng == 1));
 }
 
 void OpenImageFolder() {
@@ -113,7 +117,7 @@ bool MainOnPhotoMessage(HWND, UINT msg, WPARAM wp, LPARAM) {
         SaveStill();
         return true;
     case WMU_VIDEO_COVER:
-        SaveVideoCover();
+        SaveVideoCover(int(wp));
         return true;
     case WM_COMMAND:
         switch (LOWORD(wp)) {

@@ -26,7 +26,9 @@ bool SavePhoto(PhotoSource source, const MediaTime& now);
 
 void TakePhoto();       // while a camera is open: the view's picture
 void SaveStill();       // while a camera with a still branch is open: its still frame
-void SaveVideoCover();  // while a camera is open: the view's picture beside the video being recorded
+// While a camera is open: the view's picture beside video file fileNumber of the recording (the
+// number WMU_VIDEO_COVER carries).
+void SaveVideoCover(int fileNumber);
 void OpenImageFolder();
 
 // The main window's handling of commands 11, 3008 and 3010, WMU_STILL_READY and

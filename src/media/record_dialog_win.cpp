@@ -28,6 +28,10 @@ struct RecordDialog {
     HFONT clockFont = nullptr;  // "Courier New", sized to the clock control
     bool started = false;       // this dialog started the recording that is running
     bool stopping = false;      // a stop is waiting for the writer
+    // A split is waiting for the writer to go on in the next file (messages are handled
+    // meanwhile), and a stop asked for during it, run once the split is done.
+    bool splitting = false;
+    bool stopAfterSplit = false;
 };
 
 RecordDialog* StateOf(HWND dlg) { return reinterpret_cast<RecordDialog*>(GetWindowLongPtrW(dlg, DWLP_USER)); }
@@ -143,7 +147,9 @@ void RecordOnPause(HWND dlg) {
 }
 
 void RecordOnTimer(HWND dlg, RecordDialog* state) {
-    if (state->stopping) return;
+    // During a split the finished file's time joins accumulatedTime only once the writer has
+    // left the file: the clock waits for that, so it neither goes back nor counts twice.
+    if (state->stopping || state->splitting) return;
     EnableWindow(GetDlgItem(dlg, IDC_REC_START), IsRecording() || IsDeviceOpen());
     if (state->started && !IsRecording() && !GetRecorderStatus().writerRunning) {
         ShowIdle(dlg, state);  // the camera was closed, or a split could not open its new file
@@ -160,8 +166,26 @@ void RecordOnTimer(HWND dlg, RecordDialog* state) {
     SetDlgItemTextW(dlg, IDC_REC_CLOCK, RecordClockText(elapsedMs).c_str());
 }
 
+// Splits the recording; a stop pressed meanwhile runs after the split (as a close, which also
+// fits a recording that ended because no next file could be made).
+void RecordOnSplit(HWND dlg, RecordDialog* state) {
+    if (!IsRecording()) return;
+    state->splitting = true;
+    SplitRecording();
+    state->splitting = false;
+    if (state->stopAfterSplit) {
+        state->stopAfterSplit = false;
+        PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
 void RecordOnCommand(HWND dlg, RecordDialog* state, WPARAM wp) {
     if (state->stopping) return;  // the writer is finishing; the dialog closes next
+    if (state->splitting) {  // a stop waits for the split; a second split has nothing to do
+        const WORD id = LOWORD(wp);
+        if (id == IDC_REC_START || id == IDCANCEL) state->stopAfterSplit = true;
+        if (id == IDC_REC_START || id == IDCANCEL || id == IDC_REC_SPLIT) return;
+    }
     switch (LOWORD(wp)) {
     case IDC_REC_START:
         if (IsRecording())
@@ -178,9 +202,7 @@ void RecordOnCommand(HWND dlg, RecordDialog* state, WPARAM wp) {
         }
         break;
     case IDC_REC_PAUSE: RecordOnPause(dlg); break;
-    case IDC_REC_SPLIT:
-        if (IsRecording()) SplitRecording();
-        break;
+    case IDC_REC_SPLIT: RecordOnSplit(dlg, state); break;
     case IDC_REC_SCALE_CLOCK: RecordScaleClock(dlg, state); break;
     case IDC_REC_LIMIT:
         if (HIWORD(wp) == CBN_SELCHANGE) {

@@ -40,6 +40,8 @@
 #include "settings/recent_files.h"
 #include "settings/settings_store.h"
 #include "settings/text_table.h"
+#undef DrawText  // the virtual microscope's own, not the Win32 macro
+#include "testcam/picture.h"
 #include "view/camera_view_win.h"
 
 namespace {
@@ -316,6 +318,58 @@ bool PlateAt(const AviFile& avi, size_t frame, int x, int y, int expected) {
     return std::abs(p[0] - expected) < 24 && std::abs(p[1] - expected) < 24 && std::abs(p[2] - expected) < 24;
 }
 
+// The number the virtual microscope drew on a frame ("#000123" at (12, 10), its font at scale 2,
+// light on the dark plate); -1 when it cannot be read. bgr is the top-down picture, stride
+// width x 3.
+int64_t FrameNumber(const uint8_t* bgr, int width) {
+    constexpr int kGlyphW = 10, kGlyphH = 14, kScale = 2;
+    static std::vector<std::vector<bool>> digits;  // the font's lit pixels of 0..9
+    if (digits.empty()) {
+        for (char d = '0'; d <= '9'; ++d) {
+            std::vector<uint8_t> glyph(kGlyphW * kGlyphH * 3, 0);
+            const char text[2] = {d, 0};
+            DrawText(glyph.data(), kGlyphW, kGlyphH, 0, 0, text, kScale, 255, 255, 255);
+            std::vector<bool> lit;
+            for (size_t i = 0; i < glyph.size(); i += 3) lit.push_back(glyph[i] > 128);
+            digits.push_back(lit);
+        }
+    }
+    int64_t number = 0;
+    for (int k = 0; k < 6; ++k) {
+        const int x0 = 12 + 12 * (k + 1), y0 = 10;
+        int best = -1, bestMisses = kGlyphW * kGlyphH;
+        for (int d = 0; d < 10; ++d) {
+            int misses = 0;
+            for (int y = 0; y < kGlyphH; ++y)
+                for (int x = 0; x < kGlyphW; ++x)
+                    misses += (bgr[(size_t(y0 + y) * width + x0 + x) * 3 + 1] > 140) != digits[d][y * kGlyphW + x];
+            if (misses < bestMisses) best = d, bestMisses = misses;
+        }
+        if (bestMisses > kGlyphW * kGlyphH / 10) return -1;
+        number = number * 10 + best;
+    }
+    return number;
+}
+
+// The numbers of every frame of a file, uncompressed or JPEG frames.
+std::vector<int64_t> FrameNumbers(const AviFile& avi, bool compressed) {
+    const int w = avi.format.biWidth, h = avi.format.biHeight;
+    std::vector<uint8_t> bgr(size_t(w) * h * 3);
+    std::vector<int64_t> numbers;
+    tjhandle tj = tjInitDecompress();
+    for (size_t i = 0; i < avi.frameOffsets.size(); ++i) {
+        if (compressed) {
+            if (tjDecompress2(tj, &avi.bytes[avi.frameOffsets[i]], avi.frameSizes[i], bgr.data(), w, w * 3, h, TJPF_BGR, 0))
+                bgr.assign(bgr.size(), 0);
+        } else {
+            for (int y = 0; y < 30; ++y) std::memcpy(&bgr[size_t(y) * w * 3], avi.Pixel(i, 0, y), size_t(w) * 3);
+        }
+        numbers.push_back(FrameNumber(bgr.data(), w));
+    }
+    tjDestroy(tj);
+    return numbers;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -528,16 +582,25 @@ TEST_P(RecordKinds, SplitGivesConsecutivePlayableFiles) {
     // An uncompressed file of 640 x 480 takes 7 frames; a compressed one a few.
     const int64_t threshold = compressed ? 200 << 10 : 6 << 20;
     RecorderHooks().splitThreshold = threshold;
-    int64_t shown = 0;  // the video time the clock shows: it goes on across files, never back
+    const RecorderStatus before = GetRecorderStatus();
+    std::wstring shown = L"0.0";  // the clock: it goes on across files, never back
+    const auto tenths = [](const std::wstring& clock) {
+        int m = 0, s = 0, t = 0;
+        return std::swscanf(clock.c_str(), L"%d:%d", &m, &s) == 2 ? (m * 60 + s) * 10
+               : std::swscanf(clock.c_str(), L"%d.%d", &s, &t) == 2 ? s * 10 + t : -1;
+    };
     ASSERT_TRUE(Record({Press(IDC_REC_START), [&] {
-                            const int64_t ms = (CaptureState.accumulatedTime + CaptureState.mediaTime) / 10000;
-                            EXPECT_GE(ms, shown);
-                            shown = ms;
+                            const std::wstring clock = ItemText(Dialog(), IDC_REC_CLOCK);
+                            EXPECT_GE(tenths(clock), tenths(shown)) << "after " << tenths(shown);
+                            shown = clock;
                             return gRecentFiles.size() >= 4 && CaptureState.recording == 1;
                         },
                         Press(IDC_REC_START)}));
     ASSERT_GE(gRecentFiles.size(), 4u);
+    // The clock shows the video time of every file, each counted once.
+    int64_t filesMs = 0;
     int64_t frames = 0;
+    std::vector<int64_t> numbers;  // the camera's numbers of the frames of all the files, in order
     for (size_t i = 0; i < gRecentFiles.size(); ++i) {
         if (i > 0) {
             EXPECT_LT(gRecentFiles[i - 1], gRecentFiles[i]);  // consecutive names, oldest first
@@ -550,13 +613,32 @@ TEST_P(RecordKinds, SplitGivesConsecutivePlayableFiles) {
             EXPECT_GT(bytes, threshold);
         }
         frames += int64_t(avi.frameOffsets.size());
-        if (i == 1) {
-            CheckWithFfmpeg(gRecentFiles[i], 640, 480, avi.rate, avi.frameOffsets.size());
+        filesMs += int64_t(avi.frameOffsets.size()) * 1000 * avi.scale / avi.rate;
+        const std::vector<int64_t> inFile = FrameNumbers(avi, compressed);
+        numbers.insert(numbers.end(), inFile.begin(), inFile.end());
+        CheckWithFfmpeg(gRecentFiles[i], 640, 480, avi.rate, avi.frameOffsets.size());
+        if (i + 1 < gRecentFiles.size()) {  // its own cover, requested before the next file began
+            EXPECT_NE(GetFileAttributesW(VideoCoverPath(gRecentFiles[i], false).c_str()), INVALID_FILE_ATTRIBUTES) << i;
         }
     }
     if (!compressed) {
         EXPECT_GE(frames, int64_t(gRecentFiles.size()) * 7 - 7);  // every file but the last was full
     }
+    EXPECT_NEAR(double(CaptureState.accumulatedTime + CaptureState.mediaTime) / 10000, double(filesMs), 100.0);
+
+    // No frame falls between the files: every frame the camera delivered from the first one on
+    // is in a file or counted as not kept, and the numbers run on across the files.
+    const RecorderStatus after = GetRecorderStatus();
+    EXPECT_EQ(after.totalWritten - before.totalWritten, frames);
+    int64_t missing = 0;
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        ASSERT_GE(numbers[i], 0) << "frame " << i << " shows no number";
+        if (i == 0) continue;
+        ASSERT_GT(numbers[i], numbers[i - 1]) << "frame " << i;
+        missing += numbers[i] - numbers[i - 1] - 1;
+    }
+    EXPECT_LE(missing, after.totalDropped - before.totalDropped)
+        << "frames " << numbers.front() << " to " << numbers.back() << ", " << frames << " in the files";
 }
 
 TEST_F(RecordingTest, CloseBoxStopsAndAnnounces) {
