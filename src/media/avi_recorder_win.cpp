@@ -99,10 +99,9 @@ struct FileSwitch {
 };
 FileSwitch gSwitch;
 
-// The paths of the running recording's files by number, for their cover pictures, and the
-// number of the last file once the recording has ended (UI thread).
+// The paths of the files of the running (or last) recording by number, for their cover
+// pictures (UI thread).
 std::vector<std::wstring> gRecordingFiles;
-int gLastFileNumber = 0;
 
 RecorderTestHooks gHooks = {kSplitThresholdBytes, -1, 0};
 
@@ -387,7 +386,7 @@ void TakeSwitchOutcome() {
     if (state == SwitchState::Cancelled) {
         ReleaseAvi(next.avi);
         DeleteFileW(next.path.c_str());
-        gRecordingFiles.pop_back();
+        if (!gRecordingFiles.empty()) gRecordingFiles.pop_back();
     } else if (state == SwitchState::Done) {
         const FinishedFile& f = gSwitch.finished;
         AddToTotals(f.framesWritten, f.dropped, f.peakQueuedBytes);
@@ -413,9 +412,6 @@ void WaitForWriter(bool dispatch) {
     TakeSwitchOutcome();
     const RecorderStatus last = GetRecorderStatus();
     AddToTotals(last.framesWritten, last.dropped, last.peakQueuedBytes);
-    // A cover request still queued names the last file, which CaptureState.videoPath holds.
-    gLastFileNumber = gRun.fileNumber;
-    gRecordingFiles.clear();
 }
 
 // Ends queueing: under the lock, so no frame is queued after the flag is down.
@@ -649,8 +645,11 @@ RecorderStatus GetRecorderStatus() {
 }
 
 std::wstring RecordedVideoPath(int fileNumber) {
-    if (fileNumber >= 0 && size_t(fileNumber) < gRecordingFiles.size()) return gRecordingFiles[size_t(fileNumber)];
-    return fileNumber == gLastFileNumber ? std::wstring(CaptureState.videoPath) : std::wstring();
+    // The list is the recording's while the current video path is one of its files.
+    const std::wstring current = CaptureState.videoPath;
+    if (std::find(gRecordingFiles.begin(), gRecordingFiles.end(), current) == gRecordingFiles.end()) return current;
+    return fileNumber >= 0 && size_t(fileNumber) < gRecordingFiles.size() ? gRecordingFiles[size_t(fileNumber)]
+                                                                           : std::wstring();
 }
 
 RecorderTestHooks& RecorderHooks() { return gHooks; }

@@ -30,8 +30,8 @@ void AnnounceVideo();
 // ends with the current file (announced) and the user is told.
 void SplitRecording();
 
-// The path of file fileNumber of the recording (the number a cover request carries): the running
-// recording's files by number, after its end its last file; empty for any other number.
+// The path of file fileNumber of the recording (the number a cover request carries), empty when
+// the recording has no such file; CaptureState.videoPath when that path belongs to no recording.
 std::wstring RecordedVideoPath(int fileNumber);
 
 // Tells the user that the file CaptureState.videoPath could not be created.

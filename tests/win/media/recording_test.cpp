@@ -372,6 +372,23 @@ std::vector<int64_t> FrameNumbers(const AviFile& avi, bool compressed) {
 
 }  // namespace
 
+// No frame falls between the files of a recording: every frame the camera delivered from the
+// first one on is in a file or counted as not kept, and the numbers run on across the files.
+static void ExpectNoFrameLost(const std::vector<int64_t>& numbers, const RecorderStatus& before) {
+    const RecorderStatus after = GetRecorderStatus();
+    EXPECT_EQ(after.totalWritten - before.totalWritten, int64_t(numbers.size()));
+    int64_t missing = 0;
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        ASSERT_GE(numbers[i], 0) << "frame " << i << " shows no number";
+        if (i == 0) continue;
+        ASSERT_GT(numbers[i], numbers[i - 1]) << "frame " << i;
+        missing += numbers[i] - numbers[i - 1] - 1;
+    }
+    ASSERT_FALSE(numbers.empty());
+    EXPECT_LE(missing, after.totalDropped - before.totalDropped)
+        << "frames " << numbers.front() << " to " << numbers.back() << ", " << numbers.size() << " in the files";
+}
+
 // ---------------------------------------------------------------------------------------------
 
 struct FormatCase {
@@ -625,20 +642,45 @@ TEST_P(RecordKinds, SplitGivesConsecutivePlayableFiles) {
         EXPECT_GE(frames, int64_t(gRecentFiles.size()) * 7 - 7);  // every file but the last was full
     }
     EXPECT_NEAR(double(CaptureState.accumulatedTime + CaptureState.mediaTime) / 10000, double(filesMs), 100.0);
+    ExpectNoFrameLost(numbers, before);
+}
 
-    // No frame falls between the files: every frame the camera delivered from the first one on
-    // is in a file or counted as not kept, and the numbers run on across the files.
-    const RecorderStatus after = GetRecorderStatus();
-    EXPECT_EQ(after.totalWritten - before.totalWritten, frames);
-    int64_t missing = 0;
-    for (size_t i = 0; i < numbers.size(); ++i) {
-        ASSERT_GE(numbers[i], 0) << "frame " << i << " shows no number";
-        if (i == 0) continue;
-        ASSERT_GT(numbers[i], numbers[i - 1]) << "frame " << i;
-        missing += numbers[i] - numbers[i - 1] - 1;
-    }
-    EXPECT_LE(missing, after.totalDropped - before.totalDropped)
-        << "frames " << numbers.front() << " to " << numbers.back() << ", " << frames << " in the files";
+TEST_F(RecordingTest, StopDuringASplitRunsAfterIt) {
+    Open(L"Rec Split Stop", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
+    if (HasFatalFailure()) return;
+    const RecorderStatus before = GetRecorderStatus();
+    ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(700), Do([] {
+                            // The stop waits in the queue while the split waits for the writer.
+                            PostMessageW(Dialog(), WM_COMMAND, IDC_REC_SPLIT, 0);
+                            Click(Dialog(), IDC_REC_START);
+                        })}));
+    ASSERT_EQ(gRecentFiles.size(), 2u);
+    EXPECT_EQ(ToastText(), L"File saved: " + gRecentFiles[1]);
+    AviFile first = CheckLayout(gRecentFiles[0], 640, 480, false);
+    EXPECT_GE(first.frameOffsets.size(), 10u);
+    std::vector<int64_t> numbers = FrameNumbers(first, false);
+    const std::vector<int64_t> next = FrameNumbers(AviFile(gRecentFiles[1]), false);  // may hold no frame
+    numbers.insert(numbers.end(), next.begin(), next.end());
+    ExpectNoFrameLost(numbers, before);
+}
+
+TEST_F(RecordingTest, SplitWithoutANextFileEndsWithTheFileAnnouncedAndSaysSo) {
+    Open(L"Rec Split Nowhere", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
+    if (HasFatalFailure()) return;
+    std::wstring deep = folder + L"\\";  // so deep that no file name fits in it
+    deep.append(240 - deep.size(), L'd');
+    ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(500), Do([&] {
+                            lstrcpynW(AppSettings.imgDir, deep.c_str(), kImgDirChars);
+                            RecorderHooks().splitThreshold = 0;  // the next tick splits
+                        }),
+                        [&] { return ToastText().find(L"could not be created: " + deep) != std::wstring::npos; },
+                        [&] { return ItemText(Dialog(), IDC_REC_START) == L"Start"; }, Press(IDCANCEL)}));
+    EXPECT_EQ(CaptureState.recording, 0);
+    ASSERT_EQ(gRecentFiles.size(), 1u);  // announced
+    AviFile avi = CheckLayout(gRecentFiles[0], 640, 480);
+    EXPECT_EQ(int64_t(avi.frameOffsets.size()), GetRecorderStatus().framesWritten);
+    EXPECT_GE(avi.frameOffsets.size(), 10u);  // half a second at the camera's rate
+    RemoveDirectoryW(deep.c_str());
 }
 
 TEST_F(RecordingTest, CloseBoxStopsAndAnnounces) {
