@@ -78,11 +78,13 @@ void Click(HWND dlg, int id) {
 int64_t VideoMs() { return CaptureState.mediaTime / 10000; }
 
 
-// Main-window messages the recorder posts.
+// Main-window messages the recorder posts; kCloseCamera closes the camera as its unplugging does.
+constexpr UINT kCloseCamera = WM_APP + 0x300;
 WNDPROC mainProc = nullptr;
 int coverRequests = 0;
 LRESULT CALLBACK CountingMainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WMU_VIDEO_COVER) ++coverRequests;
+    if (msg == kCloseCamera) return CloseSession(), 0;
     return CallWindowProcW(mainProc, hwnd, msg, wp, lp);
 }
 
@@ -662,6 +664,39 @@ TEST_F(RecordingTest, StopDuringASplitRunsAfterIt) {
     const std::vector<int64_t> next = FrameNumbers(AviFile(gRecentFiles[1]), false);  // may hold no frame
     numbers.insert(numbers.end(), next.begin(), next.end());
     ExpectNoFrameLost(numbers, before);
+}
+
+// The camera goes while a split waits for the writer: whichever file the writer is in by then
+// is finished, the files are announced in order and no frame is lost.
+TEST_F(RecordingTest, CameraClosedDuringASplitLeavesAnnouncedFiles) {
+    Open(L"Rec Split Unplug", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
+    if (HasFatalFailure()) return;
+    const RecorderStatus before = GetRecorderStatus();
+    ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(700), Do([&] {
+                            PostMessageW(Dialog(), WM_COMMAND, IDC_REC_SPLIT, 0);
+                            PostMessageW(main, kCloseCamera, 0, 0);
+                        }),
+                        [] { return !IsDeviceOpen() && ItemText(Dialog(), IDC_REC_START) == L"Start"; },
+                        Press(IDCANCEL)}));
+    ASSERT_GE(gRecentFiles.size(), 1u);
+    ASSERT_LE(gRecentFiles.size(), 2u);
+    EXPECT_EQ(ToastText(), L"File saved: " + LastFile());
+    std::vector<int64_t> numbers;
+    for (const std::wstring& file : gRecentFiles) {
+        const std::vector<int64_t> inFile = FrameNumbers(AviFile(file), false);
+        numbers.insert(numbers.end(), inFile.begin(), inFile.end());
+    }
+    CheckLayout(gRecentFiles[0], 640, 480, false);
+    ExpectNoFrameLost(numbers, before);
+    size_t videos = 0;  // a next file the writer never went on in is not left behind
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\*.avi").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do ++videos;
+        while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    EXPECT_EQ(videos, gRecentFiles.size());
 }
 
 TEST_F(RecordingTest, SplitWithoutANextFileEndsWithTheFileAnnouncedAndSaysSo) {
