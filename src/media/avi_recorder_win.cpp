@@ -165,19 +165,25 @@ bool SampleOf(const FrameCopy& copy, const void** sample, size_t* bytes, uint8_t
     return true;
 }
 
+enum class WriteResult { Written, Skipped, Full };
+
 // Appends one frame copy to the file. After a failed write nothing more is written: the file
-// ends with the last good frame and its index stays consistent.
-bool WriteCopy(const FrameCopy& copy) {
+// ends with the last good frame and its index stays consistent. A frame the file has no room
+// for (AVIFile's 2 GiB) is not written into it: Full when it may wait for the next file, else
+// skipped and counted.
+WriteResult WriteCopy(const FrameCopy& copy, bool mayWait) {
     CaptureStateData& cs = CaptureState;
-    if (gRun.writeFailed) return false;
+    if (gRun.writeFailed) return WriteResult::Skipped;
     const void* sample = nullptr;
     size_t bytes = 0;
     uint8_t* owned = nullptr;
-    if (!SampleOf(copy, &sample, &bytes, &owned) || bytes > size_t(LONG_MAX)) {
-        // this frame is skipped; the user is told how many were
+    const bool ready = SampleOf(copy, &sample, &bytes, &owned) && bytes <= size_t(LONG_MAX);
+    const bool fits = ready && FrameFitsAviFile(cs.bytesWritten, cs.frameIndex, bytes, gHooks.fileLimitBytes);
+    if (!fits) {
         std::free(owned);
-        CountDropped();
-        return false;
+        if (ready && mayWait) return WriteResult::Full;
+        CountDropped();  // this frame is skipped; the user is told how many were
+        return WriteResult::Skipped;
     }
     if (gHooks.writeDelayMs) Sleep(gHooks.writeDelayMs);
     LONG written = 0;
@@ -192,12 +198,12 @@ bool WriteCopy(const FrameCopy& copy) {
     if (FAILED(hr)) {
         gRun.writeFailed = true;
         OutputDebugStringW(L"Video frame not written: the file ends here.\r\n");
-        return false;
+        return WriteResult::Skipped;
     }
     cs.frameIndex += 1;
     cs.bytesWritten += written;
     gRun.framesWritten += 1;
-    return true;
+    return WriteResult::Written;
 }
 
 void PostCoverRequest() {
@@ -206,14 +212,17 @@ void PostCoverRequest() {
     if (main) PostMessageW(main, WMU_VIDEO_COVER, WPARAM(gRun.fileNumber), 0);
 }
 
-// Writes one copy and frees it; the media time grows by the frames actually in the file.
-void WriteAndFree(FrameCopy copy, bool draining) {
+// Writes one copy and frees it; the media time grows by the frames actually in the file. While
+// recording, a copy the file has no room for is kept (false): it waits for the next file.
+bool WriteAndFree(FrameCopy copy, bool draining) {
     CaptureStateData& cs = CaptureState;
     if (draining && cs.coverPosted == 0) PostCoverRequest();
-    const bool written = WriteCopy(copy);
+    const WriteResult result = WriteCopy(copy, !draining);
+    if (result == WriteResult::Full) return false;
     if (!draining && cs.coverPosted == 0 && cs.mediaTime / 10000 > kCoverAfterMs) PostCoverRequest();
-    if (written) cs.mediaTime += cs.frameDuration;
+    if (result == WriteResult::Written) cs.mediaTime += cs.frameDuration;
     std::free(copy.buffer);
+    return true;
 }
 
 // Releasing a file's handles writes its index and closes it.
@@ -289,10 +298,21 @@ void SwitchFile() {
 DWORD WINAPI WriterThread(void*) {
     CaptureStateData& cs = CaptureState;
     FrameCopy copy;
+    // A frame taken from the queue that the full file could not take: it goes first into the
+    // next file, which the record dialog asks for once the file has passed its split threshold.
+    // Meanwhile the queue holds what comes (up to its bound).
+    FrameCopy waiting = {};
     while (cs.recording == 1) {
         if (CurrentSwitchState() == SwitchState::Handed) SwitchFile();
+        if (waiting.buffer) {
+            if (WriteAndFree(waiting, false))
+                waiting = {};
+            else
+                Sleep(kWriterWaitMs);  // the split is looked for as often as the queue
+            continue;
+        }
         if (WaitForSingleObject(cs.frameQueued, kWriterWaitMs) != WAIT_OBJECT_0) continue;
-        if (TakeFront(copy)) WriteAndFree(copy, false);
+        if (TakeFront(copy) && !WriteAndFree(copy, false)) waiting = copy;
     }
     // A next file handed over after the last frame was taken is given back: what is still
     // queued belongs to this file, which the stop finishes.
@@ -304,6 +324,7 @@ DWORD WINAPI WriterThread(void*) {
     LeaveCriticalSection(&cs.queueLock);
     // Recording has ended, so nothing more is queued: write what is left, in order. (One copy
     // at a time under the lock, so the preview is not held up while the disk catches up.)
+    if (waiting.buffer) WriteAndFree(waiting, true);
     while (TakeFront(copy)) WriteAndFree(copy, true);
     EnterCriticalSection(&cs.queueLock);
     ResetEvent(cs.frameQueued);

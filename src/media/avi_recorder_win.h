@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "media/record_rules.h"  // kAviFileLimitBytes
+
 // Fills CaptureState.videoPath with a new time-stamped name in the save folder (the next free
 // millisecond when the name is taken).
 void MakeVideoPath();
@@ -62,5 +64,6 @@ struct RecorderTestHooks {
     int64_t splitThreshold;      // bytes after which the dialog splits
     int32_t failWritesFromFrame; // -1: never; else frame writes from this index on fail
     DWORD writeDelayMs;          // the writer waits this long before each frame: a slow disk
+    int64_t fileLimitBytes = kAviFileLimitBytes;  // the most bytes a file may take
 };
 RecorderTestHooks& RecorderHooks();

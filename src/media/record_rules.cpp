@@ -49,6 +49,13 @@ bool HasRoomForFrame(uint64_t freeBytes, size_t frameBytes, int64_t framesInFile
     return freeBytes >= uint64_t(frameBytes) + indexBytes + kCloseMarginBytes;
 }
 
+bool FrameFitsAviFile(int64_t sampleBytes, int64_t framesInFile, size_t frameBytes, int64_t limit) {
+    constexpr int64_t kPerFrame = 8 + 1 + 16;  // chunk header, pad byte, index entry
+    if (frameBytes > size_t(INT32_MAX)) return false;
+    const int64_t frames = std::max<int64_t>(framesInFile, 0) + 1;
+    return kAviFileOverheadBytes + std::max<int64_t>(sampleBytes, 0) + int64_t(frameBytes) + frames * kPerFrame <= limit;
+}
+
 int RecordLimitListIndex(int32_t storedSeconds) {
     for (int i = 0; i < kRecordLimitCount; ++i)
         if (kRecordLimits[i] == storedSeconds) return i < kRecordLimitListCount ? i : -1;

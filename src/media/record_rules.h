@@ -39,9 +39,24 @@ bool HasRoomForFrame(uint64_t freeBytes, size_t frameBytes, int64_t framesInFile
 enum class FrameWrite { BottomUpRows, AsIs, Encode, Drop };
 FrameWrite ChooseFrameWrite(bool compressedFile, CopyKind copy);
 
+// The most bytes one AVI file written through AVIFile may hold: its offsets and chunk sizes are
+// signed 32-bit, and past 2 GiB the file's headers and index no longer describe its frames.
+constexpr int64_t kAviFileLimitBytes = INT32_MAX;
+// What a file holds beside its frames' data: the headers up to the movie list, list headers and
+// the index's own header.
+constexpr int64_t kAviFileOverheadBytes = int64_t(64) << 10;
+// Whether one more frame of frameBytes fits under limit in a file that holds framesInFile frames
+// of sampleBytes in all: each frame also takes a chunk header (and a pad byte when odd) and an
+// index entry.
+bool FrameFitsAviFile(int64_t sampleBytes, int64_t framesInFile, size_t frameBytes, int64_t limit);
+
 // ---- Recording limits ----
-// A file is closed and the recording goes on in a new one once this many bytes are written.
-constexpr int64_t kSplitThresholdBytes = 2197815295LL;
+// The recorder queue holds at most this many bytes (see RecorderQueueBound).
+constexpr size_t kQueueBoundCeiling = size_t(256) << 20;
+// A file is closed and the recording goes on in a new one once this many bytes are written: early
+// enough that the frames written until the next file takes over (at most what the queue holds,
+// and a margin for the frames that arrive meanwhile) still fit the file.
+constexpr int64_t kSplitThresholdBytes = kAviFileLimitBytes - int64_t(kQueueBoundCeiling) - (int64_t(64) << 20);
 
 // The time limits in seconds (0 = no limit); the dialog's list shows the first six.
 constexpr int kRecordLimitCount = 11;
@@ -70,7 +85,6 @@ RecordTickAction DecideRecordTick(int64_t elapsedMs, int32_t limitSeconds, int64
 // The most bytes of frame copies the queue may hold: about one second of frames at the camera's
 // rate (at least 4 frames, at most 60), and never more than kQueueBoundCeiling unless that is less
 // than two frames.
-constexpr size_t kQueueBoundCeiling = size_t(256) << 20;
 size_t RecorderQueueBound(size_t frameBytes, float fps);
 
 // ---- Announcing a finished file ----

@@ -73,6 +73,22 @@ TEST(RecordRules, FrameIsWrittenOnlyWithRoomLeftForTheIndex) {
     for (const auto& c : cases) EXPECT_EQ(HasRoomForFrame(c.free, c.frame, c.frames), c.room) << c.free;
 }
 
+TEST(RecordRules, AFileStaysWithinWhatAviFileCanAddress) {
+    const int64_t o = kAviFileOverheadBytes, l = kAviFileLimitBytes;
+    const size_t hd = 1920 * 1080 * 3;
+    struct Case { int64_t bytes, frames; size_t frame; bool fits; } cases[] = {
+        {0, 0, hd, true},
+        {l - o - int64_t(hd) - 25, 0, hd, true},  // the first frame exactly fills it
+        {l - o - int64_t(hd) - 24, 0, hd, false},
+        {l - o - 100 - 25 * 11, 10, 100, true},   // ten frames before, each with its header and index entry
+        {l - o - 100 - 25 * 11 + 1, 10, 100, false},
+        {0, 0, size_t(INT32_MAX) + 1, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FrameFitsAviFile(c.bytes, c.frames, c.frame, l), c.fits) << c.bytes;
+    // Splitting at the threshold leaves room for a full queue of 1080p frames and more.
+    EXPECT_TRUE(FrameFitsAviFile(kSplitThresholdBytes + int64_t(kQueueBoundCeiling), 400, hd, l));
+}
+
 TEST(RecordRules, LimitListShowsTheStoredLimit) {
     struct Case { int32_t stored; int index; } cases[] = {
         {0, 0}, {10, 1}, {30, 2}, {60, 3}, {300, 4}, {600, 5},

@@ -598,9 +598,11 @@ protected:
 TEST_P(RecordKinds, SplitGivesConsecutivePlayableFiles) {
     Open(compressed ? L"Rec Split MJPEG" : L"Rec Split", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
     if (HasFatalFailure()) return;
-    // An uncompressed file of 640 x 480 takes 7 frames; a compressed one a few.
+    // An uncompressed file of 640 x 480 takes 7 frames; a compressed one a few. An uncompressed
+    // file has room for no more (as a file at AVIFile's limit): the writer waits for every next file.
     const int64_t threshold = compressed ? 200 << 10 : 6 << 20;
     RecorderHooks().splitThreshold = threshold;
+    RecorderHooks().fileLimitBytes = threshold + kAviFileOverheadBytes + (compressed ? 150 << 10 : 921600 + 200);
     const RecorderStatus before = GetRecorderStatus();
     std::wstring shown = L"0.0";  // the clock: it goes on across files, never back
     const auto tenths = [](const std::wstring& clock) {
@@ -630,7 +632,11 @@ TEST_P(RecordKinds, SplitGivesConsecutivePlayableFiles) {
             int64_t bytes = 0;
             for (uint32_t size : avi.frameSizes) bytes += size;
             EXPECT_GT(bytes, threshold);
+            if (!compressed) {
+                EXPECT_EQ(avi.frameOffsets.size(), 7u);  // full: the next frames waited for the next file
+            }
         }
+        EXPECT_LE(int64_t(avi.bytes.size()), RecorderHooks().fileLimitBytes);
         frames += int64_t(avi.frameOffsets.size());
         filesMs += int64_t(avi.frameOffsets.size()) * 1000 * avi.scale / avi.rate;
         const std::vector<int64_t> inFile = FrameNumbers(avi, compressed);
