@@ -418,6 +418,7 @@ void ShowHelpPicture(HWND dlg, int dpi) {
 
 BOOL HelpOnInit(HWND dlg) {
     if (Translated()) {
+        SetWindowTextW(dlg, GetText("howto").c_str());  // the caption too, as the button that opens it
         SetItemText(dlg, IDC_HELP_LINE1, "howto 1");
         SetItemText(dlg, IDC_HELP_LINE2, "howto 2");
         SetItemText(dlg, IDC_HELP_LINE3, "howto 3");

@@ -711,7 +711,7 @@ TEST_F(CalibrationDialogsTest, ChineseTextsComeFromTheTable) {
             return true;
         },
         [&] {
-            HWND help = VisibleDialog(L"Help");  // the help caption is not translated
+            HWND help = VisibleDialog(L"\u5e2e\u52a9");  // the caption is translated too
             if (!help) return false;
             EXPECT_EQ(TextOf(GetDlgItem(help, IDC_HELP_LINE1)), GetText("howto 1"));
             EXPECT_EQ(TextOf(GetDlgItem(help, IDOK)), L"\u786e\u5b9a");
@@ -720,7 +720,7 @@ TEST_F(CalibrationDialogsTest, ChineseTextsComeFromTheTable) {
             return true;
         },
         [&] {
-            if (VisibleDialog(L"Help")) return false;
+            if (VisibleDialog(L"\u5e2e\u52a9")) return false;
             HWND dlg = VisibleDialog(L"\u6821\u51c6\u7ba1\u7406");
             SelectRow(GetDlgItem(dlg, IDC_CALIB_LIST), 0);
             Click(dlg, IDC_CALIB_DELETE);
