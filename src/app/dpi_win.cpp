@@ -27,8 +27,18 @@ void OverrideDpiForTests(int dpi) { gDpiOverride = dpi > 0 ? dpi : 0; }
 
 SIZE DialogBaseUnitsAt(int dpi) {
     const LONG units = GetDialogBaseUnits();
+    int height = HIWORD(units);
+    // The vertical unit is the height of the system font. Read from the font itself, as some
+    // platform layers scale the reported unit a second time at scales above 100 %.
+    if (HDC screen = GetDC(nullptr)) {
+        HGDIOBJ old = SelectObject(screen, GetStockObject(SYSTEM_FONT));
+        TEXTMETRICW tm = {};
+        if (GetTextMetricsW(screen, &tm) && tm.tmHeight > 0) height = tm.tmHeight;
+        SelectObject(screen, old);
+        ReleaseDC(nullptr, screen);
+    }
     const int system = SystemDpi();
-    return {MulDiv(LOWORD(units), dpi, system), MulDiv(HIWORD(units), dpi, system)};
+    return {MulDiv(LOWORD(units), dpi, system), MulDiv(height, dpi, system)};
 }
 
 int DpiOf(HWND hwnd) {

@@ -8,7 +8,8 @@
 int DpiOf(HWND hwnd);
 
 // The platform's dialog base units (pixels per 4 horizontal and 8 vertical dialog units) as at
-// `dpi`: the system's, which follow the system-wide scale, times dpi / system dpi.
+// `dpi`: the system's (the system font's average width and height, at the system-wide scale)
+// times dpi / system dpi.
 SIZE DialogBaseUnitsAt(int dpi);
 
 // Tests only: every window counts as being at `dpi` (0 ends it), as on a monitor of that scale.

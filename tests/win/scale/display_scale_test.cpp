@@ -137,6 +137,9 @@ void DisplayScaleTest::ExpectTreeAt(int at) {
         EXPECT_EQ(h.collapsed, DluY(14, base) + 1) << "section " << i;
         heights[i] = panel.open[i] ? h.expanded : h.collapsed;
     }
+    // The panel grows with the rest of the window: its title bars stay near their 28 pixels at
+    // 96 dpi times the scale (the system font's metrics do not scale exactly).
+    EXPECT_NEAR(DluY(14, base), ScalePx(28, at), ScalePx(28, at) / 4) << "title bar height";
     PanelRect stacked[3];
     StackPanelSections(pc.right, PanelMetricsFor(base), panel.position, heights, 3, stacked);
     for (int i = 0; i < 3; ++i) {
