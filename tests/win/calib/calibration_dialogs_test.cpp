@@ -16,6 +16,7 @@
 
 #include "app/messages.h"
 #include "app/shell_state_win.h"
+#include "calib/calibration_lists_win.h"
 #include "calib/shot_win.h"
 #include "common/modal_script_win.h"
 #include "common/pump_win.h"
@@ -53,33 +54,7 @@ using Step = ScriptStep;
 void Click(HWND dlg, int id) { ClickDialogButton(dlg, id); }
 std::wstring TextOf(HWND hwnd) { return WindowText(hwnd); }
 
-std::wstring ItemText(HWND list, int row, int column) {
-    wchar_t buf[256] = {};
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = buf;
-    item.cchTextMax = 256;
-    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    return buf;
-}
-
-void SelectRow(HWND list, int row) {
-    LVITEMW state = {};
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-}
-
 int SelectedRow(HWND list) { return int(SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED)); }
-
-std::wstring StoredCalibrations() {
-    wchar_t buf[kCalibrationsChars] = {};
-    DWORD size = sizeof(buf);
-    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"Calibrations", RRF_RT_REG_SZ, nullptr, buf, &size) !=
-        ERROR_SUCCESS)
-        return L"<missing>";
-    return buf;
-}
 
 Calibration SlideSlot() {
     Calibration slot;

@@ -6,7 +6,6 @@
 // back by the next start's settings load.
 #include <windows.h>
 #include <commctrl.h>
-#include <gdiplus.h>
 
 #include <gtest/gtest.h>
 
@@ -21,7 +20,10 @@
 #include "app/toolbar_win.h"
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
+#include "calib/calibration_lists_win.h"
 #include "calib/shot_win.h"
+#include "common/main_window_fixture_win.h"
+#include "common/modal_script_win.h"
 #include "common/pump_win.h"
 #include "resources/calibration_dialogs.h"
 #include "settings/app_settings.h"
@@ -39,46 +41,6 @@ namespace {
 constexpr int kW = 1280, kH = 720;
 constexpr COLORREF kGrid = RGB(255, 0, 255);   // palette 0xFF00FF
 constexpr COLORREF kText = RGB(255, 255, 0);   // palette 0x00FFFF
-
-// ---- A script of steps, run by a thread timer inside whatever message loop is running ----
-
-using Step = std::function<bool()>;
-std::vector<Step> gSteps;
-size_t gNext = 0;
-bool gBusy = false;
-
-void CALLBACK StepTick(HWND, UINT, UINT_PTR, DWORD) {
-    if (gBusy || gNext >= gSteps.size()) return;
-    gBusy = true;
-    if (gSteps[gNext]()) ++gNext;
-    gBusy = false;
-}
-
-HWND VisibleDialog(const wchar_t* title) {
-    HWND dlg = FindWindowW(L"#32770", title);
-    return dlg && IsWindowVisible(dlg) ? dlg : nullptr;
-}
-
-void Click(HWND dlg, int id) {
-    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
-}
-
-void SelectRow(HWND list, int row) {
-    LVITEMW state = {};
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-}
-
-std::wstring ItemText(HWND list, int row, int column) {
-    wchar_t buf[128] = {};
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = buf;
-    item.cchTextMax = 128;
-    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    return buf;
-}
 
 // Image point to the view's client point, as the view maps it back (ToImage).
 POINT ClientOf(HWND view, int ix, int iy) {
@@ -160,50 +122,17 @@ public:
     }
 };
 
-std::wstring StoredCalibrations() {
-    wchar_t buf[kCalibrationsChars] = {};
-    DWORD size = sizeof(buf);
-    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"Calibrations", RRF_RT_REG_SZ, nullptr, buf, &size) !=
-        ERROR_SUCCESS)
-        return L"<missing>";
-    return buf;
-}
-
-class CalibrationEndToEnd : public ::testing::Test {
+class CalibrationEndToEnd : public MainWindowFixture {
 protected:
-    static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
-        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-        InitCommonControlsEx(&icc);
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        ShellState.instance = instance;
-        RegisterMainWndClass(instance);
-        RegisterCameraWndClass(instance);
-        RegisterPromptClass(instance);
-        RegisterHToolbarClass(instance);
-        RegisterVToolbarClass(instance);
-        RegisterToolButtonClass(instance);
-    }
-    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(gdiplusToken); }
     void TearDown() override {
-        KillTimer(nullptr, timer);
-        if (ShellState.mainWnd) DestroyWindow(ShellState.mainWnd);
-        PumpMessages();
-        MSG msg;
-        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        MainWindowFixture::TearDown();
         ShellState = ShellStateData{};
         ShellState.instance = GetModuleHandleW(nullptr);
     }
-    static ULONG_PTR gdiplusToken;
-    UINT_PTR timer = 0;
 };
-ULONG_PTR CalibrationEndToEnd::gdiplusToken = 0;
 
 TEST_F(CalibrationEndToEnd, CalibrateApplyMeasureAndReadBack) {
-    ScopedCamera camera(L"Calibration Scope", L"--formats \"MJPG 1280x720\" --ppmm 400");
-    ASSERT_TRUE(camera.ok());
+    ASSERT_NO_FATAL_FAILURE(AddCamera(L"Calibration Scope", L"--formats \"MJPG 1280x720\" --ppmm 400"));
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
     LoadSettings();  // defaults, English, ten empty slots
     AppSettings.gridColor = 0xFF00FF;
@@ -212,14 +141,10 @@ TEST_F(CalibrationEndToEnd, CalibrateApplyMeasureAndReadBack) {
     requestedFormat = {kSubtypeMjpg, kW, kH, 0};
     CalibrationState = CalibrationStateData{};
 
-    HWND main = CreateMainWindow(ShellState.instance);
-    ASSERT_NE(main, nullptr);
-    ShowWindow(main, SW_SHOWMAXIMIZED);
-    UpdateWindow(main);
-    HWND view = ShellState.cameraView;
-    ASSERT_NE(view, nullptr);
+    ASSERT_NO_FATAL_FAILURE(StartMaximised());
     // The view's timer opens the camera; frames flow into compositions.
-    ASSERT_TRUE(WaitUntil([&] { return IsDeviceOpen() && CameraViewGetInfo(view).composedFrames > 3; }, 30000));
+    streamingFrames = 4;
+    ASSERT_TRUE(Streaming());
     ASSERT_EQ(CameraViewGetInfo(view).imageW, kW);
 
     // Without a calibration the "calibration changed" command changes nothing.
@@ -229,16 +154,16 @@ TEST_F(CalibrationEndToEnd, CalibrateApplyMeasureAndReadBack) {
     EXPECT_EQ(CameraViewGetInfo(view).ratio, 50);
 
     const wchar_t* manager = L"Config calibrations";
-    bool finished = false, lineSet = false;
+    bool lineSet = false;
     POINT heldEnd = {};
-    gSteps = {
+    std::vector<ScriptStep> steps = {
         // 1. The manager: calibrate slot 1 (row 0).
         [&] {
             HWND dlg = VisibleDialog(manager);
             if (!dlg) return false;
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_CALIB_CALIBRATE)));
             SelectRow(GetDlgItem(dlg, IDC_CALIB_LIST), 0);
-            Click(dlg, IDC_CALIB_CALIBRATE);
+            ClickDialogButton(dlg, IDC_CALIB_CALIBRATE);
             return true;
         },
         // 2. The calibrate dialog is up and the view has drawn the fresh line: W/3 centred.
@@ -278,20 +203,20 @@ TEST_F(CalibrationEndToEnd, CalibrateApplyMeasureAndReadBack) {
             EXPECT_EQ(ItemText(list, 0, 2), L"mm");
             EXPECT_EQ(ItemText(list, 0, 4), L"1280x720");
             SelectRow(list, 0);
-            Click(dlg, IDC_CALIB_APPLY);
+            ClickDialogButton(dlg, IDC_CALIB_APPLY);
             return true;
         },
-        [&] {
-            if (VisibleDialog(manager)) return false;
-            finished = true;
-            return true;
-        },
+        [&] { return !VisibleDialog(manager); },
     };
-    gNext = 0;
-    timer = SetTimer(nullptr, 0, 30, StepTick);
-    PostMessageW(main, WM_COMMAND, ID_CALIBRATE, 0);
-    ASSERT_TRUE(WaitUntil([&] { return finished; }, 60000)) << "stopped at step " << gNext;
-    KillTimer(nullptr, timer);
+    bool finished = false;
+    RunScripted(
+        [&] {
+            PostMessageW(main, WM_COMMAND, ID_CALIBRATE, 0);
+            finished = WaitUntil([] { return ScriptFinished(); }, 60000);
+            return INT_PTR(0);
+        },
+        std::move(steps), 60000, 30);
+    ASSERT_TRUE(finished);
     PumpMessages();  // CMD_CALIBRATION_CHANGED
 
     // Applied: calibrated view at ratio 100 with the crossline on.

@@ -7,13 +7,16 @@ namespace {
 
 std::vector<ScriptStep> script;
 size_t scriptNext = 0;
-int scriptTicks = 0;
+DWORD scriptTicks = 0, scriptMaxTicks = 0;
 bool scriptBusy = false;
 
-BOOL CALLBACK EndAnyDialog(HWND hwnd, LPARAM) {
+// Cancels a dialog of the thread (lParam 0) or ends it (lParam 1).
+BOOL CALLBACK StopAnyDialog(HWND hwnd, LPARAM end) {
     wchar_t cls[16];
     GetClassNameW(hwnd, cls, 16);
-    if (lstrcmpW(cls, L"#32770") == 0) EndDialog(hwnd, IDABORT);
+    if (lstrcmpW(cls, L"#32770") != 0) return TRUE;
+    if (end) EndDialog(hwnd, IDABORT);
+    else PostMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
     return TRUE;
 }
 
@@ -22,8 +25,12 @@ void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
     scriptBusy = true;
     ++scriptTicks;
     if (scriptNext < script.size() && script[scriptNext]()) ++scriptNext;
-    if (scriptTicks > 1500) {  // 30 s
-        EnumThreadWindows(GetCurrentThreadId(), EndAnyDialog, 0);
+    if (scriptTicks == scriptMaxTicks) {
+        ADD_FAILURE() << "the script did not finish in time (step " << scriptNext << ")";
+        scriptNext = script.size();
+        EnumThreadWindows(GetCurrentThreadId(), StopAnyDialog, 0);
+    } else if (scriptTicks > scriptMaxTicks + 250) {  // not closed by a cancel in 5 s
+        EnumThreadWindows(GetCurrentThreadId(), StopAnyDialog, 1);
         PostQuitMessage(0);  // ends a message box's loop too
     }
     scriptBusy = false;
@@ -31,11 +38,13 @@ void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
 
 }  // namespace
 
-INT_PTR RunScripted(const std::function<INT_PTR()>& open, std::vector<ScriptStep> steps) {
+INT_PTR RunScripted(const std::function<INT_PTR()>& open, std::vector<ScriptStep> steps, DWORD timeoutMs,
+                    UINT stepMs) {
     script = std::move(steps);
     scriptNext = 0;
     scriptTicks = 0;
-    UINT_PTR timer = SetTimer(nullptr, 0, 20, ScriptTick);
+    scriptMaxTicks = timeoutMs / stepMs;
+    UINT_PTR timer = SetTimer(nullptr, 0, stepMs, ScriptTick);
     INT_PTR result = open();
     KillTimer(nullptr, timer);
     EXPECT_EQ(scriptNext, script.size()) << "the script stopped at step " << scriptNext;
@@ -43,6 +52,8 @@ INT_PTR RunScripted(const std::function<INT_PTR()>& open, std::vector<ScriptStep
     PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     return result;
 }
+
+bool ScriptFinished() { return scriptNext >= script.size(); }
 
 HWND VisibleDialog(const wchar_t* title) {
     HWND dlg = FindWindowW(L"#32770", title);
@@ -69,7 +80,7 @@ void ClickDialogButton(HWND dlg, int id) {
 }
 
 std::wstring WindowText(HWND hwnd) {
-    wchar_t buf[512] = {};
-    GetWindowTextW(hwnd, buf, 512);
+    wchar_t buf[1024] = {};
+    GetWindowTextW(hwnd, buf, 1024);
     return buf;
 }

@@ -9,10 +9,14 @@
 
 using ScriptStep = std::function<bool()>;  // true when done; false to retry at the next tick
 
-// Runs open() (which shows a modal dialog) while the steps run one by one; fails the test when
-// the script did not finish. After 30 s every dialog of the thread is ended so the test fails
-// instead of hanging. Returns what open() returned.
-INT_PTR RunScripted(const std::function<INT_PTR()>& open, std::vector<ScriptStep> steps);
+// Runs open() (which shows a modal dialog, or waits while a posted command shows one) while the
+// steps run one by one, a step every stepMs; fails the test when the script did not finish. After
+// timeoutMs every dialog of the thread is cancelled, and ended if that did not close it, so the
+// test fails instead of hanging. Returns what open() returned.
+INT_PTR RunScripted(const std::function<INT_PTR()>& open, std::vector<ScriptStep> steps, DWORD timeoutMs = 30000,
+                    UINT stepMs = 20);
+// True once every step of the running script has returned true.
+bool ScriptFinished();
 
 // The visible dialog with this title, or null.
 HWND VisibleDialog(const wchar_t* title);

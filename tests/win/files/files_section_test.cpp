@@ -16,7 +16,7 @@
 #include "calib/shot_win.h"
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
-#include "common/app_windows_win.h"
+#include "common/main_window_fixture_win.h"
 #include "common/pump_win.h"
 #include "common/vcam_harness_win.h"
 #include "files/files_fixture_win.h"
@@ -39,21 +39,16 @@ void RecordOpen(HWND, const wchar_t* path) { opened.push_back(path); }
 const wchar_t* const kFive[] = {L"x.jpg", L"B.jpg", L"20231104-101500-001.jpg", L"20231104-101533-250.png",
                                 L"\u6837\u54c1-\u7ec6\u80de.jpg"};
 
-struct FilesSectionTest : ::testing::Test {
+struct FilesSectionTest : MainWindowFixture {
     static void SetUpTestSuite() {
+        MainWindowFixture::SetUpTestSuite();
         StartFilesTests();
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterAppWindowClasses(instance);
-        RegisterCtrlPanelClass(instance);
+        RegisterCtrlPanelClass(GetModuleHandleW(nullptr));
         SetToolButtonBackground(RGB(21, 21, 25));
-        LoadToolArt(instance);
-        ASSERT_TRUE(EnsureVcamRegistered());
         const COLORREF colours[] = {RGB(200, 60, 60), RGB(60, 200, 60), RGB(60, 60, 200), RGB(200, 200, 60),
                                     RGB(60, 200, 200)};
         for (int i = 0; i < 5; ++i) ASSERT_TRUE(WritePicture(Scratch(kFive[i]), 640, 480, colours[i]));
     }
-    static void TearDownTestSuite() { CoUninitialize(); }
     void SetUp() override {
         AppSettings.jpgPng = 0;
         AppSettings.language = 0;
@@ -64,36 +59,31 @@ struct FilesSectionTest : ::testing::Test {
     void TearDown() override {
         gOpenFile = ShellOpenFile;
         gRecentFiles.clear();
-        if (main && IsWindow(main)) DestroyWindow(main);
-        PumpMessages();
-        MSG msg;
-        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        MainWindowFixture::TearDown();
         AppSettings.language = 0;
         LoadTextTable(kLanguageEnglish);
     }
     // The main window over the given recent files, its panel with the files section open.
     void Start(std::vector<std::wstring> files, int width = 1366, int height = 768) {
         gRecentFiles = std::move(files);
-        ShellState.instance = GetModuleHandleW(nullptr);
-        main = CreateMainWindow(ShellState.instance);
-        ASSERT_NE(main, nullptr);
-        SetWindowPos(main, HWND_TOP, 0, 0, width, height, SWP_SHOWWINDOW);
-        panel = ShellState.panel;
+        ASSERT_NO_FATAL_FAILURE(MainWindowFixture::Start(width, height));
         ASSERT_NE(panel, nullptr);
         section = GetDlgItem(panel, kFilesSectionId);
         ASSERT_NE(section, nullptr);
         ASSERT_TRUE(WaitUntil([&] { return CtrlPanelGetInfo(panel).open[kFilesSectionIndex]; }));
         PumpMessages();
         list = GetDlgItem(section, ID_FILES_LIST);
-        view = GetDlgItem(section, ID_FILES_VIEW);
-        ASSERT_TRUE(list && view);
+        preview = GetDlgItem(section, ID_FILES_VIEW);
+        ASSERT_TRUE(list && preview);
     }
     void Select(int row, bool doubleClick = false) {
         SendMessageW(list, LB_SETCURSEL, WPARAM(row), 0);
         SendMessageW(section, WM_COMMAND, MAKEWPARAM(ID_FILES_LIST, doubleClick ? LBN_DBLCLK : LBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(list));
     }
-    ImageViewState* View() const { return reinterpret_cast<ImageViewState*>(GetWindowLongPtrW(view, GWLP_USERDATA)); }
+    ImageViewState* View() const {
+        return reinterpret_cast<ImageViewState*>(GetWindowLongPtrW(preview, GWLP_USERDATA));
+    }
     int Rows() const { return int(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
     int Width(HWND w) const {
         RECT r;
@@ -106,7 +96,7 @@ struct FilesSectionTest : ::testing::Test {
         return text;
     }
 
-    HWND main = nullptr, panel = nullptr, section = nullptr, list = nullptr, view = nullptr;
+    HWND section = nullptr, list = nullptr, preview = nullptr;  // the files section, its list and view
 };
 
 TEST_F(FilesSectionTest, ListsExistingFilesInOrdinalOrder) {
@@ -144,8 +134,8 @@ TEST_F(FilesSectionTest, SelectionPreviewsAndDoubleClickOpens) {
     EXPECT_EQ(opened, std::vector<std::wstring>{Scratch(L"B.jpg")});
     EXPECT_EQ(View()->lastLoad, PictureLoad::Ok);
     // The view's double click opens the selected row's file too.
-    SendMessageW(view, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
-    SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    SendMessageW(preview, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(preview, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     PumpMessages();
     EXPECT_EQ(opened, (std::vector<std::wstring>{Scratch(L"B.jpg"), Scratch(L"B.jpg")}));
     // No selection: an empty preview, nothing opened.
@@ -211,16 +201,16 @@ TEST_F(FilesSectionTest, HeightsFollowTheWidthAndTheTitleBarCollapses) {
     EXPECT_EQ(wider, FilesSectionHeights(wide, base));
     EXPECT_EQ(wider.expanded - h.expanded, int(0.75 * wide) - int(0.75 * narrow));
     RECT vr;
-    GetWindowRect(view, &vr);
+    GetWindowRect(preview, &vr);
     EXPECT_EQ(vr.right - vr.left, wide);
     EXPECT_EQ(vr.bottom - vr.top, int(0.75 * wide));
 
     SendMessageW(GetDlgItem(section, ID_FILES_TITLE), WMU_SECTION_TOGGLE, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !CtrlPanelGetInfo(panel).open[kFilesSectionIndex]; }));
-    EXPECT_FALSE(IsWindowVisible(list) || IsWindowVisible(view));
+    EXPECT_FALSE(IsWindowVisible(list) || IsWindowVisible(preview));
     SendMessageW(GetDlgItem(section, ID_FILES_TITLE), WMU_SECTION_TOGGLE, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return CtrlPanelGetInfo(panel).open[kFilesSectionIndex]; }));
-    EXPECT_TRUE(IsWindowVisible(list) && IsWindowVisible(view));
+    EXPECT_TRUE(IsWindowVisible(list) && IsWindowVisible(preview));
 }
 
 TEST_F(FilesSectionTest, TitleFollowsTheLanguage) {
@@ -255,22 +245,20 @@ TEST_F(FilesSectionTest, RowsAreDrawnInTheirColours) {
 // With the virtual microscope streaming: a photo taken with the photo command becomes the last
 // row, though it sorts before the others, and previews on selection.
 TEST_F(FilesSectionTest, PhotoTakenBecomesTheLastRow) {
-    ScopedCamera cam(L"Files Scope", L"--formats \"MJPG 640x480\"");
-    ASSERT_TRUE(cam.ok());
+    ASSERT_NO_FATAL_FAILURE(AddCamera(L"Files Scope", L"--formats \"MJPG 640x480\""));
     requestedFormat = {kSubtypeMjpg, 640, 480, 0};
     std::wstring photos = Scratch(L"0-photos");
     CreateDirectoryW(photos.c_str(), nullptr);
     ASSERT_TRUE(CopyTextField(AppSettings.imgDir, photos));
     Start({Scratch(L"x.jpg"), Scratch(L"B.jpg"), Scratch(L"20231104-101533-250.png")});
-    ASSERT_TRUE(WaitUntil([&] { return IsDeviceOpen() && CameraViewGetInfo(ShellState.cameraView).composedFrames >= 3; },
-                          30000));
+    ASSERT_TRUE(Streaming());
     SendMessageW(main, WM_COMMAND, ID_TAKE_PHOTO, 0);
     ASSERT_TRUE(WaitUntil([&] { return Rows() == 4; }));
     ASSERT_EQ(gRecentFiles.size(), 4u);
     EXPECT_EQ(gRecentFiles.back().substr(0, photos.size()), photos);
     Select(3);
     EXPECT_EQ(View()->lastLoad, PictureLoad::Ok);
-    EXPECT_EQ(View()->imageWidth, CameraViewGetInfo(ShellState.cameraView).displayW);
+    EXPECT_EQ(View()->imageWidth, Info().displayW);
     Select(3, true);
     EXPECT_EQ(opened, std::vector<std::wstring>{gRecentFiles.back()});
 }
@@ -278,8 +266,7 @@ TEST_F(FilesSectionTest, PhotoTakenBecomesTheLastRow) {
 // Five files listed beside the live picture, the last a photo just taken and previewed, in both
 // languages (written as files-section-en.bmp and -zh.bmp when VARDELO_SHOT_DIR is set).
 TEST_F(FilesSectionTest, ScreenshotsInBothLanguages) {
-    ScopedCamera cam(L"Files Scope", L"--formats \"MJPG 640x480\"");
-    ASSERT_TRUE(cam.ok());
+    ASSERT_NO_FATAL_FAILURE(AddCamera(L"Files Scope", L"--formats \"MJPG 640x480\""));
     requestedFormat = {kSubtypeMjpg, 640, 480, 0};
     std::wstring photos = Scratch(L"0-photos");
     CreateDirectoryW(photos.c_str(), nullptr);
@@ -291,8 +278,7 @@ TEST_F(FilesSectionTest, ScreenshotsInBothLanguages) {
         for (const wchar_t* name : kFive) four.push_back(Scratch(name));
         four.erase(four.begin() + 2);
         Start(four);
-        ASSERT_TRUE(WaitUntil(
-            [&] { return IsDeviceOpen() && CameraViewGetInfo(ShellState.cameraView).composedFrames >= 3; }, 30000));
+        ASSERT_TRUE(Streaming());
         SendMessageW(main, WM_COMMAND, ID_TAKE_PHOTO, 0);
         ASSERT_TRUE(WaitUntil([&] { return Rows() == 5; }));
         Select(4);
@@ -301,8 +287,7 @@ TEST_F(FilesSectionTest, ScreenshotsInBothLanguages) {
         SendMessageW(panel, WM_VSCROLL, SB_BOTTOM, 0);  // the whole preview in sight
         PumpMessages();
         Shot(main, language == kLanguageChinese ? L"files-section-zh" : L"files-section-en");
-        DestroyWindow(main);
-        PumpMessages();
+        CloseMainWindow(main);
     }
 }
 

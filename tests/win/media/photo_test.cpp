@@ -22,6 +22,7 @@
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
 #include "common/pump_win.h"
+#include "common/main_window_fixture_win.h"
 #include "common/vcam_harness_win.h"
 #include "frame/capture_state_win.h"
 #include "calib/shot_win.h"
@@ -139,27 +140,15 @@ LRESULT CALLBACK PanelSpyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-class PhotoTest : public ::testing::Test {
+class PhotoTest : public MainWindowFixture {
 protected:
     static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
-        FindImageEncoders();
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterMainWndClass(instance);
-        RegisterCameraWndClass(instance);
-        RegisterPromptClass(instance);
+        MainWindowFixture::SetUpTestSuite();
         WNDCLASSW wc = {};
         wc.lpfnWndProc = PanelSpyProc;
-        wc.hInstance = instance;
+        wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"PhotoTestPanelSpy";
         RegisterClassW(&wc);
-        ASSERT_TRUE(EnsureVcamRegistered());
-    }
-    static void TearDownTestSuite() {
-        Gdiplus::GdiplusShutdown(gdiplusToken);
-        CoUninitialize();
     }
     void SetUp() override {
         AppSettings = SettingsFromStored(StoredSettings{});
@@ -176,25 +165,19 @@ protected:
         MeasurementState.tool = kToolNone;
     }
     void TearDown() override {
-        if (main && IsWindow(main)) DestroyWindow(main);
         if (spy) DestroyWindow(spy);
-        PumpMessages();
-        MSG msg;
-        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        MainWindowFixture::TearDown();
         CaptureState.videoPath[0] = 0;
         RemoveTree(folder);
     }
-    // The main window with a camera streaming at ratio 100 and the panel replaced by a spy.
-    void Start(const CameraFormat& format) {
+    // The main window with the scope streaming at ratio 100 and the panel replaced by a spy.
+    void Open(const wchar_t* options, const CameraFormat& format) {
+        ASSERT_NO_FATAL_FAILURE(AddCamera(kScope, options));
         requestedFormat = format;
-        ShellState.instance = GetModuleHandleW(nullptr);
-        main = CreateMainWindow(ShellState.instance);
-        ASSERT_NE(main, nullptr);
-        SetWindowPos(main, HWND_TOP, 0, 0, 1366, 768, SWP_SHOWWINDOW);
-        view = ShellState.cameraView;
+        ASSERT_NO_FATAL_FAILURE(Start(1366, 768));
         spy = CreateWindowExW(0, L"PhotoTestPanelSpy", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
         ShellState.panel = spy;
-        ASSERT_TRUE(WaitUntil([&] { return IsDeviceOpen() && CameraViewGetInfo(view).composedFrames >= 3; }, 30000));
+        ASSERT_TRUE(Streaming());
         SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_RATIO, 100);
         SendDrawSettingsToView();
     }
@@ -235,17 +218,13 @@ protected:
         EXPECT_EQ(filesAdded.back(), gRecentFiles.size() - 1);
     }
 
-    static ULONG_PTR gdiplusToken;
     std::wstring folder;
-    HWND main = nullptr, view = nullptr, spy = nullptr;
+    HWND spy = nullptr;
 };
-ULONG_PTR PhotoTest::gdiplusToken = 0;
 
-TEST_F(PhotoTest, PhotoIsThePictureAsShownWithItsShapes) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\"");
-    ASSERT_TRUE(cam.ok());
-    AppSettings.jpgPng = 1;
-    Start({kSubtypeMjpg, 1280, 720, 0});
+TEST_F(PhotoTest, PhotoIsThePictureAsShownWithItsShapes) {    AppSettings.jpgPng = 1;
+
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1280x720\"", {kSubtypeMjpg, 1280, 720, 0}));
     DrawShapes();
     SendMessageW(main, WM_COMMAND, ID_TAKE_PHOTO, 0);
     // Read before any message runs: no new frame is composed in between.
@@ -274,9 +253,7 @@ TEST_F(PhotoTest, PhotoIsThePictureAsShownWithItsShapes) {
 }
 
 TEST_F(PhotoTest, SpaceInTheViewSavesAJpegOfTheViewSize) {
-    ScopedCamera cam(kScope, L"--formats \"YUY2 642x480\"");
-    ASSERT_TRUE(cam.ok());
-    Start({kSubtypeYuy2, 642, 480, 0});
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 642x480\"", {kSubtypeYuy2, 642, 480, 0}));
     PostMessageW(view, WM_KEYDOWN, VK_SPACE, 0);
     ASSERT_TRUE(WaitUntil([&] { return !OnlyFile().empty(); }));
     const std::wstring path = OnlyFile();
@@ -297,9 +274,7 @@ TEST_F(PhotoTest, StillButtonSavesTheStillAtItsOwnSize) {
     };
     AppSettings.jpgPng = 1;
     for (const Run& run : runs) {
-        ScopedCamera cam(kScope, run.options);
-        ASSERT_TRUE(cam.ok());
-        Start(run.format);
+        ASSERT_NO_FATAL_FAILURE(Open(run.options, run.format));
         DrawShapes();
         ASSERT_EQ(RunVcamctl(L"still \"" + std::wstring(kScope) + L"\""), 0);
         ASSERT_TRUE(WaitUntil([&] { return !OnlyFile().empty(); }, 20000));
@@ -323,9 +298,7 @@ TEST_F(PhotoTest, StillButtonSavesTheStillAtItsOwnSize) {
 }
 
 TEST_F(PhotoTest, TwoPhotosInOneMillisecondGetTwoFiles) {
-    ScopedCamera cam(kScope, L"--formats \"YUY2 640x480\"");
-    ASSERT_TRUE(cam.ok());
-    Start({kSubtypeYuy2, 640, 480, 0});
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 640x480\"", {kSubtypeYuy2, 640, 480, 0}));
     const MediaTime t{2023, 3, 22, 14, 25, 1, 7};
     ASSERT_TRUE(SavePhoto(PhotoSource::View, t));
     ASSERT_TRUE(SavePhoto(PhotoSource::View, t));
@@ -339,9 +312,7 @@ TEST_F(PhotoTest, TwoPhotosInOneMillisecondGetTwoFiles) {
 // A folder the system refuses files in (Wine's drive Z: is the Linux root, and /proc takes no
 // files): nothing is written or listed, and the toast says so.
 TEST_F(PhotoTest, UnwritableFolderSavesNothingAndSaysSo) {
-    ScopedCamera cam(kScope, L"--formats \"YUY2 640x480\"");
-    ASSERT_TRUE(cam.ok());
-    Start({kSubtypeYuy2, 640, 480, 0});
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 640x480\"", {kSubtypeYuy2, 640, 480, 0}));
     ASSERT_TRUE(CopyTextField(AppSettings.imgDir, L"Z:\\proc"));
     const MediaTime t{2023, 3, 22, 14, 25, 1, 7};
     EXPECT_FALSE(SavePhoto(PhotoSource::View, t));
@@ -356,9 +327,7 @@ TEST_F(PhotoTest, UnwritableFolderSavesNothingAndSaysSo) {
 // An image folder that cannot be made (a file stands in its way): the photo goes to the default
 // folder in the documents, the toast says where, and the setting stays as the user chose it.
 TEST_F(PhotoTest, UnusableFolderFallsBackToTheDefaultFolder) {
-    ScopedCamera cam(kScope, L"--formats \"YUY2 640x480\"");
-    ASSERT_TRUE(cam.ok());
-    Start({kSubtypeYuy2, 640, 480, 0});
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 640x480\"", {kSubtypeYuy2, 640, 480, 0}));
     HANDLE f = CreateFileW((folder + L"\\in the way").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     CloseHandle(f);
     const std::wstring chosen = folder + L"\\in the way\\photos";
@@ -373,9 +342,7 @@ TEST_F(PhotoTest, UnusableFolderFallsBackToTheDefaultFolder) {
 }
 
 TEST_F(PhotoTest, VideoCoverBesideTheVideo) {
-    ScopedCamera cam(kScope, L"--formats \"YUY2 640x480\"");
-    ASSERT_TRUE(cam.ok());
-    Start({kSubtypeYuy2, 640, 480, 0});
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 640x480\"", {kSubtypeYuy2, 640, 480, 0}));
     struct Case { int jpgPng; const wchar_t* cover; bool png; } cases[] = {
         {0, L"\\20230322-142501-007.jpg", false},
         {1, L"\\20230322-142501-007.png", true},
@@ -473,9 +440,7 @@ class PhotoScaleTest : public PhotoTest {
 protected:
     // 400 pixels per millimetre on the virtual microscope, calibrated as 0.4 pixels per µm.
     void StartCalibrated(const wchar_t* options, const CameraFormat& format) {
-        cam = std::make_unique<ScopedCamera>(kScope, options);
-        ASSERT_TRUE(cam->ok());
-        Start(format);
+        ASSERT_NO_FATAL_FAILURE(Open(options, format));
         EmptyCalibration(CalibrationTable[0]);
         SetCalibrationName(CalibrationTable[0], L"Tissue 40x");
         CalibrationState.appliedSlot = 0;
@@ -485,9 +450,7 @@ protected:
         CalibrationState.appliedSlot = -1;
         CaptureState.invert = 0;
         PhotoTest::TearDown();
-        cam.reset();
     }
-    std::unique_ptr<ScopedCamera> cam;
 };
 
 // Ruler-coloured pixels in the bottom-right fifth of a picture.

@@ -4,7 +4,6 @@
 // them, probed and decoded by ffprobe and ffmpeg.
 #include <windows.h>
 #include <commctrl.h>
-#include <gdiplus.h>
 
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
@@ -25,7 +24,8 @@
 #include "calib/shot_win.h"
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
-#include "common/app_windows_win.h"
+#include "common/main_window_fixture_win.h"
+#include "common/modal_script_win.h"
 #include "common/pump_win.h"
 #include "common/vcam_harness_win.h"
 #include "frame/capture_state_win.h"
@@ -46,34 +46,12 @@
 
 namespace {
 
-// ---- A script of steps, run by a thread timer inside the dialog's message loop ----
-
-using Step = std::function<bool()>;
-std::vector<Step> gSteps;
-size_t gNext = 0;
-bool gBusy = false;
-
-void CALLBACK StepTick(HWND, UINT, UINT_PTR, DWORD) {
-    if (gBusy || gNext >= gSteps.size()) return;
-    gBusy = true;
-    if (gSteps[gNext]()) ++gNext;
-    gBusy = false;
-}
-
 HWND Dialog() {
     HWND dlg = FindWindowW(L"#32770", nullptr);
     return dlg && IsWindowVisible(dlg) && GetDlgItem(dlg, IDC_REC_CLOCK) ? dlg : nullptr;
 }
 
-std::wstring ItemText(HWND dlg, int id) {
-    wchar_t buf[128] = {};
-    GetDlgItemTextW(dlg, id, buf, 128);
-    return buf;
-}
-
-void Click(HWND dlg, int id) {
-    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
-}
+std::wstring ItemText(HWND dlg, int id) { return WindowText(GetDlgItem(dlg, id)); }
 
 int64_t VideoMs() { return CaptureState.mediaTime / 10000; }
 
@@ -88,12 +66,7 @@ LRESULT CALLBACK CountingMainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return CallWindowProcW(mainProc, hwnd, msg, wp, lp);
 }
 
-std::wstring ToastText() {
-    HWND toast = ShellState.mainWnd ? GetDlgItem(ShellState.mainWnd, ID_PROMPT) : nullptr;
-    wchar_t buf[600] = {};
-    if (toast) GetWindowTextW(toast, buf, 600);
-    return buf;
-}
+std::wstring ToastText() { return ShellState.mainWnd ? WindowText(GetDlgItem(ShellState.mainWnd, ID_PROMPT)) : L""; }
 
 // ---- ffprobe and ffmpeg of the machine, run from inside Wine ----
 
@@ -142,26 +115,12 @@ bool HostHasFfmpeg() {
 
 constexpr int kStepMs = 50;
 
-class RecordingTest : public ::testing::Test {
+class RecordingTest : public MainWindowFixture {
 protected:
-    static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
-        FindImageEncoders();  // for the cover picture
-        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-        InitCommonControlsEx(&icc);
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        ShellState.instance = instance;
-        RegisterAppWindowClasses(instance);
-    }
-    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(gdiplusToken); }
-
     // Opens the main window on a virtual microscope streaming format; recordings go to a fresh
     // folder beside the test.
     void Open(const wchar_t* name, const wchar_t* formats, CameraFormat format, int language = 0) {
-        camera = std::make_unique<ScopedCamera>(name, std::wstring(L"--formats \"") + formats + L"\"");
-        ASSERT_TRUE(camera->ok());
+        ASSERT_NO_FATAL_FAILURE(AddCamera(name, std::wstring(L"--formats \"") + formats + L"\""));
         RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
         LoadSettings();
         AppSettings.language = language;
@@ -173,13 +132,12 @@ protected:
         requestedFormat = format;
         RecorderHooks() = {kSplitThresholdBytes, -1, 0};
         AppSettings.compressVideo = compressed;
-        main = CreateMainWindow(ShellState.instance);
-        ASSERT_NE(main, nullptr);
-        mainProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingMainProc)));
+        ASSERT_NO_FATAL_FAILURE(StartMaximised());
+        const LONG_PTR counting = reinterpret_cast<LONG_PTR>(CountingMainProc);
+        mainProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(main, GWLP_WNDPROC, counting));
         coverRequests = 0;
-        ShowWindow(main, SW_SHOWMAXIMIZED);
-        UpdateWindow(main);
-        ASSERT_TRUE(WaitUntil([&] { return IsDeviceOpen() && CameraViewGetInfo(ShellState.cameraView).composedFrames > 3; }, 30000));
+        streamingFrames = 4;
+        ASSERT_TRUE(Streaming());
         ASSERT_EQ(CaptureState.width, format.width);
     }
     // Deletes the folder's files (a rerun starts empty).
@@ -194,51 +152,39 @@ protected:
         }
     }
     void TearDown() override {
-        KillTimer(nullptr, timer);
         RecorderHooks() = {kSplitThresholdBytes, -1, 0};
-        if (ShellState.mainWnd) DestroyWindow(ShellState.mainWnd);
-        PumpMessages();
-        MSG msg;
-        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        MainWindowFixture::TearDown();
         ShellState = ShellStateData{};
         ShellState.instance = GetModuleHandleW(nullptr);
-        camera.reset();
         if (!HasFailure() && !folder.empty()) SHFileOp(folder);  // kept for a look when a test failed
     }
 
     // Runs the record command (the dialog is modal) with these steps, one step per tick; a step
     // returns true when done. True when every step ran; a script that has not finished in time
     // fails and closes the dialog.
-    bool Record(std::vector<Step> steps, DWORD timeoutMs = 60000) {
+    bool Record(std::vector<ScriptStep> steps, DWORD timeoutMs = 60000) {
         steps.insert(steps.begin(), [] { return Dialog() != nullptr; });
-        gSteps = std::move(steps);
-        gNext = 0;
-        deadline = GetTickCount() + timeoutMs;
-        timer = SetTimer(nullptr, 0, kStepMs, [](HWND h, UINT m, UINT_PTR id, DWORD t) {
-            if (int(GetTickCount() - deadline) > 0 && Dialog() && !gBusy) {
-                ADD_FAILURE() << "the script did not finish in time (step " << gNext << ")";
-                gNext = gSteps.size();
-                PostMessageW(Dialog(), WM_COMMAND, IDCANCEL, 0);
-            }
-            StepTick(h, m, id, t);
-        });
-        PostMessageW(main, WM_COMMAND, ID_RECORD_VIDEO, 0);
-        // The command runs the dialog inside this wait; it ends when the dialog has closed.
-        const bool done = WaitUntil([&] { return gNext >= gSteps.size() && !Dialog(); }, timeoutMs + 30000);
-        KillTimer(nullptr, timer);
-        timer = 0;
+        bool closed = false;
+        RunScripted(
+            [&] {
+                PostMessageW(main, WM_COMMAND, ID_RECORD_VIDEO, 0);
+                // The command runs the dialog inside this wait; it ends when the dialog has closed.
+                closed = WaitUntil([] { return ScriptFinished() && !Dialog(); }, timeoutMs + 30000);
+                return INT_PTR(0);
+            },
+            std::move(steps), timeoutMs, kStepMs);
         PumpMessages();
-        return done && !HasFailure();
+        return closed && !HasFailure();
     }
 
     // Steps: press a button of the dialog (Start, Stop, Pause...); wait for ms of video; do once.
-    static Step Press(int id) {
-        return [id] { return Click(Dialog(), id), true; };
+    static ScriptStep Press(int id) {
+        return [id] { return ClickDialogButton(Dialog(), id), true; };
     }
-    static Step UntilVideo(int64_t ms) {
+    static ScriptStep UntilVideo(int64_t ms) {
         return [ms] { return CaptureState.recording == 1 && VideoMs() >= ms; };
     }
-    static Step Do(std::function<void()> action) {
+    static ScriptStep Do(std::function<void()> action) {
         return [action] { return action(), true; };
     }
 
@@ -303,16 +249,9 @@ protected:
         EXPECT_NE(probe.find("nb_read_frames=" + std::to_string(frames) + "\n"), std::string::npos) << probe;
     }
 
-    static ULONG_PTR gdiplusToken;
-    static DWORD deadline;
-    std::unique_ptr<ScopedCamera> camera;
     int32_t compressed = 0;  // "Compress video" for the recordings of the test (set before Open)
     std::wstring folder;
-    HWND main = nullptr;
-    UINT_PTR timer = 0;
 };
-ULONG_PTR RecordingTest::gdiplusToken = 0;
-DWORD RecordingTest::deadline = 0;
 
 // The frame counter's dark plate of the virtual microscope sits at the top left (x 6.., y 6..27).
 bool PlateAt(const AviFile& avi, size_t frame, int x, int y, int expected) {
@@ -660,7 +599,7 @@ TEST_F(RecordingTest, StopDuringASplitRunsAfterIt) {
     ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(700), Do([] {
                             // The stop waits in the queue while the split waits for the writer.
                             PostMessageW(Dialog(), WM_COMMAND, IDC_REC_SPLIT, 0);
-                            Click(Dialog(), IDC_REC_START);
+                            ClickDialogButton(Dialog(), IDC_REC_START);
                         })}));
     ASSERT_EQ(gRecentFiles.size(), 2u);
     EXPECT_EQ(ToastText(), L"File saved: " + gRecentFiles[1]);

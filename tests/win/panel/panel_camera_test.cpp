@@ -30,6 +30,8 @@ int StoredNumber(const wchar_t* name) {
     return int(value);
 }
 
+const CameraFormat kMjpg720 = {kSubtypeMjpg, 1280, 720, 0};
+
 class PanelCameraTest : public PanelFixture {
 protected:
     CameraViewInfo View() { return CameraViewGetInfo(ShellState.cameraView); }
@@ -67,17 +69,20 @@ protected:
         SendMessageW(list, LB_SETCURSEL, row, 0);
         SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_OPEN_DEVICES, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     }
+    // The scope with these vcamctl options, the main window streaming format.
+    void Open(const wchar_t* options, const CameraFormat& format) {
+        ASSERT_NO_FATAL_FAILURE(AddCamera(kScope, options));
+        requestedFormat = format;
+        ASSERT_NO_FATAL_FAILURE(Start());
+        ASSERT_TRUE(StreamingAt(format.subtype, format.width, format.height));
+    }
     INT_PTR OpenDeviceCommand(std::vector<ScriptStep> steps) {
         return RunScripted([&] { return INT_PTR(SendMessageW(main, WM_COMMAND, ID_OPEN_DEVICE, 0)); }, std::move(steps));
     }
 };
 
 TEST_F(PanelCameraTest, SizeListReopensAtTheChosenSizeAndStoresIt) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720,MJPG 640x480,YUY2 640x480\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
-    Start();
-    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 1280, 720));
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1280x720,MJPG 640x480,YUY2 640x480\"", kMjpg720));
     ASSERT_TRUE(WaitUntil([&] { return Rows(Control(100, kSourceSizeList)).size() == 4; }));
     EXPECT_EQ(Rows(Control(100, kSourceSizeList)),
               (std::vector<std::wstring>{L"640x480", L"1280x720", L"1280x960", L"1920x1080"}));
@@ -101,11 +106,7 @@ TEST_F(PanelCameraTest, SizeListReopensAtTheChosenSizeAndStoresIt) {
 }
 
 TEST_F(PanelCameraTest, FormatListReopensAsYuy2) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 640x480,YUY2 640x480\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 640, 480, 0};
-    Start();
-    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 640, 480));
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 640x480,YUY2 640x480\"", {kSubtypeMjpg, 640, 480, 0}));
     ASSERT_TRUE(WaitUntil([&] { return Rows(Control(100, kSourceFormatList)).size() == 2; }));
     EXPECT_EQ(Selected(Control(100, kSourceFormatList)), 0);
     Choose(100, kSourceFormatList, 1);
@@ -115,11 +116,7 @@ TEST_F(PanelCameraTest, FormatListReopensAsYuy2) {
 }
 
 TEST_F(PanelCameraTest, AChoiceAfterTheCameraClosedReopensNothing) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720,MJPG 640x480\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
-    Start();
-    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 1280, 720));
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1280x720,MJPG 640x480\"", kMjpg720));
     ASSERT_TRUE(WaitUntil([&] { return !Rows(Control(100, kSourceSizeList)).empty(); }));
     // The session closes; the lists still show what was there until the refresh comes.
     CloseSession();
@@ -140,11 +137,7 @@ TEST_F(PanelCameraTest, AChoiceAfterTheCameraClosedReopensNothing) {
 }
 
 TEST_F(PanelCameraTest, GrayThenEmbossLeavesOnlyEmbossAndTheFramesShowIt) {
-    ScopedCamera cam(kScope, L"--formats \"YUY2 640x480\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeYuy2, 640, 480, 0};
-    Start();
-    ASSERT_TRUE(StreamingAt(kSubtypeYuy2, 640, 480));
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 640x480\"", {kSubtypeYuy2, 640, 480, 0}));
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(101, 106)); }));
     EXPECT_EQ(Rows(Control(100, kSourceFormatList)), std::vector<std::wstring>{L"YUY2"});
 
@@ -178,11 +171,7 @@ TEST_F(PanelCameraTest, GrayThenEmbossLeavesOnlyEmbossAndTheFramesShowIt) {
 }
 
 TEST_F(PanelCameraTest, RatioTrackbarDrivesTheView) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
-    Start();
-    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 1280, 720));
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1280x720\"", kMjpg720));
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(101, kPreviewRatioBar)); }));
     HWND bar = Control(101, kPreviewRatioBar);
     auto drag = [&](int value) {
@@ -212,11 +201,8 @@ TEST_F(PanelCameraTest, RatioTrackbarDrivesTheView) {
 // A 640 x 480-only camera's default pick is stored as 640 x 480 interpolated; the next start
 // must open it interpolated again (the zoom button works only then).
 TEST_F(PanelCameraTest, StoredInterpolatedPickOpensInterpolatedAgain) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 640x480\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 640, 480, 1};  // as start-up reads it from the settings
-    Start();
-    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 640, 480));
+    // Asked for interpolated, as start-up reads it from the settings.
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 640x480\"", {kSubtypeMjpg, 640, 480, 1}));
     EXPECT_EQ(CaptureState.interpolated, 1);
     EXPECT_EQ(requestedFormat, (CameraFormat{kSubtypeMjpg, 640, 480, 1}));
 }
@@ -297,11 +283,7 @@ TEST_F(PanelCameraTest, WithoutCamerasTheDialogSaysSoAndCannotOpen) {
 }
 
 TEST_F(PanelCameraTest, DeviceListClosingShowsTheDialogInTheLanguage) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720,MJPG 1920x1080,YUY2 640x480\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
-    Start();
-    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 1280, 720));
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1280x720,MJPG 1920x1080,YUY2 640x480\"", kMjpg720));
     Shot(main, L"panel_en_221");
     const int saved = ShellState.panelWidth;
     ShellState.panelWidth = 252;  // the width with a dialog base unit of 8

@@ -13,6 +13,7 @@
 #include "app/shell_state_win.h"
 #include "app/tool_button_win.h"
 #include "app/toolbar_win.h"
+#include "common/main_window_fixture_win.h"
 #include "common/modal_script_win.h"
 #include "common/pump_win.h"
 #include "common/vcam_harness_win.h"
@@ -22,20 +23,12 @@
 #include "view/camera_view_win.h"
 #include "view/measure_model.h"
 
-class PanelFixture : public ::testing::Test {
+class PanelFixture : public MainWindowFixture {
 protected:
     static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterMainWndClass(instance);
-        RegisterCameraWndClass(instance);
-        RegisterHToolbarClass(instance);
-        RegisterVToolbarClass(instance);
-        RegisterToolButtonClass(instance);
-        RegisterCtrlPanelClass(instance);
-        ASSERT_TRUE(EnsureVcamRegistered());
+        MainWindowFixture::SetUpTestSuite();
+        RegisterCtrlPanelClass(GetModuleHandleW(nullptr));
     }
-    static void TearDownTestSuite() { CoUninitialize(); }
     void SetUp() override {
         AppSettings.language = 0;
         AppSettings.lastCamera[0] = 0;  // start-up opens the camera listed last
@@ -44,20 +37,13 @@ protected:
         MeasurementState.tool = kToolNone;
     }
     void TearDown() override {
-        if (main && IsWindow(main)) DestroyWindow(main);
-        PumpMessages();
-        MSG msg;
-        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        MainWindowFixture::TearDown();
         AppSettings.language = 0;
         LoadTextTable(0);
     }
     // The main window at a fixed size; its view opens the last listed camera on the first tick.
     void Start(int width = 1366, int height = 768) {
-        ShellState.instance = GetModuleHandleW(nullptr);
-        main = CreateMainWindow(ShellState.instance);
-        ASSERT_NE(main, nullptr);
-        SetWindowPos(main, HWND_TOP, 0, 0, width, height, SWP_SHOWWINDOW);
-        panel = ShellState.panel;
+        ASSERT_NO_FATAL_FAILURE(MainWindowFixture::Start(width, height));
         ASSERT_NE(panel, nullptr);
         ASSERT_TRUE(WaitUntil([&] { return Info().open[0] && Info().open[1]; }));
         PumpMessages();
@@ -92,5 +78,4 @@ protected:
         SendMessageW(Section(section), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                      reinterpret_cast<LPARAM>(Control(section, id)));
     }
-    HWND main = nullptr, panel = nullptr;
 };

@@ -12,6 +12,7 @@
 #include "capture/capture_session_win.h"
 #include "capture/device_list_win.h"
 #include "common/pump_win.h"
+#include "common/main_window_fixture_win.h"
 #include "common/vcam_harness_win.h"
 #include "frame/capture_state_win.h"
 #include "settings/app_settings.h"
@@ -20,39 +21,17 @@
 
 namespace {
 
-class CameraProblemsTest : public ::testing::Test {
+class CameraProblemsTest : public MainWindowFixture {
 protected:
-    static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterMainWndClass(instance);
-        RegisterCameraWndClass(instance);
-        ASSERT_TRUE(EnsureVcamRegistered());
-    }
-    static void TearDownTestSuite() {
-        Gdiplus::GdiplusShutdown(gdiplusToken);
-        CoUninitialize();
-    }
     void SetUp() override {
         AppSettings.lastCamera[0] = 0;
         LoadTextTable(0);
         requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
     }
-    void TearDown() override {
-        if (main && IsWindow(main)) DestroyWindow(main);
-        PumpMessages();
-        MSG msg;
-        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    }
-    void Start() {
-        ShellState.instance = GetModuleHandleW(nullptr);
-        main = CreateMainWindow(ShellState.instance);
-        ASSERT_NE(main, nullptr);
-        SetWindowPos(main, HWND_TOP, 0, 0, 1200, 800, SWP_SHOWWINDOW);
-        view = ShellState.cameraView;
-        ASSERT_NE(view, nullptr);
+    // The main window over a camera called name with these options.
+    void StartWith(const wchar_t* name, const wchar_t* options) {
+        ASSERT_NO_FATAL_FAILURE(AddCamera(name, std::wstring(L"--formats \"MJPG 1280x720\" ") + options));
+        Start(1200, 800);
     }
     // White text pixels in the band where the view writes its message.
     int MessagePixels() {
@@ -65,18 +44,10 @@ protected:
         ReleaseDC(view, dc);
         return white;
     }
-    bool Streaming() {
-        return WaitUntil([&] { return IsDeviceOpen() && CameraViewGetInfo(view).composedFrames >= 3; }, 30000);
-    }
-    static ULONG_PTR gdiplusToken;
-    HWND main = nullptr, view = nullptr;
 };
-ULONG_PTR CameraProblemsTest::gdiplusToken = 0;
 
 TEST_F(CameraProblemsTest, BusyCameraIsNamedAndOpensByItselfWhenFree) {
-    ScopedCamera cam(L"Problem Busy Scope", L"--formats \"MJPG 1280x720\" --busy");
-    ASSERT_TRUE(cam.ok());
-    Start();
+    ASSERT_NO_FATAL_FAILURE(StartWith(L"Problem Busy Scope", L"--busy"));
     ASSERT_TRUE(WaitUntil([] { return CurrentCameraProblem() == CameraProblem::Busy; }, 20000));
     EXPECT_FALSE(IsDeviceOpen());
     EXPECT_TRUE(WaitUntil([&] { return MessagePixels() > 20; }));
@@ -86,9 +57,7 @@ TEST_F(CameraProblemsTest, BusyCameraIsNamedAndOpensByItselfWhenFree) {
 }
 
 TEST_F(CameraProblemsTest, LostDeviceIsReopenedByTheView) {
-    ScopedCamera cam(L"Problem Lost Scope", L"--formats \"MJPG 1280x720\" --lose-after 15");
-    ASSERT_TRUE(cam.ok());
-    Start();
+    ASSERT_NO_FATAL_FAILURE(StartWith(L"Problem Lost Scope", L"--lose-after 15"));
     ASSERT_TRUE(Streaming());
     ASSERT_TRUE(WaitUntil([] { return CurrentCameraProblem() == CameraProblem::Lost; }, 20000));
     EXPECT_FALSE(IsDeviceOpen());
@@ -97,9 +66,7 @@ TEST_F(CameraProblemsTest, LostDeviceIsReopenedByTheView) {
 }
 
 TEST_F(CameraProblemsTest, SilentCameraIsNamedAfterAboutThreeSeconds) {
-    ScopedCamera cam(L"Problem Silent Scope", L"--formats \"MJPG 1280x720\" --never-delivers");
-    ASSERT_TRUE(cam.ok());
-    Start();
+    ASSERT_NO_FATAL_FAILURE(StartWith(L"Problem Silent Scope", L"--never-delivers"));
     ASSERT_TRUE(WaitUntil([] { return IsDeviceOpen(); }, 20000));
     EXPECT_NE(CurrentCameraProblem(), CameraProblem::NoPicture);  // not at once
     ASSERT_TRUE(WaitUntil([] { return CurrentCameraProblem() == CameraProblem::NoPicture; }, 20000));
@@ -107,9 +74,7 @@ TEST_F(CameraProblemsTest, SilentCameraIsNamedAfterAboutThreeSeconds) {
 }
 
 TEST_F(CameraProblemsTest, CompositionSurfaceIsADibSection) {
-    ScopedCamera cam(L"Problem Plain Scope", L"--formats \"MJPG 1280x720\"");
-    ASSERT_TRUE(cam.ok());
-    Start();
+    ASSERT_NO_FATAL_FAILURE(StartWith(L"Problem Plain Scope", L""));
     ASSERT_TRUE(Streaming());
     HBITMAP surface = CameraViewSurfaceBitmap(view);
     ASSERT_NE(surface, nullptr);

@@ -3,7 +3,6 @@
 // selection bookkeeping, the zoom button with an interpolated format, and a report of frames
 // painted against frames delivered.
 #include <windows.h>
-#include <gdiplus.h>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +18,7 @@
 #include "settings/app_settings.h"
 #include "common/pump_win.h"
 #include "frame/capture_state_win.h"
+#include "common/main_window_fixture_win.h"
 #include "common/vcam_harness_win.h"
 #include "view/camera_view_win.h"
 #include "view/measure_model.h"
@@ -27,62 +27,23 @@
 namespace {
 
 const wchar_t kScope[] = L"View Scope";
+const CameraFormat kMjpg720 = {kSubtypeMjpg, 1280, 720, 0};
 
-class ViewCameraTest : public ::testing::Test {
+class ViewCameraTest : public MainWindowFixture {
 protected:
-    static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterMainWndClass(instance);
-        RegisterCameraWndClass(instance);
-        ASSERT_TRUE(EnsureVcamRegistered());
-    }
-    static void TearDownTestSuite() {
-        Gdiplus::GdiplusShutdown(gdiplusToken);
-        CoUninitialize();
-    }
     void SetUp() override {
         ClearAll(MeasurementState);
         MeasurementState.tool = kToolNone;
+        streamingFrames = 5;
     }
-    void TearDown() override {
-        if (main && IsWindow(main)) DestroyWindow(main);
-        PumpMessages();
-        MSG msg;
-        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    // The scope with these vcamctl options, the main window in width x height streaming format.
+    void Open(const wchar_t* options, const CameraFormat& format, int width = 1200, int height = 800) {
+        OpenCamera(kScope, options, format, width, height);
     }
-    // The main window at a fixed size, as start-up makes it (the view opens on its first tick).
-    void Start(int width, int height) {
-        ShellState.instance = GetModuleHandleW(nullptr);
-        main = CreateMainWindow(ShellState.instance);
-        ASSERT_NE(main, nullptr);
-        SetWindowPos(main, HWND_TOP, 0, 0, width, height, SWP_SHOWWINDOW);
-        view = ShellState.cameraView;
-        ASSERT_NE(view, nullptr);
-    }
-    CameraViewInfo Info() { return CameraViewGetInfo(view); }
-    bool Streaming(unsigned long long frames = 5) {
-        return WaitUntil([&] { return IsDeviceOpen() && Info().composedFrames >= frames; }, 30000);
-    }
-    COLORREF ViewPixel(int x, int y) {
-        HDC dc = GetDC(view);
-        COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(view, dc);
-        return c;
-    }
-    static ULONG_PTR gdiplusToken;
-    HWND main = nullptr, view = nullptr;
 };
-ULONG_PTR ViewCameraTest::gdiplusToken = 0;
 
 TEST_F(ViewCameraTest, PictureAppearsAfterTheFirstTick) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720,YUY2 640x480\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
-    Start(1200, 800);
-    ASSERT_TRUE(Streaming());
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1280x720,YUY2 640x480\"", kMjpg720));
     CameraViewInfo i = Info();
     EXPECT_EQ(i.imageW, 1280);
     EXPECT_EQ(i.imageH, 720);
@@ -104,11 +65,8 @@ TEST_F(ViewCameraTest, PictureAppearsAfterTheFirstTick) {
 // 642 pixels make rows of 1926 bytes, which are not whole words: the picture must still be
 // drawn row for row (a shear would move the lower rows by two bytes each).
 TEST_F(ViewCameraTest, WidthWithUnalignedRowsIsDrawnUnsheared) {
-    ScopedCamera cam(kScope, L"--formats \"YUY2 642x480\" --fps 2");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeYuy2, 642, 480, 0};
-    Start(1200, 800);
-    ASSERT_TRUE(Streaming(2));
+    streamingFrames = 2;
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 642x480\" --fps 2", {kSubtypeYuy2, 642, 480, 0}));
     ASSERT_EQ(Info().frameW, 642);
     ASSERT_EQ(Info().ratio, 100);
     RECT rc;
@@ -135,11 +93,7 @@ TEST_F(ViewCameraTest, WidthWithUnalignedRowsIsDrawnUnsheared) {
 }
 
 TEST_F(ViewCameraTest, CompositionAfterTheSessionClosedReadsNoFreedRing) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
-    Start(1200, 800);
-    ASSERT_TRUE(Streaming());
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1280x720\"", kMjpg720));
     ASSERT_TRUE(Info().hBar);  // 1280 wide in a narrower view: scrolling composes at once
     SendMessageW(view, WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0);
     unsigned long long before = Info().composedFrames;
@@ -161,11 +115,7 @@ TEST_F(ViewCameraTest, CompositionAfterTheSessionClosedReadsNoFreedRing) {
 // published last, not the one the last paint took: during a long drag paints can be starved,
 // and that slot is being converted into again three frames later.
 TEST_F(ViewCameraTest, EveryCompositionShowsTheFramePublishedLast) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
-    Start(1200, 800);
-    ASSERT_TRUE(Streaming());
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1280x720\"", kMjpg720));
     ASSERT_TRUE(Info().hBar);
     CaptureState.mediaControl->Stop();  // no more frames: the ring holds what is put there
     PumpMessages();
@@ -188,11 +138,7 @@ TEST_F(ViewCameraTest, EveryCompositionShowsTheFramePublishedLast) {
 }
 
 TEST_F(ViewCameraTest, CalibrationLineHoldsThePictureCentred) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
-    Start(1200, 800);
-    ASSERT_TRUE(Streaming());
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1280x720\"", kMjpg720));
     ASSERT_TRUE(Info().hBar);
     RECT rc;
     GetClientRect(view, &rc);
@@ -249,11 +195,7 @@ void SaveViewBitmap(HWND view, const wchar_t* fileName) {
 }
 
 TEST_F(ViewCameraTest, ShapesDrawnWithTheMouseAppearOverThePicture) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\" --ppmm 400");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
-    Start(1366, 900);
-    ASSERT_TRUE(Streaming());
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1280x720\" --ppmm 400", kMjpg720, 1366, 900));
     auto drag = [&](int x1, int y1, int x2, int y2) {
         SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y1));
         SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM((x1 + x2) / 2, (y1 + y2) / 2));
@@ -287,11 +229,8 @@ TEST_F(ViewCameraTest, ShapesDrawnWithTheMouseAppearOverThePicture) {
 }
 
 TEST_F(ViewCameraTest, FullHdCaptureStartsFittedToTheView) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 1920x1080,MJPG 1280x720\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 1920, 1080, 0};
-    Start(1366, 900);
-    ASSERT_TRUE(Streaming());
+    const CameraFormat fullHd = {kSubtypeMjpg, 1920, 1080, 0};
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1920x1080,MJPG 1280x720\"", fullHd, 1366, 900));
     ASSERT_TRUE(WaitUntil([&] { return Info().fit; }));
     RECT rc;
     GetClientRect(view, &rc);
@@ -303,11 +242,7 @@ TEST_F(ViewCameraTest, FullHdCaptureStartsFittedToTheView) {
 }
 
 TEST_F(ViewCameraTest, UnplugShowsNoPictureAndPlugReopens) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
-    Start(1200, 800);
-    ASSERT_TRUE(Streaming());
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1280x720\"", kMjpg720));
     MeasurementState.shapes.resize(2);
 
     ASSERT_EQ(RunVcamctl(std::wstring(L"remove \"") + kScope + L"\""), 0);
@@ -324,11 +259,7 @@ TEST_F(ViewCameraTest, UnplugShowsNoPictureAndPlugReopens) {
 }
 
 TEST_F(ViewCameraTest, DeleteLastKeepsOrDropsTheSelection) {
-    ScopedCamera cam(kScope, L"--formats \"MJPG 1280x720\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
-    Start(1200, 800);
-    ASSERT_TRUE(Streaming());
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1280x720\"", kMjpg720));
 
     MeasurementState.shapes.resize(3);
     MeasurementState.selected = 2;
@@ -353,11 +284,8 @@ TEST_F(ViewCameraTest, DeleteLastKeepsOrDropsTheSelection) {
 }
 
 TEST_F(ViewCameraTest, CameraZoomButtonStepsTheInterpolatedView) {
-    ScopedCamera cam(kScope, L"--formats \"YUY2 640x480\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeYuy2, 1280, 960, 1};  // synthetic size: the camera runs at 640 x 480
-    Start(1200, 800);
-    ASSERT_TRUE(Streaming());
+    // A synthetic size: the camera runs at 640 x 480.
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 640x480\"", {kSubtypeYuy2, 1280, 960, 1}));
     ASSERT_EQ(CaptureState.interpolated, 1);
     EXPECT_EQ(Info().frameW, 640);
     EXPECT_EQ(Info().imageW, 1280);
@@ -379,11 +307,7 @@ TEST_F(ViewCameraTest, ReportsFramesPaintedAgainstFramesDelivered) {
         {L"--formats \"YUY2 640x480\" --fps 30", {kSubtypeYuy2, 640, 480, 0}},
     };
     for (const Run& run : runs) {
-        ScopedCamera cam(kScope, run.formats);
-        ASSERT_TRUE(cam.ok());
-        requestedFormat = run.format;
-        Start(1366, 768);
-        ASSERT_TRUE(Streaming());
+        ASSERT_NO_FATAL_FAILURE(Open(run.formats, run.format, 1366, 768));
         SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_RATIO, 100);  // overlay only at ratio 100
         for (int k = 0; k < 20; ++k) {
             MeasureShape s;
