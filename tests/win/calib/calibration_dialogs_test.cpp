@@ -147,9 +147,7 @@ TEST_F(CalibrationDialogsTest, ManagerListsTheTenSlotsInFiveColumns) {
     CalibrationTable[1].resolution = PackResolution(320, 240);
     CalibrationState.managerRow = 1;
     INT_PTR result = RunScripted([&] { return RunCalibrationManager(host); }, {
-        [&] {
-            HWND dlg = VisibleDialog(kManagerTitle);
-            if (!dlg) return false;
+        OnDialog(kManagerTitle, [&](HWND dlg) {
             ExpectBelowHostTop(dlg);
             HWND list = GetDlgItem(dlg, IDC_CALIB_LIST);
             HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
@@ -189,8 +187,7 @@ TEST_F(CalibrationDialogsTest, ManagerListsTheTenSlotsInFiveColumns) {
             SelectRow(list, 0);
             Click(dlg, IDC_CALIB_APPLY);
             Click(dlg, IDC_CALIB_CALIBRATE);
-            return true;
-        },
+        }),
         [&] {
             HWND dlg = VisibleDialog(kManagerTitle);
             EXPECT_EQ(CalibrationState.appliedSlot, -1);
@@ -207,13 +204,10 @@ TEST_F(CalibrationDialogsTest, ManagerListsTheTenSlotsInFiveColumns) {
 TEST_F(CalibrationDialogsTest, RenameStoresACleanNameInTheEditedRowAndTheSettings) {
     int step = 0;
     RunScripted([&] { return RunCalibrationManager(host); }, {
-        [&] {
-            HWND dlg = VisibleDialog(kManagerTitle);
-            if (!dlg) return false;
+        OnDialog(kManagerTitle, [&](HWND dlg) {
             SelectRow(GetDlgItem(dlg, IDC_CALIB_LIST), 2);
             Click(dlg, IDC_CALIB_RENAME);
-            return true;
-        },
+        }),
         [&] {
             HWND list = GetDlgItem(VisibleDialog(kManagerTitle), IDC_CALIB_LIST);
             HWND edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0));
@@ -260,9 +254,7 @@ TEST_F(CalibrationDialogsTest, RenameStoresACleanNameInTheEditedRowAndTheSetting
 
 TEST_F(CalibrationDialogsTest, DoubleClickOnARowStartsRenamingIt) {
     RunScripted([&] { return RunCalibrationManager(host); }, {
-        [&] {
-            HWND dlg = VisibleDialog(kManagerTitle);
-            if (!dlg) return false;
+        OnDialog(kManagerTitle, [&](HWND dlg) {
             HWND list = GetDlgItem(dlg, IDC_CALIB_LIST);
             SelectRow(list, 4);
             NMITEMACTIVATE act = {};
@@ -270,8 +262,7 @@ TEST_F(CalibrationDialogsTest, DoubleClickOnARowStartsRenamingIt) {
             act.iItem = 4;
             SendMessageW(dlg, WM_NOTIFY, IDC_CALIB_LIST, reinterpret_cast<LPARAM>(&act));
             EXPECT_EQ(CalibrationState.managerRow, 4);
-            return true;
-        },
+        }),
         [&] {
             HWND list = GetDlgItem(VisibleDialog(kManagerTitle), IDC_CALIB_LIST);
             HWND edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0));
@@ -369,14 +360,11 @@ TEST_F(CalibrationDialogsTest, ApplySendsTheSlotToTheViewAndEndsWithSix) {
     CalibrationTable[3] = SlideSlot();
     SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_RATIO, 50);
     INT_PTR result = RunScripted([&] { return RunCalibrationManager(host); }, {
-        [&] {
-            HWND dlg = VisibleDialog(kManagerTitle);
-            if (!dlg) return false;
+        OnDialog(kManagerTitle, [&](HWND dlg) {
             EnableCameraButtons(dlg);
             SelectRow(GetDlgItem(dlg, IDC_CALIB_LIST), 3);
             Click(dlg, IDC_CALIB_APPLY);
-            return true;
-        },
+        }),
     });
     EXPECT_EQ(result, IDC_CALIB_APPLY);
     EXPECT_FLOAT_EQ(ViewPpu(), 400.0f);
@@ -389,15 +377,12 @@ TEST_F(CalibrationDialogsTest, ApplySendsTheSlotToTheViewAndEndsWithSix) {
 
     // An empty slot can be applied too: the view becomes uncalibrated.
     result = RunScripted([&] { return RunCalibrationManager(host); }, {
-        [&] {
-            HWND dlg = VisibleDialog(kManagerTitle);
-            if (!dlg) return false;
+        OnDialog(kManagerTitle, [&](HWND dlg) {
             EXPECT_EQ(SelectedRow(GetDlgItem(dlg, IDC_CALIB_LIST)), 3);
             EnableCameraButtons(dlg);
             SelectRow(GetDlgItem(dlg, IDC_CALIB_LIST), 7);
             Click(dlg, IDC_CALIB_APPLY);
-            return true;
-        },
+        }),
     });
     EXPECT_EQ(result, IDC_CALIB_APPLY);
     EXPECT_LE(ViewPpu(), 0.0f);
@@ -407,16 +392,13 @@ TEST_F(CalibrationDialogsTest, ApplySendsTheSlotToTheViewAndEndsWithSix) {
 TEST_F(CalibrationDialogsTest, CalibrateRemembersTheSlotAndWhereTheManagerWas) {
     RECT moved = {};
     INT_PTR result = RunScripted([&] { return RunCalibrationManager(host); }, {
-        [&] {
-            HWND dlg = VisibleDialog(kManagerTitle);
-            if (!dlg) return false;
+        OnDialog(kManagerTitle, [&](HWND dlg) {
             EnableCameraButtons(dlg);
             SetWindowPos(dlg, nullptr, 30, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
             GetWindowRect(dlg, &moved);
             SelectRow(GetDlgItem(dlg, IDC_CALIB_LIST), 6);
             Click(dlg, IDC_CALIB_CALIBRATE);
-            return true;
-        },
+        }),
     });
     EXPECT_EQ(result, IDC_CALIB_CALIBRATE);
     EXPECT_EQ(CalibrationState.calibratingSlot, 6);
@@ -427,9 +409,7 @@ TEST_F(CalibrationDialogsTest, CalibrateRemembersTheSlotAndWhereTheManagerWas) {
 
     // The next opening comes back there, with the row selected; nothing selected does nothing.
     RunScripted([&] { return RunCalibrationManager(host); }, {
-        [&] {
-            HWND dlg = VisibleDialog(kManagerTitle);
-            if (!dlg) return false;
+        OnDialog(kManagerTitle, [&](HWND dlg) {
             RECT r;
             GetWindowRect(dlg, &r);
             EXPECT_EQ(r.left, moved.left);
@@ -444,8 +424,7 @@ TEST_F(CalibrationDialogsTest, CalibrateRemembersTheSlotAndWhereTheManagerWas) {
             Click(dlg, IDC_CALIB_APPLY);
             Click(dlg, IDC_CALIB_DELETE);
             Click(dlg, IDC_CALIB_RENAME);
-            return true;
-        },
+        }),
         [&] {
             HWND dlg = VisibleDialog(kManagerTitle);
             EXPECT_NE(dlg, nullptr);
@@ -459,22 +438,16 @@ TEST_F(CalibrationDialogsTest, CalibrateRemembersTheSlotAndWhereTheManagerWas) {
 
 TEST_F(CalibrationDialogsTest, HelpShowsThePictureOverTheMainWindow) {
     RunScripted([&] { return RunCalibrationManager(host); }, {
-        [&] {
-            HWND dlg = VisibleDialog(kManagerTitle);
-            if (!dlg) return false;
+        OnDialog(kManagerTitle, [&](HWND dlg) {
             Click(dlg, IDC_CALIB_HELP);
-            return true;
-        },
-        [&] {
-            HWND help = VisibleDialog(L"Help");
-            if (!help) return false;
+        }),
+        OnDialog(L"Help", [&](HWND help) {
             ExpectBelowHostTop(help);
             EXPECT_NE(SendDlgItemMessageW(help, IDC_HELP_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
             EXPECT_EQ(TextOf(GetDlgItem(help, IDC_HELP_LINE1)), L"1. Connect and open the USB microscope.");
             Shot(help, L"help_en");
             Click(help, IDOK);
-            return true;
-        },
+        }),
         [&] {
             if (VisibleDialog(L"Help")) return false;
             Click(VisibleDialog(kManagerTitle), IDCANCEL);
@@ -745,12 +718,9 @@ TEST_F(CalibrationDialogsTest, AnyLanguageButZeroTakesTheTableEvenInEnglish) {
     AppSettings.language = 5;
     LoadTextTable(5);
     RunScripted([&] { return RunCalibrationManager(host); }, {
-        [&] {
-            HWND dlg = VisibleDialog(L"Manage calibration data");
-            if (!dlg) return false;
+        OnDialog(L"Manage calibration data", [&](HWND dlg) {
             Click(dlg, IDCANCEL);
-            return true;
-        },
+        }),
     });
     HWND text = CreateTextInputDialog(host);
     ASSERT_NE(text, nullptr);

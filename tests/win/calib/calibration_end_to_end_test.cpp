@@ -158,14 +158,11 @@ TEST_F(CalibrationEndToEnd, CalibrateApplyMeasureAndReadBack) {
     POINT heldEnd = {};
     std::vector<ScriptStep> steps = {
         // 1. The manager: calibrate slot 1 (row 0).
-        [&] {
-            HWND dlg = VisibleDialog(manager);
-            if (!dlg) return false;
+        OnDialog(manager, [&](HWND dlg) {
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_CALIB_CALIBRATE)));
             SelectRow(GetDlgItem(dlg, IDC_CALIB_LIST), 0);
             ClickDialogButton(dlg, IDC_CALIB_CALIBRATE);
-            return true;
-        },
+        }),
         // 2. The calibrate dialog is up and the view has drawn the fresh line: W/3 centred.
         [&] {
             if (lineSet) {  // a tick later, with everything painted

@@ -75,6 +75,19 @@ HWND OwnedDialog(HWND owner) {
     return find.found;
 }
 
+ScriptStep OnDialog(std::function<HWND()> find, std::function<void(HWND)> action) {
+    return [find, action] {
+        HWND dlg = find();
+        if (!dlg) return false;
+        action(dlg);
+        return true;
+    };
+}
+
+ScriptStep OnDialog(const wchar_t* title, std::function<void(HWND)> action) {
+    return OnDialog([title] { return VisibleDialog(title); }, std::move(action));
+}
+
 void ClickDialogButton(HWND dlg, int id) {
     PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
 }

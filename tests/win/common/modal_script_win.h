@@ -22,6 +22,10 @@ bool ScriptFinished();
 HWND VisibleDialog(const wchar_t* title);
 // A visible dialog that owner owns (a dialog over the main window, the folder browser), or null.
 HWND OwnedDialog(HWND owner);
+// A step that waits until find() gives a dialog (or the dialog titled title is visible) and then
+// runs action on it once.
+ScriptStep OnDialog(std::function<HWND()> find, std::function<void(HWND)> action);
+ScriptStep OnDialog(const wchar_t* title, std::function<void(HWND)> action);
 // Posts a button click to a dialog.
 void ClickDialogButton(HWND dlg, int id);
 // A window's text.

@@ -216,9 +216,7 @@ TEST_F(PanelCameraTest, DialogListsBothCamerasAndOpensTheChosenOne) {
     ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 640, 480));
     ASSERT_EQ(currentDeviceName, kScopeB);  // the camera listed last opens at start
     OpenDeviceCommand({
-        [&] {
-            HWND dlg = VisibleDialog(kOpenTitle);
-            if (!dlg) return false;
+        OnDialog(kOpenTitle, [&](HWND dlg) {
             EXPECT_EQ(DeviceRows(dlg), (std::vector<std::wstring>{kScopeA, kScopeB}));
             EXPECT_EQ(SendMessageW(GetDlgItem(dlg, IDC_OPEN_DEVICES), LB_GETCURSEL, 0, 0), 1);
             EXPECT_EQ(Rows(GetDlgItem(dlg, IDC_OPEN_FORMATS)), std::vector<std::wstring>{L"MJPG"});
@@ -227,8 +225,7 @@ TEST_F(PanelCameraTest, DialogListsBothCamerasAndOpensTheChosenOne) {
             EXPECT_EQ(Rows(GetDlgItem(dlg, IDC_OPEN_FORMATS)), (std::vector<std::wstring>{L"MJPG", L"YUY2"}));
             EXPECT_EQ(Rows(GetDlgItem(dlg, IDC_OPEN_SIZES)), std::vector<std::wstring>{L"1280x720"});
             ClickDialogButton(dlg, IDOK);
-            return true;
-        },
+        }),
     });
     ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 1280, 720));
     EXPECT_EQ(currentDeviceName, kScopeA);
@@ -246,14 +243,11 @@ TEST_F(PanelCameraTest, CameraUnpluggedWhileTheDialogShowsIsNotOpened) {
     ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 640, 480));
     ASSERT_EQ(currentDeviceName, kScopeB);
     OpenDeviceCommand({
-        [&] {
-            HWND dlg = VisibleDialog(kOpenTitle);
-            if (!dlg) return false;
+        OnDialog(kOpenTitle, [&](HWND dlg) {
             PickDevice(dlg, 0);
             // Camera A goes away; the view hears of it and its record leaves the list.
             RunVcamctl(L"remove \"" + std::wstring(kScopeA) + L"\"");
-            return true;
-        },
+        }),
         [&] {
             if (DeviceList.size() != 1) return false;
             ClickDialogButton(VisibleDialog(kOpenTitle), IDOK);
@@ -269,15 +263,12 @@ TEST_F(PanelCameraTest, CameraUnpluggedWhileTheDialogShowsIsNotOpened) {
 TEST_F(PanelCameraTest, WithoutCamerasTheDialogSaysSoAndCannotOpen) {
     Start();
     OpenDeviceCommand({
-        [&] {
-            HWND dlg = VisibleDialog(kOpenTitle);
-            if (!dlg) return false;
+        OnDialog(kOpenTitle, [&](HWND dlg) {
             EXPECT_EQ(DeviceRows(dlg), std::vector<std::wstring>{L"No microscope found."});
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_OPEN_SIZES)));
             ClickDialogButton(dlg, IDCANCEL);
-            return true;
-        },
+        }),
     });
     EXPECT_FALSE(IsDeviceOpen());
 }
@@ -309,16 +300,13 @@ TEST_F(PanelCameraTest, DeviceListClosingShowsTheDialogInTheLanguage) {
             return INT_PTR(0);
         },
         {
-            [&] {
-                HWND dlg = VisibleDialog(L"\u6253\u5f00\u663e\u5fae\u955c");
-                if (!dlg) return false;
+            OnDialog(L"\u6253\u5f00\u663e\u5fae\u955c", [&](HWND dlg) {
                 EXPECT_EQ(WindowText(GetDlgItem(dlg, IDCANCEL)), L"\u53d6\u6d88");
                 EXPECT_EQ(Rows(GetDlgItem(dlg, IDC_OPEN_SIZES))[SendMessageW(GetDlgItem(dlg, IDC_OPEN_SIZES), CB_GETCURSEL, 0, 0)],
                           L"1280x720");
                 Shot(dlg, L"open_dialog_zh");
                 ClickDialogButton(dlg, IDCANCEL);
-                return true;
-            },
+            }),
         });
     EXPECT_EQ(currentDeviceName, kScope);
     EXPECT_EQ(CaptureState.width, 1280);

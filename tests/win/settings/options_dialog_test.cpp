@@ -153,9 +153,7 @@ struct OptionsDialogTest : ::testing::Test {
 TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
     AppSettings.textColor = 0x123456;
     const std::wstring typed = oldFolder + L"_typed";
-    INT_PTR result = RunOptions({[&] {
-        HWND dlg = Options();
-        if (!dlg) return false;
+    INT_PTR result = RunOptions({OnDialog(Options, [&](HWND dlg) {
         ExpectPlacedOver(dlg, main);
         EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_PHOTO_GROUP)), L"Image and video:");  // language 0: template texts
         EXPECT_EQ(Row(dlg, IDC_OPT_TEXT_COLOR), 3);
@@ -171,8 +169,7 @@ TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
         SendDlgItemMessageW(dlg, IDC_OPT_SCALE_BAR, BM_CLICK, 0, 0);
         SendDlgItemMessageW(dlg, IDC_OPT_COMPRESS_VIDEO, BM_CLICK, 0, 0);
         ClickDialogButton(dlg, IDOK);
-        return true;
-    }});
+    })});
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(StoredNumber(L"ScaleBar"), 1u);
     EXPECT_EQ(StoredNumber(L"PhotoMeasures"), 0u);
@@ -199,13 +196,10 @@ TEST_F(OptionsDialogTest, TypedFolderThatCannotBeCreatedSendsThePhotoToTheDefaul
     const std::wstring fallback = DefaultSaveFolder(DocumentsFolder());
     const bool fallbackExisted = GetFileAttributesW(fallback.c_str()) != INVALID_FILE_ATTRIBUTES;
     for (const wchar_t* typed : {L"Q:\\Vardelo photos", L"C:\\bad?name"}) {
-        RunOptions({[&] {
-            HWND dlg = Options();
-            if (!dlg) return false;
+        RunOptions({OnDialog(Options, [&](HWND dlg) {
             SetDlgItemTextW(dlg, IDC_OPT_FOLDER, typed);
             ClickDialogButton(dlg, IDOK);
-            return true;
-        }});
+        })});
         const std::wstring photo = TakePhoto();
         EXPECT_EQ(std::wstring(AppSettings.imgDir), typed);
         ASSERT_EQ(photo.substr(0, fallback.size() + 1), fallback + L"\\") << typed;
@@ -218,14 +212,11 @@ TEST_F(OptionsDialogTest, TypedFolderThatCannotBeCreatedSendsThePhotoToTheDefaul
 // Language 5 shows English from the table and selects no language row; OK keeps it.
 TEST_F(OptionsDialogTest, OkWithoutChangesSavesAndResendsTheDrawingStyle) {
     AppSettings.language = 5;
-    RunOptions({[&] {
-        HWND dlg = Options();
-        if (!dlg) return false;
+    RunOptions({OnDialog(Options, [&](HWND dlg) {
         EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_PHOTO_GROUP)), L"Photo and video:");
         EXPECT_EQ(Row(dlg, IDC_OPT_LANGUAGE), CB_ERR);
         ClickDialogButton(dlg, IDOK);
-        return true;
-    }});
+    })});
     EXPECT_EQ(StoredNumber(L"Language"), 5u);
     EXPECT_EQ(StoredNumber(L"TextSize"), 14u);
     EXPECT_EQ(StoredText(L"ImgDir"), oldFolder);
@@ -234,13 +225,10 @@ TEST_F(OptionsDialogTest, OkWithoutChangesSavesAndResendsTheDrawingStyle) {
 }
 
 TEST_F(OptionsDialogTest, ChineseReachesToolbarsPanelViewAndTheNextDialogAtOnce) {
-    RunOptions({[&] {
-        HWND dlg = Options();
-        if (!dlg) return false;
+    RunOptions({OnDialog(Options, [&](HWND dlg) {
         Choose(dlg, IDC_OPT_LANGUAGE, 1);
         ClickDialogButton(dlg, IDOK);
-        return true;
-    }});
+    })});
     EXPECT_EQ(AppSettings.language, 1);
     EXPECT_EQ(StoredNumber(L"Language"), 1u);
     PumpMessages();  // CMD_RELOAD_TEXTS posted to the toolbars
@@ -269,9 +257,7 @@ TEST_F(OptionsDialogTest, ChineseReachesToolbarsPanelViewAndTheNextDialogAtOnce)
     EXPECT_EQ(CameraViewNoDevicePrompt(ShellState.cameraView), L"\u8bf7\u8fde\u63a5USB\u663e\u5fae\u955c");
     EXPECT_EQ(CameraViewTextPrompt(ShellState.cameraView), GetText("input tip"));
 
-    RunOptions({[&] {
-        HWND dlg = Options();
-        if (!dlg) return false;
+    RunOptions({OnDialog(Options, [&](HWND dlg) {
         EXPECT_EQ(TextOf(dlg), L"\u8bbe\u7f6e");
         EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_RULER_LABEL)), L"\u6807\u5c3a\u989c\u8272:");
         EXPECT_EQ(TextOf(GetDlgItem(dlg, IDOK)), L"\u786e\u5b9a");
@@ -280,8 +266,7 @@ TEST_F(OptionsDialogTest, ChineseReachesToolbarsPanelViewAndTheNextDialogAtOnce)
         EXPECT_EQ(Row(dlg, IDC_OPT_LANGUAGE), 1);
         ShotWithSwatches(dlg, L"options_zh");
         ClickDialogButton(dlg, IDCANCEL);
-        return true;
-    }});
+    })});
 }
 
 TEST_F(OptionsDialogTest, CancelAfterBrowsingKeepsTheOldFolder) {
