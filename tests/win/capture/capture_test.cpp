@@ -7,37 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <map>
 #include <string>
 
 #include "app/messages.h"
 #include "capture/camera_properties_win.h"
 #include "capture/capture_session_win.h"
 #include "capture/device_list_win.h"
+#include "common/capture_host_win.h"
 #include "common/pump_win.h"
 #include "frame/capture_state_win.h"
 #include "common/vcam_harness_win.h"
 
 namespace {
-
-// Stands in for the camera view and the main window: counts the messages posted to it and
-// reacts to capture-device notifications the way the view does.
-std::map<UINT, int> gPosted;
-int gArrivals = 0, gRemovals = 0;
-
-LRESULT CALLBACK FakeViewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg >= kWmApp && msg < kWmApp + 32) gPosted[msg]++;
-    if (msg == WM_DEVICECHANGE) {
-        int change = ClassifyDeviceChange(wp, lp);
-        if (change > 0) gArrivals++;
-        if (change < 0) gRemovals++;
-        return TRUE;
-    }
-    if (msg == WMU_GRAPH_EVENT) OnGraphEvent();
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-int Posted(UINT msg) { return gPosted.count(msg) ? gPosted[msg] : 0; }
 
 bool FrameHasContent() {
     const DisplayFrame* f = GetCurrentFrame();
@@ -48,52 +29,17 @@ bool FrameHasContent() {
     return false;
 }
 
-// Waits until the streaming thread has published a few frames.
-bool FramesFlow() {
-    int changes = 0, last = CaptureState.currentSlot;
-    return WaitUntil([&] {
-        int now = CaptureState.currentSlot;
-        if (now != last) { ++changes; last = now; }
-        return changes >= 3;
-    }, 20000);
-}
-
-class CaptureTest : public ::testing::Test {
+class CaptureTest : public CaptureHostFixture {
 protected:
-    static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = FakeViewProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        // The class name vcamctl announces plug events to.
-        wc.lpszClassName = L"VardeloWndClass";
-        RegisterClassW(&wc);
-        ASSERT_TRUE(EnsureVcamRegistered());
-    }
     void SetUp() override {
-        view = CreateWindowW(L"VardeloWndClass", L"fake view", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(view, nullptr);
-        InitCaptureState(view);
-        RegisterDeviceNotifications(view);
-        gPosted.clear();
-        gArrivals = gRemovals = 0;
+        CaptureHostFixture::SetUp();
         requestedFormat = {kSubtypeMjpg, 640, 480, 0};
-    }
-    void TearDown() override {
-        CloseSession();
-        ClearDeviceList();
-        UnregisterDeviceNotifications();
-        PumpMessages();
-        DeleteCaptureLocks();
-        DestroyWindow(view);
     }
     int IndexOf(const std::wstring& name) {
         for (size_t i = 0; i < DeviceList.size(); ++i)
             if (DeviceList[i].friendlyName == name) return int(i);
         return -1;
     }
-    HWND view = nullptr;
 };
 
 TEST_F(CaptureTest, DeviceListFiltersBuiltInCamerasAndKeepsOrder) {
@@ -175,12 +121,9 @@ TEST_F(CaptureTest, OpensLastCameraAndStreamsMjpgIntoTheRing) {
     EXPECT_TRUE(WaitUntil([] { return Posted(WMU_CAPTURE_STOPPED) == 1; }));
 }
 
-TEST_F(CaptureTest, Yuy2OnlyCameraStreamsYuy2AndInterpolatedSizesRunAtVga) {
-    ScopedCamera cam(L"Yuy2 Scope", L"--formats \"YUY2 640x480\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 1280, 960, 0};
-    OpenLastDevice();
-    ASSERT_TRUE(IsDeviceOpen());
+TEST_F(CaptureTest, Yuy2OnlyCameraStreamsYuy2AndInterpolatedSizesRunAtVga) {    requestedFormat = {kSubtypeMjpg, 1280, 960, 0};
+
+    ASSERT_NO_FATAL_FAILURE(OpenCamera(L"Yuy2 Scope", L"--formats \"YUY2 640x480\""));
     EXPECT_EQ(CaptureState.subtype, kSubtypeYuy2);
     EXPECT_EQ(CaptureState.width, 640);
     EXPECT_EQ(CaptureState.height, 480);
@@ -208,12 +151,9 @@ TEST_F(CaptureTest, RejectedFormatFallsBackOnceToTheDefault) {
     ASSERT_TRUE(FramesFlow());
 }
 
-TEST_F(CaptureTest, StillAndZoomButtonsReachTheView) {
-    ScopedCamera cam(L"Button Scope", L"--formats \"MJPG 1280x720,YUY2 640x480\"");
-    ASSERT_TRUE(cam.ok());
-    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
-    OpenLastDevice();
-    ASSERT_TRUE(IsDeviceOpen());
+TEST_F(CaptureTest, StillAndZoomButtonsReachTheView) {    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
+
+    ASSERT_NO_FATAL_FAILURE(OpenCamera(L"Button Scope", L"--formats \"MJPG 1280x720,YUY2 640x480\""));
     ASSERT_NE(CaptureState.stillGrabber, nullptr);
     ASSERT_TRUE(FramesFlow());
     RunVcamctl(L"still \"Button Scope\"");
@@ -232,10 +172,7 @@ TEST_F(CaptureTest, StillAndZoomButtonsReachTheView) {
 }
 
 TEST_F(CaptureTest, CameraWithoutStillPinRunsWithoutOne) {
-    ScopedCamera cam(L"No Still Scope", L"--formats \"MJPG 1280x720\" --no-still");
-    ASSERT_TRUE(cam.ok());
-    OpenLastDevice();
-    ASSERT_TRUE(IsDeviceOpen());
+    ASSERT_NO_FATAL_FAILURE(OpenCamera(L"No Still Scope", L"--formats \"MJPG 1280x720\" --no-still"));
     EXPECT_EQ(CaptureState.stillGrabber, nullptr);
     EXPECT_TRUE(FramesFlow());
 }
@@ -251,7 +188,7 @@ TEST_F(CaptureTest, UnplugClosesOnlyWhenTheSessionCameraGoes) {
     ASSERT_TRUE(FramesFlow());
 
     RunVcamctl(L"remove \"Plug A Other\"");
-    EXPECT_TRUE(WaitUntil([] { return gRemovals >= 1; }));
+    EXPECT_TRUE(WaitUntil([] { return removals >= 1; }));
     OnDeviceRemoved();
     EXPECT_TRUE(IsDeviceOpen());  // an unrelated camera went away
     // The records after the removed one moved down; the session's index follows its camera.
@@ -259,13 +196,13 @@ TEST_F(CaptureTest, UnplugClosesOnlyWhenTheSessionCameraGoes) {
     EXPECT_EQ(DeviceList[currentDeviceIndex].friendlyName, L"Plug B Mine");
 
     RunVcamctl(L"remove \"Plug B Mine\"");
-    EXPECT_TRUE(WaitUntil([] { return gRemovals >= 2; }));
+    EXPECT_TRUE(WaitUntil([] { return removals >= 2; }));
     OnDeviceRemoved();
     EXPECT_FALSE(IsDeviceOpen());
     EXPECT_TRUE(WaitUntil([] { return Posted(WMU_CAPTURE_STOPPED) >= 1; }));
 
     RunVcamctl(L"add \"Plug B Mine\" --formats \"MJPG 1280x720\"");
-    EXPECT_TRUE(WaitUntil([] { return gArrivals >= 1; }));
+    EXPECT_TRUE(WaitUntil([] { return arrivals >= 1; }));
     OpenLastDevice();
     EXPECT_TRUE(IsDeviceOpen());
     EXPECT_EQ(currentDeviceName, L"Plug B Mine");
@@ -273,10 +210,7 @@ TEST_F(CaptureTest, UnplugClosesOnlyWhenTheSessionCameraGoes) {
 }
 
 TEST_F(CaptureTest, PropertiesAreReadAndSetInManualMode) {
-    ScopedCamera cam(L"Prop Scope", L"--formats \"MJPG 1280x720\"");
-    ASSERT_TRUE(cam.ok());
-    OpenLastDevice();
-    ASSERT_TRUE(IsDeviceOpen());
+    ASSERT_NO_FATAL_FAILURE(OpenCamera(L"Prop Scope", L"--formats \"MJPG 1280x720\""));
     const CameraProperty& b = CaptureState.properties[kPropBrightness];
     EXPECT_LT(b.minimum, b.maximum);
     EXPECT_GE(b.value, b.minimum);
@@ -299,17 +233,11 @@ TEST_F(CaptureTest, PropertiesAreReadAndSetInManualMode) {
 TEST_F(CaptureTest, CameraWithoutControlsLeavesZerosAndIgnoresSets) {
     {
         // A camera with controls first: what survives its teardown must not reach the next one.
-        ScopedCamera rich(L"Rich Scope", L"--formats \"MJPG 1280x720\"");
-        ASSERT_TRUE(rich.ok());
-        OpenLastDevice();
-        ASSERT_TRUE(IsDeviceOpen());
+        ASSERT_NO_FATAL_FAILURE(OpenCamera(L"Rich Scope", L"--formats \"MJPG 1280x720\""));
         ASSERT_GT(CaptureState.properties[kPropWhiteBalance].maximum, 0);
         CloseSession();
     }
-    ScopedCamera cam(L"Bare Scope", L"--formats \"MJPG 1280x720\" --no-procamp --no-camctl");
-    ASSERT_TRUE(cam.ok());
-    OpenLastDevice();
-    ASSERT_TRUE(IsDeviceOpen());
+    ASSERT_NO_FATAL_FAILURE(OpenCamera(L"Bare Scope", L"--formats \"MJPG 1280x720\" --no-procamp --no-camctl"));
     for (int i = 0; i < kCameraPropertyCount; ++i) {
         EXPECT_EQ(CaptureState.properties[i].minimum, 0) << i;
         EXPECT_EQ(CaptureState.properties[i].maximum, 0) << i;
@@ -321,10 +249,7 @@ TEST_F(CaptureTest, CameraWithoutControlsLeavesZerosAndIgnoresSets) {
 
 TEST_F(CaptureTest, SilentAndGarbageCamerasLeaveTheProgramResponsive) {
     {
-        ScopedCamera cam(L"Silent Scope", L"--formats \"MJPG 1280x720\" --never-delivers");
-        ASSERT_TRUE(cam.ok());
-        OpenLastDevice();
-        ASSERT_TRUE(IsDeviceOpen());
+        ASSERT_NO_FATAL_FAILURE(OpenCamera(L"Silent Scope", L"--formats \"MJPG 1280x720\" --never-delivers"));
         PumpFor(500);
         EXPECT_EQ(CaptureState.currentSlot, 0);
         EXPECT_FALSE(FrameHasContent());
@@ -332,10 +257,7 @@ TEST_F(CaptureTest, SilentAndGarbageCamerasLeaveTheProgramResponsive) {
         EXPECT_FALSE(IsDeviceOpen());
         ClearDeviceList();
     }
-    ScopedCamera junk(L"Junk Scope", L"--formats \"MJPG 1280x720\" --garbage mixed");
-    ASSERT_TRUE(junk.ok());
-    OpenLastDevice();
-    ASSERT_TRUE(IsDeviceOpen());
+    ASSERT_NO_FATAL_FAILURE(OpenCamera(L"Junk Scope", L"--formats \"MJPG 1280x720\" --garbage mixed"));
     PumpFor(1500);
     CloseSession();
     EXPECT_FALSE(IsDeviceOpen());

@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "app/messages.h"
 #include "capture/capture_session_win.h"
 #include "capture/device_list_win.h"
+#include "common/capture_host_win.h"
 #include "common/pump_win.h"
 #include "common/vcam_harness_win.h"
 #include "frame/capture_state_win.h"
@@ -19,57 +19,17 @@
 
 namespace {
 
-std::map<UINT, int> gPosted;
-
-// Stands in for the camera view: counts the capture messages and drains graph events.
-LRESULT CALLBACK HabitsViewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg >= kWmApp && msg < kWmApp + 32) gPosted[msg]++;
-    if (msg == WMU_GRAPH_EVENT) OnGraphEvent();
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-int Posted(UINT msg) { return gPosted.count(msg) ? gPosted[msg] : 0; }
-
-bool FramesFlow() {
-    uint32_t start = CaptureState.framesPublished;
-    return WaitUntil([&] { return CaptureState.framesPublished - start >= 3; }, 20000);
-}
-
-class HardwareHabitsTest : public ::testing::Test {
+class HardwareHabitsTest : public CaptureHostFixture {
 protected:
-    static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = HabitsViewProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"HardwareHabitsView";
-        RegisterClassW(&wc);
-        ASSERT_TRUE(EnsureVcamRegistered());
-    }
     void SetUp() override {
-        view = CreateWindowW(L"HardwareHabitsView", L"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(view, nullptr);
-        InitCaptureState(view);
-        gPosted.clear();
+        CaptureHostFixture::SetUp();
         AppSettings.lastCamera[0] = 0;
         requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
     }
-    void TearDown() override {
-        CloseSession();
-        ClearDeviceList();
-        PumpMessages();
-        DeleteCaptureLocks();
-        DestroyWindow(view);
-    }
-    HWND view = nullptr;
 };
 
 TEST_F(HardwareHabitsTest, VideoInfo2FirstCameraStreamsThroughItsVideoInfoTwin) {
-    ScopedCamera cam(L"Habit VI2 Scope", L"--formats \"MJPG 1280x720,YUY2 640x480\" --vi2-first");
-    ASSERT_TRUE(cam.ok());
-    OpenLastDevice();
-    ASSERT_TRUE(IsDeviceOpen());
+    ASSERT_NO_FATAL_FAILURE(OpenCamera(L"Habit VI2 Scope", L"--formats \"MJPG 1280x720,YUY2 640x480\" --vi2-first"));
     AM_MEDIA_TYPE mt = {};
     ASSERT_EQ(CaptureState.cameraOutPin->ConnectionMediaType(&mt), S_OK);
     EXPECT_EQ(mt.formattype, FORMAT_VideoInfo);
@@ -97,7 +57,7 @@ TEST_F(HardwareHabitsTest, RefusedFormatFallsBackOnceAndKeepsWhatRuns) {
         SCOPED_TRACE(c.options);
         ScopedCamera cam(L"Habit Refusing Scope", c.options);
         ASSERT_TRUE(cam.ok());
-        gPosted.clear();
+        ClearPosted();
         requestedFormat = c.request;
         OpenLastDevice();
         PumpMessages();
@@ -140,10 +100,7 @@ TEST_F(HardwareHabitsTest, BusyOrBlockedCameraIsReportedAndOpensOnceReleased) {
 }
 
 TEST_F(HardwareHabitsTest, DeviceLostClosesAnnouncesAndReopens) {
-    ScopedCamera cam(L"Habit Lost Scope", L"--formats \"MJPG 1280x720\" --lose-after 10");
-    ASSERT_TRUE(cam.ok());
-    OpenLastDevice();
-    ASSERT_TRUE(IsDeviceOpen());
+    ASSERT_NO_FATAL_FAILURE(OpenCamera(L"Habit Lost Scope", L"--formats \"MJPG 1280x720\" --lose-after 10"));
     ASSERT_TRUE(WaitUntil([] { return !IsDeviceOpen(); }, 20000));
     EXPECT_EQ(CurrentCameraProblem(), CameraProblem::Lost);
     EXPECT_TRUE(WaitUntil([] { return Posted(WMU_CAPTURE_STOPPED) == 1; }));
