@@ -3,18 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "recording_surface.h"
+#include "test_shapes.h"
 #include "view/measure_table.h"
 
 namespace {
-
-MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = {-1, 0}) {
-    MeasureShape s;
-    s.kind = kind;
-    s.p1 = p1;
-    s.p2 = p2;
-    s.p3 = p3;
-    return s;
-}
 
 std::vector<MeasureShape> EveryKind() {
     MeasureShape pencil = Shape(kToolPencil, {5, 5}, {5, 5});

@@ -3,20 +3,12 @@
 
 #include <cmath>
 
+#include "test_shapes.h"
 #include "view/measure_model.h"
 #include "view/overlay.h"
 #include "view/view_geometry.h"
 
 namespace {
-
-MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = {-1, 0}) {
-    MeasureShape s;
-    s.kind = kind;
-    s.p1 = p1;
-    s.p2 = p2;
-    s.p3 = p3;
-    return s;
-}
 
 TEST(Measures, AngleIsAlwaysBetweenZeroAnd180) {
     struct Case { ShapePoint p2, p3; float degrees; } cases[] = {

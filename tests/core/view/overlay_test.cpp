@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "recording_surface.h"
+#include "test_shapes.h"
 
 namespace {
 
@@ -15,15 +16,6 @@ OverlayParams Params(float ppu = -1.0f) {
     op.ppu = ppu;
     op.lineWidth = 1;
     return op;
-}
-
-MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = {-1, 0}) {
-    MeasureShape s;
-    s.kind = kind;
-    s.p1 = p1;
-    s.p2 = p2;
-    s.p3 = p3;
-    return s;
 }
 
 std::vector<Call> ThinLines(const RecordingSurface& s) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "../../core/view/test_shapes.h"
 #include "app/main_view_win.h"
 #include "app/messages.h"
 #include "app/prompt_win.h"
@@ -183,17 +184,9 @@ protected:
     }
     // A line and a text on the picture, drawn before the next photo.
     void DrawShapes() {
-        MeasureShape line;
-        line.kind = kToolLine;
-        line.p1 = {60, 100};
-        line.p2 = {400, 100};
-        line.p3 = {-1, 0};
-        MeasureShape text;
-        text.kind = kToolText;
-        text.p1 = {80, 200};
-        text.p3 = {-1, 0};
+        MeasureShape text = Shape(kToolText, {80, 200}, {0, 0});
         lstrcpynW(text.text, L"WWWWWW", kMaxShapeText + 1);
-        MeasurementState.shapes = {line, text};
+        MeasurementState.shapes = {Shape(kToolLine, {60, 100}, {400, 100}), text};
         unsigned long long frames = CameraViewGetInfo(view).composedFrames;
         ASSERT_TRUE(WaitUntil([&] { return CameraViewGetInfo(view).composedFrames > frames + 1; }));
     }

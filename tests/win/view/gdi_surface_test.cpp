@@ -10,6 +10,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "../../core/view/test_shapes.h"
 #include "view/gdi_surface_win.h"
 #include "view/measure_model.h"
 #include "view/overlay.h"
@@ -90,15 +91,6 @@ bool SavePng(HBITMAP bitmap, const wchar_t* path) {
         return st == Ok;
     }
     return false;
-}
-
-MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = {-1, 0}) {
-    MeasureShape s;
-    s.kind = kind;
-    s.p1 = p1;
-    s.p2 = p2;
-    s.p3 = p3;
-    return s;
 }
 
 struct GdiSurfaceTest : ::testing::Test {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../../core/view/test_shapes.h"
 #include "app/messages.h"
 #include "app/shell_state_win.h"
 #include "capture/camera_format.h"
@@ -310,12 +311,8 @@ TEST_F(ViewCameraTest, ReportsFramesPaintedAgainstFramesDelivered) {
         ASSERT_NO_FATAL_FAILURE(Open(run.formats, run.format, 1366, 768));
         SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_RATIO, 100);  // overlay only at ratio 100
         for (int k = 0; k < 20; ++k) {
-            MeasureShape s;
-            s.kind = k % 2 ? kToolLine : kToolCircle;
-            s.p1 = {40 + 25 * k, 60 + 10 * k};
-            s.p2 = {140 + 25 * k, 90 + 12 * k};
-            s.p3 = {-1, 0};
-            MeasurementState.shapes.push_back(s);
+            MeasurementState.shapes.push_back(
+                Shape(k % 2 ? kToolLine : kToolCircle, {40 + 25 * k, 60 + 10 * k}, {140 + 25 * k, 90 + 12 * k}));
         }
         float ppuOne[2] = {100.0f, 0};
         SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_CALIBRATION, reinterpret_cast<LPARAM>(ppuOne));
