@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/picture_bytes.h"
+#include "frame/test_frames.h"
 
 namespace {
 
@@ -18,14 +19,7 @@ using picture_bytes::Bytes;
 Bytes EncodedJpeg(int w, int h) {
     std::vector<uint8_t> bgr(size_t(w) * h * 3);
     for (size_t i = 0; i < bgr.size(); ++i) bgr[i] = uint8_t(i * 7);
-    tjhandle tj = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
-    tjCompress2(tj, bgr.data(), w, w * 3, h, TJPF_BGR, &jpeg, &size, TJSAMP_420, 90, 0);
-    Bytes b(jpeg, jpeg + size);
-    tjFree(jpeg);
-    tjDestroy(tj);
-    return b;
+    return EncodeJpeg(bgr, w, h, 0, TJSAMP_420, 90);
 }
 
 PictureFacts Inspect(const Bytes& b) { return InspectPicture(b.data(), b.size()); }

@@ -14,17 +14,6 @@
 
 namespace {
 
-std::vector<uint8_t> EncodeJpeg(const std::vector<uint8_t>& bgr, int w, int h, int flags = 0) {
-    tjhandle tj = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
-    EXPECT_EQ(tjCompress2(tj, bgr.data(), w, w * 3, h, TJPF_BGR, &jpeg, &size, TJSAMP_422, 85, flags), 0);
-    std::vector<uint8_t> out(jpeg, jpeg + size);
-    tjFree(jpeg);
-    tjDestroy(tj);
-    return out;
-}
-
 // Offset of the n-th (from 0) marker FF <code> in the data, or 0.
 size_t FindMarker(const std::vector<uint8_t>& jpeg, uint8_t code, int n = 0) {
     for (size_t i = 2; i + 1 < jpeg.size(); ++i)

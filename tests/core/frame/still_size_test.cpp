@@ -12,15 +12,7 @@
 namespace {
 
 std::vector<uint8_t> Jpeg(int w, int h) {
-    std::vector<uint8_t> bgr = TexturedBgr(w, h, 5);
-    tjhandle tj = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
-    EXPECT_EQ(tjCompress2(tj, bgr.data(), w, w * 3, h, TJPF_BGR, &jpeg, &size, TJSAMP_422, 85, 0), 0);
-    std::vector<uint8_t> out(jpeg, jpeg + size);
-    tjFree(jpeg);
-    tjDestroy(tj);
-    return out;
+    return EncodeJpeg(TexturedBgr(w, h, 5), w, h);
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
-// Camera-like test pictures for the frame tests: textured, noisy, never flat.
+// Camera-like test pictures for the frame tests: textured, noisy, never flat; and JPEGs of them
+// from the encoder the program links.
 #pragma once
+
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
 
 #include <cstdint>
 #include <random>
@@ -27,4 +31,17 @@ inline std::vector<uint8_t> TexturedBgr(int width, int height, uint32_t seed) {
             }
         }
     return v;
+}
+
+// The BGR picture as a JPEG (4:2:2 at quality 85 unless told).
+inline std::vector<uint8_t> EncodeJpeg(const std::vector<uint8_t>& bgr, int w, int h, int flags = 0,
+                                       int subsampling = TJSAMP_422, int quality = 85) {
+    tjhandle tj = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    EXPECT_EQ(tjCompress2(tj, bgr.data(), w, w * 3, h, TJPF_BGR, &jpeg, &size, subsampling, quality, flags), 0);
+    std::vector<uint8_t> out(jpeg, jpeg + size);
+    tjFree(jpeg);
+    tjDestroy(tj);
+    return out;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/app_settings.h"
+#include "settings/first_start_defaults.h"
 
 namespace {
 
@@ -25,24 +26,8 @@ StoredSettings EmptyKey() {
 
 TEST(SettingsLoad, FirstStartWithEmptyKeyGivesDocumentedDefaults) {
     AppSettingsData s = SettingsFromStored(EmptyKey());
-    EXPECT_EQ(s.language, 0);
-    EXPECT_EQ(s.mjpg, 0);
-    EXPECT_EQ(s.width, 0);
-    EXPECT_EQ(s.height, 0);
-    EXPECT_EQ(s.interpolated, 0);
-    EXPECT_EQ(s.compressVideo, 0);
-    EXPECT_EQ(s.gridColor, 0x00FF00u);
-    EXPECT_EQ(s.lineColor, 0x00FF00u);
-    EXPECT_EQ(s.textColor, 0x00FF00u);
-    EXPECT_EQ(s.lineWidth, 1);
-    EXPECT_EQ(s.textSize, 14);
-    EXPECT_EQ(s.jpgPng, 0);
-    EXPECT_EQ(s.maxRecordTime, 30);
-    EXPECT_EQ(s.scaleBar, 0);
-    EXPECT_EQ(s.measuresWithPhotos, 0);
+    ExpectFirstStartDefaults(s);
     EXPECT_STREQ(s.imgDir, L"");
-    EXPECT_STREQ(s.calibrations, L"");
-    EXPECT_STREQ(s.latestFiles, L"");
 }
 
 TEST(SettingsLoad, KeyThatCannotBeOpenedGivesFallbacks) {

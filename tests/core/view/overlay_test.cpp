@@ -62,10 +62,7 @@ TEST(LineTicks, HorizontalAndSlantedLines) {
     DrawShape(d, Shape(kToolLine, {100, 100}, {200, 200}), kToolLine, false, false, false, Params());
     t = ThinLines(d);
     ASSERT_EQ(t.size(), 2u);
-    EXPECT_EQ(t[0].a, 92);
-    EXPECT_EQ(t[0].b, 108);
-    EXPECT_EQ(t[0].c, 108);
-    EXPECT_EQ(t[0].d, 92);
+    EXPECT_EQ(Box(t[0]), (Ints4{92, 108, 108, 92}));
 }
 
 TEST(Labels, NoLengthLabelsWithoutCalibrationButAnglesStayLabelled) {
@@ -184,10 +181,7 @@ TEST(Shapes, RectangleFrameIsDoubledOnlyAboveWidthOne) {
         DrawShape(s, Shape(kToolRectangle, {200, 150}, {50, 40}), kToolRectangle, false, false, false, op);
         auto frames = s.Of(Call::Frame);
         ASSERT_EQ(frames.size(), width > 1 ? 2u : 1u) << width;
-        EXPECT_EQ(frames[0].a, 50);
-        EXPECT_EQ(frames[0].b, 40);
-        EXPECT_EQ(frames[0].c, 200);
-        EXPECT_EQ(frames[0].d, 150);
+        EXPECT_EQ(Box(frames[0]), (Ints4{50, 40, 200, 150}));
         if (width > 1) {
             EXPECT_EQ(frames[1].a, 51);
             EXPECT_EQ(frames[1].d, 149);
@@ -207,10 +201,7 @@ TEST(Shapes, HandlesAreFilledWhenSelectedFramedWhenHoveredAndClippedToTheImage) 
     ASSERT_EQ(hov.Of(Call::Frame).size(), 2u);
     auto fills = sel.Of(Call::Fill);
     ASSERT_EQ(fills.size(), 2u);
-    EXPECT_EQ(fills[0].a, 0);
-    EXPECT_EQ(fills[0].b, 0);
-    EXPECT_EQ(fills[0].c, 7);
-    EXPECT_EQ(fills[0].d, 8);
+    EXPECT_EQ(Box(fills[0]), (Ints4{0, 0, 7, 8}));
     EXPECT_EQ(fills[1].a, W - 6);
     EXPECT_EQ(fills[1].c, W);
     EXPECT_EQ(fills[1].d, H);
@@ -257,10 +248,7 @@ TEST(Shapes, ParallelConstruction) {
               Params());
     auto l = h.Of(Call::AaLine);
     ASSERT_EQ(l.size(), 3u);
-    EXPECT_EQ(l[1].a, 150);
-    EXPECT_EQ(l[1].b, 160);
-    EXPECT_EQ(l[1].c, 150);
-    EXPECT_EQ(l[1].d, 100);
+    EXPECT_EQ(Box(l[1]), (Ints4{150, 160, 150, 100}));
     EXPECT_EQ(l[2].a, 100);
     EXPECT_EQ(l[2].c, 200);
     // Slanted base (0,0)-(100,100), p3 (0,100): foot (50,50) with the thin pen; parallel centred on p3.
@@ -272,10 +260,7 @@ TEST(Shapes, ParallelConstruction) {
     EXPECT_NEAR(l[1].c, 50, 1);
     EXPECT_NEAR(l[1].d, 50, 1);
     EXPECT_EQ(l[2].pen, static_cast<int>(AaPen::Shape));
-    EXPECT_EQ(l[2].a, -50);
-    EXPECT_EQ(l[2].b, 50);
-    EXPECT_EQ(l[2].c, 50);
-    EXPECT_EQ(l[2].d, 150);
+    EXPECT_EQ(Box(l[2]), (Ints4{-50, 50, 50, 150}));
 }
 
 TEST(Shapes, ParallelAndAngleWithoutThirdPointShowOnlyTheFirstLine) {
@@ -303,10 +288,7 @@ TEST(Shapes, PencilAndText) {
     DrawShape(empty, t, kToolText, false, false, true, op);  // pending: framed, shows the prompt
     ASSERT_EQ(empty.Of(Call::Frame).size(), 1u);
     Call frame = empty.Of(Call::Frame)[0];
-    EXPECT_EQ(frame.a, 52);
-    EXPECT_EQ(frame.b, 62);
-    EXPECT_EQ(frame.c, 50 + 6 * kCharW + 4);
-    EXPECT_EQ(frame.d, 60 + kTextH + 4);
+    EXPECT_EQ(Box(frame), (Ints4{52, 62, 50 + 6 * kCharW + 4, 60 + kTextH + 4}));
     EXPECT_EQ(empty.Texts(), std::vector<std::wstring>{L"prompt"});
 
     std::wcscpy(t.text, L"hello");

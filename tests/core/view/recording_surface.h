@@ -2,6 +2,7 @@
 // checking the overlay and the model without a window system.
 #pragma once
 
+#include <array>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -21,6 +22,10 @@ struct Call {
     std::wstring text;
     std::vector<ShapePoint> points;
 };
+
+// A call's four numbers, to compare in one check.
+using Ints4 = std::array<int, 4>;
+inline Ints4 Box(const Call& c) { return {c.a, c.b, c.c, c.d}; }
 
 class RecordingSurface : public DrawSurface {
 public:

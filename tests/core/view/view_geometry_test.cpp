@@ -69,43 +69,33 @@ TEST(ViewRatio, ApplyRatioSetsDisplaySizeAndFitFlag) {
     EXPECT_EQ(g.displayH, 1436);
 }
 
-TEST(ViewScrollBars, PictureSmallerThanClientNeedsNoBars) {
-    ViewGeometry g = Picture(640, 480);
-    BarLayout b = ComputeBars(g, 1055, 648, 17, 17);
-    EXPECT_FALSE(b.hNeeded);
-    EXPECT_FALSE(b.vNeeded);
-    EXPECT_EQ(b.availW, 1055);
-    EXPECT_EQ(b.availH, 648);
-}
-
-TEST(ViewScrollBars, BarsShownNowAreGivenBackBeforeDeciding) {
-    // The picture fits once the shown bars are gone.
-    ViewGeometry g = Picture(1060, 660);
-    g.hBar = g.vBar = true;
-    // Client 1048 x 648 with both bars shown: 1065 x 665 once they are gone.
-    BarLayout b = ComputeBars(g, 1048, 648, 17, 17);
-    EXPECT_FALSE(b.hNeeded);
-    EXPECT_FALSE(b.vNeeded);
-    EXPECT_EQ(b.availW, 1065);
-    EXPECT_EQ(b.availH, 665);
-}
-
-TEST(ViewScrollBars, VerticalBarCanMakeHorizontalNeeded) {
-    // Wide enough only without a vertical bar; too tall -> vertical bar -> horizontal too.
-    ViewGeometry g = Picture(1050, 2000);
-    BarLayout b = ComputeBars(g, 1055, 648, 17, 17);
-    EXPECT_TRUE(b.vNeeded);
-    EXPECT_TRUE(b.hNeeded);
-    EXPECT_EQ(b.availW, 1038);
-    EXPECT_EQ(b.availH, 631);
-
-    // Horizontal first takes height, which then makes the vertical bar needed.
-    g = Picture(2000, 640);
-    b = ComputeBars(g, 1055, 648, 17, 17);
-    EXPECT_TRUE(b.hNeeded);
-    EXPECT_TRUE(b.vNeeded);
-    EXPECT_EQ(b.availW, 1038);
-    EXPECT_EQ(b.availH, 631);
+TEST(ViewScrollBars, BarsNeededAndTheRoomLeft) {
+    struct Case {
+        const char* what;
+        int w, h;
+        bool shown;  // both bars shown now
+        int cw, ch;
+        bool hNeeded, vNeeded;
+        int availW, availH;
+    } cases[] = {
+        {"a picture smaller than the client needs no bars", 640, 480, false, 1055, 648, false, false, 1055, 648},
+        // Client 1048 x 648 with both bars shown: 1065 x 665 once they are gone.
+        {"bars shown now are given back before deciding", 1060, 660, true, 1048, 648, false, false, 1065, 665},
+        {"wide enough only without a vertical bar: too tall, so both", 1050, 2000, false, 1055, 648, true, true, 1038,
+         631},
+        {"the horizontal bar takes height, which then needs the vertical", 2000, 640, false, 1055, 648, true, true,
+         1038, 631},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ViewGeometry g = Picture(c.w, c.h);
+        g.hBar = g.vBar = c.shown;
+        BarLayout b = ComputeBars(g, c.cw, c.ch, 17, 17);
+        EXPECT_EQ(b.hNeeded, c.hNeeded);
+        EXPECT_EQ(b.vNeeded, c.vNeeded);
+        EXPECT_EQ(b.availW, c.availW);
+        EXPECT_EQ(b.availH, c.availH);
+    }
 }
 
 TEST(ViewScrollBars, RangeReachesExactlyDisplayMinusAvailable) {

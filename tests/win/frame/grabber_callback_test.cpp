@@ -24,17 +24,7 @@ namespace {
 
 const CLSID kClsidSampleGrabber = {0xC1F400A0, 0x3F08, 0x11D3, {0x9F, 0x0B, 0x00, 0x60, 0x08, 0x03, 0x9E, 0x37}};
 
-std::vector<uint8_t> EncodeJpeg(int w, int h, uint32_t seed) {
-    const std::vector<uint8_t> bgr = TexturedBgr(w, h, seed);
-    tjhandle tj = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
-    tjCompress2(tj, bgr.data(), w, w * 3, h, TJPF_BGR, &jpeg, &size, TJSAMP_422, 85, 0);
-    std::vector<uint8_t> out(jpeg, jpeg + size);
-    tjFree(jpeg);
-    tjDestroy(tj);
-    return out;
-}
+std::vector<uint8_t> EncodeJpeg(int w, int h, uint32_t seed) { return ::EncodeJpeg(TexturedBgr(w, h, seed), w, h); }
 
 std::vector<uint8_t> DecodeJpeg(const std::vector<uint8_t>& jpeg, int w, int h) {
     std::vector<uint8_t> out(size_t(w) * h * 3);
