@@ -205,6 +205,13 @@ HRESULT SetCameraFormat(IBaseFilter* camera, const StreamFormat& format) {
     return E_FAIL;
 }
 
+bool TestGraph::Build(const std::wstring& cameraName, const StreamFormat* format, FrameCollector* preview,
+                      FrameCollector* still) {
+    ComPtr<IBaseFilter> camera;
+    *camera.Put() = BindCamera(cameraName);
+    return Build(camera.Get(), format, preview, still);
+}
+
 bool TestGraph::Build(IBaseFilter* camera, const StreamFormat* format, FrameCollector* preview,
                       FrameCollector* still) {
     if (!camera) return false;

@@ -75,6 +75,9 @@ public:
     // Builds the graph around camera (a reference is taken); format is set on the capture pin
     // first when given. Does not run it.
     bool Build(IBaseFilter* camera, const StreamFormat* format, FrameCollector* preview, FrameCollector* still);
+    // The same around the camera called cameraName, bound for the graph.
+    bool Build(const std::wstring& cameraName, const StreamFormat* format, FrameCollector* preview,
+               FrameCollector* still);
     HRESULT Run() { return control_->Run(); }
     HRESULT Pause() { return control_->Pause(); }
     HRESULT Stop() { return control_->Stop(); }

@@ -19,9 +19,7 @@ namespace {
 std::vector<BYTE> OneFrame(const std::wstring& name, const StreamFormat& fmt) {
     FrameCollector preview;
     TestGraph graph;
-    ComPtr<IBaseFilter> camera;
-    *camera.Put() = BindCamera(name);
-    if (!graph.Build(camera.Get(), &fmt, &preview, nullptr) || FAILED(graph.Run())) return {};
+    if (!graph.Build(name, &fmt, &preview, nullptr) || FAILED(graph.Run())) return {};
     WaitUntil([&] { return preview.Count() >= 3; }, 20000);
     graph.Stop();
     auto b = preview.Buffers();
@@ -158,11 +156,9 @@ TEST(VcamPicture, ProcessingAmplifierActsOnThePicture) {
     ASSERT_TRUE(cam.ok());
     FrameCollector preview;
     TestGraph graph;
-    ComPtr<IBaseFilter> camera;
-    *camera.Put() = BindCamera(cam.name());
-    ASSERT_TRUE(graph.Build(camera.Get(), nullptr, &preview, nullptr));
+    ASSERT_TRUE(graph.Build(cam.name(), nullptr, &preview, nullptr));
     ComPtr<IAMVideoProcAmp> amp;
-    ASSERT_EQ(camera->QueryInterface(IID_IAMVideoProcAmp, amp.PutVoid()), S_OK);
+    ASSERT_EQ(graph.Camera()->QueryInterface(IID_IAMVideoProcAmp, amp.PutVoid()), S_OK);
     // Mean luma and the largest chroma swing of the next frame.
     auto measure = [&](double* meanY, int* chroma) {
         size_t n = preview.Count();

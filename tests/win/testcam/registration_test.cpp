@@ -242,13 +242,11 @@ TEST(VcamRegistration, ServerCanUnloadOnceEveryObjectIsReleased) {
     {
         FrameCollector preview, still;
         TestGraph graph;
-        ComPtr<IBaseFilter> camera;
-        *camera.Put() = BindCamera(cam.name());
-        ASSERT_TRUE(graph.Build(camera.Get(), nullptr, &preview, &still));
+        ASSERT_TRUE(graph.Build(cam.name(), nullptr, &preview, &still));
         ComPtr<IEnumPins> pins;
-        ASSERT_EQ(camera->EnumPins(pins.Put()), S_OK);
+        ASSERT_EQ(graph.Camera()->EnumPins(pins.Put()), S_OK);
         ComPtr<IPin> pin;
-        *pin.Put() = OutputPin(camera.Get(), 0);
+        *pin.Put() = OutputPin(graph.Camera(), 0);
         ComPtr<IEnumMediaTypes> types;
         ASSERT_EQ(pin->EnumMediaTypes(types.Put()), S_OK);
         EXPECT_EQ(canUnload(), S_FALSE);

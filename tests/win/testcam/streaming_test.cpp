@@ -25,9 +25,7 @@ TEST(VcamStreaming, EveryFormatDeliversWholeFramesThatMove) {
         SCOPED_TRACE(std::to_string(fmt.width) + "x" + std::to_string(fmt.height) + (fmt.mjpg ? " MJPG" : " YUY2"));
         FrameCollector preview;
         TestGraph graph;
-        ComPtr<IBaseFilter> camera;
-        *camera.Put() = BindCamera(cam.name());
-        ASSERT_TRUE(graph.Build(camera.Get(), &fmt, &preview, nullptr));
+        ASSERT_TRUE(graph.Build(cam.name(), &fmt, &preview, nullptr));
         ASSERT_TRUE(SUCCEEDED(graph.Run()));
         ASSERT_TRUE(WaitUntil([&] { return preview.Count() >= 4; }, 20000));
         graph.Stop();
@@ -57,9 +55,7 @@ TEST(VcamStreaming, StillButtonDeliversOneStillPerPress) {
     for (const StreamFormat& fmt : {StreamFormat{true, 1280, 720}, StreamFormat{false, 640, 480}}) {
         FrameCollector preview, still;
         TestGraph graph;
-        ComPtr<IBaseFilter> camera;
-        *camera.Put() = BindCamera(cam.name());
-        ASSERT_TRUE(graph.Build(camera.Get(), &fmt, &preview, &still));
+        ASSERT_TRUE(graph.Build(cam.name(), &fmt, &preview, &still));
         ASSERT_TRUE(graph.HasStillBranch());
         ASSERT_TRUE(SUCCEEDED(graph.Run()));
         ASSERT_TRUE(WaitUntil([&] { return preview.Count() >= 2; }, 20000));
@@ -90,9 +86,7 @@ TEST(VcamStreaming, ZoomButtonSendsTheSignalFrameOnTheCapturePin) {
     for (const StreamFormat& fmt : {StreamFormat{true, 1920, 1080}, StreamFormat{false, 640, 480}}) {
         FrameCollector preview;
         TestGraph graph;
-        ComPtr<IBaseFilter> camera;
-        *camera.Put() = BindCamera(cam.name());
-        ASSERT_TRUE(graph.Build(camera.Get(), &fmt, &preview, nullptr));
+        ASSERT_TRUE(graph.Build(cam.name(), &fmt, &preview, nullptr));
         ASSERT_TRUE(SUCCEEDED(graph.Run()));
         ASSERT_TRUE(WaitUntil([&] { return preview.Count() >= 2; }, 20000));
         // Ordinary frames, even the 640 x 480 YUY2 ones of exactly that length, are not signals.
@@ -113,17 +107,15 @@ TEST(VcamStreaming, SetFormatWhileConnectedAndStoppedReconnects) {
     ASSERT_TRUE(cam.ok());
     FrameCollector preview, still;
     TestGraph graph;
-    ComPtr<IBaseFilter> camera;
-    *camera.Put() = BindCamera(cam.name());
     StreamFormat yuy2{false, 640, 480};
-    ASSERT_TRUE(graph.Build(camera.Get(), &yuy2, &preview, &still));
+    ASSERT_TRUE(graph.Build(cam.name(), &yuy2, &preview, &still));
     ASSERT_TRUE(SUCCEEDED(graph.Run()));
     ASSERT_TRUE(WaitUntil([&] { return preview.Count() >= 2; }, 20000));
-    EXPECT_EQ(SetCameraFormat(camera.Get(), {true, 1280, 720}), VFW_E_NOT_STOPPED) << "not while running";
+    EXPECT_EQ(SetCameraFormat(graph.Camera(), {true, 1280, 720}), VFW_E_NOT_STOPPED) << "not while running";
     graph.Stop();
-    ASSERT_EQ(SetCameraFormat(camera.Get(), {true, 1280, 720}), S_OK);
+    ASSERT_EQ(SetCameraFormat(graph.Camera(), {true, 1280, 720}), S_OK);
     ComPtr<IPin> out;
-    *out.Put() = OutputPin(camera.Get(), 0);
+    *out.Put() = OutputPin(graph.Camera(), 0);
     AM_MEDIA_TYPE mt;
     ASSERT_EQ(out->ConnectionMediaType(&mt), S_OK);
     EXPECT_TRUE(IsEqualGUID(mt.subtype, MEDIASUBTYPE_MJPG));
@@ -148,14 +140,12 @@ TEST(VcamStreaming, NothingArrivesWhilePausedOrStopped) {
     ASSERT_TRUE(cam.ok());
     FrameCollector preview;
     TestGraph graph;
-    ComPtr<IBaseFilter> camera;
-    *camera.Put() = BindCamera(cam.name());
-    ASSERT_TRUE(graph.Build(camera.Get(), nullptr, &preview, nullptr));
+    ASSERT_TRUE(graph.Build(cam.name(), nullptr, &preview, nullptr));
     ASSERT_TRUE(SUCCEEDED(graph.Pause()));
     PumpFor(400);
     EXPECT_EQ(preview.Count(), 0u);
     FILTER_STATE st;
-    EXPECT_EQ(camera->GetState(0, &st), VFW_S_CANT_CUE);
+    EXPECT_EQ(graph.Camera()->GetState(0, &st), VFW_S_CANT_CUE);
     EXPECT_EQ(st, State_Paused);
     ASSERT_TRUE(SUCCEEDED(graph.Run()));
     ASSERT_TRUE(WaitUntil([&] { return preview.Count() >= 3; }, 20000));
@@ -176,9 +166,7 @@ TEST(VcamStress, HundredRunStopCyclesWithoutLeaks) {
     ASSERT_TRUE(cam.ok());
     FrameCollector preview, still;
     TestGraph graph;
-    ComPtr<IBaseFilter> camera;
-    *camera.Put() = BindCamera(cam.name());
-    ASSERT_TRUE(graph.Build(camera.Get(), nullptr, &preview, &still));
+    ASSERT_TRUE(graph.Build(cam.name(), nullptr, &preview, &still));
     DWORD handles = 0, threads = 0;
     for (int i = 0; i < 100; ++i) {
         if (i == 5) {  // after the first cycles have created what lives for the whole graph
