@@ -13,6 +13,8 @@
 #include "app/shell_state_win.h"
 #include "app/tool_button_win.h"
 #include "app/toolbar_win.h"
+#include "common/modal_script_win.h"
+#include "common/pixels_win.h"
 #include "common/pump_win.h"
 #include "settings/text_table.h"
 #include "view/camera_view_win.h"
@@ -71,42 +73,20 @@ ToolButtonState* StateOf(HWND button) {
     return reinterpret_cast<ToolButtonState*>(GetWindowLongPtrW(button, GWLP_USERDATA));
 }
 
-std::wstring TextOf(HWND w) {
-    wchar_t buf[1024] = {};
-    GetWindowTextW(w, buf, 1024);
-    return buf;
-}
+void ExpectColour(COLORREF got, int r, int g, int b, const char* what) { ::ExpectColour(got, RGB(r, g, b), what, 2); }
 
-// Pixel (x, y) of what the window paints, through WM_PRINTCLIENT into a 32-bit DIB.
-COLORREF PrintedPixel(HWND w, int x, int y) {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = 52;
-    bi.bmiHeader.biHeight = -52;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    SendMessageW(w, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    GdiFlush();
-    const BYTE* p = static_cast<const BYTE*>(bits) + (y * 52 + x) * 4;
-    COLORREF c = RGB(p[2], p[1], p[0]);
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
-    return c;
-}
-
-void ExpectColour(COLORREF got, int r, int g, int b, const char* what) {
-    EXPECT_NEAR(GetRValue(got), r, 2) << what;
-    EXPECT_NEAR(GetGValue(got), g, 2) << what;
-    EXPECT_NEAR(GetBValue(got), b, 2) << what;
-}
-
-struct ToolButtonTest : ::testing::Test {
+// A top-level host window (main) for the toolbars, buttons and toasts of a test.
+struct HostTest : ::testing::Test {
     static void SetUpTestSuite() { RegisterAll(); }
+    void TearDown() override {
+        if (GetCapture()) ReleaseCapture();
+        DestroyWindow(main);
+        PumpMessages();
+    }
+    HWND main = nullptr;
+};
+
+struct ToolButtonTest : HostTest {
     void SetUp() override {
         received.clear();
         main = MakeHost(nullptr, 0, 0, 900, 600);
@@ -117,12 +97,7 @@ struct ToolButtonTest : ::testing::Test {
         ASSERT_NE(button, nullptr);
         PumpMessages();
     }
-    void TearDown() override {
-        if (GetCapture()) ReleaseCapture();
-        DestroyWindow(main);
-        PumpMessages();
-    }
-    HWND main = nullptr, bar = nullptr, button = nullptr;
+    HWND bar = nullptr, button = nullptr;
 };
 
 TEST_F(ToolButtonTest, PressAndReleaseInsidePostsExactlyOneCommand) {
@@ -230,7 +205,7 @@ TEST_F(ToolButtonTest, TooltipShowsOnceAndLeavingClosesItSoon) {
     Move(button, 20, 20);
     HWND toast = GetDlgItem(main, ID_PROMPT);
     ASSERT_NE(toast, nullptr);
-    EXPECT_EQ(TextOf(toast), L"Line");
+    EXPECT_EQ(WindowText(toast), L"Line");
     RECT r;
     GetWindowRect(toast, &r);
     MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
@@ -238,7 +213,7 @@ TEST_F(ToolButtonTest, TooltipShowsOnceAndLeavingClosesItSoon) {
     EXPECT_EQ(r.top, 52 + 2);
     SetWindowTextW(toast, L"marker");
     Move(button, 30, 30);  // moving within the button does not show it again
-    EXPECT_EQ(TextOf(toast), L"marker");
+    EXPECT_EQ(WindowText(toast), L"marker");
     // A toast left alone, shown at the same moment elsewhere, outlives the one leaving closes.
     HWND other = MakeHost(nullptr, 0, 700, 300, 100);
     HWND alone = ShowPrompt(other, L"alone", 0, 0);
@@ -253,7 +228,7 @@ TEST_F(ToolButtonTest, TooltipTakesOverTheFileSavedToast) {
     SendMessageW(button, WM_COMMAND, TOOLBTN_SET_TOOLTIP, reinterpret_cast<LPARAM>(L"Line"));
     Move(button, 20, 20);
     EXPECT_EQ(GetDlgItem(main, ID_PROMPT), saved);  // one toast, reused
-    EXPECT_EQ(TextOf(saved), L"Line");
+    EXPECT_EQ(WindowText(saved), L"Line");
     RECT r;
     GetWindowRect(saved, &r);
     MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
@@ -283,8 +258,7 @@ TEST_F(ToolButtonTest, VerticalButtonTipGoesToTheRight) {
 
 // ---- Toolbars ----
 
-struct ToolbarTest : ::testing::Test {
-    static void SetUpTestSuite() { RegisterAll(); }
+struct ToolbarTest : HostTest {
     void SetUp() override {
         received.clear();
         LoadTextTable(kLanguageEnglish);
@@ -298,12 +272,10 @@ struct ToolbarTest : ::testing::Test {
         PumpMessages();
     }
     void TearDown() override {
-        if (GetCapture()) ReleaseCapture();
-        DestroyWindow(main);
-        PumpMessages();
+        HostTest::TearDown();
         LoadTextTable(kLanguageEnglish);
     }
-    HWND main = nullptr, h = nullptr, v = nullptr;
+    HWND h = nullptr, v = nullptr;
 };
 
 TEST_F(ToolbarTest, ButtonsAtTheirPlacesWithTheirTooltips) {
@@ -386,15 +358,10 @@ TEST_F(ToolbarTest, ReloadTextsChangesEveryTooltipWithoutNewButtons) {
 
 // ---- Prompt toast ----
 
-struct PromptTest : ::testing::Test {
-    static void SetUpTestSuite() { RegisterAll(); }
+struct PromptTest : HostTest {
     void SetUp() override {
         main = MakeHost(nullptr, 0, 0, 1000, 600);
         ASSERT_NE(main, nullptr);
-    }
-    void TearDown() override {
-        DestroyWindow(main);
-        PumpMessages();
     }
     RECT PlaceOf(HWND toast) {
         RECT r;
@@ -402,7 +369,6 @@ struct PromptTest : ::testing::Test {
         MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
-    HWND main = nullptr;
 };
 
 TEST_F(PromptTest, SecondPromptReusesTheToastAndRestartsItsTime) {
@@ -415,7 +381,7 @@ TEST_F(PromptTest, SecondPromptReusesTheToastAndRestartsItsTime) {
     HWND second = ShowPrompt(main, L"File saved: C:\\two.jpg", 0, 53);
     DWORD shown = GetTickCount();
     EXPECT_EQ(second, first);
-    EXPECT_EQ(TextOf(second), L"File saved: C:\\two.jpg");
+    EXPECT_EQ(WindowText(second), L"File saved: C:\\two.jpg");
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(second); }, 15000));
     DWORD lived = GetTickCount() - shown;
     EXPECT_GE(lived, 3000u);  // counted from the second text, not the first
@@ -439,11 +405,11 @@ TEST_F(PromptTest, LongTextIsCutTo511Characters) {
     for (size_t i = 0; i < text.size(); ++i) text[i] = L'a' + i % 26;
     HWND toast = ShowPrompt(main, text.c_str(), 0, 0);
     EXPECT_EQ(GetWindowTextLengthW(toast), 511);
-    EXPECT_EQ(TextOf(toast), text.substr(0, 511));
+    EXPECT_EQ(WindowText(toast), text.substr(0, 511));
     // The same through the reuse path.
     std::wstring other(600, L'z');
     ShowPrompt(main, other.c_str(), 0, 0);
-    EXPECT_EQ(TextOf(toast), other.substr(0, 511));
+    EXPECT_EQ(WindowText(toast), other.substr(0, 511));
 }
 
 TEST_F(PromptTest, PlaceAndSize) {

@@ -52,7 +52,6 @@ int CountPosted(int command) {
 
 using Step = ScriptStep;
 void Click(HWND dlg, int id) { ClickDialogButton(dlg, id); }
-std::wstring TextOf(HWND hwnd) { return WindowText(hwnd); }
 
 int SelectedRow(HWND list) { return int(SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED)); }
 
@@ -297,32 +296,23 @@ TEST_F(CalibrationDialogsTest, DeleteAsksFirstAndUncalibratesTheViewWhenTheSlotI
 
     auto deleteRow = [&](int row, int answer) -> std::vector<Step> {
         return {
-            [=] {
-                HWND dlg = VisibleDialog(kManagerTitle);
-                if (!dlg) return false;
+            OnDialog(kManagerTitle, [=](HWND dlg) {
                 SelectRow(GetDlgItem(dlg, IDC_CALIB_LIST), row);
                 Click(dlg, IDC_CALIB_DELETE);
-                return true;
-            },
-            [=] {
-                HWND box = VisibleDialog(L"Calibrate");
-                if (!box) return false;
+            }),
+            OnDialog(L"Calibrate", [=](HWND box) {
                 EXPECT_EQ(GetWindow(box, GW_OWNER), VisibleDialog(kManagerTitle));
                 bool sawText = false;
                 for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-                    sawText |= TextOf(c) == L"Delete selected data ?";
+                    sawText |= WindowText(c) == L"Delete selected data ?";
                 EXPECT_TRUE(sawText);
                 EXPECT_NE(GetDlgItem(box, IDYES), nullptr);
                 EXPECT_NE(GetDlgItem(box, IDNO), nullptr);
                 // No is the default button.
                 EXPECT_TRUE(SendDlgItemMessageW(box, IDNO, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
                 Click(box, answer);
-                return true;
-            },
-            [=] {
-                if (VisibleDialog(L"Calibrate")) return false;
-                return true;
-            },
+            }),
+            [] { return !VisibleDialog(L"Calibrate"); },
         };
     };
     std::vector<Step> steps = deleteRow(4, IDNO);  // No: nothing changes
@@ -444,7 +434,7 @@ TEST_F(CalibrationDialogsTest, HelpShowsThePictureOverTheMainWindow) {
         OnDialog(L"Help", [&](HWND help) {
             ExpectBelowHostTop(help);
             EXPECT_NE(SendDlgItemMessageW(help, IDC_HELP_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
-            EXPECT_EQ(TextOf(GetDlgItem(help, IDC_HELP_LINE1)), L"1. Connect and open the USB microscope.");
+            EXPECT_EQ(WindowText(GetDlgItem(help, IDC_HELP_LINE1)), L"1. Connect and open the USB microscope.");
             Shot(help, L"help_en");
             Click(help, IDOK);
         }),
@@ -468,7 +458,7 @@ TEST_F(CalibrationDialogsTest, CalibrateDialogStoresTheTypedLength) {
     EXPECT_EQ(ShellState.calibrationWnd, dlg);
     EXPECT_TRUE(IsWindowVisible(dlg));
     ExpectBelowHostTop(dlg);
-    EXPECT_EQ(TextOf(dlg), L"Calibrate - ID:2 Name:Stage");
+    EXPECT_EQ(WindowText(dlg), L"Calibrate - ID:2 Name:Stage");
     HWND units = GetDlgItem(dlg, IDC_CALIB_UNIT_LIST);
     ASSERT_EQ(SendMessageW(units, CB_GETCOUNT, 0, 0), 2);
     wchar_t item[64];
@@ -477,13 +467,13 @@ TEST_F(CalibrationDialogsTest, CalibrateDialogStoresTheTypedLength) {
     SendMessageW(units, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item));
     EXPECT_STREQ(item, L"microns(\u03bcm)");
     EXPECT_EQ(SendMessageW(units, CB_GETCURSEL, 0, 0), 1);
-    EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_CALIB_UNIT_TEXT)), L"\u03bcm");
-    EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_CALIB_LENGTH)), L"");
+    EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_CALIB_UNIT_TEXT)), L"\u03bcm");
+    EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_CALIB_LENGTH)), L"");
 
     // The user picks millimetres: the caption follows.
     SendMessageW(units, CB_SETCURSEL, 0, 0);
     SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_CALIB_UNIT_LIST, CBN_SELCHANGE), reinterpret_cast<LPARAM>(units));
-    EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_CALIB_UNIT_TEXT)), L"mm");
+    EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_CALIB_UNIT_TEXT)), L"mm");
     CameraViewSetCalibrationLength(view, 400);  // the line as the user left it
     Shot(dlg, L"calibrate_en");
 
@@ -491,12 +481,12 @@ TEST_F(CalibrationDialogsTest, CalibrateDialogStoresTheTypedLength) {
     // field until the length is edited.
     HWND note = GetDlgItem(dlg, IDC_CALIB_LENGTH_NOTE);
     ASSERT_NE(note, nullptr);
-    EXPECT_EQ(TextOf(note), L"");
+    EXPECT_EQ(WindowText(note), L"");
     for (const wchar_t* bad : {L"", L"abc", L"0", L"-2", L",", L"-0,5"}) {
         SetDlgItemTextW(dlg, IDC_CALIB_LENGTH, bad);
         SendMessageW(dlg, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(IsWindow(dlg)) << bad;
-        EXPECT_EQ(TextOf(note), L"Type a length greater than 0.") << bad;
+        EXPECT_EQ(WindowText(note), L"Type a length greater than 0.") << bad;
     }
     Shot(dlg, L"calibrate_refused_en");
     EXPECT_EQ(CalibrationTable[1].unit, 1);
@@ -505,7 +495,7 @@ TEST_F(CalibrationDialogsTest, CalibrateDialogStoresTheTypedLength) {
     SYSTEMTIME before;
     GetLocalTime(&before);
     SetDlgItemTextW(dlg, IDC_CALIB_LENGTH, L" 0,25");  // a decimal comma: 0.25
-    EXPECT_EQ(TextOf(note), L"");
+    EXPECT_EQ(WindowText(note), L"");
     SendMessageW(dlg, WM_COMMAND, IDOK, 0);
     SYSTEMTIME after;
     GetLocalTime(&after);
@@ -598,7 +588,7 @@ TEST_F(CalibrationDialogsTest, TextInputTypesIntoThePendingTextAndCommitsOnOk) {
     EXPECT_EQ(ShellState.textInputDlg, dlg);
     EXPECT_TRUE(IsWindowVisible(dlg));
     ExpectBelowHostTop(dlg);
-    EXPECT_EQ(TextOf(dlg), L"Input text");
+    EXPECT_EQ(WindowText(dlg), L"Input text");
     EXPECT_EQ(MeasurementState.pending.kind, kToolText);
     EXPECT_EQ(MeasurementState.stage, kToolText);
     EXPECT_EQ(MeasurementState.pending.p1.x, 1280 / 2 - 100);
@@ -651,9 +641,9 @@ TEST_F(CalibrationDialogsTest, ChineseTextsComeFromTheTable) {
         [&] {
             HWND dlg = VisibleDialog(L"\u6821\u51c6\u7ba1\u7406");  // 校准管理
             if (!dlg) return false;
-            EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_CALIB_RENAME)), L"\u91cd\u547d\u540d");
-            EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_CALIB_APPLY)), L"\u5e94\u7528");
-            EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_CALIB_HELP)), L"\u5e2e\u52a9");
+            EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_CALIB_RENAME)), L"\u91cd\u547d\u540d");
+            EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_CALIB_APPLY)), L"\u5e94\u7528");
+            EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_CALIB_HELP)), L"\u5e2e\u52a9");
             Shot(dlg, L"manager_zh");
             Click(dlg, IDC_CALIB_HELP);
             return true;
@@ -661,8 +651,8 @@ TEST_F(CalibrationDialogsTest, ChineseTextsComeFromTheTable) {
         [&] {
             HWND help = VisibleDialog(L"\u5e2e\u52a9");  // the caption is translated too
             if (!help) return false;
-            EXPECT_EQ(TextOf(GetDlgItem(help, IDC_HELP_LINE1)), GetText("howto 1"));
-            EXPECT_EQ(TextOf(GetDlgItem(help, IDOK)), L"\u786e\u5b9a");
+            EXPECT_EQ(WindowText(GetDlgItem(help, IDC_HELP_LINE1)), GetText("howto 1"));
+            EXPECT_EQ(WindowText(GetDlgItem(help, IDOK)), L"\u786e\u5b9a");
             Shot(help, L"help_zh");
             Click(help, IDOK);
             return true;
@@ -691,10 +681,10 @@ TEST_F(CalibrationDialogsTest, ChineseTextsComeFromTheTable) {
     CalibrationState.calibratingSlot = 0;
     HWND dlg = CreateCalibrateDialog(host);
     ASSERT_NE(dlg, nullptr);
-    EXPECT_EQ(TextOf(dlg), L"Calibrate - ID:1 Name:Slide");
-    EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_CALIB_TIP1)), GetText("calib tip1"));
-    EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_CALIB_UNIT_TIP)), L"\u5355\u4f4d:");
-    EXPECT_EQ(TextOf(GetDlgItem(dlg, IDCANCEL)), L"\u53d6\u6d88");
+    EXPECT_EQ(WindowText(dlg), L"Calibrate - ID:1 Name:Slide");
+    EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_CALIB_TIP1)), GetText("calib tip1"));
+    EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_CALIB_UNIT_TIP)), L"\u5355\u4f4d:");
+    EXPECT_EQ(WindowText(GetDlgItem(dlg, IDCANCEL)), L"\u53d6\u6d88");
     wchar_t item[64];
     SendDlgItemMessageW(dlg, IDC_CALIB_UNIT_LIST, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item));
     EXPECT_STREQ(item, L"\u6beb\u7c73(mm)");
@@ -702,14 +692,14 @@ TEST_F(CalibrationDialogsTest, ChineseTextsComeFromTheTable) {
     CameraViewSetCalibrationLength(view, 400);
     SetDlgItemTextW(dlg, IDC_CALIB_LENGTH, L"0");
     SendMessageW(dlg, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_CALIB_LENGTH_NOTE)), L"\u8bf7\u8f93\u5165\u5927\u4e8e0\u7684\u957f\u5ea6\u3002");
+    EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_CALIB_LENGTH_NOTE)), L"\u8bf7\u8f93\u5165\u5927\u4e8e0\u7684\u957f\u5ea6\u3002");
     Shot(dlg, L"calibrate_refused_zh");
     DestroyWindow(dlg);
 
     HWND text = CreateTextInputDialog(host);
     ASSERT_NE(text, nullptr);
-    EXPECT_EQ(TextOf(text), L"\u8f93\u5165\u6587\u5b57:");
-    EXPECT_EQ(TextOf(GetDlgItem(text, IDOK)), L"\u786e\u5b9a");
+    EXPECT_EQ(WindowText(text), L"\u8f93\u5165\u6587\u5b57:");
+    EXPECT_EQ(WindowText(GetDlgItem(text, IDOK)), L"\u786e\u5b9a");
     Shot(text, L"text_input_zh");
     DestroyWindow(text);
 }
@@ -724,7 +714,7 @@ TEST_F(CalibrationDialogsTest, AnyLanguageButZeroTakesTheTableEvenInEnglish) {
     });
     HWND text = CreateTextInputDialog(host);
     ASSERT_NE(text, nullptr);
-    EXPECT_EQ(TextOf(text), L"Input text:");
+    EXPECT_EQ(WindowText(text), L"Input text:");
     DestroyWindow(text);
 }
 

@@ -24,6 +24,7 @@
 #include "calib/shot_win.h"
 #include "common/main_window_fixture_win.h"
 #include "common/modal_script_win.h"
+#include "common/pixels_win.h"
 #include "common/pump_win.h"
 #include "resources/calibration_dialogs.h"
 #include "settings/app_settings.h"
@@ -63,44 +64,6 @@ void Drag(HWND view, POINT a, POINT b) {
         Mouse(view, WM_MOUSEMOVE, ClientOf(view, p.x, p.y), MK_LBUTTON);
     }
     Mouse(view, WM_LBUTTONUP, ClientOf(view, b.x, b.y), 0);
-}
-
-// The view's window contents, as shown, read back for pixel checks in image coordinates.
-struct Screen {
-    std::vector<COLORREF> px;
-    int w = 0, h = 0;
-    POINT origin = {};  // client point of image (0, 0)
-    COLORREF At(int ix, int iy) const {
-        int x = ix + origin.x, y = iy + origin.y;
-        if (x < 0 || y < 0 || x >= w || y >= h) return CLR_INVALID;
-        return px[size_t(y) * w + x];
-    }
-};
-
-Screen Grab(HWND view) {
-    Screen s;
-    RECT rc;
-    GetClientRect(view, &rc);
-    s.w = rc.right;
-    s.h = rc.bottom;
-    s.origin = ClientOf(view, 0, 0);
-    HDC dc = GetDC(view);
-    HDC mem = CreateCompatibleDC(dc);
-    BITMAPINFO bi = {};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), s.w, -s.h, 1, 32, BI_RGB};
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, s.w, s.h, dc, 0, 0, SRCCOPY);
-    GdiFlush();
-    s.px.resize(size_t(s.w) * s.h);
-    const uint32_t* p = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < s.px.size(); ++i) s.px[i] = RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(view, dc);
-    return s;
 }
 
 // Keeps the texts the overlay writes.
@@ -253,19 +216,25 @@ TEST_F(CalibrationEndToEnd, CalibrateApplyMeasureAndReadBack) {
     unsigned long long composed = CameraViewGetInfo(view).composedFrames;
     ASSERT_TRUE(WaitUntil([&] { return CameraViewGetInfo(view).composedFrames > composed + 2; }, 20000));
     UpdateWindow(view);
-    Screen s = Grab(view);
+    // The view's contents as shown, read at image points.
+    RECT rc;
+    GetClientRect(view, &rc);
+    DibCanvas shown(rc.right, rc.bottom);
+    ASSERT_TRUE(shown.CopyClient(view));
+    const POINT origin = ClientOf(view, 0, 0);
+    auto at = [&](int ix, int iy) { return shown.At(ix + origin.x, iy + origin.y); };
     Shot(main, L"e2e_measured");
     for (int k = 1; k <= 3; ++k) {
         int x = kW / 2 + 80 * k;
-        for (int y = kH / 2 - 20; y < kH / 2; ++y) EXPECT_EQ(s.At(x, y), kGrid) << "major tick " << k << " y " << y;
-        EXPECT_NE(s.At(x, kH / 2 - 22), kGrid);
+        for (int y = kH / 2 - 20; y < kH / 2; ++y) EXPECT_EQ(at(x, y), kGrid) << "major tick " << k << " y " << y;
+        EXPECT_NE(at(x, kH / 2 - 22), kGrid);
         int half = x - 40;
-        for (int y = kH / 2 - 14; y < kH / 2; ++y) EXPECT_EQ(s.At(half, y), kGrid) << "half tick " << k;
-        for (int y = kH / 2 - 20; y < kH / 2 - 15; ++y) EXPECT_NE(s.At(half, y), kGrid) << "half tick " << k;
+        for (int y = kH / 2 - 14; y < kH / 2; ++y) EXPECT_EQ(at(half, y), kGrid) << "half tick " << k;
+        for (int y = kH / 2 - 20; y < kH / 2 - 15; ++y) EXPECT_NE(at(half, y), kGrid) << "half tick " << k;
     }
     int textPixels = 0;
     for (int y = 502; y < 530; ++y)
-        for (int x = 302; x < 420; ++x) textPixels += s.At(x, y) == kText;
+        for (int x = 302; x < 420; ++x) textPixels += at(x, y) == kText;
     EXPECT_GT(textPixels, 20);
 
     // A text annotation through the main window's text tool and the text input dialog.

@@ -5,8 +5,7 @@
 
 #include <string>
 
-#include "settings/app_settings.h"
-#include "settings/settings_store.h"
+#include "common/stored_settings_win.h"
 
 inline std::wstring ItemText(HWND list, int row, int column) {
     wchar_t buf[256] = {};
@@ -26,11 +25,4 @@ inline void SelectRow(HWND list, int row) {
 }
 
 // The "Calibrations" value in the settings, or "<missing>".
-inline std::wstring StoredCalibrations() {
-    wchar_t buf[kCalibrationsChars] = {};
-    DWORD size = sizeof(buf);
-    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"Calibrations", RRF_RT_REG_SZ, nullptr, buf, &size) !=
-        ERROR_SUCCESS)
-        return L"<missing>";
-    return buf;
-}
+inline std::wstring StoredCalibrations() { return StoredText(L"Calibrations", L"<missing>"); }

@@ -4,15 +4,19 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 
+#include "app/image_view_win.h"
 #include "app/shell_state_win.h"
 #include "app/tool_button_win.h"
 #include "capture/capture_session_win.h"
 #include "common/app_windows_win.h"
 #include "common/pump_win.h"
 #include "media/photo_saver_win.h"
+#include "panel/ctrl_panel_files_win.h"
+#include "panel/ctrl_panel_win.h"
 
 namespace {
 ULONG_PTR gdiplusToken = 0;
+std::unique_ptr<ScopedCamera> suiteCamera;
 }  // namespace
 
 bool StartAppServices() {
@@ -34,11 +38,28 @@ void EndAppServices() {
     CoUninitialize();
 }
 
+void RegisterPanelClasses() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    RegisterCtrlPanelClass(instance);
+    RegisterCtrlPanelFilesClass(instance);
+    RegisterImageWndClass(instance);
+}
+
 void CloseMainWindow(HWND main) {
     if (main && IsWindow(main)) DestroyWindow(main);
     PumpMessages();
     MSG msg;
     PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+void MainWindowFixture::TearDownTestSuite() {
+    suiteCamera.reset();
+    EndAppServices();
+}
+
+void MainWindowFixture::AddSuiteCamera(const std::wstring& name, const std::wstring& options) {
+    suiteCamera = std::make_unique<ScopedCamera>(name, options);
+    ASSERT_TRUE(suiteCamera->ok());
 }
 
 void MainWindowFixture::TearDown() {
@@ -53,12 +74,13 @@ void MainWindowFixture::AddCamera(const std::wstring& name, const std::wstring& 
     ASSERT_TRUE(camera->ok());
 }
 
-void MainWindowFixture::Start(int width, int height) {
+void MainWindowFixture::Start(int width, int height, int x, int y) {
     ShellState.instance = GetModuleHandleW(nullptr);
     main = CreateMainWindow(ShellState.instance);
     ASSERT_NE(main, nullptr);
     if (width) {
-        SetWindowPos(main, HWND_TOP, 0, 0, width, height, SWP_SHOWWINDOW);
+        SetWindowPos(main, HWND_TOP, x, y, width, height, SWP_SHOWWINDOW);
+        SetActiveWindow(main);
     } else {
         ShowWindow(main, SW_SHOWMAXIMIZED);
         UpdateWindow(main);

@@ -17,21 +17,27 @@
 // art; and the virtual microscope's registration. False when that could not be registered.
 bool StartAppServices();
 void EndAppServices();
+// The classes of the control panel, its files section and the image view, for suites that show
+// the panel.
+void RegisterPanelClasses();
 // Destroys the main window and drops the quit message its destruction posts.
 void CloseMainWindow(HWND main);
 
 class MainWindowFixture : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_TRUE(StartAppServices()); }
-    static void TearDownTestSuite() { EndAppServices(); }
+    static void TearDownTestSuite();
+    // For a suite that shares one camera: a virtual microscope called name with these vcamctl
+    // options until the suite ends (call after the fixture's SetUpTestSuite).
+    static void AddSuiteCamera(const std::wstring& name, const std::wstring& options);
     // Closes the main window, then removes the test's camera.
     void TearDown() override;
 
     // Adds a virtual microscope called name with these vcamctl options for this test.
     void AddCamera(const std::wstring& name, const std::wstring& options);
-    // The main window at (0, 0) in width x height, shown; its view opens the camera listed last
-    // on its first tick.
-    void Start(int width, int height);
+    // The main window at (x, y) in width x height, shown and active; its view opens the camera
+    // listed last on its first tick.
+    void Start(int width, int height, int x = 0, int y = 0);
     // The main window shown maximised and painted.
     void StartMaximised();
     // AddCamera, the format asked for, Start, and frames composed (fatal failures otherwise).

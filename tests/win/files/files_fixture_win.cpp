@@ -5,6 +5,7 @@
 
 #include "app/image_view_win.h"
 #include "app/messages.h"
+#include "common/scratch_files_win.h"
 #include "media/photo_saver_win.h"
 #include "panel/ctrl_panel_files_win.h"
 
@@ -24,20 +25,6 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &fd);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName, full = path + L"\\" + name;
-            if (name == L"." || name == L"..") continue;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
-            else DeleteFileW(full.c_str());
-        } while (FindNextFileW(find, &fd));
-        FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
-}
 
 }  // namespace
 
@@ -70,13 +57,7 @@ HWND MakeHost(int width, int height) {
 
 const std::wstring& ScratchFolder() {
     static std::wstring folder;
-    if (folder.empty()) {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        folder = std::wstring(temp) + L"vardelo-files-test";
-        RemoveTree(folder);
-        CreateDirectoryW(folder.c_str(), nullptr);
-    }
+    if (folder.empty()) folder = FreshTempFolder(L"vardelo-files-test");
     return folder;
 }
 
@@ -118,31 +99,3 @@ std::vector<uint8_t> ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
-COLORREF PrintedPixel(HWND window, int x, int y) {
-    RECT rc;
-    GetClientRect(window, &rc);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = rc.right;
-    bi.bmiHeader.biHeight = -rc.bottom;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    GdiFlush();
-    const BYTE* p = static_cast<const BYTE*>(bits) + (size_t(y) * rc.right + x) * 4;
-    COLORREF c = RGB(p[2], p[1], p[0]);
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
-    return c;
-}
-
-void ExpectColour(COLORREF got, COLORREF want, const char* what) {
-    EXPECT_NEAR(GetRValue(got), GetRValue(want), 3) << what;
-    EXPECT_NEAR(GetGValue(got), GetGValue(want), 3) << what;
-    EXPECT_NEAR(GetBValue(got), GetBValue(want), 3) << what;
-}

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../../core/app/picture_bytes.h"
+#include "common/pixels_win.h"
 
 // What the host received from its children, in order.
 struct Posted { UINT msg; WPARAM wp; LPARAM lp; };
@@ -29,7 +30,3 @@ std::wstring Scratch(const std::wstring& name);
 bool WritePicture(const std::wstring& path, int w, int h, COLORREF colour);
 bool WriteBytes(const std::wstring& path, const picture_bytes::Bytes& bytes);
 std::vector<uint8_t> ReadBytes(const std::wstring& path);
-
-// Pixel (x, y) of what the window paints (WM_PRINTCLIENT into a 32-bit bitmap).
-COLORREF PrintedPixel(HWND window, int x, int y);
-void ExpectColour(COLORREF got, COLORREF want, const char* what);

@@ -224,22 +224,12 @@ TEST_F(FilesSectionTest, TitleFollowsTheLanguage) {
 
 TEST_F(FilesSectionTest, RowsAreDrawnInTheirColours) {
     Start({Scratch(L"B.jpg")});
-    BITMAPINFO bi = {};
-    bi.bmiHeader = {sizeof(bi.bmiHeader), 100, -20, 1, 32};
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bmp);
+    DibCanvas canvas(100, 20);
     for (UINT state : {UINT(ODS_SELECTED), 0u}) {
-        DRAWITEMSTRUCT di = {ODT_LISTBOX, ID_FILES_LIST, 0, ODA_DRAWENTIRE, state, list, dc, {0, 0, 100, 20}, 0};
+        DRAWITEMSTRUCT di = {ODT_LISTBOX, ID_FILES_LIST, 0, ODA_DRAWENTIRE, state, list, canvas.Dc(), {0, 0, 100, 20}, 0};
         SendMessageW(section, WM_DRAWITEM, ID_FILES_LIST, reinterpret_cast<LPARAM>(&di));
-        GdiFlush();
-        const BYTE* p = static_cast<const BYTE*>(bits) + (19 * 100 + 99) * 4;
-        ExpectColour(RGB(p[2], p[1], p[0]), state ? kFilesRowSelected : kFilesRow, state ? "selected" : "plain");
+        ExpectColour(canvas.At(99, 19), state ? kFilesRowSelected : kFilesRow, state ? "selected" : "plain");
     }
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
 }
 
 // With the virtual microscope streaming: a photo taken with the photo command becomes the last

@@ -22,7 +22,10 @@
 #include "app/shell_state_win.h"
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
+#include "common/modal_script_win.h"
 #include "common/pump_win.h"
+#include "common/scratch_files_win.h"
+#include "common/stored_settings_win.h"
 #include "common/main_window_fixture_win.h"
 #include "common/vcam_harness_win.h"
 #include "frame/capture_state_win.h"
@@ -91,49 +94,6 @@ bool LoadPicture(const std::wstring& path, Picture* out) {
     return ok;
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
-    return names;
-}
-
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + L"\\" + name);
-            else DeleteFileW((folder + L"\\" + name).c_str());
-        } while (FindNextFileW(find, &fd));
-        FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
-std::wstring FreshFolder(const wchar_t* name) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + name;
-    RemoveTree(folder);
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder;
-}
-
-std::wstring StoredLatestFiles() {
-    wchar_t text[1024] = {};
-    DWORD bytes = sizeof(text);
-    RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"LatestFiles", RRF_RT_REG_SZ, nullptr, text, &bytes);
-    return text;
-}
-
 std::vector<WPARAM> filesAdded;  // WMU_FILE_ADDED as the panel received it
 
 LRESULT CALLBACK PanelSpyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -157,7 +117,7 @@ protected:
         AppSettings.textColor = kTextColor;
         AppSettings.lineWidth = 2;
         LoadTextTable(kLanguageEnglish);
-        folder = FreshFolder(L"vardelo-photo-test");
+        folder = FreshTempFolder(L"vardelo-photo-test");
         ASSERT_TRUE(CopyTextField(AppSettings.imgDir, folder));
         gRecentFiles.clear();
         gSavePath.clear();
@@ -205,7 +165,7 @@ protected:
         EXPECT_EQ(gSavePath, path);
         ASSERT_FALSE(gRecentFiles.empty());
         EXPECT_EQ(gRecentFiles.back(), path);
-        EXPECT_EQ(StoredLatestFiles().substr(0, path.size() + 1), path + L";");
+        EXPECT_EQ(StoredText(L"LatestFiles").substr(0, path.size() + 1), path + L";");
         PumpMessages();
         ASSERT_FALSE(filesAdded.empty());
         EXPECT_EQ(filesAdded.back(), gRecentFiles.size() - 1);
@@ -299,7 +259,7 @@ TEST_F(PhotoTest, TwoPhotosInOneMillisecondGetTwoFiles) {
     EXPECT_EQ(gRecentFiles[0], folder + L"\\20230322-142501-007.jpg");
     EXPECT_EQ(gRecentFiles[1], folder + L"\\20230322-142501-008.jpg");
     EXPECT_EQ(FilesIn(folder).size(), 2u);
-    EXPECT_EQ(StoredLatestFiles(), gRecentFiles[1] + L";" + gRecentFiles[0] + L";");
+    EXPECT_EQ(StoredText(L"LatestFiles"), gRecentFiles[1] + L";" + gRecentFiles[0] + L";");
 }
 
 // A folder the system refuses files in (Wine's drive Z: is the Linux root, and /proc takes no
@@ -358,7 +318,7 @@ TEST_F(PhotoTest, VideoCoverBesideTheVideo) {
 // The writer behind every save: the final name appears only for a whole file, never replaces
 // one, and no temporary file is left behind.
 TEST(WholeFile, NeverHalfWritten) {
-    const std::wstring folder = FreshFolder(L"vardelo-whole-file-test");
+    const std::wstring folder = FreshTempFolder(L"vardelo-whole-file-test");
     const std::wstring path = folder + L"\\photo.jpg";
     auto writeBytes = [](bool succeed) {
         return [succeed](const std::wstring& temporary) {
@@ -571,25 +531,6 @@ TEST_F(PhotoScaleTest, ContextMenuCommandsFillTheClipboard) {
     EXPECT_EQ(Toast(), L"Picture copied");
 }
 
-// The open context menu, read and closed from a timer that runs inside the menu's own loop.
-std::vector<std::wstring> menuTexts;
-std::vector<bool> menuEnabled;
-const wchar_t* menuShot = L"";
-void CALLBACK ReadMenu(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND popup = FindWindowW(L"#32768", nullptr);
-    if (!popup) return;
-    KillTimer(nullptr, id);
-    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
-    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
-        wchar_t text[128] = {};
-        GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
-        menuTexts.push_back(text);
-        menuEnabled.push_back(!(GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_GRAYED));
-    }
-    Shot(ShellState.mainWnd, menuShot);
-    EndMenu();
-}
-
 TEST_F(PhotoScaleTest, RightClickOpensTheContextMenuInBothLanguages) {
     StartCalibrated(L"--formats \"YUY2 640x480\" --ppmm 400", {kSubtypeYuy2, 640, 480, 0});
     struct Case { int language; bool shapes; const wchar_t* first; const wchar_t* shot; } cases[] = {
@@ -600,11 +541,22 @@ TEST_F(PhotoScaleTest, RightClickOpensTheContextMenuInBothLanguages) {
     for (const Case& c : cases) {
         LoadTextTable(c.language);
         if (c.shapes) DrawShapes();
-        menuTexts.clear();
-        menuEnabled.clear();
-        menuShot = c.shot;
-        SetTimer(nullptr, 0, 50, ReadMenu);
-        SendMessageW(view, WM_RBUTTONUP, 0, MAKELPARAM(200, 150));  // the system turns it into WM_CONTEXTMENU
+        // The open context menu, read and closed from inside the menu's own loop. The system turns
+        // the button's release into WM_CONTEXTMENU.
+        std::vector<std::wstring> menuTexts;
+        std::vector<bool> menuEnabled;
+        RunScripted([&] { return INT_PTR(SendMessageW(view, WM_RBUTTONUP, 0, MAKELPARAM(200, 150))); },
+                    {OnDialog([] { return FindWindowW(L"#32768", nullptr); }, [&](HWND popup) {
+                        HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
+                        for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+                            wchar_t text[128] = {};
+                            GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
+                            menuTexts.push_back(text);
+                            menuEnabled.push_back(!(GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_GRAYED));
+                        }
+                        Shot(ShellState.mainWnd, c.shot);
+                        EndMenu();
+                    })});
         ASSERT_EQ(menuTexts.size(), 3u);
         EXPECT_EQ(menuTexts[0], c.first);
         EXPECT_EQ(menuTexts[2], GetText("copy picture"));
@@ -613,30 +565,10 @@ TEST_F(PhotoScaleTest, RightClickOpensTheContextMenuInBothLanguages) {
     LoadTextTable(kLanguageEnglish);
 }
 
-// The save dialog, answered from a timer inside its own loop: where it opens, then a name, then
-// Yes to replacing the file of that name.
-std::wstring saveDialogFolder, saveDialogAnswer;
-HWND saveDialog = nullptr;
 HWND VisibleDialogOwnedBy(HWND owner) {
     for (HWND w = FindWindowW(L"#32770", nullptr); w; w = FindWindowExW(nullptr, w, L"#32770", nullptr))
         if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
     return nullptr;
-}
-void CALLBACK AnswerSaveDialog(HWND, UINT, UINT_PTR id, DWORD) {
-    if (!saveDialog) {
-        saveDialog = VisibleDialogOwnedBy(ShellState.mainWnd);
-        if (!saveDialog) return;
-        wchar_t folder[MAX_PATH] = {};
-        SendMessageW(saveDialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
-        saveDialogFolder = folder;
-        Shot(saveDialog, L"save_measurements_dialog");
-        SendMessageW(saveDialog, CDM_SETCONTROLTEXT, 0x47C /* cmb13, the file name */,
-                     reinterpret_cast<LPARAM>(saveDialogAnswer.c_str()));
-        PostMessageW(saveDialog, WM_COMMAND, IDOK, 0);
-    } else if (HWND confirm = VisibleDialogOwnedBy(saveDialog)) {
-        KillTimer(nullptr, id);
-        PostMessageW(confirm, WM_COMMAND, IDYES, 0);
-    }
 }
 
 TEST_F(PhotoScaleTest, SaveMeasurementsWritesTheCsvWhereTheDialogSays) {
@@ -644,12 +576,25 @@ TEST_F(PhotoScaleTest, SaveMeasurementsWritesTheCsvWhereTheDialogSays) {
     DrawShapes();
     const std::wstring path = folder + L"\\table.csv";
     CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));  // replaced
-    saveDialogAnswer = path;
-    saveDialog = nullptr;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerSaveDialog);
-    SendMessageW(main, WM_COMMAND, ID_SAVE_MEASUREMENTS, 0);
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(saveDialogFolder, folder);
+    // The save dialog, answered inside its own loop: where it opens, then a name, then Yes to
+    // replacing the file of that name.
+    HWND save = nullptr;
+    std::wstring opensIn;
+    RunScripted([&] { return INT_PTR(SendMessageW(main, WM_COMMAND, ID_SAVE_MEASUREMENTS, 0)); },
+                {OnDialog([] { return VisibleDialogOwnedBy(ShellState.mainWnd); },
+                          [&](HWND dlg) {
+                              save = dlg;
+                              wchar_t shown[MAX_PATH] = {};
+                              SendMessageW(dlg, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(shown));
+                              opensIn = shown;
+                              Shot(dlg, L"save_measurements_dialog");
+                              SendMessageW(dlg, CDM_SETCONTROLTEXT, 0x47C /* cmb13, the file name */,
+                                           reinterpret_cast<LPARAM>(path.c_str()));
+                              PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+                          }),
+                 OnDialog([&] { return VisibleDialogOwnedBy(save); },
+                          [](HWND confirm) { PostMessageW(confirm, WM_COMMAND, IDYES, 0); })});
+    EXPECT_EQ(opensIn, folder);
     const std::vector<uint8_t> csv = FileBytes(path);
     const std::string expected = CsvUtf8(MeasurementTable(MeasurementState.shapes, 0.4f, 1));
     EXPECT_EQ(std::string(csv.begin(), csv.end()), expected);

@@ -27,6 +27,7 @@
 #include "common/main_window_fixture_win.h"
 #include "common/modal_script_win.h"
 #include "common/pump_win.h"
+#include "common/scratch_files_win.h"
 #include "common/vcam_harness_win.h"
 #include "frame/capture_state_win.h"
 #include "frame/mjpg_decode.h"
@@ -142,14 +143,7 @@ protected:
     }
     // Deletes the folder's files (a rerun starts empty).
     static void SHFileOp(const std::wstring& dir) {
-        WIN32_FIND_DATAW fd;
-        HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((dir + L"\\" + fd.cFileName).c_str());
-            } while (FindNextFileW(h, &fd));
-            FindClose(h);
-        }
+        for (const std::wstring& name : FilesIn(dir)) DeleteFileW((dir + L"\\" + name).c_str());
     }
     void TearDown() override {
         RecorderHooks() = {kSplitThresholdBytes, -1, 0};

@@ -14,7 +14,8 @@
 #include "calib/shot_win.h"
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
-#include "common/camera_app_win.h"
+#include "common/main_window_fixture_win.h"
+#include "common/modal_script_win.h"
 #include "common/pump_win.h"
 #include "common/vcam_harness_win.h"
 #include "frame/capture_state_win.h"
@@ -25,12 +26,6 @@
 
 namespace {
 
-std::wstring TextOf(HWND hwnd) {
-    wchar_t buf[128] = {};
-    GetWindowTextW(hwnd, buf, 128);
-    return buf;
-}
-
 // The writes of one property through IAMVideoProcAmp, as values in arrival order.
 std::vector<long> ProcAmpWrites(IUnknown* camera, long property) {
     std::vector<long> values;
@@ -39,22 +34,25 @@ std::vector<long> ProcAmpWrites(IUnknown* camera, long property) {
     return values;
 }
 
-class AdjustPopupTest : public ::testing::Test {
+class AdjustPopupTest : public MainWindowFixture {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(CameraApp::StartSuite(L"Adjust Scope", L"--formats \"MJPG 1280x720\"")); }
-    static void TearDownTestSuite() { CameraApp::EndSuite(); }
+    static void SetUpTestSuite() {
+        MainWindowFixture::SetUpTestSuite();
+        RegisterPanelClasses();
+        AddSuiteCamera(L"Adjust Scope", L"--formats \"MJPG 1280x720\"");
+    }
     void SetUp() override {
         AppSettings.language = 0;
         ClearAll(MeasurementState);
         MeasurementState.tool = kToolNone;
-        ASSERT_TRUE(app.Open(0, 0, 1200, 760, {kSubtypeMjpg, 1280, 720, 0}));
-        main = app.main;
-        view = ShellState.cameraView;
+        requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
+        ASSERT_NO_FATAL_FAILURE(Start(1200, 760));
+        ASSERT_TRUE(Streaming());
         source = CaptureState.source;
         source->AddRef();  // its write log stays readable after the session closes
     }
     void TearDown() override {
-        app.Close();
+        MainWindowFixture::TearDown();
         if (source) source->Release();
         AppSettings.language = 0;
     }
@@ -80,8 +78,6 @@ protected:
         GetWindowRect(popup, &r);
         return {r.left, r.top};
     }
-    CameraApp app;
-    HWND main = nullptr, view = nullptr;
     IBaseFilter* source = nullptr;
 };
 
@@ -92,8 +88,8 @@ TEST_F(AdjustPopupTest, BrightnessReachesTheCameraOnlyWhenItChanges) {
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(ShellState.adjustProperty, ID_ADJUST_BRIGHTNESS);
     EXPECT_EQ(GetActiveWindow(), popup);
-    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_LABEL)), L"Brightness:");
-    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_READOUT)), std::to_wstring(record.value));
+    EXPECT_EQ(WindowText(GetDlgItem(popup, IDC_ADJUST_LABEL)), L"Brightness:");
+    EXPECT_EQ(WindowText(GetDlgItem(popup, IDC_ADJUST_READOUT)), std::to_wstring(record.value));
     EXPECT_EQ(RangeMax(popup), record.maximum - record.minimum);
     const int start = record.value - record.minimum;
     EXPECT_EQ(Position(popup), start);
@@ -109,7 +105,7 @@ TEST_F(AdjustPopupTest, BrightnessReachesTheCameraOnlyWhenItChanges) {
     EXPECT_EQ(ProcAmpWrites(source, VideoProcAmp_Brightness),
               (std::vector<long>{record.value + 6, record.value - 4, record.value + 6}));
     EXPECT_EQ(CaptureState.properties[kPropBrightness].value, record.value + 6);
-    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_READOUT)), std::to_wstring(record.value + 6));
+    EXPECT_EQ(WindowText(GetDlgItem(popup, IDC_ADJUST_READOUT)), std::to_wstring(record.value + 6));
 }
 
 TEST_F(AdjustPopupTest, RatioStartsAtTheViewsPresetAndSetsTheView) {
@@ -117,15 +113,15 @@ TEST_F(AdjustPopupTest, RatioStartsAtTheViewsPresetAndSetsTheView) {
     SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_RATIO, 150);
     HWND popup = Adjust(ID_ADJUST_RATIO);
     ASSERT_NE(popup, nullptr);
-    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_LABEL)), L"Ratio:");
+    EXPECT_EQ(WindowText(GetDlgItem(popup, IDC_ADJUST_LABEL)), L"Ratio:");
     EXPECT_EQ(RangeMax(popup), 5);
     EXPECT_EQ(Position(popup), 4);
-    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_READOUT)), L"150%");
+    EXPECT_EQ(WindowText(GetDlgItem(popup, IDC_ADJUST_READOUT)), L"150%");
     EXPECT_EQ(Place(popup).y, 320);
     size_t writes = CameraWrites(source).size();
     Slide(popup, 0);
     EXPECT_EQ(CameraViewGetInfo(view).ratio, 50);
-    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_READOUT)), L"50%");
+    EXPECT_EQ(WindowText(GetDlgItem(popup, IDC_ADJUST_READOUT)), L"50%");
     EXPECT_EQ(CameraWrites(source).size(), writes);
     EXPECT_EQ(MeasurementState.tool, kToolLine);  // the measuring tool is not touched
 }
@@ -163,7 +159,7 @@ TEST_F(AdjustPopupTest, SecondAdjustCommandTurnsTheOpenPopupToItsQuantity) {
     ASSERT_LT(gain.minimum, gain.maximum);
     AppSettings.language = 1;
     EXPECT_EQ(Adjust(ID_ADJUST_GAIN), popup);  // the same window
-    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_LABEL)), L"\u589e\u76ca:");
+    EXPECT_EQ(WindowText(GetDlgItem(popup, IDC_ADJUST_LABEL)), L"\u589e\u76ca:");
     EXPECT_EQ(RangeMax(popup), gain.maximum - gain.minimum);
     EXPECT_EQ(Position(popup), gain.value - gain.minimum);
     EXPECT_EQ(Place(popup).y, 530);
@@ -174,7 +170,7 @@ TEST_F(AdjustPopupTest, SecondAdjustCommandTurnsTheOpenPopupToItsQuantity) {
     // An open pop-up follows a language change.
     AppSettings.language = 0;
     SendMessageW(popup, WM_COMMAND, CMD_RELOAD_TEXTS, 0);
-    EXPECT_EQ(TextOf(GetDlgItem(popup, IDC_ADJUST_LABEL)), L"Gain:");
+    EXPECT_EQ(WindowText(GetDlgItem(popup, IDC_ADJUST_LABEL)), L"Gain:");
 }
 
 TEST_F(AdjustPopupTest, ClosedCameraIsNotWrittenAndOpensNoPopup) {

@@ -11,6 +11,7 @@
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
 #include "capture/device_list_win.h"
+#include "common/stored_settings_win.h"
 #include "frame/capture_state_win.h"
 #include "panel/flip_section_win.h"
 #include "panel/source_section_win.h"
@@ -22,13 +23,6 @@ const wchar_t kScope[] = L"Panel Scope";
 const wchar_t kScopeA[] = L"Panel Scope A";
 const wchar_t kScopeB[] = L"Panel Scope B";
 const wchar_t kOpenTitle[] = L"Open microscope";
-
-int StoredNumber(const wchar_t* name) {
-    DWORD value = 0, size = sizeof(value);
-    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Vardelo", name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
-        return -1;
-    return int(value);
-}
 
 const CameraFormat kMjpg720 = {kSubtypeMjpg, 1280, 720, 0};
 
@@ -99,9 +93,9 @@ TEST_F(PanelCameraTest, SizeListReopensAtTheChosenSizeAndStoresIt) {
     Choose(100, kSourceSizeList, 0);
     ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 640, 480));
     EXPECT_EQ(View().imageW, 640);
-    ASSERT_TRUE(WaitUntil([&] { return StoredNumber(L"width") == 640; }));
-    EXPECT_EQ(StoredNumber(L"height"), 480);
-    EXPECT_EQ(StoredNumber(L"mjpg"), 1);
+    ASSERT_TRUE(WaitUntil([&] { return StoredNumber(L"width") == 640u; }));
+    EXPECT_EQ(StoredNumber(L"height"), 480u);
+    EXPECT_EQ(StoredNumber(L"mjpg"), 1u);
     ASSERT_TRUE(WaitUntil([&] { return Selected(Control(100, kSourceSizeList)) == 0; }));
 }
 
@@ -112,7 +106,7 @@ TEST_F(PanelCameraTest, FormatListReopensAsYuy2) {
     Choose(100, kSourceFormatList, 1);
     ASSERT_TRUE(StreamingAt(kSubtypeYuy2, 640, 480));
     ASSERT_TRUE(WaitUntil([&] { return Selected(Control(100, kSourceFormatList)) == 1; }));
-    EXPECT_EQ(StoredNumber(L"mjpg"), 0);
+    EXPECT_EQ(StoredNumber(L"mjpg"), 0u);
 }
 
 TEST_F(PanelCameraTest, AChoiceAfterTheCameraClosedReopensNothing) {
@@ -230,7 +224,7 @@ TEST_F(PanelCameraTest, DialogListsBothCamerasAndOpensTheChosenOne) {
     ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 1280, 720));
     EXPECT_EQ(currentDeviceName, kScopeA);
     EXPECT_EQ(currentDeviceIndex, 0);
-    EXPECT_EQ(StoredNumber(L"width"), 1280);
+    EXPECT_EQ(StoredNumber(L"width"), 1280u);
     ASSERT_TRUE(WaitUntil([&] { return Selected(Control(100, kSourceDeviceList)) == 0; }));
 }
 

@@ -20,8 +20,9 @@
 #include "app/toolbar_win.h"
 #include "calib/shot_win.h"
 #include "capture/capture_session_win.h"
-#include "common/camera_app_win.h"
+#include "common/main_window_fixture_win.h"
 #include "common/modal_script_win.h"
+#include "common/stored_settings_win.h"
 #include "common/pump_win.h"
 #include "media/photo_commands_win.h"
 #include "resources/options_dialogs.h"
@@ -51,26 +52,6 @@ void DeleteSettingsKey() {
     RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
 }
 
-// A stored value; 0xFFFFFFFF or empty when it (or the key) is missing.
-DWORD StoredNumber(const wchar_t* name) {
-    DWORD n = 0xFFFFFFFF, size = sizeof(n);
-    RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &n, &size);
-    return n;
-}
-
-std::wstring StoredText(const wchar_t* name) {
-    wchar_t text[kImgDirChars] = {};
-    DWORD size = sizeof(text);
-    RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_SZ, nullptr, text, &size);
-    return text;
-}
-
-std::wstring TextOf(HWND hwnd) {
-    wchar_t buf[512] = {};
-    GetWindowTextW(hwnd, buf, 512);
-    return buf;
-}
-
 int Row(HWND dlg, int id) { return int(SendDlgItemMessageW(dlg, id, CB_GETCURSEL, 0, 0)); }
 void Choose(HWND dlg, int id, int row) { SendDlgItemMessageW(dlg, id, CB_SETCURSEL, row, 0); }
 
@@ -97,9 +78,12 @@ void ShotWithSwatches(HWND dlg, const wchar_t* name) {
     SendMessageW(list, CB_SHOWDROPDOWN, FALSE, 0);
 }
 
-struct OptionsDialogTest : ::testing::Test {
-    static void SetUpTestSuite() { ASSERT_TRUE(CameraApp::StartSuite(L"Options Scope", L"--formats \"YUY2 640x480\"")); }
-    static void TearDownTestSuite() { CameraApp::EndSuite(); }
+struct OptionsDialogTest : MainWindowFixture {
+    static void SetUpTestSuite() {
+        MainWindowFixture::SetUpTestSuite();
+        RegisterPanelClasses();
+        AddSuiteCamera(L"Options Scope", L"--formats \"YUY2 640x480\"");
+    }
     void SetUp() override {
         DeleteSettingsKey();
         saved = AppSettings;
@@ -115,15 +99,16 @@ struct OptionsDialogTest : ::testing::Test {
         LoadTextTable(0);
         gRecentFiles.clear();
         gSavePath.clear();
-        ASSERT_TRUE(app.Open(20, 10, 1100, 720, {kSubtypeYuy2, 640, 480, 0}));
-        main = app.main;
+        requestedFormat = {kSubtypeYuy2, 640, 480, 0};
+        ASSERT_NO_FATAL_FAILURE(Start(1100, 720, 20, 10));
+        ASSERT_TRUE(Streaming());
         viewProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(ShellState.cameraView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingViewProc)));
         drawSettingsSeen.clear();
     }
     void TearDown() override {
         if (!gSavePath.empty()) DeleteFileW(gSavePath.c_str());
-        app.Close();
+        MainWindowFixture::TearDown();
         AppSettings = saved;
         LoadTextTable(0);
         DeleteSettingsKey();
@@ -143,11 +128,9 @@ struct OptionsDialogTest : ::testing::Test {
         PumpMessages();
         return gSavePath;
     }
-    std::wstring Toast() { return TextOf(GetDlgItem(main, ID_PROMPT)); }
-    CameraApp app;
+    std::wstring Toast() { return WindowText(GetDlgItem(main, ID_PROMPT)); }
     AppSettingsData saved;
     std::wstring oldFolder;
-    HWND main = nullptr;
 };
 
 TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
@@ -155,9 +138,9 @@ TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
     const std::wstring typed = oldFolder + L"_typed";
     INT_PTR result = RunOptions({OnDialog(Options, [&](HWND dlg) {
         ExpectPlacedOver(dlg, main);
-        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_PHOTO_GROUP)), L"Image and video:");  // language 0: template texts
+        EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_OPT_PHOTO_GROUP)), L"Image and video:");  // language 0: template texts
         EXPECT_EQ(Row(dlg, IDC_OPT_TEXT_COLOR), 3);
-        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_FOLDER)), oldFolder);
+        EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_OPT_FOLDER)), oldFolder);
         ShotWithSwatches(dlg, L"options_en");
         Choose(dlg, IDC_OPT_LINE_WIDTH, 1);   // " 2"
         Choose(dlg, IDC_OPT_TEXT_SIZE, 16);   // " 24"
@@ -165,7 +148,7 @@ TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
         SetDlgItemTextW(dlg, IDC_OPT_FOLDER, typed.c_str());
         for (int box : {IDC_OPT_SCALE_BAR, IDC_OPT_PHOTO_MEASURES, IDC_OPT_COMPRESS_VIDEO})
             EXPECT_EQ(IsDlgButtonChecked(dlg, box), UINT(BST_UNCHECKED)) << box;
-        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_COMPRESS_VIDEO)), L"Compress video (MJPEG)");
+        EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_OPT_COMPRESS_VIDEO)), L"Compress video (MJPEG)");
         SendDlgItemMessageW(dlg, IDC_OPT_SCALE_BAR, BM_CLICK, 0, 0);
         SendDlgItemMessageW(dlg, IDC_OPT_COMPRESS_VIDEO, BM_CLICK, 0, 0);
         ClickDialogButton(dlg, IDOK);
@@ -213,7 +196,7 @@ TEST_F(OptionsDialogTest, TypedFolderThatCannotBeCreatedSendsThePhotoToTheDefaul
 TEST_F(OptionsDialogTest, OkWithoutChangesSavesAndResendsTheDrawingStyle) {
     AppSettings.language = 5;
     RunOptions({OnDialog(Options, [&](HWND dlg) {
-        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_PHOTO_GROUP)), L"Photo and video:");
+        EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_OPT_PHOTO_GROUP)), L"Photo and video:");
         EXPECT_EQ(Row(dlg, IDC_OPT_LANGUAGE), CB_ERR);
         ClickDialogButton(dlg, IDOK);
     })});
@@ -251,18 +234,18 @@ TEST_F(OptionsDialogTest, ChineseReachesToolbarsPanelViewAndTheNextDialogAtOnce)
     // The panel's sections re-read theirs too: the title bars of the source, preview and files sections.
     HWND panel = ShellState.panel;
     ASSERT_NE(panel, nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return TextOf(GetDlgItem(GetDlgItem(panel, 100), 100)) == L"\u8bbe\u5907"; }));
-    EXPECT_EQ(TextOf(GetDlgItem(GetDlgItem(panel, 101), 100)), L"\u9884\u89c8");
-    EXPECT_EQ(TextOf(GetDlgItem(GetDlgItem(panel, 102), 100)), L"\u6587\u4ef6");
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(GetDlgItem(GetDlgItem(panel, 100), 100)) == L"\u8bbe\u5907"; }));
+    EXPECT_EQ(WindowText(GetDlgItem(GetDlgItem(panel, 101), 100)), L"\u9884\u89c8");
+    EXPECT_EQ(WindowText(GetDlgItem(GetDlgItem(panel, 102), 100)), L"\u6587\u4ef6");
     EXPECT_EQ(CameraViewNoDevicePrompt(ShellState.cameraView), L"\u8bf7\u8fde\u63a5USB\u663e\u5fae\u955c");
     EXPECT_EQ(CameraViewTextPrompt(ShellState.cameraView), GetText("input tip"));
 
     RunOptions({OnDialog(Options, [&](HWND dlg) {
-        EXPECT_EQ(TextOf(dlg), L"\u8bbe\u7f6e");
-        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_RULER_LABEL)), L"\u6807\u5c3a\u989c\u8272:");
-        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDOK)), L"\u786e\u5b9a");
-        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_SCALE_BAR)), GetText("scale bar"));
-        EXPECT_EQ(TextOf(GetDlgItem(dlg, IDC_OPT_ABOUT)), L"About");
+        EXPECT_EQ(WindowText(dlg), L"\u8bbe\u7f6e");
+        EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_OPT_RULER_LABEL)), L"\u6807\u5c3a\u989c\u8272:");
+        EXPECT_EQ(WindowText(GetDlgItem(dlg, IDOK)), L"\u786e\u5b9a");
+        EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_OPT_SCALE_BAR)), GetText("scale bar"));
+        EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_OPT_ABOUT)), L"About");
         EXPECT_EQ(Row(dlg, IDC_OPT_LANGUAGE), 1);
         ShotWithSwatches(dlg, L"options_zh");
         ClickDialogButton(dlg, IDCANCEL);
@@ -293,7 +276,7 @@ TEST_F(OptionsDialogTest, CancelAfterBrowsingKeepsTheOldFolder) {
         },
         [&] {
             if (OwnedDialog(options)) return false;
-            std::wstring field = TextOf(GetDlgItem(options, IDC_OPT_FOLDER));
+            std::wstring field = WindowText(GetDlgItem(options, IDC_OPT_FOLDER));
             EXPECT_EQ(lstrcmpiW(field.c_str(), picked.c_str()), 0) << "field: " << std::string(field.begin(), field.end());
             ClickDialogButton(options, IDCANCEL);
             return true;
@@ -322,8 +305,8 @@ TEST_F(OptionsDialogTest, AboutBoxShowsTheVersionOverTheOptionsDialogAndOverTheM
         [&] {
             HWND about = OwnedDialog(options);
             if (!about) return false;
-            EXPECT_EQ(TextOf(about), L"About");
-            EXPECT_EQ(TextOf(GetDlgItem(about, IDC_ABOUT_VERSION)), version);
+            EXPECT_EQ(WindowText(about), L"About");
+            EXPECT_EQ(WindowText(GetDlgItem(about, IDC_ABOUT_VERSION)), version);
             ExpectPlacedOver(about, options);
             Shot(about, L"about");
             ClickDialogButton(about, IDOK);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "../../core/settings/first_start_defaults.h"
+#include "common/scratch_files_win.h"
 #include "settings/app_settings.h"
 #include "settings/recent_files.h"
 #include "settings/settings_store.h"
@@ -30,24 +32,6 @@ bool IsFolder(const std::wstring& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void RemoveTree(const std::wstring& path) {
-    DWORD a = GetFileAttributesW(path.c_str());
-    if (a == INVALID_FILE_ATTRIBUTES) return;
-    if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileW(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &fd);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName;
-            if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
-        } while (FindNextFileW(find, &fd));
-        FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
-}
 
 struct RawValue {
     DWORD type = REG_NONE;
@@ -186,19 +170,7 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripWithStoredTypesAndSizes) {
 
 TEST_F(SettingsStoreTest, FirstStartGivesDefaultsAndCreatesTheDefaultFolder) {
     LoadSettings();
-    EXPECT_EQ(AppSettings.language, 0);
-    EXPECT_EQ(AppSettings.mjpg, 0);
-    EXPECT_EQ(AppSettings.width, 0);
-    EXPECT_EQ(AppSettings.height, 0);
-    EXPECT_EQ(AppSettings.gridColor, 0x00FF00u);
-    EXPECT_EQ(AppSettings.lineColor, 0x00FF00u);
-    EXPECT_EQ(AppSettings.textColor, 0x00FF00u);
-    EXPECT_EQ(AppSettings.lineWidth, 1);
-    EXPECT_EQ(AppSettings.textSize, 14);
-    EXPECT_EQ(AppSettings.jpgPng, 0);
-    EXPECT_EQ(AppSettings.maxRecordTime, 30);
-    EXPECT_STREQ(AppSettings.latestFiles, L"");
-    EXPECT_STREQ(AppSettings.calibrations, L"");
+    ExpectFirstStartDefaults(AppSettings);
     for (auto& s : CalibrationTable) EXPECT_FALSE(IsCalibrated(s));
     EXPECT_EQ(std::wstring(AppSettings.imgDir), defaultFolder);
     EXPECT_TRUE(IsFolder(defaultFolder));

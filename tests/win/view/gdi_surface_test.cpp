@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../../core/view/test_shapes.h"
+#include "common/pixels_win.h"
 #include "view/gdi_surface_win.h"
 #include "view/measure_model.h"
 #include "view/overlay.h"
@@ -27,34 +28,19 @@ struct Pixel {
     int r, g, b;
 };
 
-class Canvas {
+// The overlay's canvas on the background colour.
+class Canvas : public DibCanvas {
 public:
-    Canvas() {
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = W;
-        bi.bmiHeader.biHeight = -H;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-        old = SelectObject(dc, bitmap);
-        Clear();
-    }
-    ~Canvas() {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
+    Canvas() : DibCanvas(W, H) { Clear(); }
     void Clear() {
-        GdiFlush();
-        for (int i = 0; i < W * H; ++i) bits[i] = kBackground;
+        const RECT all = {0, 0, W, H};
+        HBRUSH ground = CreateSolidBrush(kBackground);
+        FillRect(Dc(), &all, ground);
+        DeleteObject(ground);
     }
     Pixel At(int x, int y) const {
-        GdiFlush();
-        uint32_t v = bits[y * W + x];
-        return {static_cast<int>((v >> 16) & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>(v & 0xFF)};
+        const COLORREF c = DibCanvas::At(x, y);
+        return {GetRValue(c), GetGValue(c), GetBValue(c)};
     }
     // Pixels in [l, r) x [t, b) matching a predicate.
     template <class F>
@@ -65,10 +51,6 @@ public:
                 if (f(At(x, y))) ++n;
         return n;
     }
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ old = nullptr;
-    uint32_t* bits = nullptr;
 };
 
 bool IsRed(Pixel p) { return p.r == 255 && p.g == 0 && p.b == 0; }
@@ -133,13 +115,13 @@ TEST_F(GdiSurfaceTest, DrawsShapesLabelsAndHandlesWhereTheGeometrySays) {
     op.crossline = true;
     UpdateRulerStep(op.ruler, op.ppu);
     {
-        GdiSurface surface(canvas.dc, settings, 96);
+        GdiSurface surface(canvas.Dc(), settings, 96);
         ASSERT_TRUE(surface.Ready());
         DrawOverlay(surface, st, op);
         GdiFlush();
     }
     CreateDirectoryW(L"Z:\\tmp", nullptr);
-    EXPECT_TRUE(SavePng(canvas.bitmap, L"Z:\\tmp\\measure_overlay.png"));
+    EXPECT_TRUE(SavePng(canvas.Bitmap(), L"Z:\\tmp\\measure_overlay.png"));
 
     // The shape pen (3 pixels, anti-aliased) is fully red along the line's middle row.
     for (int x : {80, 150, 250}) EXPECT_TRUE(IsRed(canvas.At(x, 60))) << x;
@@ -175,7 +157,7 @@ TEST_F(GdiSurfaceTest, DrawsShapesLabelsAndHandlesWhereTheGeometrySays) {
 
 TEST_F(GdiSurfaceTest, MeasuresInTheLabelFontAndFollowsNewSettings) {
     Canvas canvas;
-    GdiSurface surface(canvas.dc, settings, 96);
+    GdiSurface surface(canvas.Dc(), settings, 96);
     TextExtent small = surface.MeasureText(L"0123456789", 10);
     TextExtent empty = surface.MeasureText(L"", 0);
     EXPECT_GT(small.cx, 30);
@@ -208,7 +190,7 @@ TEST_F(GdiSurfaceTest, MeasuresInTheLabelFontAndFollowsNewSettings) {
 
 TEST_F(GdiSurfaceTest, CalibrationLineWithHotEnd) {
     Canvas canvas;
-    GdiSurface surface(canvas.dc, settings, 96);
+    GdiSurface surface(canvas.Dc(), settings, 96);
     MeasurementStateData st;
     CalibrationLine line;
     line.freshRequested = true;

@@ -17,6 +17,7 @@
 #include "capture/capture_session_win.h"
 #include "capture/device_list_win.h"
 #include "settings/app_settings.h"
+#include "common/pixels_win.h"
 #include "common/pump_win.h"
 #include "frame/capture_state_win.h"
 #include "common/main_window_fixture_win.h"
@@ -166,33 +167,13 @@ TEST_F(ViewCameraTest, CalibrationLineHoldsThePictureCentred) {
     EXPECT_EQ(Info().scrollX, 0);
 }
 
-// Writes the view's client area as a 24-bit BMP beside the test executable, for a person to look at.
+// Writes the view's client area as a BMP beside the test executable, for a person to look at.
 void SaveViewBitmap(HWND view, const wchar_t* fileName) {
     RECT rc;
     GetClientRect(view, &rc);
-    int w = rc.right, h = rc.bottom;
-    HDC dc = GetDC(view);
-    HDC mem = CreateCompatibleDC(dc);
-    BITMAPINFO bi = {};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB};
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, dc, 0, 0, SRCCOPY);
-    GdiFlush();
-    DWORD stride = (DWORD(w) * 3 + 3) & ~3u, size = stride * DWORD(h);
-    BITMAPFILEHEADER fh = {0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
-                           DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
-    HANDLE f = CreateFileW(BinPath(fileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written;
-    WriteFile(f, &fh, sizeof fh, &written, nullptr);
-    WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &written, nullptr);
-    WriteFile(f, bits, size, &written, nullptr);
-    CloseHandle(f);
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
-    ReleaseDC(view, dc);
+    DibCanvas canvas(rc.right, rc.bottom);
+    canvas.CopyClient(view);
+    canvas.WriteBmp(BinPath(fileName));
 }
 
 TEST_F(ViewCameraTest, ShapesDrawnWithTheMouseAppearOverThePicture) {
