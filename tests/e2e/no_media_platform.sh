@@ -5,21 +5,13 @@
 set -u
 bin=$1/bin
 here=$(cd "$(dirname "$0")/../.." && pwd)
-run() { "$here/scripts/wine-exec" "$@"; }
-count() { run "$bin/wndctl.exe" count VardeloWndClass 2>/dev/null | tr -d '\r'; }
-fail() { echo "FAIL: $*"; run "$bin/wndctl.exe" close VardeloWndClass >/dev/null 2>&1; exit 1; }
-wait_for() {  # wait_for SECONDS COMMAND...: polls until the command succeeds
-  local limit=$1; shift
-  for _ in $(seq 1 $((limit * 10))); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
+source "$here/tests/e2e/lib/common.sh"
 
 imports=$(x86_64-w64-mingw32-objdump -p "$bin/Vardelo.exe" | grep "DLL Name") || fail "cannot read the import table"
 echo "$imports" | grep -qi "mfplat" && fail "Vardelo.exe imports the media platform: $imports"
 
 WINEDLLOVERRIDES="mscoree,mshtml=;mfplat=d" run "$bin/Vardelo.exe" & first=$!
-wait_for 60 bash -c "[ \"\$('$here/scripts/wine-exec' '$bin/wndctl.exe' count VardeloWndClass 2>/dev/null | tr -d '\r')\" = 1 ]" \
-  || fail "the main window did not appear without the media platform"
+wait_for 60 windows_are 1 || fail "the main window did not appear without the media platform"
 run "$bin/wndctl.exe" close VardeloWndClass
 wait $first; code=$?
 [ "$code" = 0 ] || fail "Vardelo exited with $code"

@@ -8,7 +8,7 @@ set -u
 bin=$1/bin
 here=$(cd "$(dirname "$0")/../.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/build/wine}
-run() { "$here/scripts/wine-exec" "$@"; }
+source "$here/tests/e2e/lib/common.sh"
 cam="Photo E2E Scope"
 key='HKCU\Software\Vardelo'
 dir=$(mktemp -d)
@@ -22,11 +22,6 @@ cleanup() {
   rm -rf "$dir"
 }
 fail() { echo "FAIL: $*"; cleanup; exit 1; }
-wait_for() {  # wait_for SECONDS COMMAND...: polls until the command succeeds
-  local limit=$1; shift
-  for _ in $(seq 1 $((limit * 10))); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
 photos() { find "$dir" -maxdepth 1 -type f \( -name '*.jpg' -o -name '*.png' \) | sort; }
 count_is_more() { [ "$(photos | wc -l)" -gt "$1" ]; }
 press_photo() { run "$bin/wndctl.exe" command VardeloWndClass 3008 >/dev/null 2>&1; wait_for 1 count_is_more 0; }

@@ -14,14 +14,8 @@ here=$(cd "$(dirname "$0")/../.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/build/wine}  # the prefix wine-exec runs in, for winepath
 # Wine would mirror the Start-menu shortcut into the Linux desktop's menus.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
-run() { "$here/scripts/wine-exec" "$@"; }
+source "$here/tests/e2e/lib/common.sh"
 folder() { winepath -u "$(run cmd /c echo "%$1%" | tr -d '\r')" 2>/dev/null; }  # folder LOCALAPPDATA
-fail() { echo "FAIL: $*"; run "$bin/wndctl.exe" close VardeloWndClass >/dev/null 2>&1; exit 1; }
-wait_for() {  # wait_for SECONDS COMMAND...: polls until the command succeeds
-  local limit=$1; shift
-  for _ in $(seq 1 $((limit * 10))); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
 none_exist() { local f; for f in "$@"; do [ ! -e "$f" ] || return 1; done; }
 reg_value() { run reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 

@@ -6,15 +6,7 @@ set -u
 bin=$1/bin
 exe=${2:-$bin/Vardelo.exe}
 here=$(cd "$(dirname "$0")/../.." && pwd)
-run() { "$here/scripts/wine-exec" "$@"; }
-count() { run "$bin/wndctl.exe" count VardeloWndClass 2>/dev/null | tr -d '\r'; }
-windows_are() { [ "$(count)" = "$1" ]; }
-fail() { echo "FAIL: $*"; run "$bin/wndctl.exe" close VardeloWndClass >/dev/null 2>&1; exit 1; }
-wait_for() {  # wait_for SECONDS COMMAND...: polls until the command succeeds
-  local limit=$1; shift
-  for _ in $(seq 1 $((limit * 10))); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
+source "$here/tests/e2e/lib/common.sh"
 
 run "$exe" & first=$!
 wait_for 60 windows_are 1 || fail "the main window did not appear"
