@@ -13,6 +13,8 @@
 #include "app/shell_state_win.h"
 #include "app/tool_button_win.h"
 #include "app/toolbar_win.h"
+#include "common/app_windows_win.h"
+#include "common/main_window_fixture_win.h"
 #include "common/modal_script_win.h"
 #include "common/pixels_win.h"
 #include "common/pump_win.h"
@@ -39,12 +41,7 @@ constexpr wchar_t kHostClass[] = L"ToolbarTestHost";
 void RegisterAll() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     ShellState.instance = instance;
-    RegisterMainWndClass(instance);
-    RegisterCameraWndClass(instance);
-    RegisterPromptClass(instance);
-    RegisterHToolbarClass(instance);
-    RegisterVToolbarClass(instance);
-    RegisterToolButtonClass(instance);
+    RegisterAppWindowClasses(instance);
     LoadToolArt(instance);
     WNDCLASSEXW wc = {sizeof(wc)};
     wc.lpfnWndProc = HostProc;
@@ -424,7 +421,7 @@ TEST_F(PromptTest, PlaceAndSize) {
     HDC dc = GetDC(toast);
     LOGFONTW lf = {};
     lf.lfHeight = -MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    lstrcpyW(lf.lfFaceName, L"Segoe UI");
+    lstrcpynW(lf.lfFaceName, L"Segoe UI", LF_FACESIZE);
     HFONT font = CreateFontIndirectW(&lf);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE s;
@@ -462,39 +459,33 @@ TEST_F(PromptTest, PaintsBlackTextOnPaleYellow) {
 
 // ---- The main window keeps the tool buttons in step ----
 
-struct MainToolsTest : ::testing::Test {
-    static void SetUpTestSuite() { RegisterAll(); }
+struct MainToolsTest : MainWindowFixture {
     void SetUp() override {
         LoadTextTable(kLanguageEnglish);
-        hwnd = CreateMainWindow(ShellState.instance);
-        ASSERT_NE(hwnd, nullptr);
+        ASSERT_NO_FATAL_FAILURE(Create());
         ASSERT_NE(ShellState.hToolbar, nullptr);
         ASSERT_NE(ShellState.vToolbar, nullptr);
     }
     void TearDown() override {
         if (GetCapture()) ReleaseCapture();
-        if (IsWindow(hwnd)) DestroyWindow(hwnd);
-        PumpMessages();
-        MSG msg;
-        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        MainWindowFixture::TearDown();
     }
     bool Checked(int id) { return StateOf(GetDlgItem(ShellState.hToolbar, id))->checked != 0; }
     void Command(int id) {
-        PostMessageW(hwnd, WM_COMMAND, id, 0);
+        PostMessageW(main, WM_COMMAND, id, 0);
         PumpMessages();
     }
-    HWND hwnd = nullptr;
 };
 
 TEST_F(MainToolsTest, ToolbarsAreLaidOut) {
-    SetWindowPos(hwnd, nullptr, 0, 0, 1100, 700, SWP_NOZORDER);
+    SetWindowPos(main, nullptr, 0, 0, 1100, 700, SWP_NOZORDER);
     PumpMessages();
     RECT rc, h, v;
-    GetClientRect(hwnd, &rc);
+    GetClientRect(main, &rc);
     GetWindowRect(ShellState.hToolbar, &h);
     GetWindowRect(ShellState.vToolbar, &v);
-    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&h), 2);
-    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&v), 2);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&h), 2);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&v), 2);
     EXPECT_EQ(h.left, 59);
     EXPECT_EQ(h.top, 0);
     EXPECT_EQ(h.bottom, 52);
@@ -563,20 +554,20 @@ TEST_F(MainToolsTest, DISABLED_ScreenshotPose) {
     LoadTextTable(chinese ? kLanguageChinese : kLanguageEnglish);
     SendMessageW(ShellState.hToolbar, WM_COMMAND, CMD_RELOAD_TEXTS, 0);
     SendMessageW(ShellState.vToolbar, WM_COMMAND, CMD_RELOAD_TEXTS, 0);
-    ShowWindow(hwnd, SW_SHOWMAXIMIZED);
+    ShowWindow(main, SW_SHOWMAXIMIZED);
     PumpMessages();
     Command(ID_TOOL_CIRCLE);
     Command(ID_CROSSLINE);
     SendMessageW(GetDlgItem(ShellState.vToolbar, ID_RECORD_VIDEO), WM_COMMAND, TOOLBTN_SET_CHECKED, 1);
     HWND hovered = chinese ? GetDlgItem(ShellState.vToolbar, ID_TAKE_PHOTO) : GetDlgItem(ShellState.hToolbar, ID_TOOL_ANGLE);
     Move(hovered, 26, 26);
-    UpdateWindow(hwnd);
+    UpdateWindow(main);
     PumpMessages();
     FILE* f = std::fopen(ready, "w");
     if (f) std::fclose(f);
     DWORD start = GetTickCount();
     WaitUntil([&] {
-        if (HWND t = GetDlgItem(hwnd, ID_PROMPT)) SendMessageW(t, WM_COMMAND, PROMPT_CMD_RESTART, 38);
+        if (HWND t = GetDlgItem(main, ID_PROMPT)) SendMessageW(t, WM_COMMAND, PROMPT_CMD_RESTART, 38);
         FILE* d = std::fopen(done, "r");
         if (d) std::fclose(d);
         return d != nullptr || GetTickCount() - start > 60000;

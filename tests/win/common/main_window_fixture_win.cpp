@@ -74,10 +74,17 @@ void MainWindowFixture::AddCamera(const std::wstring& name, const std::wstring& 
     ASSERT_TRUE(camera->ok());
 }
 
-void MainWindowFixture::Start(int width, int height, int x, int y) {
+void MainWindowFixture::Create() {
     ShellState.instance = GetModuleHandleW(nullptr);
     main = CreateMainWindow(ShellState.instance);
     ASSERT_NE(main, nullptr);
+    view = ShellState.cameraView;
+    panel = ShellState.panel;
+    ASSERT_NE(view, nullptr);
+}
+
+void MainWindowFixture::Start(int width, int height, int x, int y) {
+    ASSERT_NO_FATAL_FAILURE(Create());
     if (width) {
         SetWindowPos(main, HWND_TOP, x, y, width, height, SWP_SHOWWINDOW);
         SetActiveWindow(main);
@@ -85,9 +92,6 @@ void MainWindowFixture::Start(int width, int height, int x, int y) {
         ShowWindow(main, SW_SHOWMAXIMIZED);
         UpdateWindow(main);
     }
-    view = ShellState.cameraView;
-    panel = ShellState.panel;
-    ASSERT_NE(view, nullptr);
 }
 
 void MainWindowFixture::StartMaximised() { Start(0, 0); }

@@ -35,6 +35,8 @@ protected:
 
     // Adds a virtual microscope called name with these vcamctl options for this test.
     void AddCamera(const std::wstring& name, const std::wstring& options);
+    // The main window as start-up creates it, not yet placed or shown.
+    void Create();
     // The main window at (x, y) in width x height, shown and active; its view opens the camera
     // listed last on its first tick.
     void Start(int width, int height, int x = 0, int y = 0);

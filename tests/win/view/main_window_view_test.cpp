@@ -12,6 +12,7 @@
 #include "app/shell_state_win.h"
 #include "app/tool_button_win.h"
 #include "app/toolbar_win.h"
+#include "common/main_window_fixture_win.h"
 #include "common/pump_win.h"
 #include "frame/capture_state_win.h"
 #include "settings/app_settings.h"
@@ -34,54 +35,38 @@ LRESULT CALLBACK CountingViewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return CallWindowProcW(viewProc, hwnd, msg, wp, lp);
 }
 
-struct MainViewTest : ::testing::Test {
-    static void SetUpTestSuite() {
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterMainWndClass(instance);
-        RegisterCameraWndClass(instance);
-        RegisterHToolbarClass(instance);
-        RegisterVToolbarClass(instance);
-        RegisterToolButtonClass(instance);
-    }
+struct MainViewTest : MainWindowFixture {
     void SetUp() override {
         ClearAll(MeasurementState);
         MeasurementState.tool = kToolNone;
         selectToolSends.clear();
         drawSettingsSeen.clear();
-        ShellState.instance = GetModuleHandleW(nullptr);
-        hwnd = CreateMainWindow(ShellState.instance);
-        ASSERT_NE(hwnd, nullptr);
-        view = ShellState.cameraView;
-        ASSERT_NE(view, nullptr);
+        ASSERT_NO_FATAL_FAILURE(Create());
         viewProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingViewProc)));
     }
     void TearDown() override {
         CaptureState.interpolated = 0;
-        if (IsWindow(hwnd)) DestroyWindow(hwnd);
-        PumpMessages();
-        MSG msg;
-        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        MainWindowFixture::TearDown();
     }
     // Sizes the main window so that its client area is cw x ch.
     void SetClient(int cw, int ch) {
         RECT r = {0, 0, cw, ch};
-        AdjustWindowRectEx(&r, GetWindowLongW(hwnd, GWL_STYLE), FALSE, GetWindowLongW(hwnd, GWL_EXSTYLE));
-        SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOMOVE);
+        AdjustWindowRectEx(&r, GetWindowLongW(main, GWL_STYLE), FALSE, GetWindowLongW(main, GWL_EXSTYLE));
+        SetWindowPos(main, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOMOVE);
         PumpMessages();
     }
     RECT ChildRectOf(HWND child) {
         RECT r;
         GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
-    HWND hwnd = nullptr, view = nullptr;
 };
 
 TEST_F(MainViewTest, CameraViewIsChild108WithItsStyles) {
     EXPECT_EQ(GetDlgCtrlID(view), 108);
-    EXPECT_EQ(GetParent(view), hwnd);
+    EXPECT_EQ(GetParent(view), main);
     wchar_t cls[64];
     GetClassNameW(view, cls, 64);
     EXPECT_STREQ(cls, L"CameraWndClass");
@@ -94,10 +79,10 @@ TEST_F(MainViewTest, CameraViewIsChild108WithItsStyles) {
 }
 
 TEST_F(MainViewTest, LayoutPlacesTheViewBetweenToolbarsAndPanel) {
-    ShowWindow(hwnd, SW_SHOWNORMAL);
+    ShowWindow(main, SW_SHOWNORMAL);
     SetClient(1366, 700);
     RECT client;
-    GetClientRect(hwnd, &client);
+    GetClientRect(main, &client);
     ASSERT_EQ(client.right, 1366);
     ASSERT_EQ(client.bottom, 700);
     MainLayout expected = ComputeMainLayout(1366, 700, ShellState.panelWidth, false);
@@ -130,31 +115,31 @@ TEST_F(MainViewTest, LayoutPlacesTheViewBetweenToolbarsAndPanel) {
 }
 
 TEST_F(MainViewTest, FullScreenGivesTheViewAllButTheVerticalToolbar) {
-    SetWindowPos(hwnd, nullptr, 40, 30, 900, 600, SWP_NOZORDER);
-    ShowWindow(hwnd, SW_SHOWNORMAL);
+    SetWindowPos(main, nullptr, 40, 30, 900, 600, SWP_NOZORDER);
+    ShowWindow(main, SW_SHOWNORMAL);
     PumpMessages();
     RECT before;
-    GetWindowRect(hwnd, &before);
+    GetWindowRect(main, &before);
 
     SendMessageW(view, WM_COMMAND, VIEW_CMD_FULLSCREEN_BUTTON, 0);  // the corner button's command
     // Read at once: a window system without a window manager may move the focus later.
     EXPECT_EQ(GetFocus(), view);  // Space then takes a photo instead of pressing the button again
-    ASSERT_TRUE(WaitUntil([&] { return (GetWindowLongW(hwnd, GWL_STYLE) & WS_CAPTION) == 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return (GetWindowLongW(main, GWL_STYLE) & WS_CAPTION) == 0; }));
     PumpMessages();
     RECT client;
-    GetClientRect(hwnd, &client);
+    GetClientRect(main, &client);
     RECT v = ChildRectOf(view);
     EXPECT_EQ(v.left, 59);
     EXPECT_EQ(v.top, 0);
     EXPECT_EQ(v.right, client.right);
     EXPECT_EQ(v.bottom, client.bottom);
 
-    SendMessageW(hwnd, WMU_TOGGLE_FULLSCREEN, 0, 0);
+    SendMessageW(main, WMU_TOGGLE_FULLSCREEN, 0, 0);
     PumpMessages();
     RECT after;
-    GetWindowRect(hwnd, &after);
+    GetWindowRect(main, &after);
     EXPECT_TRUE(EqualRect(&before, &after));
-    GetClientRect(hwnd, &client);
+    GetClientRect(main, &client);
     MainLayout expected = ComputeMainLayout(client.right, client.bottom, ShellState.panelWidth, false);
     v = ChildRectOf(view);
     EXPECT_EQ(v.left, expected.cameraView.x);
@@ -163,18 +148,18 @@ TEST_F(MainViewTest, FullScreenGivesTheViewAllButTheVerticalToolbar) {
 }
 
 TEST_F(MainViewTest, SelectingTheSameToolTwiceSendsItOnce) {
-    SendMessageW(hwnd, WM_COMMAND, ID_TOOL_LINE, 0);
-    SendMessageW(hwnd, WM_COMMAND, ID_TOOL_LINE, 0);
+    SendMessageW(main, WM_COMMAND, ID_TOOL_LINE, 0);
+    SendMessageW(main, WM_COMMAND, ID_TOOL_LINE, 0);
     ASSERT_EQ(selectToolSends.size(), 1u);
     EXPECT_EQ(selectToolSends[0], kToolLine);
     EXPECT_EQ(MeasurementState.tool, kToolLine);
-    SendMessageW(hwnd, WM_COMMAND, ID_TOOL_CONCENTRIC, 0);
-    SendMessageW(hwnd, WM_COMMAND, ID_TOOL_NONE, 0);
+    SendMessageW(main, WM_COMMAND, ID_TOOL_CONCENTRIC, 0);
+    SendMessageW(main, WM_COMMAND, ID_TOOL_NONE, 0);
     ASSERT_EQ(selectToolSends.size(), 3u);
     EXPECT_EQ(selectToolSends[1], kToolConcentric);
     EXPECT_EQ(selectToolSends[2], kToolNone);
     // Without an open camera the text tool falls back to none (already current: nothing sent).
-    SendMessageW(hwnd, WM_COMMAND, ID_TOOL_TEXT, 0);
+    SendMessageW(main, WM_COMMAND, ID_TOOL_TEXT, 0);
     EXPECT_EQ(MeasurementState.tool, kToolNone);
     EXPECT_EQ(selectToolSends.size(), 3u);
     EXPECT_EQ(ShellState.textInputDlg, nullptr);
@@ -182,14 +167,14 @@ TEST_F(MainViewTest, SelectingTheSameToolTwiceSendsItOnce) {
 
 TEST_F(MainViewTest, ZoomButtonStepsOnlyForAnInterpolatedFormat) {
     CaptureState.interpolated = 0;
-    PostMessageW(hwnd, WMU_ZOOM_BUTTON, 0, 0);
+    PostMessageW(main, WMU_ZOOM_BUTTON, 0, 0);
     PumpMessages();
     EXPECT_EQ(CameraViewZoom(view), 0);
 
     CaptureState.interpolated = 1;
     const int expected[] = {1, 2, 3, 4, 5, 0, 1};
     for (int want : expected) {
-        PostMessageW(hwnd, WMU_ZOOM_BUTTON, 0, 0);
+        PostMessageW(main, WMU_ZOOM_BUTTON, 0, 0);
         PumpMessages();
         EXPECT_EQ(CameraViewZoom(view), want);
     }
@@ -202,7 +187,7 @@ TEST_F(MainViewTest, ApplyDrawSettingsSendsTheFiveValuesInOrder) {
     AppSettings.lineWidth = 2;
     AppSettings.textColor = 0xFF0000;
     AppSettings.textSize = 14;
-    SendMessageW(hwnd, WM_COMMAND, CMD_APPLY_DRAW_SETTINGS, 0);
+    SendMessageW(main, WM_COMMAND, CMD_APPLY_DRAW_SETTINGS, 0);
     AppSettings = saved;
     ASSERT_EQ(drawSettingsSeen.size(), 5u);
     EXPECT_EQ(drawSettingsSeen[0], 0x0000FF);
@@ -214,8 +199,8 @@ TEST_F(MainViewTest, ApplyDrawSettingsSendsTheFiveValuesInOrder) {
 
 TEST_F(MainViewTest, DeletingShapesNeedsAnOpenCamera) {
     MeasurementState.shapes.resize(3);
-    SendMessageW(hwnd, WM_COMMAND, ID_DELETE_LAST, 0);
-    SendMessageW(hwnd, WM_COMMAND, ID_DELETE_ALL, 0);
+    SendMessageW(main, WM_COMMAND, ID_DELETE_LAST, 0);
+    SendMessageW(main, WM_COMMAND, ID_DELETE_ALL, 0);
     EXPECT_EQ(MeasurementState.shapes.size(), 3u);
     MeasurementState.shapes.clear();
 }
@@ -224,10 +209,10 @@ TEST_F(MainViewTest, CrosslineCommandFlipsTheViewsFlagAtRatio100) {
     CameraViewSetPictureSize(view, 1920, 1080, 1920, 1080);
     SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_RATIO, 50);
     ASSERT_FALSE(CameraViewCrossline(view));
-    SendMessageW(hwnd, WM_COMMAND, ID_CROSSLINE, 0);
+    SendMessageW(main, WM_COMMAND, ID_CROSSLINE, 0);
     EXPECT_TRUE(CameraViewCrossline(view));
     EXPECT_EQ(CameraViewGetInfo(view).ratio, 100);
-    SendMessageW(hwnd, WM_COMMAND, ID_CROSSLINE, 0);
+    SendMessageW(main, WM_COMMAND, ID_CROSSLINE, 0);
     EXPECT_FALSE(CameraViewCrossline(view));
 }
 
