@@ -121,8 +121,8 @@ TEST_F(CaptureTest, OpensLastCameraAndStreamsMjpgIntoTheRing) {
     EXPECT_TRUE(WaitUntil([] { return Posted(WMU_CAPTURE_STOPPED) == 1; }));
 }
 
-TEST_F(CaptureTest, Yuy2OnlyCameraStreamsYuy2AndInterpolatedSizesRunAtVga) {    requestedFormat = {kSubtypeMjpg, 1280, 960, 0};
-
+TEST_F(CaptureTest, Yuy2OnlyCameraStreamsYuy2AndInterpolatedSizesRunAtVga) {
+    requestedFormat = {kSubtypeMjpg, 1280, 960, 0};
     ASSERT_NO_FATAL_FAILURE(OpenCamera(L"Yuy2 Scope", L"--formats \"YUY2 640x480\""));
     EXPECT_EQ(CaptureState.subtype, kSubtypeYuy2);
     EXPECT_EQ(CaptureState.width, 640);
@@ -151,8 +151,8 @@ TEST_F(CaptureTest, RejectedFormatFallsBackOnceToTheDefault) {
     ASSERT_TRUE(FramesFlow());
 }
 
-TEST_F(CaptureTest, StillAndZoomButtonsReachTheView) {    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
-
+TEST_F(CaptureTest, StillAndZoomButtonsReachTheView) {
+    requestedFormat = {kSubtypeMjpg, 1280, 720, 0};
     ASSERT_NO_FATAL_FAILURE(OpenCamera(L"Button Scope", L"--formats \"MJPG 1280x720,YUY2 640x480\""));
     ASSERT_NE(CaptureState.stillGrabber, nullptr);
     ASSERT_TRUE(FramesFlow());

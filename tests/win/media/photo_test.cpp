@@ -175,8 +175,8 @@ protected:
     HWND spy = nullptr;
 };
 
-TEST_F(PhotoTest, PhotoIsThePictureAsShownWithItsShapes) {    AppSettings.jpgPng = 1;
-
+TEST_F(PhotoTest, PhotoIsThePictureAsShownWithItsShapes) {
+    AppSettings.jpgPng = 1;
     ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1280x720\"", {kSubtypeMjpg, 1280, 720, 0}));
     DrawShapes();
     SendMessageW(main, WM_COMMAND, ID_TAKE_PHOTO, 0);

@@ -115,6 +115,7 @@ bool HostHasFfmpeg() {
 // ---- The fixture ----
 
 constexpr int kStepMs = 50;
+const CameraFormat kYuy2Vga = {kSubtypeYuy2, 640, 480, 0};
 
 class RecordingTest : public MainWindowFixture {
 protected:
@@ -337,8 +338,7 @@ class RecordFormats : public RecordingTest, public ::testing::WithParamInterface
 
 TEST_P(RecordFormats, FiveSecondsArePlayableUprightAndComplete) {
     const FormatCase& c = GetParam();
-    Open(c.name, c.formats, c.format);
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(c.name, c.formats, c.format));
     const int w = c.format.width, h = c.format.height;
     CaptureState.flipHorizontal = c.effects;
     CaptureState.invert = c.effects;
@@ -376,7 +376,7 @@ TEST_P(RecordFormats, FiveSecondsArePlayableUprightAndComplete) {
 
 INSTANTIATE_TEST_SUITE_P(Cameras, RecordFormats,
                          ::testing::Values(FormatCase{L"Rec MJPG", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0}, false},
-                                           FormatCase{L"Rec YUY2", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0}, true},
+                                           FormatCase{L"Rec YUY2", L"YUY2 640x480", kYuy2Vga, true},
                                            // 642 x 3 is not a multiple of 4: rows are padded
                                            FormatCase{L"Rec Odd", L"YUY2 642x480", {kSubtypeYuy2, 642, 480, 0}, false}),
                          [](const auto& info) { return std::to_string(info.index); });
@@ -419,8 +419,7 @@ class RecordMjpeg : public RecordingTest, public ::testing::WithParamInterface<M
 TEST_P(RecordMjpeg, FfmpegDecodesEveryFrameAndOneIsWhatTheViewShowed) {
     const MjpegCase& c = GetParam();
     compressed = 1;
-    Open(c.name, c.formats, c.format);
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(c.name, c.formats, c.format));
     const int w = c.format.width, h = c.format.height;
     std::vector<uint8_t> shown;  // the corner of the picture the view showed 1.5 s in
     ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(1000), Do([&] {
@@ -472,13 +471,12 @@ TEST_P(RecordMjpeg, FfmpegDecodesEveryFrameAndOneIsWhatTheViewShowed) {
 INSTANTIATE_TEST_SUITE_P(
     Cameras, RecordMjpeg,
     ::testing::Values(MjpegCase{L"Rec MJPEG Camera", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0}, false, TJSAMP_422},
-                      MjpegCase{L"Rec MJPEG YUY2", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0}, false, TJSAMP_420},
+                      MjpegCase{L"Rec MJPEG YUY2", L"YUY2 640x480", kYuy2Vga, false, TJSAMP_420},
                       MjpegCase{L"Rec MJPEG Effects", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0}, true, TJSAMP_420}),
     [](const auto& info) { return std::to_string(info.index); });
 
 TEST_F(RecordingTest, PauseStopsTheVideoTimeAndTheClock) {
-    Open(L"Rec Pause", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(L"Rec Pause", L"YUY2 640x480", kYuy2Vga));
     int64_t atPause = 0;
     DWORD pausedAt = 0;  // when the pause was first seen
     std::wstring clockAtPause;
@@ -504,8 +502,7 @@ TEST_F(RecordingTest, PauseStopsTheVideoTimeAndTheClock) {
 }
 
 TEST_F(RecordingTest, LimitStopsByItselfAndAnnounces) {
-    Open(L"Rec Limit", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(L"Rec Limit", L"YUY2 640x480", kYuy2Vga));
     ASSERT_TRUE(Record({Do([] {
                             HWND list = GetDlgItem(Dialog(), IDC_REC_LIMIT);
                             SendMessageW(list, CB_SETCURSEL, 1, 0);  // 10 seconds
@@ -529,8 +526,7 @@ protected:
 };
 
 TEST_P(RecordKinds, SplitGivesConsecutivePlayableFiles) {
-    Open(compressed ? L"Rec Split MJPEG" : L"Rec Split", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(compressed ? L"Rec Split MJPEG" : L"Rec Split", L"YUY2 640x480", kYuy2Vga));
     // An uncompressed file of 640 x 480 takes 7 frames; a compressed one a few. An uncompressed
     // file has room for no more (as a file at AVIFile's limit): the writer waits for every next file.
     const int64_t threshold = compressed ? 200 << 10 : 6 << 20;
@@ -587,8 +583,7 @@ TEST_P(RecordKinds, SplitGivesConsecutivePlayableFiles) {
 }
 
 TEST_F(RecordingTest, StopDuringASplitRunsAfterIt) {
-    Open(L"Rec Split Stop", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(L"Rec Split Stop", L"YUY2 640x480", kYuy2Vga));
     const RecorderStatus before = GetRecorderStatus();
     ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(700), Do([] {
                             // The stop waits in the queue while the split waits for the writer.
@@ -608,8 +603,7 @@ TEST_F(RecordingTest, StopDuringASplitRunsAfterIt) {
 // The camera goes while a split waits for the writer: whichever file the writer is in by then
 // is finished, the files are announced in order and no frame is lost.
 TEST_F(RecordingTest, CameraClosedDuringASplitLeavesAnnouncedFiles) {
-    Open(L"Rec Split Unplug", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(L"Rec Split Unplug", L"YUY2 640x480", kYuy2Vga));
     const RecorderStatus before = GetRecorderStatus();
     ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(700), Do([&] {
                             PostMessageW(Dialog(), WM_COMMAND, IDC_REC_SPLIT, 0);
@@ -639,8 +633,7 @@ TEST_F(RecordingTest, CameraClosedDuringASplitLeavesAnnouncedFiles) {
 }
 
 TEST_F(RecordingTest, SplitWithoutANextFileEndsWithTheFileAnnouncedAndSaysSo) {
-    Open(L"Rec Split Nowhere", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(L"Rec Split Nowhere", L"YUY2 640x480", kYuy2Vga));
     std::wstring deep = folder + L"\\";  // so deep that no file name fits in it
     deep.append(240 - deep.size(), L'd');
     ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(500), Do([&] {
@@ -658,8 +651,7 @@ TEST_F(RecordingTest, SplitWithoutANextFileEndsWithTheFileAnnouncedAndSaysSo) {
 }
 
 TEST_F(RecordingTest, CloseBoxStopsAndAnnounces) {
-    Open(L"Rec Close", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0});
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(L"Rec Close", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0}));
     ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(1000),
                         Do([] { PostMessageW(Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0); })}));
     EXPECT_EQ(CaptureState.recording, 0);
@@ -671,8 +663,7 @@ TEST_F(RecordingTest, CloseBoxStopsAndAnnounces) {
 
 TEST_P(RecordKinds, UnpluggedCameraLeavesAnAnnouncedPlayableFile) {
     const std::wstring name = compressed ? L"Rec Unplug MJPEG" : L"Rec Unplug";
-    Open(name.c_str(), L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0});
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(name.c_str(), L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0}));
     size_t framesAtUnplug = 0;
     ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(1500),
                         Do([&] { RunVcamctl(L"remove \"" + name + L"\""); }),
@@ -696,8 +687,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, RecordKinds, ::testing::Values(0, 1),
                          [](const auto& info) { return info.param ? "Mjpeg" : "Uncompressed"; });
 
 TEST_F(RecordingTest, FailingWritesStopTheRecordingAndSaySo) {
-    Open(L"Rec Full", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(L"Rec Full", L"YUY2 640x480", kYuy2Vga));
     RecorderHooks().failWritesFromFrame = 20;  // the disk fills up at frame 20
     ASSERT_TRUE(Record({Press(IDC_REC_START)}));  // the dialog stops by itself
     EXPECT_TRUE(GetRecorderStatus().writeFailed);
@@ -716,8 +706,7 @@ TEST_F(RecordingTest, FailingWritesStopTheRecordingAndSaySo) {
 TEST_F(RecordingTest, FullDiskLeavesAPlayableFileAndSaysSo) {
     const char* small = std::getenv("VARDELO_SMALL_DISK");
     if (!small) GTEST_SKIP() << "VARDELO_SMALL_DISK names no small file system";
-    Open(L"Rec Disk", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(L"Rec Disk", L"YUY2 640x480", kYuy2Vga));
     const std::wstring disk(small, small + std::strlen(small));
     lstrcpynW(AppSettings.imgDir, disk.c_str(), kImgDirChars);
     ASSERT_TRUE(Record({Press(IDC_REC_START)}));  // the dialog stops by itself
@@ -732,8 +721,7 @@ TEST_F(RecordingTest, FullDiskLeavesAPlayableFileAndSaysSo) {
 }
 
 TEST_F(RecordingTest, SlowDiskKeepsTheQueueBoundedAndCountsDrops) {
-    Open(L"Rec Slow", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0});
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(L"Rec Slow", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0}));
     RecorderHooks().writeDelayMs = 150;  // the writer keeps up with about 6 of 30 frames a second
     ASSERT_TRUE(Record({Press(IDC_REC_START), [] { return GetRecorderStatus().dropped >= 30; }, Press(IDC_REC_START)}));
     const RecorderStatus status = GetRecorderStatus();
@@ -747,8 +735,7 @@ TEST_F(RecordingTest, SlowDiskKeepsTheQueueBoundedAndCountsDrops) {
 }
 
 TEST_F(RecordingTest, FileThatCannotBeCreatedKeepsStartAndTellsTheUser) {
-    Open(L"Rec Nowhere", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0});
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(L"Rec Nowhere", L"YUY2 640x480", kYuy2Vga));
     // A folder so deep that no file name fits in it.
     std::wstring deep = folder + L"\\";
     deep.append(240 - deep.size(), L'd');
@@ -778,8 +765,7 @@ class RecordDialogLook : public RecordingTest, public ::testing::WithParamInterf
 
 TEST_P(RecordDialogLook, TextsClockPlaceAndLimitsWhileRecording) {
     const LookCase& c = GetParam();
-    Open(c.language ? L"Rec Look ZH" : L"Rec Look EN", L"YUY2 640x480", {kSubtypeYuy2, 640, 480, 0}, c.language);
-    if (HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(Open(c.language ? L"Rec Look ZH" : L"Rec Look EN", L"YUY2 640x480", kYuy2Vga, c.language));
     AppSettings.maxRecordTime = 1800;  // in the table, not in the list
     ASSERT_TRUE(Record({Do([&] {
                           HWND dlg = Dialog();
