@@ -203,9 +203,7 @@ TEST_F(ToolButtonTest, TooltipShowsOnceAndLeavingClosesItSoon) {
     HWND toast = GetDlgItem(main, ID_PROMPT);
     ASSERT_NE(toast, nullptr);
     EXPECT_EQ(WindowText(toast), L"Line");
-    RECT r;
-    GetWindowRect(toast, &r);
-    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+    RECT r = RectIn(toast, main);
     EXPECT_EQ(r.left, 59 + 116);  // under the button
     EXPECT_EQ(r.top, 52 + 2);
     SetWindowTextW(toast, L"marker");
@@ -226,9 +224,7 @@ TEST_F(ToolButtonTest, TooltipTakesOverTheFileSavedToast) {
     Move(button, 20, 20);
     EXPECT_EQ(GetDlgItem(main, ID_PROMPT), saved);  // one toast, reused
     EXPECT_EQ(WindowText(saved), L"Line");
-    RECT r;
-    GetWindowRect(saved, &r);
-    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+    RECT r = RectIn(saved, main);
     EXPECT_EQ(r.left, 59 + 116);
     EXPECT_EQ(r.top, 54);
 }
@@ -246,9 +242,7 @@ TEST_F(ToolButtonTest, VerticalButtonTipGoesToTheRight) {
     Move(b, 10, 10);
     HWND toast = GetDlgItem(main, ID_PROMPT);
     ASSERT_NE(toast, nullptr);
-    RECT r;
-    GetWindowRect(toast, &r);
-    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+    RECT r = RectIn(toast, main);
     EXPECT_EQ(r.left, 4 + 52 + 2);
     EXPECT_EQ(r.top, 60 + 120);
 }
@@ -282,9 +276,7 @@ TEST_F(ToolbarTest, ButtonsAtTheirPlacesWithTheirTooltips) {
     for (const auto& b : kHToolbarButtons) {
         HWND w = GetDlgItem(h, b.id);
         ASSERT_NE(w, nullptr) << b.id;
-        RECT r;
-        GetWindowRect(w, &r);
-        MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&r), 2);
+        RECT r = RectIn(w, h);
         EXPECT_EQ(r.left, b.x);
         EXPECT_EQ(r.top, b.y);
         EXPECT_EQ(r.right - r.left, 52);
@@ -360,12 +352,6 @@ struct PromptTest : HostTest {
         main = MakeHost(nullptr, 0, 0, 1000, 600);
         ASSERT_NE(main, nullptr);
     }
-    RECT PlaceOf(HWND toast) {
-        RECT r;
-        GetWindowRect(toast, &r);
-        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
 };
 
 TEST_F(PromptTest, SecondPromptReusesTheToastAndRestartsItsTime) {
@@ -413,7 +399,7 @@ TEST_F(PromptTest, PlaceAndSize) {
     HWND toast = ShowPrompt(main, L"File saved: C:\\x.png", 0, 53);
     RECT client;
     GetClientRect(main, &client);
-    RECT r = PlaceOf(toast);
+    RECT r = RectIn(toast, main);
     int w = r.right - r.left;
     EXPECT_EQ(r.left, (client.right - w) / 2);
     EXPECT_EQ(r.top, 53);
@@ -433,11 +419,11 @@ TEST_F(PromptTest, PlaceAndSize) {
     EXPECT_EQ(r.bottom - r.top, s.cy + 16);
 
     ShowPrompt(main, L"File saved: C:\\x.png", 10, 38);
-    r = PlaceOf(toast);
+    r = RectIn(toast, main);
     EXPECT_EQ(r.left, 10);
     EXPECT_EQ(r.top, 38);
     ShowPrompt(main, L"File saved: C:\\x.png", -20, 38);  // negative: centred like 0
-    r = PlaceOf(toast);
+    r = RectIn(toast, main);
     EXPECT_EQ(r.left, (client.right - w) / 2);
 }
 
@@ -480,12 +466,9 @@ struct MainToolsTest : MainWindowFixture {
 TEST_F(MainToolsTest, ToolbarsAreLaidOut) {
     SetWindowPos(main, nullptr, 0, 0, 1100, 700, SWP_NOZORDER);
     PumpMessages();
-    RECT rc, h, v;
+    RECT rc;
     GetClientRect(main, &rc);
-    GetWindowRect(ShellState.hToolbar, &h);
-    GetWindowRect(ShellState.vToolbar, &v);
-    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&h), 2);
-    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&v), 2);
+    const RECT h = RectIn(ShellState.hToolbar, main), v = RectIn(ShellState.vToolbar, main);
     EXPECT_EQ(h.left, 59);
     EXPECT_EQ(h.top, 0);
     EXPECT_EQ(h.bottom, 52);

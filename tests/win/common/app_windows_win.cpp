@@ -15,3 +15,10 @@ void RegisterAppWindowClasses(HINSTANCE instance) {
     RegisterVToolbarClass(instance);
     RegisterToolButtonClass(instance);
 }
+
+RECT RectIn(HWND window, HWND other) {
+    RECT r;
+    GetWindowRect(window, &r);
+    MapWindowPoints(nullptr, other, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}

@@ -13,6 +13,7 @@
 #include "app/shell_state_win.h"
 #include "app/tool_button_win.h"
 #include "app/toolbar_win.h"
+#include "common/app_windows_win.h"
 #include "common/main_window_fixture_win.h"
 #include "common/modal_script_win.h"
 #include "common/pump_win.h"
@@ -51,12 +52,6 @@ protected:
     CtrlPanelInfo Info() { return CtrlPanelGetInfo(panel); }
     HWND Section(int id) { return GetDlgItem(panel, id); }
     HWND Control(int section, int id) { return GetDlgItem(Section(section), id); }
-    RECT RectIn(HWND window, HWND parent) {
-        RECT r;
-        GetWindowRect(window, &r);
-        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
     static std::vector<std::wstring> Rows(HWND combo) {
         std::vector<std::wstring> rows;
         int n = int(SendMessageW(combo, CB_GETCOUNT, 0, 0));

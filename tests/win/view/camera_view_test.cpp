@@ -10,6 +10,7 @@
 
 #include "app/messages.h"
 #include "capture/device_list_win.h"
+#include "common/app_windows_win.h"
 #include "common/pump_win.h"
 #include "view/camera_view_win.h"
 #include "view/measure_model.h"
@@ -257,9 +258,7 @@ TEST_F(CameraViewTest, ForwardsCaptureMessagesKeysAndTheCornerButton) {
 
     HWND button = GetDlgItem(view, VIEW_CMD_FULLSCREEN_BUTTON);
     ASSERT_NE(button, nullptr);
-    RECT br;
-    GetWindowRect(button, &br);
-    MapWindowPoints(nullptr, view, reinterpret_cast<POINT*>(&br), 2);
+    RECT br = RectIn(button, view);
     EXPECT_EQ(br.left, 1000 - 60);
     EXPECT_EQ(br.top, 600 - 60);
     EXPECT_EQ(br.right - br.left, 40);

@@ -12,6 +12,7 @@
 #include "app/shell_state_win.h"
 #include "app/tool_button_win.h"
 #include "app/toolbar_win.h"
+#include "common/app_windows_win.h"
 #include "common/main_window_fixture_win.h"
 #include "common/pump_win.h"
 #include "frame/capture_state_win.h"
@@ -56,12 +57,6 @@ struct MainViewTest : MainWindowFixture {
         SetWindowPos(main, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOMOVE);
         PumpMessages();
     }
-    RECT ChildRectOf(HWND child) {
-        RECT r;
-        GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
 };
 
 TEST_F(MainViewTest, CameraViewIsChild108WithItsStyles) {
@@ -86,7 +81,7 @@ TEST_F(MainViewTest, LayoutPlacesTheViewBetweenToolbarsAndPanel) {
     ASSERT_EQ(client.right, 1366);
     ASSERT_EQ(client.bottom, 700);
     MainLayout expected = ComputeMainLayout(1366, 700, ShellState.panelWidth, false);
-    RECT v = ChildRectOf(view);
+    RECT v = RectIn(view, main);
     EXPECT_EQ(v.left, expected.cameraView.x);
     EXPECT_EQ(v.top, expected.cameraView.y);
     EXPECT_EQ(v.right - v.left, expected.cameraView.width);
@@ -99,14 +94,14 @@ TEST_F(MainViewTest, LayoutPlacesTheViewBetweenToolbarsAndPanel) {
     ShellState.panelWidth = PanelWidthFromBaseUnit(8);
     EXPECT_EQ(ShellState.panelWidth, 252);
     LayoutMainWindow();
-    v = ChildRectOf(view);
+    v = RectIn(view, main);
     EXPECT_EQ(v.left, 59);
     EXPECT_EQ(v.top, 52);
     EXPECT_EQ(v.right - v.left, 1055);
     EXPECT_EQ(v.bottom - v.top, 648);
     ASSERT_NE(ShellState.hToolbar, nullptr);
     {
-        RECT t = ChildRectOf(ShellState.hToolbar);
+        RECT t = RectIn(ShellState.hToolbar, main);
         EXPECT_EQ(t.left, 59);
         EXPECT_EQ(t.right - t.left, 1055);
         EXPECT_EQ(t.bottom - t.top, 52);
@@ -128,7 +123,7 @@ TEST_F(MainViewTest, FullScreenGivesTheViewAllButTheVerticalToolbar) {
     PumpMessages();
     RECT client;
     GetClientRect(main, &client);
-    RECT v = ChildRectOf(view);
+    RECT v = RectIn(view, main);
     EXPECT_EQ(v.left, 59);
     EXPECT_EQ(v.top, 0);
     EXPECT_EQ(v.right, client.right);
@@ -141,7 +136,7 @@ TEST_F(MainViewTest, FullScreenGivesTheViewAllButTheVerticalToolbar) {
     EXPECT_TRUE(EqualRect(&before, &after));
     GetClientRect(main, &client);
     MainLayout expected = ComputeMainLayout(client.right, client.bottom, ShellState.panelWidth, false);
-    v = ChildRectOf(view);
+    v = RectIn(view, main);
     EXPECT_EQ(v.left, expected.cameraView.x);
     EXPECT_EQ(v.top, expected.cameraView.y);
     EXPECT_EQ(v.right - v.left, expected.cameraView.width);
