@@ -565,12 +565,6 @@ TEST_F(PhotoScaleTest, RightClickOpensTheContextMenuInBothLanguages) {
     LoadTextTable(kLanguageEnglish);
 }
 
-HWND VisibleDialogOwnedBy(HWND owner) {
-    for (HWND w = FindWindowW(L"#32770", nullptr); w; w = FindWindowExW(nullptr, w, L"#32770", nullptr))
-        if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
-    return nullptr;
-}
-
 TEST_F(PhotoScaleTest, SaveMeasurementsWritesTheCsvWhereTheDialogSays) {
     StartCalibrated(L"--formats \"YUY2 640x480\" --ppmm 400", {kSubtypeYuy2, 640, 480, 0});
     DrawShapes();
@@ -581,7 +575,7 @@ TEST_F(PhotoScaleTest, SaveMeasurementsWritesTheCsvWhereTheDialogSays) {
     HWND save = nullptr;
     std::wstring opensIn;
     RunScripted([&] { return INT_PTR(SendMessageW(main, WM_COMMAND, ID_SAVE_MEASUREMENTS, 0)); },
-                {OnDialog([] { return VisibleDialogOwnedBy(ShellState.mainWnd); },
+                {OnDialog([] { return OwnedDialog(ShellState.mainWnd); },
                           [&](HWND dlg) {
                               save = dlg;
                               wchar_t shown[MAX_PATH] = {};
@@ -592,7 +586,7 @@ TEST_F(PhotoScaleTest, SaveMeasurementsWritesTheCsvWhereTheDialogSays) {
                                            reinterpret_cast<LPARAM>(path.c_str()));
                               PostMessageW(dlg, WM_COMMAND, IDOK, 0);
                           }),
-                 OnDialog([&] { return VisibleDialogOwnedBy(save); },
+                 OnDialog([&] { return OwnedDialog(save); },
                           [](HWND confirm) { PostMessageW(confirm, WM_COMMAND, IDYES, 0); })});
     EXPECT_EQ(opensIn, folder);
     const std::vector<uint8_t> csv = FileBytes(path);
