@@ -99,7 +99,9 @@ void InspectBmp(const uint8_t* d, size_t size, PictureFacts& f) {
     } else {
         return;
     }
-    if (f.width <= 0 || f.height <= 0 || bits == 0 || offBits >= size || offBits < 14 + headerSize) return;
+    if (f.width <= 0 || f.height <= 0 || bits == 0 || offBits >= size ||
+        offBits < 14 + uint64_t(headerSize))  // 64 bits: a header size near 4 GiB must not wrap
+        return;
     if (compression == 0 || compression == 3) {  // uncompressed or bit fields: rows of whole words
         int64_t rowBytes = (f.width * bits + 31) / 32 * 4;
         if (f.height > int64_t(size) / rowBytes + 1) return;  // keeps the product below from overflowing

@@ -38,6 +38,8 @@ TEST(PictureCheck, KindSizeAndWholeness) {
     using namespace picture_bytes;
     Bytes trailing = Jpeg(64, 48);
     trailing.insert(trailing.end(), {1, 2, 3});
+    Bytes wrapping = Bmp(33, 20);  // a header size that wraps past 4 GiB when 14 is added
+    for (int i = 14; i < 18; ++i) wrapping[size_t(i)] = 0xFF;
     Bytes notPicture = Text("GIF89a is not among them, nor is plain text");
     const Case cases[] = {
         {"encoded jpeg", EncodedJpeg(64, 48), PictureKind::Jpeg, 64, 48, true, true},
@@ -49,6 +51,7 @@ TEST(PictureCheck, KindSizeAndWholeness) {
         {"bmp bottom-up", Bmp(33, 20), PictureKind::Bmp, 33, 20, true, true},
         {"bmp top-down", Bmp(33, -20), PictureKind::Bmp, 33, 20, true, true},
         {"bmp missing a row", Bmp(33, 20, 1), PictureKind::Bmp, 33, 20, false, false},
+        {"bmp header larger than the file", wrapping, PictureKind::Bmp, 33, 20, false, false},
         {"8000 x 6000 photo", Png(8000, 6000), PictureKind::Png, 8000, 6000, true, true},
         {"png claiming 60000 x 60000", Png(60000, 60000), PictureKind::Png, 60000, 60000, true, false},
         {"jpeg claiming 60000 x 60000", Jpeg(60000, 60000), PictureKind::Jpeg, 60000, 60000, true, false},
