@@ -92,6 +92,7 @@ void TearDownSession() {
     s.width = s.height = 0;
     s.stillPinWidth = s.stillPinHeight = 0;
     s.fps = 30.0f;
+    s.nominalFps = 0;
     s.subtype = 0;
     s.interpolated = 0;
     s.recording = 0;
@@ -229,6 +230,13 @@ bool TakeConnectedFormat() {
     const BITMAPINFOHEADER* bih = nullptr;
     if (mt.formattype == FORMAT_VideoInfo && mt.cbFormat >= sizeof(VIDEOINFOHEADER) && mt.pbFormat)
         bih = &reinterpret_cast<VIDEOINFOHEADER*>(mt.pbFormat)->bmiHeader;
+    // The frame period the connection names: the rate recordings are made with (both blocks
+    // keep it at the same place).
+    REFERENCE_TIME period = 0;
+    if ((mt.formattype == FORMAT_VideoInfo && mt.cbFormat >= sizeof(VIDEOINFOHEADER)) ||
+        (mt.formattype == FORMAT_VideoInfo2 && mt.cbFormat >= sizeof(VIDEOINFOHEADER2)))
+        period = mt.pbFormat ? reinterpret_cast<VIDEOINFOHEADER*>(mt.pbFormat)->AvgTimePerFrame : 0;
+    s.nominalFps = period >= 10000 && period <= 100000000 ? float(1e7 / double(period)) : 0.0f;  // 1000 to 0.1 fps
     uint32_t subtype = mt.subtype == MEDIASUBTYPE_MJPG ? kSubtypeMjpg : mt.subtype == MEDIASUBTYPE_YUY2 ? kSubtypeYuy2 : 0;
     bool ok = bih && subtype && bih->biWidth > 0 && bih->biHeight != 0;
     if (ok) {

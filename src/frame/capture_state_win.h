@@ -22,10 +22,13 @@
 
 // A frame copy for the recorder: a malloc'd DisplayFrame after effects, or the camera's JPEG
 // sample for a compressed file (kind); whoever removes it from the queue frees it with free().
+// stamp is the recording clock when the copy was queued: QueryPerformanceCounter ticks with the
+// time spent paused taken off, so the writer places the frame at its time in the file.
 struct FrameCopy {
     uint8_t* buffer;
     int32_t size;
     CopyKind kind = CopyKind::Frame;
+    int64_t stamp = 0;
 };
 
 // The still image handed to the saver: pixels (malloc'd DisplayFrame) and their size.
@@ -94,6 +97,9 @@ struct CaptureStateData {
     int32_t height = 0;
     int32_t interpolated = 0;
     std::atomic<float> fps{30.0f};  // streaming thread; read by the recorder
+    // The frame rate the camera's connection names (its AvgTimePerFrame), 0 when it names none
+    // (UI thread, while the graph is stopped): the rate a recording's file is made with.
+    float nominalFps = 0;
 
     HWND viewWindow = nullptr;  // UI thread, at the view's creation
 
@@ -103,6 +109,11 @@ struct CaptureStateData {
     // opens, before recording; the streaming thread reads it to choose the copy it queues.
     std::atomic<int32_t> compressedVideo{0};
     wchar_t videoPath[260] = {};
+    // Time spent paused in the current recording, taken off each copy's stamp, and when the pause
+    // began (QueryPerformanceCounter ticks): written by the UI thread under queueLock, read by the
+    // streaming thread under it.
+    int64_t pausedTicks = 0;
+    int64_t pausedSince = 0;
     std::deque<FrameCopy> recorderQueue;  // guarded by queueLock
     QueueBudget queueBudget;              // bytes queued and frames dropped; guarded by queueLock
     CRITICAL_SECTION queueLock;
@@ -114,8 +125,9 @@ struct CaptureStateData {
     int64_t frameDuration = 0;        // 100-ns units
     std::atomic<int64_t> mediaTime{0};     // writer thread; read by the record dialog
     std::atomic<int64_t> bytesWritten{0};  // writer thread; read by the record dialog
-    int32_t frameIndex = 0;
+    int32_t frameIndex = 0;  // the next position in the file: frames and dropped-frame entries
     int32_t coverPosted = 0;
+    // The file's AVIFile objects: made, written and released by the writer thread alone.
     PAVIFILE aviFile = nullptr;
     PAVISTREAM aviStream = nullptr;
     PAVISTREAM aviCompressedStream = nullptr;

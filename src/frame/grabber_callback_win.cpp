@@ -55,7 +55,9 @@ void QueueFrameCopy(const uint8_t* frame, size_t bytes, CopyKind kind) {
     EnterCriticalSection(&cs.queueLock);
     try {
         if (copy && cs.recording != 0 && cs.paused == 0) {
-            cs.recorderQueue.push_back(FrameCopy{copy, int32_t(bytes), kind});
+            LARGE_INTEGER now;
+            QueryPerformanceCounter(&now);
+            cs.recorderQueue.push_back(FrameCopy{copy, int32_t(bytes), kind, now.QuadPart - cs.pausedTicks});
             queued = true;
             if (cs.frameQueued) SetEvent(cs.frameQueued);
         }

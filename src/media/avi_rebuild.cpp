@@ -110,7 +110,12 @@ void Put16(std::vector<uint8_t>& b, uint16_t v) {
     b.push_back(uint8_t(v));
     b.push_back(uint8_t(v >> 8));
 }
-void PutId(std::vector<uint8_t>& b, const char (&id)[5]) { b.insert(b.end(), id, id + 4); }
+void PutBytes(std::vector<uint8_t>& b, const void* data, size_t n) {
+    const size_t at = b.size();
+    b.resize(at + n);
+    if (n) std::memcpy(&b[at], data, n);
+}
+void PutId(std::vector<uint8_t>& b, const char (&id)[5]) { PutBytes(b, id, 4); }
 
 }  // namespace
 
@@ -193,7 +198,7 @@ std::vector<uint8_t> RebuiltAviHead(const RecordingJournal& j, const std::vector
     for (int i = 0; i < 4; ++i) Put32(strl, 0);
     PutId(strl, "strn");
     Put32(strl, kNameBytes);
-    strl.insert(strl.end(), kName, kName + sizeof kName);
+    PutBytes(strl, kName, sizeof kName);
     strl.resize(strl.size() + (kNameBytes - sizeof kName), 0);
 
     std::vector<uint8_t> hdrl;
@@ -213,7 +218,7 @@ std::vector<uint8_t> RebuiltAviHead(const RecordingJournal& j, const std::vector
     PutId(hdrl, "LIST");
     Put32(hdrl, uint32_t(4 + strl.size()));
     PutId(hdrl, "strl");
-    hdrl.insert(hdrl.end(), strl.begin(), strl.end());
+    PutBytes(hdrl, strl.data(), strl.size());
 
     std::vector<uint8_t> head;
     PutId(head, "RIFF");
@@ -222,7 +227,7 @@ std::vector<uint8_t> RebuiltAviHead(const RecordingJournal& j, const std::vector
     PutId(head, "LIST");
     Put32(head, uint32_t(4 + hdrl.size()));
     PutId(head, "hdrl");
-    head.insert(head.end(), hdrl.begin(), hdrl.end());
+    PutBytes(head, hdrl.data(), hdrl.size());
     PutId(head, "LIST");
     Put32(head, uint32_t(movieBytes));
     PutId(head, "movi");

@@ -1,13 +1,19 @@
 // The AVI recorder. The preview callback queues a copy of each frame (within the queue's byte
-// budget); one writer thread per file takes the copies, turns them into bottom-up padded rows
-// and appends them to one uncompressed 'vids' stream through AVIFile. With "Compress video" the
-// stream is 'MJPG' instead: the writer passes the camera's JPEG samples through or encodes the
-// frames itself, every frame a key frame. The UI thread starts and stops recordings; the writer
-// only writes, counts and posts the cover request. A split hands the writer the next file, made
-// by the UI thread, while the preview goes on queueing: the writer closes one file and goes on in
-// the next between two frames, so no frame falls between the files. A session teardown ends the
+// budget), stamped with the time it was taken; one writer thread per recording takes the copies,
+// turns them into bottom-up padded rows and appends them to one uncompressed 'vids' stream
+// through AVIFile. With "Compress video" the stream is 'MJPG' instead: the writer passes the
+// camera's JPEG samples through or encodes the frames itself, every frame a key frame. Each frame
+// goes to the position its time falls on; positions no frame reached are empty entries, so the
+// video keeps the length of the recording when frames go missing.
+// The writer thread makes, writes and releases every AVIFile object (COM objects of its own
+// apartment) and keeps a journal beside each open file, so a recording cut short can be rebuilt.
+// The UI thread starts and stops recordings and names the files; a split hands the writer the
+// next name while the preview goes on queueing: the writer opens the next file and goes on in it
+// between two frames, so no frame falls between the files. A session teardown ends the
 // recording first, so the writer never outlives the events and the queue it uses.
 #include "media/avi_recorder_win.h"
+
+#include <objbase.h>
 
 #include <algorithm>
 #include <atomic>
@@ -31,6 +37,8 @@
 #include "media/photo_commands_win.h"  // gSavePath, LocalMediaTime
 #include "media/photo_paths.h"
 #include "media/record_rules.h"
+#include "media/record_timeline.h"
+#include "media/recording_journal.h"
 #include "media/save_folder_win.h"
 #include "settings/app_settings.h"
 #include "settings/recent_files.h"
@@ -45,7 +53,27 @@ constexpr DWORD kWriterWaitMs = 30;
 
 int VideoToastY() { return ScalePx(kVideoToastY, DpiOf(ShellState.mainWnd)); }
 
-// The run of the current file, beside the fields CaptureState holds.
+int64_t ClockNow() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+int64_t ClockFrequency() {
+    LARGE_INTEGER f;
+    return QueryPerformanceFrequency(&f) && f.QuadPart > 0 ? f.QuadPart : 1000;
+}
+
+// What a file is made with: its place and name, and the stream it holds.
+struct FileSpec {
+    std::wstring path;
+    int width = 0;
+    int height = 0;
+    float fps = 0;  // frames per second of the stream
+    bool compressed = false;
+};
+
+// The run of the current recording, beside the fields CaptureState holds.
 struct WriterRun {
     HANDLE thread = nullptr;  // UI thread: created at start, joined and cleared by the wait
     int width = 0;            // UI thread at start; read by the writer (the same for every file)
@@ -55,10 +83,22 @@ struct WriterRun {
     JpegEncoder encoder;      // writer thread; freed when the writer ends
     bool announced = true;    // UI thread: the file has been reported
     SaveFolder folder;        // UI thread: where the current file went
-    // The folder of the file, for its free space, and the file's number in the recording (the
-    // cover request names it): UI thread at start, then the writer at each split.
+    // The first file, for the writer to open: UI thread before the writer starts. Whether it
+    // opened: the writer, before it sets `opened`.
+    FileSpec first;
+    HANDLE opened = nullptr;  // manual-reset; made once, kept for the process
+    bool openSucceeded = false;
+    // The folder of the file, for its free space, its path and journal, its number in the
+    // recording (the cover request names it) and its timeline: writer thread (and the UI thread
+    // before the writer starts).
     std::wstring fileFolder;
+    std::wstring filePath;
     int fileNumber = 0;
+    RecordTimeline timeline;
+    // The recording clock when the user stopped (the file's time runs up to it, so frames lost at
+    // the end shorten nothing), 0 when the recording ended without the user (the camera went):
+    // UI thread under queueLock, before `recording` goes down; the writer reads it after.
+    int64_t stopStamp = 0;
     std::atomic<bool> writeFailed{false};   // writer thread
     std::atomic<int64_t> framesWritten{0};  // writer thread
 };
@@ -71,19 +111,15 @@ struct AviHandles {
     PAVISTREAM compressed = nullptr;
 };
 
-// A split: the UI thread makes the next file and hands it over (Handed); the writer, between
-// two frames, closes the current file, keeps its figures in `finished` and goes on in the next
-// one (Done), or, when the recording ends before that, gives the next file back (Cancelled).
-// The UI thread takes the outcome (None again). The state is guarded by queueLock; whoever the
-// state names owns `next` and `finished`.
-enum class SwitchState { None, Handed, Done, Cancelled };
+// A split: the UI thread names the next file and hands it over (Handed); the writer, between two
+// frames, opens it, closes the current file, keeps its figures in `finished` and goes on in the
+// next one (Done); or it cannot open it and goes on in the current file (Failed); or the
+// recording ends before that (Cancelled). The UI thread takes the outcome (None again). The state
+// is guarded by queueLock; whoever the state names owns `next` and `finished`.
+enum class SwitchState { None, Handed, Done, Failed, Cancelled };
 struct NextFile {
-    AviHandles avi;
-    std::wstring path;
+    FileSpec spec;
     SaveFolder folder;
-    std::wstring fileFolder;
-    float fps = 0;
-    int64_t frameDuration = 0;
     int number = 0;
 };
 struct FinishedFile {
@@ -112,11 +148,141 @@ size_t gTotalPeak = 0;
 FOURCC DibHandler() { return mmioFOURCC('D', 'I', 'B', ' '); }
 FOURCC MjpgHandler() { return mmioFOURCC('M', 'J', 'P', 'G'); }
 
+// ---- Files (writer thread) ----
+
 // Compressed files are written straight to their stream (their data is compressed already);
 // uncompressed ones through the 'DIB ' compressed stream.
 PAVISTREAM WriteStream() {
     return CaptureState.aviCompressedStream ? CaptureState.aviCompressedStream : CaptureState.aviStream;
 }
+
+// Releasing a file's handles writes its index and closes it.
+void ReleaseAvi(AviHandles& avi) {
+    if (avi.compressed) AVIStreamRelease(avi.compressed);
+    if (avi.stream) AVIStreamRelease(avi.stream);
+    if (avi.file) AVIFileRelease(avi.file);
+    avi = {};
+}
+
+AviHandles CurrentAvi() {
+    const CaptureStateData& cs = CaptureState;
+    return {cs.aviFile, cs.aviStream, cs.aviCompressedStream};
+}
+
+void SetCurrentAvi(const AviHandles& avi) {
+    CaptureStateData& cs = CaptureState;
+    cs.aviFile = avi.file;
+    cs.aviStream = avi.stream;
+    cs.aviCompressedStream = avi.compressed;
+}
+
+// The journal beside a file being written: what its headers will say. Without it the file is
+// recorded all the same; only a crash could then not be repaired.
+void WriteJournal(const FileSpec& spec) {
+    RecordingJournal j;
+    j.width = spec.width;
+    j.height = spec.height;
+    j.compressed = spec.compressed;
+    j.rate = AviStreamRate(spec.fps);
+    j.scale = kAviRateScale;
+    const std::string text = JournalText(j);
+    HANDLE f = CreateFileW(JournalPathFor(spec.path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool ok = f != INVALID_HANDLE_VALUE && WriteFile(f, text.data(), DWORD(text.size()), &written, nullptr) &&
+                    written == text.size();
+    if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+    if (!ok) OutputDebugStringW(L"Recording journal not written: a crash could not be repaired.\r\n");
+}
+
+// Closes the current file (its headers and index are written) and removes its journal; a file
+// that holds no frame is removed too.
+void CloseCurrentFile() {
+    AviHandles avi = CurrentAvi();
+    ReleaseAvi(avi);
+    SetCurrentAvi(avi);
+    if (gRun.filePath.empty()) return;
+    if (gRun.framesWritten == 0) DeleteFileW(gRun.filePath.c_str());
+    DeleteFileW(JournalPathFor(gRun.filePath).c_str());
+}
+
+// Opens a new AVI file with its stream and its journal; false, with nothing left open and the
+// file removed, when it cannot be made.
+bool OpenVideoFile(const FileSpec& spec, AviHandles* avi) {
+    const int w = spec.width, h = spec.height;
+    const DWORD frameBytes = DWORD(AviFrameBytes(w, h));
+    *avi = {};
+    if (AVIFileOpenW(&avi->file, spec.path.c_str(), OF_WRITE | OF_CREATE, nullptr) != AVIERR_OK) {
+        avi->file = nullptr;
+        return false;
+    }
+    AVISTREAMINFOW info = {};
+    info.fccType = streamtypeVIDEO;
+    info.fccHandler = spec.compressed ? MjpgHandler() : DibHandler();
+    info.dwScale = kAviRateScale;
+    info.dwRate = AviStreamRate(spec.fps);
+    info.dwSuggestedBufferSize = frameBytes;
+    info.dwQuality = DWORD(-1);
+    SetRect(&info.rcFrame, 0, 0, w, h);
+    lstrcpynW(info.szName, L"Plexor 1.4", int(std::size(info.szName)));
+    if (AVIFileCreateStreamW(avi->file, &avi->stream, &info) != AVIERR_OK) avi->stream = nullptr;
+
+    AVICOMPRESSOPTIONS options = {};
+    options.fccType = streamtypeVIDEO;
+    options.fccHandler = DibHandler();
+    options.dwKeyFrameEvery = 15;
+    options.dwQuality = DWORD(-1);
+    options.dwFlags = AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_VALID;
+    BITMAPINFOHEADER format = {};
+    format.biSize = sizeof(format);
+    format.biWidth = w;
+    format.biHeight = h;  // positive: bottom-up rows (a JPEG image is top-down whatever it says)
+    format.biPlanes = 1;
+    format.biBitCount = 24;
+    format.biCompression = spec.compressed ? MjpgHandler() : BI_RGB;
+    format.biSizeImage = frameBytes;
+    // Without a stream to write to there is no recording: the start fails rather than writing
+    // nothing for as long as the user records. A compressed file's frames are JPEG images
+    // already: no compressor stands between them and the stream.
+    bool ready = avi->stream != nullptr;
+    if (ready && !spec.compressed)
+        ready = AVIMakeCompressedStream(&avi->compressed, avi->stream, &options, nullptr) == AVIERR_OK;
+    if (ready) {
+        PAVISTREAM target = avi->compressed ? avi->compressed : avi->stream;
+        ready = AVIStreamSetFormat(target, 0, &format, sizeof(format)) == AVIERR_OK;
+    }
+    if (!ready) {
+        ReleaseAvi(*avi);
+        DeleteFileW(spec.path.c_str());
+        return false;
+    }
+    WriteJournal(spec);
+    return true;
+}
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\') + 1); }
+
+// Makes the opened file the current one: its counters start at 0 and its timeline follows the
+// earlier file's (when there was one), so the time between two files is kept.
+void BeginFile(const FileSpec& spec, const AviHandles& avi, int number, bool continues) {
+    CaptureStateData& cs = CaptureState;
+    SetCurrentAvi(avi);
+    gRun.filePath = spec.path;
+    gRun.fileFolder = FolderOf(spec.path);
+    gRun.fileNumber = number;
+    const uint32_t rate = AviStreamRate(spec.fps);
+    gRun.timeline = continues ? ContinueTimeline(gRun.timeline, rate, kAviRateScale)
+                              : MakeTimeline(ClockFrequency(), rate, kAviRateScale);
+    cs.frameDuration = FrameDuration(spec.fps);
+    cs.frameIndex = 0;
+    cs.coverPosted = 0;
+    cs.bytesWritten = 0;
+    cs.mediaTime = 0;
+    gRun.framesWritten = 0;
+    gRun.writeFailed = false;
+}
+
+// ---- Frames (writer thread) ----
 
 // Removes the front copy, giving its bytes back to the budget; false when the queue is empty.
 bool TakeFront(FrameCopy& copy) {
@@ -165,11 +331,34 @@ bool SampleOf(const FrameCopy& copy, const void** sample, size_t* bytes, uint8_t
     return true;
 }
 
+// Writes the entry at the file's next position: a frame, or with no bytes an empty entry that
+// players show as the frame before. False, with nothing more to be written to this file, when
+// the write fails.
+bool WriteEntry(const void* sample, size_t bytes) {
+    CaptureStateData& cs = CaptureState;
+    static const uint8_t kNothing = 0;
+    LONG written = 0;
+    HRESULT hr = E_FAIL;
+    if (gHooks.failWritesFromFrame < 0 || gRun.framesWritten < gHooks.failWritesFromFrame)
+        hr = AVIStreamWrite(WriteStream(), cs.frameIndex, 1, const_cast<void*>(bytes ? sample : &kNothing), LONG(bytes),
+                            bytes ? AVIIF_KEYFRAME : 0, nullptr, &written);
+    if (FAILED(hr)) {
+        gRun.writeFailed = true;
+        OutputDebugStringW(L"Video frame not written: the file ends here.\r\n");
+        return false;
+    }
+    cs.frameIndex += 1;
+    cs.bytesWritten += written;
+    cs.mediaTime = int64_t(cs.frameIndex) * cs.frameDuration;
+    return true;
+}
+
 enum class WriteResult { Written, Skipped, Full };
 
-// Appends one frame copy to the file. After a failed write nothing more is written: the file
-// ends with the last good frame and its index stays consistent. A frame the file has no room
-// for (AVIFile's 2 GiB) is not written into it: Full when it may wait for the next file, else
+// Appends one frame copy to the file at the position of its time, after empty entries for the
+// positions no frame reached. After a failed write nothing more is written: the file ends with
+// the last good frame and its index stays consistent. A frame the file has no room for
+// (AVIFile's 2 GiB) is not written into it: Full when it may wait for the next file, else
 // skipped and counted.
 WriteResult WriteCopy(const FrameCopy& copy, bool mayWait) {
     CaptureStateData& cs = CaptureState;
@@ -178,7 +367,11 @@ WriteResult WriteCopy(const FrameCopy& copy, bool mayWait) {
     size_t bytes = 0;
     uint8_t* owned = nullptr;
     const bool ready = SampleOf(copy, &sample, &bytes, &owned) && bytes <= size_t(LONG_MAX);
-    const bool fits = ready && FrameFitsAviFile(cs.bytesWritten, cs.frameIndex, bytes, gHooks.fileLimitBytes);
+    RecordTimeline timeline = gRun.timeline;
+    timeline.next = cs.frameIndex;
+    const int64_t position = std::min<int64_t>(timeline.Place(copy.stamp), INT32_MAX - 1);
+    const int64_t entries = position + 1;  // in the file once this frame is in it
+    const bool fits = ready && FrameFitsAviFile(cs.bytesWritten, entries - 1, bytes, gHooks.fileLimitBytes);
     if (!fits) {
         std::free(owned);
         if (ready && mayWait) return WriteResult::Full;
@@ -186,24 +379,35 @@ WriteResult WriteCopy(const FrameCopy& copy, bool mayWait) {
         return WriteResult::Skipped;
     }
     if (gHooks.writeDelayMs) Sleep(gHooks.writeDelayMs);
-    LONG written = 0;
-    HRESULT hr = E_FAIL;
     ULARGE_INTEGER freeBytes;
     const bool room = !GetDiskFreeSpaceExW(gRun.fileFolder.c_str(), &freeBytes, nullptr, nullptr) ||
-                      HasRoomForFrame(freeBytes.QuadPart, bytes, cs.frameIndex);
-    if (room && (gHooks.failWritesFromFrame < 0 || cs.frameIndex < gHooks.failWritesFromFrame))
-        hr = AVIStreamWrite(WriteStream(), cs.frameIndex, 1, const_cast<void*>(sample), LONG(bytes), AVIIF_KEYFRAME,
-                            nullptr, &written);
+                      HasRoomForFrame(freeBytes.QuadPart, bytes, entries - 1);
+    bool ok = room;
+    while (ok && cs.frameIndex < position) ok = WriteEntry(nullptr, 0);
+    if (ok) ok = WriteEntry(sample, bytes);
     std::free(owned);
-    if (FAILED(hr)) {
+    gRun.timeline = timeline;
+    gRun.timeline.next = cs.frameIndex;
+    if (!ok) {
         gRun.writeFailed = true;
-        OutputDebugStringW(L"Video frame not written: the file ends here.\r\n");
         return WriteResult::Skipped;
     }
-    cs.frameIndex += 1;
-    cs.bytesWritten += written;
     gRun.framesWritten += 1;
     return WriteResult::Written;
+}
+
+// At the stop: the file's time runs on to the moment of the stop, in empty entries, so that frames
+// the queue could not keep at the end do not make the video shorter than the recording.
+void KeepTimeUntil(int64_t stopStamp) {
+    CaptureStateData& cs = CaptureState;
+    if (stopStamp == 0 || !gRun.timeline.started || gRun.writeFailed) return;
+    RecordTimeline timeline = gRun.timeline;
+    timeline.next = cs.frameIndex;
+    const int64_t end = std::min<int64_t>(timeline.Place(stopStamp), INT32_MAX - 1);
+    while (cs.frameIndex < end && FrameFitsAviFile(cs.bytesWritten, cs.frameIndex, 0, gHooks.fileLimitBytes) &&
+           WriteEntry(nullptr, 0)) {
+    }
+    gRun.timeline.next = cs.frameIndex;
 }
 
 void PostCoverRequest() {
@@ -212,43 +416,17 @@ void PostCoverRequest() {
     if (main) PostMessageW(main, WMU_VIDEO_COVER, WPARAM(gRun.fileNumber), 0);
 }
 
-// Writes one copy and frees it; the media time grows by the frames actually in the file. While
-// recording, a copy the file has no room for is kept (false): it waits for the next file.
+// Writes one copy and frees it. The cover of a file is asked for once it holds half a second of
+// video, or, at the stop, once it holds a frame at all. While recording, a copy the file has no
+// room for is kept (false): it waits for the next file.
 bool WriteAndFree(FrameCopy copy, bool draining) {
     CaptureStateData& cs = CaptureState;
-    if (draining && cs.coverPosted == 0) PostCoverRequest();
     const WriteResult result = WriteCopy(copy, !draining);
     if (result == WriteResult::Full) return false;
-    if (!draining && cs.coverPosted == 0 && cs.mediaTime / 10000 > kCoverAfterMs) PostCoverRequest();
-    if (result == WriteResult::Written) cs.mediaTime += cs.frameDuration;
+    if (result == WriteResult::Written && cs.coverPosted == 0 && (draining || cs.mediaTime / 10000 > kCoverAfterMs))
+        PostCoverRequest();
     std::free(copy.buffer);
     return true;
-}
-
-// Releasing a file's handles writes its index and closes it.
-void ReleaseAvi(AviHandles& avi) {
-    if (avi.compressed) AVIStreamRelease(avi.compressed);
-    if (avi.stream) AVIStreamRelease(avi.stream);
-    if (avi.file) AVIFileRelease(avi.file);
-    avi = {};
-}
-
-AviHandles CurrentAvi() {
-    const CaptureStateData& cs = CaptureState;
-    return {cs.aviFile, cs.aviStream, cs.aviCompressedStream};
-}
-
-void SetCurrentAvi(const AviHandles& avi) {
-    CaptureStateData& cs = CaptureState;
-    cs.aviFile = avi.file;
-    cs.aviStream = avi.stream;
-    cs.aviCompressedStream = avi.compressed;
-}
-
-void ReleaseAviHandles() {
-    AviHandles avi = CurrentAvi();
-    ReleaseAvi(avi);
-    SetCurrentAvi(avi);
 }
 
 SwitchState CurrentSwitchState() {
@@ -258,11 +436,25 @@ SwitchState CurrentSwitchState() {
     return state;
 }
 
-// Writer thread, between two frames: the current file is finished (its cover requested if it
-// had none yet, as a stop would) and the next one takes its place; every frame still queued goes
-// into the next file. Frames not kept so far count for the finished file.
+void GiveSwitch(SwitchState outcome) {
+    EnterCriticalSection(&CaptureState.queueLock);
+    gSwitch.state = outcome;
+    SetEvent(gSwitch.given);
+    LeaveCriticalSection(&CaptureState.queueLock);
+}
+
+// Writer thread, between two frames: the next file is opened; the current one is then finished
+// (its cover requested if it had none yet, as a stop would) and the next one takes its place;
+// every frame still queued goes into the next file. Frames not kept so far count for the
+// finished file. When the next file cannot be opened the writer stays in the current one.
 void SwitchFile() {
     CaptureStateData& cs = CaptureState;
+    const NextFile& next = gSwitch.next;
+    AviHandles avi;
+    if (!OpenVideoFile(next.spec, &avi)) {
+        GiveSwitch(SwitchState::Failed);
+        return;
+    }
     if (cs.coverPosted == 0 && gRun.framesWritten > 0) PostCoverRequest();
     FinishedFile& f = gSwitch.finished;
     f.framesWritten = gRun.framesWritten;
@@ -275,65 +467,67 @@ void SwitchFile() {
     cs.queueBudget.dropped = 0;
     cs.queueBudget.peak = cs.queueBudget.queued;
     LeaveCriticalSection(&cs.queueLock);
-    ReleaseAviHandles();
-
-    NextFile& next = gSwitch.next;
-    SetCurrentAvi(next.avi);
-    next.avi = {};
-    gRun.fileFolder = next.fileFolder;
-    gRun.fileNumber = next.number;
-    cs.frameDuration = next.frameDuration;
-    cs.frameIndex = 0;
-    cs.coverPosted = 0;
-    cs.bytesWritten = 0;
-    cs.mediaTime = 0;
-    gRun.framesWritten = 0;
-    gRun.writeFailed = false;
-    EnterCriticalSection(&cs.queueLock);
-    gSwitch.state = SwitchState::Done;
-    SetEvent(gSwitch.given);
-    LeaveCriticalSection(&cs.queueLock);
+    CloseCurrentFile();
+    BeginFile(next.spec, avi, next.number, true);
+    GiveSwitch(SwitchState::Done);
 }
 
+// The writer: opens the first file (the UI thread waits for that), then writes what is queued
+// until the recording ends, and finally what is left. COM is its own: the AVIFile objects are
+// made, used and released in this thread's apartment and no other thread calls them. (A
+// single-threaded apartment: AVIFileInit may initialise COM that way itself.)
 DWORD WINAPI WriterThread(void*) {
     CaptureStateData& cs = CaptureState;
-    FrameCopy copy;
-    // A frame taken from the queue that the full file could not take: it goes first into the
-    // next file, which the record dialog asks for once the file has passed its split threshold.
-    // Meanwhile the queue holds what comes (up to its bound).
-    FrameCopy waiting = {};
-    while (cs.recording == 1) {
-        if (CurrentSwitchState() == SwitchState::Handed) SwitchFile();
-        if (waiting.buffer) {
-            if (WriteAndFree(waiting, false))
-                waiting = {};
-            else
-                Sleep(kWriterWaitMs);  // the split is looked for as often as the queue
-            continue;
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    AVIFileInit();
+    AviHandles first;
+    gRun.openSucceeded = OpenVideoFile(gRun.first, &first);
+    if (gRun.openSucceeded) BeginFile(gRun.first, first, 0, false);
+    SetEvent(gRun.opened);
+    if (gRun.openSucceeded) {
+        FrameCopy copy;
+        // A frame taken from the queue that the full file could not take: it goes first into the
+        // next file, which the record dialog asks for once the file has passed its split
+        // threshold. Meanwhile the queue holds what comes (up to its bound).
+        FrameCopy waiting = {};
+        while (cs.recording == 1) {
+            if (CurrentSwitchState() == SwitchState::Handed) SwitchFile();
+            if (waiting.buffer) {
+                if (WriteAndFree(waiting, false))
+                    waiting = {};
+                else
+                    Sleep(kWriterWaitMs);  // the split is looked for as often as the queue
+                continue;
+            }
+            if (WaitForSingleObject(cs.frameQueued, kWriterWaitMs) != WAIT_OBJECT_0) continue;
+            if (TakeFront(copy) && !WriteAndFree(copy, false)) waiting = copy;
         }
-        if (WaitForSingleObject(cs.frameQueued, kWriterWaitMs) != WAIT_OBJECT_0) continue;
-        if (TakeFront(copy) && !WriteAndFree(copy, false)) waiting = copy;
+        // A next file handed over after the last frame was taken is given back: what is still
+        // queued belongs to this file, which the stop finishes.
+        EnterCriticalSection(&cs.queueLock);
+        if (gSwitch.state == SwitchState::Handed) {
+            gSwitch.state = SwitchState::Cancelled;
+            SetEvent(gSwitch.given);
+        }
+        LeaveCriticalSection(&cs.queueLock);
+        // Recording has ended, so nothing more is queued: write what is left, in order. (One
+        // copy at a time under the lock, so the preview is not held up while the disk catches up.)
+        if (waiting.buffer) WriteAndFree(waiting, true);
+        while (TakeFront(copy)) WriteAndFree(copy, true);
+        KeepTimeUntil(gRun.stopStamp);
+        EnterCriticalSection(&cs.queueLock);
+        ResetEvent(cs.frameQueued);
+        LeaveCriticalSection(&cs.queueLock);
+        gRun.encoder.Release();
+        CloseCurrentFile();
+        SetEvent(cs.writerFinished);
     }
-    // A next file handed over after the last frame was taken is given back: what is still
-    // queued belongs to this file, which the stop finishes.
-    EnterCriticalSection(&cs.queueLock);
-    if (gSwitch.state == SwitchState::Handed) {
-        gSwitch.state = SwitchState::Cancelled;
-        SetEvent(gSwitch.given);
-    }
-    LeaveCriticalSection(&cs.queueLock);
-    // Recording has ended, so nothing more is queued: write what is left, in order. (One copy
-    // at a time under the lock, so the preview is not held up while the disk catches up.)
-    if (waiting.buffer) WriteAndFree(waiting, true);
-    while (TakeFront(copy)) WriteAndFree(copy, true);
-    EnterCriticalSection(&cs.queueLock);
-    ResetEvent(cs.frameQueued);
-    LeaveCriticalSection(&cs.queueLock);
-    gRun.encoder.Release();
-    ReleaseAviHandles();
-    SetEvent(cs.writerFinished);
+    AVIFileExit();
+    if (SUCCEEDED(com)) CoUninitialize();
     return 0;
 }
+
+// ---- The UI thread's side ----
 
 // Waits for the event. With dispatch, every other wake-up handles one message of this thread,
 // so the posted cover request and repaints are served during the wait (a WM_QUIT is put back
@@ -364,24 +558,36 @@ bool WaitDispatching(HANDLE event, bool dispatch, const std::function<bool()>& o
 struct FileReport {
     std::wstring path;
     bool fallback;  // saved in the default folder, the image folder could not be used
+    int number;     // in the recording, 0 the first
     int64_t framesWritten, dropped, frameDuration;
     bool writeFailed;
 };
 
+void ShowVideoToast(const std::wstring& text) {
+    // Not while the main window is being destroyed (it is hidden first): no toast is made then.
+    if (ShellState.mainWnd && IsWindowVisible(ShellState.mainWnd))
+        ShowPrompt(ShellState.mainWnd, text.c_str(), 0, VideoToastY());
+}
+
+// A file that holds frames is listed and saved in the settings. One without a frame was removed
+// by the writer: nothing is listed, and when it was the recording's only file the user is told
+// nothing was recorded (and why, when a write failed).
 void Announce(const FileReport& file) {
+    const int64_t keptMs = file.framesWritten * file.frameDuration / 10000;
+    if (file.framesWritten == 0) {
+        if (file.number == 0)
+            ShowVideoToast(VideoSavedText(GetText("rec nothing"), file.dropped, GetText("rec dropped"), file.writeFailed,
+                                          0, GetText("rec write failed")));
+        return;
+    }
     gSavePath = file.path;
     AddRecentFile(file.path);
     SaveSettings();
     if (ShellState.panel) PostMessageW(ShellState.panel, WMU_FILE_ADDED, WPARAM(gRecentFiles.size() - 1), 0);
-    // Not while the main window is being destroyed (it is hidden first): no toast is made then.
-    if (ShellState.mainWnd && IsWindowVisible(ShellState.mainWnd)) {
-        const int64_t keptMs = file.framesWritten * file.frameDuration / 10000;
-        const std::wstring saved = file.fallback ? TextWithPath(GetText("saved elsewhere"), file.path)
-                                                 : TextWithPath(L"File saved: %s", file.path);
-        std::wstring text = VideoSavedText(saved, file.dropped, GetText("rec dropped"), file.writeFailed, keptMs,
-                                           GetText("rec write failed"));
-        ShowPrompt(ShellState.mainWnd, text.c_str(), 0, VideoToastY());
-    }
+    const std::wstring saved = file.fallback ? TextWithPath(GetText("saved elsewhere"), file.path)
+                                             : TextWithPath(L"File saved: %s", file.path);
+    ShowVideoToast(VideoSavedText(saved, file.dropped, GetText("rec dropped"), file.writeFailed, keptMs,
+                                  GetText("rec write failed")));
 }
 
 void AddToTotals(int64_t written, int64_t dropped, size_t peak) {
@@ -390,35 +596,46 @@ void AddToTotals(int64_t written, int64_t dropped, size_t peak) {
     gTotalPeak = std::max(gTotalPeak, peak);
 }
 
+// While a recording runs the system is told why the program holds up a shutdown or log-off.
+void BlockShutdown(bool block) {
+    if (!ShellState.mainWnd) return;
+    if (block)
+        ShutdownBlockReasonCreate(ShellState.mainWnd, GetText("rec shutdown").c_str());
+    else
+        ShutdownBlockReasonDestroy(ShellState.mainWnd);
+}
+
 // UI thread: takes the outcome of a split once the writer has given it. After a switch the
 // finished file is announced, its time joins the clock and the next file becomes the current
-// one; a next file given back (the recording ended first) is closed and removed, it holds nothing.
-void TakeSwitchOutcome() {
+// one. A next file the writer could not open, or never went on in, was never made (or is
+// gone): it leaves the recording's list. Returns the outcome taken.
+SwitchState TakeSwitchOutcome() {
     CaptureStateData& cs = CaptureState;
-    if (!cs.locksReady) return;
+    if (!cs.locksReady) return SwitchState::None;
     EnterCriticalSection(&cs.queueLock);
     const SwitchState state = gSwitch.state;
-    if (state == SwitchState::Done || state == SwitchState::Cancelled) {
+    const bool given = state == SwitchState::Done || state == SwitchState::Failed || state == SwitchState::Cancelled;
+    if (given) {
         gSwitch.state = SwitchState::None;
         ResetEvent(gSwitch.given);
     }
     LeaveCriticalSection(&cs.queueLock);
     NextFile& next = gSwitch.next;
-    if (state == SwitchState::Cancelled) {
-        ReleaseAvi(next.avi);
-        DeleteFileW(next.path.c_str());
+    if (state == SwitchState::Cancelled || state == SwitchState::Failed) {
         if (!gRecordingFiles.empty()) gRecordingFiles.pop_back();
     } else if (state == SwitchState::Done) {
         const FinishedFile& f = gSwitch.finished;
         AddToTotals(f.framesWritten, f.dropped, f.peakQueuedBytes);
         cs.accumulatedTime += f.mediaTime;
         if (!gRun.announced)
-            Announce({cs.videoPath, gRun.folder.fallback, f.framesWritten, f.dropped, f.frameDuration, f.writeFailed});
-        lstrcpynW(cs.videoPath, next.path.c_str(), int(std::size(cs.videoPath)));
+            Announce({cs.videoPath, gRun.folder.fallback, next.number - 1, f.framesWritten, f.dropped, f.frameDuration,
+                      f.writeFailed});
+        lstrcpynW(cs.videoPath, next.spec.path.c_str(), int(std::size(cs.videoPath)));
         gRun.folder = next.folder;
-        gRun.fps = next.fps;
+        gRun.fps = next.spec.fps;
         gRun.announced = false;
     }
+    return state;
 }
 
 // Joins the writer once it has set the finished event (see WaitDispatching). A nested wait may
@@ -430,16 +647,30 @@ void WaitForWriter(bool dispatch) {
     WaitForSingleObject(gRun.thread, INFINITE);
     CloseHandle(gRun.thread);
     gRun.thread = nullptr;
+    BlockShutdown(false);
     TakeSwitchOutcome();
     const RecorderStatus last = GetRecorderStatus();
     AddToTotals(last.framesWritten, last.dropped, last.peakQueuedBytes);
 }
 
-// Ends queueing: under the lock, so no frame is queued after the flag is down.
-void ClearRecordingFlag() {
+// Ends queueing: under the lock, so no frame is queued after the flag is down. A stop of the
+// user's (or of the system's) keeps the recording's time up to now; paused, up to the pause.
+void ClearRecordingFlag(bool keepTime) {
     CaptureStateData& cs = CaptureState;
     EnterCriticalSection(&cs.queueLock);
+    gRun.stopStamp = !keepTime ? 0 : (cs.paused ? cs.pausedSince : ClockNow()) - cs.pausedTicks;
     cs.recording = 0;
+    LeaveCriticalSection(&cs.queueLock);
+}
+
+// Frees every queued copy (a start that failed; the writer never took them).
+void EmptyQueue() {
+    CaptureStateData& cs = CaptureState;
+    EnterCriticalSection(&cs.queueLock);
+    for (FrameCopy& c : cs.recorderQueue) std::free(c.buffer);
+    cs.recorderQueue.clear();
+    cs.queueBudget.Reset(cs.queueBudget.bound);
+    ResetEvent(cs.frameQueued);
     LeaveCriticalSection(&cs.queueLock);
 }
 
@@ -449,78 +680,23 @@ void ShowNotCreated(const std::wstring& where) {
     ShowPrompt(ShellState.mainWnd, TextWithPath(GetText("rec not created"), where).c_str(), 0, VideoToastY());
 }
 
-// Opens a new AVI file at path with a stream of the current camera size; false, with nothing
-// left open and the file removed, when it cannot be made.
-bool OpenVideoFile(const std::wstring& path, float fps, bool compressed, AviHandles* avi) {
-    const CaptureStateData& cs = CaptureState;
-    const int w = cs.width, h = cs.height;
-    const DWORD frameBytes = DWORD(AviFrameBytes(w, h));
-    static bool aviFileReady = false;
-    if (!aviFileReady) {
-        AVIFileInit();  // kept for the whole run
-        aviFileReady = true;
-    }
-    *avi = {};
-    if (AVIFileOpenW(&avi->file, path.c_str(), OF_WRITE | OF_CREATE, nullptr) != AVIERR_OK) {
-        avi->file = nullptr;
-        return false;
-    }
-    AVISTREAMINFOW info = {};
-    info.fccType = streamtypeVIDEO;
-    info.fccHandler = compressed ? MjpgHandler() : DibHandler();
-    info.dwScale = kAviRateScale;
-    info.dwRate = AviStreamRate(fps);
-    info.dwSuggestedBufferSize = frameBytes;
-    info.dwQuality = DWORD(-1);
-    SetRect(&info.rcFrame, 0, 0, w, h);
-    lstrcpynW(info.szName, L"Plexor 1.4", int(std::size(info.szName)));
-    if (AVIFileCreateStreamW(avi->file, &avi->stream, &info) != AVIERR_OK) avi->stream = nullptr;
-
-    AVICOMPRESSOPTIONS options = {};
-    options.fccType = streamtypeVIDEO;
-    options.fccHandler = DibHandler();
-    options.dwKeyFrameEvery = 15;
-    options.dwQuality = DWORD(-1);
-    options.dwFlags = AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_VALID;
-    BITMAPINFOHEADER format = {};
-    format.biSize = sizeof(format);
-    format.biWidth = w;
-    format.biHeight = h;  // positive: bottom-up rows (a JPEG image is top-down whatever it says)
-    format.biPlanes = 1;
-    format.biBitCount = 24;
-    format.biCompression = compressed ? MjpgHandler() : BI_RGB;
-    format.biSizeImage = frameBytes;
-    // Without a stream to write to there is no recording: the start fails rather than writing
-    // nothing for as long as the user records. A compressed file's frames are JPEG images
-    // already: no compressor stands between them and the stream.
-    bool ready = avi->stream != nullptr;
-    if (ready && !compressed)
-        ready = AVIMakeCompressedStream(&avi->compressed, avi->stream, &options, nullptr) == AVIERR_OK;
-    if (ready) {
-        PAVISTREAM target = avi->compressed ? avi->compressed : avi->stream;
-        ready = AVIStreamSetFormat(target, 0, &format, sizeof(format)) == AVIERR_OK;
-    }
-    if (!ready) {
-        ReleaseAvi(*avi);
-        DeleteFileW(path.c_str());
-        return false;
-    }
-    return true;
-}
-
 // A new time-stamped name in folder (the next free millisecond when the name is taken); empty
-// when there is no folder or the name does not fit the path buffer.
+// when there is no folder or the name (or its journal's) does not fit the path buffer.
 std::wstring NewVideoPath(const std::wstring& folder) {
     std::wstring path;
     if (!folder.empty())
         path = MakeFreeMediaPath(folder, LocalMediaTime(), L"avi", [](const std::wstring& p) {
             return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES;
         });
-    if (path.size() >= std::size(CaptureState.videoPath)) path.clear();
+    if (path.size() + std::wcslen(kJournalSuffix) >= std::size(CaptureState.videoPath)) path.clear();
     return path;
 }
 
-std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\') + 1); }
+// The rate a file is made with: the one the camera's connection names, else the one measured.
+float RecordingRate() {
+    const float nominal = CaptureState.nominalFps;
+    return nominal > 0 ? nominal : float(CaptureState.fps);
+}
 
 }  // namespace
 
@@ -543,20 +719,16 @@ bool StartRecording() {
         copyBytes > size_t(INT32_MAX) || cs.videoPath[0] == 0)
         return false;
     if (!gSwitch.given) gSwitch.given = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    const float fps = cs.fps;
+    if (!gRun.opened) gRun.opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!gSwitch.given || !gRun.opened) return false;
+    const float fps = RecordingRate();
     const bool compressed = AppSettings.compressVideo == 1;
-    AviHandles avi;
-    if (!gSwitch.given || !OpenVideoFile(cs.videoPath, fps, compressed, &avi)) return false;
-    SetCurrentAvi(avi);
-    cs.frameDuration = FrameDuration(fps);
     gRun.width = cs.width;
     gRun.height = cs.height;
     gRun.fps = fps;
     gRun.compressed = compressed;
-    gRun.fileFolder = FolderOf(cs.videoPath);
-    gRun.fileNumber = 0;
-    gRun.writeFailed = false;
-    gRun.framesWritten = 0;
+    gRun.first = {cs.videoPath, cs.width, cs.height, fps, compressed};
+    gRun.filePath.clear();
     gRecordingFiles.assign(1, cs.videoPath);
 
     EnterCriticalSection(&cs.queueLock);
@@ -564,32 +736,52 @@ bool StartRecording() {
     cs.recorderQueue.clear();
     cs.queueBudget.Reset(RecorderQueueBound(copyBytes, fps));
     ResetEvent(cs.frameQueued);
-    LeaveCriticalSection(&cs.queueLock);
-    ResetEvent(cs.writerFinished);
-
-    cs.mediaTime = 0;
-    cs.coverPosted = 0;
-    cs.frameIndex = 0;
-    cs.bytesWritten = 0;
+    cs.pausedTicks = 0;
     cs.paused = 0;
     cs.compressedVideo = compressed ? 1 : 0;
-    cs.recording = 1;
-    gRun.announced = false;
-    cs.finishRecorder = FinishRecordingForTeardown;
+    cs.recording = 1;  // frames queue from now on; the writer takes them once its file is open
+    LeaveCriticalSection(&cs.queueLock);
+    ResetEvent(cs.writerFinished);
+    ResetEvent(gRun.opened);
+    cs.mediaTime = 0;
+    cs.bytesWritten = 0;
+
     gRun.thread = CreateThread(nullptr, 0, WriterThread, nullptr, 0, nullptr);
-    if (!gRun.thread) {
-        cs.recording = 0;
-        ReleaseAviHandles();
-        DeleteFileW(cs.videoPath);
-        gRun.announced = true;
+    // Opening a file is quick; the writer says at once whether it could.
+    if (gRun.thread) WaitForSingleObject(gRun.opened, INFINITE);
+    if (!gRun.thread || !gRun.openSucceeded) {
+        ClearRecordingFlag(false);
+        if (gRun.thread) {
+            WaitForSingleObject(gRun.thread, INFINITE);
+            CloseHandle(gRun.thread);
+            gRun.thread = nullptr;
+        }
+        EmptyQueue();
         return false;
     }
+    gRun.announced = false;
+    cs.finishRecorder = [] { FinishRecordingForTeardown(false); };
+    BlockShutdown(true);
     return true;
+}
+
+void SetRecordingPaused(bool pause) {
+    CaptureStateData& cs = CaptureState;
+    if (!cs.locksReady) return;
+    EnterCriticalSection(&cs.queueLock);
+    if (pause && cs.paused == 0) {
+        cs.pausedSince = ClockNow();
+        cs.paused = 1;
+    } else if (!pause && cs.paused != 0) {
+        cs.pausedTicks += ClockNow() - cs.pausedSince;
+        cs.paused = 0;
+    }
+    LeaveCriticalSection(&cs.queueLock);
 }
 
 void StopRecording() {
     if (!gRun.thread) return;
-    ClearRecordingFlag();
+    ClearRecordingFlag(true);
     WaitForWriter(true);
 }
 
@@ -598,8 +790,8 @@ void AnnounceVideo() {
     if (gRun.announced) return;
     gRun.announced = true;
     const RecorderStatus status = GetRecorderStatus();
-    Announce({CaptureState.videoPath, gRun.folder.fallback, status.framesWritten, status.dropped,
-              CaptureState.frameDuration, status.writeFailed});
+    Announce({CaptureState.videoPath, gRun.folder.fallback, int(gRecordingFiles.size()) - 1, status.framesWritten,
+              status.dropped, CaptureState.frameDuration, status.writeFailed});
 }
 
 void SplitRecording() {
@@ -609,38 +801,39 @@ void SplitRecording() {
         if (!StartRecording()) ShowRecordingNotCreated();
         return;
     }
-    // The preview keeps queueing meanwhile: the next file is made here and handed to the writer,
-    // which goes on in it from the next frame it takes.
+    // The preview keeps queueing meanwhile: the next file is named here and handed to the
+    // writer, which opens it and goes on in it from the next frame it takes.
     NextFile next;
     next.folder = UsableSaveFolder();
-    next.path = NewVideoPath(next.folder.path);
-    next.fps = cs.fps;
-    if (next.path.empty() || !OpenVideoFile(next.path, next.fps, gRun.compressed, &next.avi)) {
+    next.spec = {NewVideoPath(next.folder.path), gRun.width, gRun.height, RecordingRate(), gRun.compressed};
+    next.number = int(gRecordingFiles.size());
+    const std::wstring where = next.spec.path.empty() ? next.folder.path : next.spec.path;
+    SwitchState outcome = SwitchState::Failed;
+    if (!next.spec.path.empty()) {
+        gRecordingFiles.push_back(next.spec.path);
+        EnterCriticalSection(&cs.queueLock);
+        gSwitch.next = std::move(next);
+        gSwitch.state = SwitchState::Handed;
+        LeaveCriticalSection(&cs.queueLock);
+        // The finished file is announced as soon as the writer has left it. A message handled
+        // during the wait may end the recording (the camera is unplugged): the outcome is then
+        // taken by that stop.
+        WaitDispatching(gSwitch.given, true, [] { return !gRun.thread || CurrentSwitchState() != SwitchState::Handed; });
+        outcome = TakeSwitchOutcome();
+    }
+    if (outcome == SwitchState::Failed && gRun.thread) {
         // No next file: the recording ends with this one, which is announced, and the user is told.
         StopRecording();
         AnnounceVideo();
         cs.accumulatedTime += cs.mediaTime;
         cs.mediaTime = 0;
-        ShowNotCreated(next.path.empty() ? next.folder.path : next.path);
-        return;
+        ShowNotCreated(where);
     }
-    next.fileFolder = FolderOf(next.path);
-    next.frameDuration = FrameDuration(next.fps);
-    next.number = int(gRecordingFiles.size());
-    gRecordingFiles.push_back(next.path);
-    EnterCriticalSection(&cs.queueLock);
-    gSwitch.next = std::move(next);
-    gSwitch.state = SwitchState::Handed;
-    LeaveCriticalSection(&cs.queueLock);
-    // The finished file is announced as soon as the writer has left it. A message handled during
-    // the wait may end the recording (the camera is unplugged): the outcome is then taken by that stop.
-    WaitDispatching(gSwitch.given, true, [] { return !gRun.thread || CurrentSwitchState() != SwitchState::Handed; });
-    TakeSwitchOutcome();
 }
 
-void FinishRecordingForTeardown() {
+void FinishRecordingForTeardown(bool userStop) {
     if (!gRun.thread) return;
-    ClearRecordingFlag();
+    ClearRecordingFlag(userStop);
     // The writer waits for nothing on this thread, so a plain wait cannot deadlock, and no
     // message of this thread runs in the middle of the teardown.
     WaitForWriter(false);

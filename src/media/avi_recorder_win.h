@@ -13,21 +13,27 @@
 // millisecond when the name is taken).
 void MakeVideoPath();
 
-// Opens CaptureState.videoPath, compressed when AppSettings.compressVideo is 1, and starts the
-// writer thread. False, with nothing left open or
-// running, when no camera is open or the file cannot be created.
+// Starts the writer thread, which opens CaptureState.videoPath (compressed when
+// AppSettings.compressVideo is 1) at the frame rate the camera's connection names (else the one
+// measured). False, with nothing left open or running, when no camera is open or the file
+// cannot be created.
 bool StartRecording();
+
+// Pauses or resumes queueing. The time spent paused is taken off the stamps of the frames that
+// follow, so the video goes on where it paused.
+void SetRecordingPaused(bool pause);
 
 // Ends the recording and waits for the writer to drain the queue and close the file, keeping
 // this thread's messages flowing meanwhile. Nothing happens when no writer is running.
 void StopRecording();
 
 // Reports the finished file once: recent-files entry, settings, the files section and the
-// "File saved" toast, with the frames that could not be kept and a failed write if any.
+// "File saved" toast, with the frames that could not be kept and a failed write if any. A file
+// without a frame is not kept: nothing is listed, and the toast says nothing was recorded.
 void AnnounceVideo();
 
-// Goes on in a new file: the next file is made and handed to the writer, which closes the
-// current one between two frames, so no frame is lost; the finished file is then announced and
+// Goes on in a new file: the next file is named and handed to the writer, which opens it and
+// closes the current one between two frames, so no frame is lost; the finished file is then announced and
 // its time joins CaptureState.accumulatedTime. When the next file cannot be made the recording
 // ends with the current file (announced) and the user is told.
 void SplitRecording();
@@ -39,9 +45,11 @@ std::wstring RecordedVideoPath(int fileNumber);
 // Tells the user that the file CaptureState.videoPath could not be created.
 void ShowRecordingNotCreated();
 
-// For the capture session's teardown: finishes the writer (without dispatching messages) and
-// announces the file, before the session frees anything the writer uses.
-void FinishRecordingForTeardown();
+// For the capture session's teardown and the end of the Windows session: finishes the writer
+// (without dispatching messages) and announces the file, before the session frees anything the
+// writer uses or the system ends the process. userStop: the video's time runs up to now, as at
+// the user's stop (not when the camera went away).
+void FinishRecordingForTeardown(bool userStop);
 
 // How the current (or last) file is doing, for the record dialog and the tests.
 struct RecorderStatus {

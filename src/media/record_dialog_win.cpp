@@ -142,7 +142,7 @@ void RecordOnStop(HWND dlg, RecordDialog* state) {
 void RecordOnPause(HWND dlg) {
     if (!IsRecording()) return;
     const bool pause = CaptureState.paused == 0;
-    CaptureState.paused = pause ? 1 : 0;
+    SetRecordingPaused(pause);
     SetItemText(dlg, IDC_REC_PAUSE, pause ? "resume rec" : "pause rec");
 }
 
@@ -155,7 +155,9 @@ void RecordOnTimer(HWND dlg, RecordDialog* state) {
         ShowIdle(dlg, state);  // the camera was closed, or a split could not open its new file
         return;
     }
-    if (!IsRecording() || CaptureState.mediaTime <= 0) return;
+    if (!IsRecording()) return;
+    // A failed write and the limit are looked at before anything else: a file whose very first
+    // frame could not be written holds no video time, and must stop all the same.
     const int64_t elapsedMs = (CaptureState.accumulatedTime + CaptureState.mediaTime) / 10000;
     switch (DecideRecordTick(elapsedMs, AppSettings.maxRecordTime, CaptureState.bytesWritten,
                              RecorderHooks().splitThreshold, GetRecorderStatus().writeFailed)) {
@@ -163,7 +165,7 @@ void RecordOnTimer(HWND dlg, RecordDialog* state) {
     case RecordTickAction::Split: PostMessageW(dlg, WM_COMMAND, IDC_REC_SPLIT, 0); break;
     case RecordTickAction::None: break;
     }
-    SetDlgItemTextW(dlg, IDC_REC_CLOCK, RecordClockText(elapsedMs).c_str());
+    if (CaptureState.mediaTime > 0) SetDlgItemTextW(dlg, IDC_REC_CLOCK, RecordClockText(elapsedMs).c_str());
 }
 
 // Splits the recording; a stop pressed meanwhile runs after the split (as a close, which also

@@ -12,6 +12,10 @@ const TextListEntry kAddedEnglishTexts[] = {
     {"rec dropped", L"%d frames could not be kept"},
     {"rec write failed", L"writing failed after %s s of video (is the disk full?)"},
     {"rec not created", L"The video file could not be created: %s"},
+    {"rec nothing", L"Nothing was recorded"},
+    {"rec shutdown", L"Finishing a video recording"},
+    {"rec recovered", L"Recovered video: %s"},
+    {"rec not recovered", L"The video could not be recovered: %s"},
 
     // -- compact video --
     {"compress video", L"Compress video (MJPEG)"},
@@ -57,6 +61,10 @@ const TextListEntry kAddedChineseTexts[] = {
     {"rec dropped", L"\u6709%d\u5E27\u672A\u80FD\u4FDD\u5B58"},
     {"rec write failed", L"\u5F55\u5236%s\u79D2\u540E\u5199\u5165\u5931\u8D25(\u78C1\u76D8\u662F\u5426\u5DF2\u6EE1?)"},
     {"rec not created", L"\u65E0\u6CD5\u521B\u5EFA\u89C6\u9891\u6587\u4EF6: %s"},
+    {"rec nothing", L"\u672A\u5F55\u5236\u4EFB\u4F55\u5185\u5BB9"},
+    {"rec shutdown", L"\u6B63\u5728\u5B8C\u6210\u89C6\u9891\u5F55\u5236"},
+    {"rec recovered", L"\u5DF2\u6062\u590D\u89C6\u9891\uFF1A%s"},
+    {"rec not recovered", L"\u65E0\u6CD5\u6062\u590D\u89C6\u9891\uFF1A%s"},
 
     // -- compact video --
     {"compress video", L"\u538B\u7F29\u89C6\u9891 (MJPEG)"},

@@ -20,10 +20,10 @@ void RemoveTree(const std::wstring& path) {
     RemoveDirectoryW(path.c_str());
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    HANDLE find = FindFirstFileW((folder + L"\\" + pattern).c_str(), &fd);
     if (find == INVALID_HANDLE_VALUE) return names;
     do {
         if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);

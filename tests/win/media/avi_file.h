@@ -19,8 +19,9 @@ struct AviFile {
     RECT frameRect = {};
     std::string name;         // 'strn'
     BITMAPINFOHEADER format = {};
-    std::vector<size_t> frameOffsets;  // of each '00db'/'00dc' chunk's data
+    std::vector<size_t> frameOffsets;  // of each '00db'/'00dc' chunk's data that holds a picture
     std::vector<uint32_t> frameSizes;
+    size_t entries = 0;                // frame chunks, empty "dropped frame" entries included
     int indexEntries = 0, keyFrames = 0;
     std::vector<uint8_t> bytes;
 
@@ -74,8 +75,11 @@ private:
             } else if (!std::memcmp(id, "strn", 4)) {
                 name.assign(reinterpret_cast<const char*>(&bytes[data]), strnlen(reinterpret_cast<const char*>(&bytes[data]), size));
             } else if (inMovie && (!std::memcmp(id, "00db", 4) || !std::memcmp(id, "00dc", 4))) {
-                frameOffsets.push_back(data);
-                frameSizes.push_back(size);
+                ++entries;
+                if (size > 0) {
+                    frameOffsets.push_back(data);
+                    frameSizes.push_back(size);
+                }
             } else if (!std::memcmp(id, "idx1", 4)) {
                 for (size_t e = data; e + 16 <= data + size; e += 16) {
                     ++indexEntries;

@@ -28,6 +28,7 @@
 #include "common/modal_script_win.h"
 #include "common/pump_win.h"
 #include "common/scratch_files_win.h"
+#include "common/stored_settings_win.h"
 #include "common/vcam_harness_win.h"
 #include "frame/capture_state_win.h"
 #include "frame/mjpg_decode.h"
@@ -36,6 +37,7 @@
 #include "media/media_names.h"
 #include "media/photo_saver_win.h"
 #include "media/record_rules.h"
+#include "media/recording_journal.h"
 #include "resources/record_dialog.h"
 #include "settings/app_settings.h"
 #include "settings/recent_files.h"
@@ -216,7 +218,9 @@ protected:
                 break;
             }
         }
-        EXPECT_EQ(avi.keyFrames, int(avi.frameOffsets.size()));
+        EXPECT_GE(avi.keyFrames, int(avi.frameOffsets.size()));  // every frame (dropped-frame entries may be too)
+        EXPECT_EQ(avi.indexEntries, int(avi.entries));
+        EXPECT_EQ(avi.length, avi.entries);
         return avi;
     }
 
@@ -342,8 +346,14 @@ TEST_P(RecordFormats, FiveSecondsArePlayableUprightAndComplete) {
     const int w = c.format.width, h = c.format.height;
     CaptureState.flipHorizontal = c.effects;
     CaptureState.invert = c.effects;
-    ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(5000), Press(IDC_REC_START)}));
+    bool journalWhileRecording = false;
+    ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(1000), Do([&] {
+                            const std::wstring journal = JournalPathFor(CaptureState.videoPath);
+                            journalWhileRecording = GetFileAttributesW(journal.c_str()) != INVALID_FILE_ATTRIBUTES;
+                        }),
+                        UntilVideo(5000), Press(IDC_REC_START)}));
     EXPECT_EQ(CaptureState.recording, 0);
+    EXPECT_TRUE(journalWhileRecording);
 
     const std::wstring path = LastFile();
     ASSERT_EQ(path, CaptureState.videoPath);
@@ -357,10 +367,10 @@ TEST_P(RecordFormats, FiveSecondsArePlayableUprightAndComplete) {
 
     AviFile avi = CheckLayout(path, w, h);
     ASSERT_EQ(int64_t(avi.frameOffsets.size()), status.framesWritten);
-    EXPECT_EQ(avi.length, avi.frameOffsets.size());
     // The file holds the video time the clock showed (the frames the queue held at the stop
-    // included).
-    EXPECT_EQ(int64_t(avi.frameOffsets.size()) * CaptureState.frameDuration, CaptureState.mediaTime);
+    // included, and the positions of frames the camera did not send).
+    EXPECT_EQ(int64_t(avi.entries) * CaptureState.frameDuration, CaptureState.mediaTime);
+    EXPECT_EQ(GetFileAttributesW(JournalPathFor(path).c_str()), INVALID_FILE_ATTRIBUTES);  // closed cleanly
     EXPECT_LE(VideoMs(), 6500);
 
     // Upright, flipped and inverted as the view shows it: the dark plate (40) of the frame
@@ -441,7 +451,7 @@ TEST_P(RecordMjpeg, FfmpegDecodesEveryFrameAndOneIsWhatTheViewShowed) {
     EXPECT_EQ(status.dropped, 0);
     AviFile avi = CheckLayout(path, w, h);
     ASSERT_EQ(int64_t(avi.frameOffsets.size()), status.framesWritten);
-    EXPECT_EQ(int64_t(avi.frameOffsets.size()) * CaptureState.frameDuration, CaptureState.mediaTime);
+    EXPECT_EQ(int64_t(avi.entries) * CaptureState.frameDuration, CaptureState.mediaTime);
     // The camera's JPEGs, then (once the effects are on) the recorder's.
     const int first = c.effectsMidway ? TJSAMP_422 : c.subsampling;
     size_t at = 0;
@@ -497,7 +507,7 @@ TEST_F(RecordingTest, PauseStopsTheVideoTimeAndTheClock) {
                         Press(IDC_REC_PAUSE), UntilVideo(3000), Press(IDC_REC_START)}));
     AviFile avi = CheckLayout(LastFile(), 640, 480);
     // About 3 s of video for 5 s of recording, all of it in the file.
-    EXPECT_EQ(int64_t(avi.frameOffsets.size()) * CaptureState.frameDuration, CaptureState.mediaTime);
+    EXPECT_EQ(int64_t(avi.entries) * CaptureState.frameDuration, CaptureState.mediaTime);
     EXPECT_LE(VideoMs(), 3600);
 }
 
@@ -531,7 +541,8 @@ TEST_P(RecordKinds, SplitGivesConsecutivePlayableFiles) {
     // file has room for no more (as a file at AVIFile's limit): the writer waits for every next file.
     const int64_t threshold = compressed ? 200 << 10 : 6 << 20;
     RecorderHooks().splitThreshold = threshold;
-    RecorderHooks().fileLimitBytes = threshold + kAviFileOverheadBytes + (compressed ? 150 << 10 : 921600 + 200);
+    // (Beside 7 frames, room for the headers and index entries of a few dropped-frame entries.)
+    RecorderHooks().fileLimitBytes = threshold + kAviFileOverheadBytes + (compressed ? 150 << 10 : 921600 + 4096);
     const RecorderStatus before = GetRecorderStatus();
     std::wstring shown = L"0.0";  // the clock: it goes on across files, never back
     const auto tenths = [](const std::wstring& clock) {
@@ -567,7 +578,7 @@ TEST_P(RecordKinds, SplitGivesConsecutivePlayableFiles) {
         }
         EXPECT_LE(int64_t(avi.bytes.size()), RecorderHooks().fileLimitBytes);
         frames += int64_t(avi.frameOffsets.size());
-        filesMs += int64_t(avi.frameOffsets.size()) * 1000 * avi.scale / avi.rate;
+        filesMs += int64_t(avi.entries) * 1000 * avi.scale / avi.rate;
         const std::vector<int64_t> inFile = FrameNumbers(avi, compressed);
         numbers.insert(numbers.end(), inFile.begin(), inFile.end());
         CheckWithFfmpeg(gRecentFiles[i], 640, 480, avi.rate, avi.frameOffsets.size());
@@ -590,13 +601,21 @@ TEST_F(RecordingTest, StopDuringASplitRunsAfterIt) {
                             PostMessageW(Dialog(), WM_COMMAND, IDC_REC_SPLIT, 0);
                             ClickDialogButton(Dialog(), IDC_REC_START);
                         })}));
-    ASSERT_EQ(gRecentFiles.size(), 2u);
-    EXPECT_EQ(ToastText(), L"File saved: " + gRecentFiles[1]);
+    // The second file is kept when it got a frame before the stop; an empty one is removed and
+    // not listed. Every video left in the folder is listed.
+    ASSERT_GE(gRecentFiles.size(), 1u);
+    ASSERT_LE(gRecentFiles.size(), 2u);
+    EXPECT_EQ(FilesIn(folder, L"*.avi").size(), gRecentFiles.size());
     AviFile first = CheckLayout(gRecentFiles[0], 640, 480, false);
-    EXPECT_GE(first.frameOffsets.size(), 10u);
+    EXPECT_GE(int64_t(first.entries) * CaptureState.frameDuration, 700 * 10000);
     std::vector<int64_t> numbers = FrameNumbers(first, false);
-    const std::vector<int64_t> next = FrameNumbers(AviFile(gRecentFiles[1]), false);  // may hold no frame
-    numbers.insert(numbers.end(), next.begin(), next.end());
+    if (gRecentFiles.size() == 2) {
+        EXPECT_EQ(ToastText(), L"File saved: " + gRecentFiles[1]);
+        AviFile second(gRecentFiles[1]);
+        EXPECT_GE(second.frameOffsets.size(), 1u);
+        const std::vector<int64_t> next = FrameNumbers(second, false);
+        numbers.insert(numbers.end(), next.begin(), next.end());
+    }
     ExpectNoFrameLost(numbers, before);
 }
 
@@ -621,15 +640,8 @@ TEST_F(RecordingTest, CameraClosedDuringASplitLeavesAnnouncedFiles) {
     }
     CheckLayout(gRecentFiles[0], 640, 480, false);
     ExpectNoFrameLost(numbers, before);
-    size_t videos = 0;  // a next file the writer never went on in is not left behind
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + L"\\*.avi").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do ++videos;
-        while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    EXPECT_EQ(videos, gRecentFiles.size());
+    // A next file the writer never went on in is not left behind.
+    EXPECT_EQ(FilesIn(folder, L"*.avi").size(), gRecentFiles.size());
 }
 
 TEST_F(RecordingTest, SplitWithoutANextFileEndsWithTheFileAnnouncedAndSaysSo) {
@@ -646,7 +658,7 @@ TEST_F(RecordingTest, SplitWithoutANextFileEndsWithTheFileAnnouncedAndSaysSo) {
     ASSERT_EQ(gRecentFiles.size(), 1u);  // announced
     AviFile avi = CheckLayout(gRecentFiles[0], 640, 480);
     EXPECT_EQ(int64_t(avi.frameOffsets.size()), GetRecorderStatus().framesWritten);
-    EXPECT_GE(avi.frameOffsets.size(), 10u);  // half a second at the camera's rate
+    EXPECT_GE(int64_t(avi.entries) * CaptureState.frameDuration, 500 * 10000);  // the half second waited for
     RemoveDirectoryW(deep.c_str());
 }
 
@@ -657,8 +669,9 @@ TEST_F(RecordingTest, CloseBoxStopsAndAnnounces) {
     EXPECT_EQ(CaptureState.recording, 0);
     ASSERT_FALSE(LastFile().empty());
     EXPECT_EQ(ToastText(), L"File saved: " + LastFile());
-    EXPECT_EQ(int64_t(CheckLayout(LastFile(), 1280, 720).frameOffsets.size()), GetRecorderStatus().framesWritten);
-    EXPECT_GE(GetRecorderStatus().framesWritten, 5);
+    const AviFile avi = CheckLayout(LastFile(), 1280, 720);
+    EXPECT_EQ(int64_t(avi.frameOffsets.size()), GetRecorderStatus().framesWritten);
+    EXPECT_GE(int64_t(avi.entries) * CaptureState.frameDuration, 1000 * 10000);
 }
 
 TEST_P(RecordKinds, UnpluggedCameraLeavesAnAnnouncedPlayableFile) {
@@ -686,19 +699,30 @@ TEST_P(RecordKinds, UnpluggedCameraLeavesAnAnnouncedPlayableFile) {
 INSTANTIATE_TEST_SUITE_P(Kinds, RecordKinds, ::testing::Values(0, 1),
                          [](const auto& info) { return info.param ? "Mjpeg" : "Uncompressed"; });
 
+// The disk fills up at frame 20, or before the first frame: either way the recording stops by
+// itself and says so; a file that got no frame is not kept and nothing is listed.
 TEST_F(RecordingTest, FailingWritesStopTheRecordingAndSaySo) {
     ASSERT_NO_FATAL_FAILURE(Open(L"Rec Full", L"YUY2 640x480", kYuy2Vga));
-    RecorderHooks().failWritesFromFrame = 20;  // the disk fills up at frame 20
-    ASSERT_TRUE(Record({Press(IDC_REC_START)}));  // the dialog stops by itself
-    EXPECT_TRUE(GetRecorderStatus().writeFailed);
-    AviFile avi = CheckLayout(LastFile(), 640, 480);
-    EXPECT_EQ(avi.frameOffsets.size(), 20u);
-    EXPECT_EQ(avi.indexEntries, 20);
-    // 20 frames at the rate this camera was measured at when the file opened.
-    const int64_t tenths = 20 * CaptureState.frameDuration / 1000000;
-    const std::wstring kept = std::to_wstring(tenths / 10) + L"." + std::to_wstring(tenths % 10);
-    EXPECT_NE(ToastText().find(L"writing failed after " + kept + L" s"), std::wstring::npos) << ToastText();
-    CheckWithFfmpeg(LastFile(), 640, 480, avi.rate, 20);
+    for (int32_t failFrom : {20, 0}) {
+        SCOPED_TRACE(failFrom);
+        gRecentFiles.clear();
+        RecorderHooks().failWritesFromFrame = failFrom;
+        ASSERT_TRUE(Record({Press(IDC_REC_START)}));  // the dialog stops by itself
+        EXPECT_TRUE(GetRecorderStatus().writeFailed);
+        if (failFrom == 0) {
+            EXPECT_TRUE(gRecentFiles.empty());
+            EXPECT_EQ(FilesIn(folder, L"*.avi").size(), 1u);  // the one of 20 frames only
+            EXPECT_EQ(ToastText().rfind(L"Nothing was recorded - writing failed after 0.0 s", 0), 0u) << ToastText();
+            continue;
+        }
+        AviFile avi = CheckLayout(LastFile(), 640, 480);
+        EXPECT_EQ(avi.frameOffsets.size(), 20u);
+        // 20 frames (and the positions of any the camera did not send) at the file's rate.
+        const int64_t tenths = int64_t(avi.entries) * CaptureState.frameDuration / 1000000;
+        const std::wstring kept = std::to_wstring(tenths / 10) + L"." + std::to_wstring(tenths % 10);
+        EXPECT_NE(ToastText().find(L"writing failed after " + kept + L" s"), std::wstring::npos) << ToastText();
+        CheckWithFfmpeg(LastFile(), 640, 480, avi.rate, 20);
+    }
 }
 
 // A save folder on a small file system that fills up mid-recording (VARDELO_SMALL_DISK names
@@ -713,17 +737,29 @@ TEST_F(RecordingTest, FullDiskLeavesAPlayableFileAndSaysSo) {
     EXPECT_TRUE(GetRecorderStatus().writeFailed);
     AviFile avi = CheckLayout(LastFile(), 640, 480);
     EXPECT_EQ(int64_t(avi.frameOffsets.size()), GetRecorderStatus().framesWritten);
-    EXPECT_EQ(avi.indexEntries, int(avi.frameOffsets.size()));
     EXPECT_NE(ToastText().find(L"writing failed after"), std::wstring::npos);
     CheckWithFfmpeg(LastFile(), 640, 480, avi.rate, avi.frameOffsets.size());
     DeleteFileW(LastFile().c_str());
     DeleteFileW(VideoCoverPath(LastFile(), false).c_str());
 }
 
-TEST_F(RecordingTest, SlowDiskKeepsTheQueueBoundedAndCountsDrops) {
+// A disk slower than the camera: the queue stays within its bound, the frames it cannot keep are
+// counted and told, and the video keeps the recording's time: it lasts as long as the recording
+// ran (within two frames), not as long as the frames that reached it.
+TEST_F(RecordingTest, SlowDiskKeepsTheQueueBoundedCountsDropsAndKeepsTheTime) {
     ASSERT_NO_FATAL_FAILURE(Open(L"Rec Slow", L"MJPG 1280x720", {kSubtypeMjpg, 1280, 720, 0}));
     RecorderHooks().writeDelayMs = 150;  // the writer keeps up with about 6 of 30 frames a second
-    ASSERT_TRUE(Record({Press(IDC_REC_START), [] { return GetRecorderStatus().dropped >= 30; }, Press(IDC_REC_START)}));
+    LARGE_INTEGER started = {}, stopped = {}, frequency;
+    QueryPerformanceFrequency(&frequency);
+    ASSERT_TRUE(Record({Do([&] {
+                            QueryPerformanceCounter(&started);
+                            ClickDialogButton(Dialog(), IDC_REC_START);
+                        }),
+                        [] { return GetRecorderStatus().dropped >= 30; },
+                        Do([&] {
+                            QueryPerformanceCounter(&stopped);
+                            ClickDialogButton(Dialog(), IDC_REC_START);
+                        })}));
     const RecorderStatus status = GetRecorderStatus();
     const size_t bound = RecorderQueueBound(size_t(1280) * 720 * 3, status.fps);
     EXPECT_LE(status.peakQueuedBytes, bound);
@@ -732,6 +768,36 @@ TEST_F(RecordingTest, SlowDiskKeepsTheQueueBoundedAndCountsDrops) {
     EXPECT_EQ(int64_t(avi.frameOffsets.size()), status.framesWritten);
     EXPECT_NE(ToastText().find(std::to_wstring(status.dropped) + L" frames could not be kept"), std::wstring::npos)
         << std::string(ToastText().begin(), ToastText().end());
+    const double wallSeconds = double(stopped.QuadPart - started.QuadPart) / double(frequency.QuadPart);
+    const double frame = double(avi.scale) / double(avi.rate);
+    const double fileSeconds = double(avi.entries) * frame;
+    EXPECT_GT(avi.entries, avi.frameOffsets.size() + 20);  // the positions of the frames not kept
+    EXPECT_NEAR(fileSeconds, wallSeconds, 2 * frame + 0.02);
+    if (HostHasFfmpeg()) {
+        const std::string probe = RunHost(L"ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 '" +
+                                          UnixPath(LastFile()) + L"'");
+        EXPECT_NEAR(std::atof(probe.c_str()), wallSeconds, 2 * frame + 0.02) << probe;
+    }
+}
+
+// The end of the Windows session (shutdown, log-off) during a recording: by the time
+// WM_ENDSESSION returns the video is finished and playable, its journal gone and the list of
+// recent files stored, because the process may end right after.
+TEST_F(RecordingTest, EndOfSessionFinishesTheVideoBeforeReturning) {
+    ASSERT_NO_FATAL_FAILURE(Open(L"Rec Session End", L"YUY2 640x480", kYuy2Vga));
+    std::wstring path;
+    ASSERT_TRUE(Record({Press(IDC_REC_START), UntilVideo(1000), Do([&] {
+                            path = CaptureState.videoPath;
+                            EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+                            SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+                            EXPECT_EQ(CaptureState.recording, 0);
+                            EXPECT_EQ(GetFileAttributesW(JournalPathFor(path).c_str()), INVALID_FILE_ATTRIBUTES);
+                            EXPECT_NE(StoredText(L"LatestFiles").find(path + L";"), std::wstring::npos);
+                        }),
+                        [] { return ItemText(Dialog(), IDC_REC_START) == L"Start"; }, Press(IDCANCEL)}));
+    AviFile avi = CheckLayout(path, 640, 480);
+    EXPECT_GE(avi.frameOffsets.size(), 1u);
+    CheckWithFfmpeg(path, 640, 480, avi.rate, avi.frameOffsets.size());
 }
 
 TEST_F(RecordingTest, FileThatCannotBeCreatedKeepsStartAndTellsTheUser) {
