@@ -14,12 +14,15 @@
 #include "app/toolbar_win.h"
 #include "capture/capture_session_win.h"
 #include "capture/open_dialog_win.h"
+#include "media/avi_recorder_win.h"
 #include "media/measure_export_win.h"
 #include "media/photo_commands_win.h"
 #include "media/record_dialog_win.h"
+#include "media/video_recovery_win.h"
 #include "panel/adjust_popup_win.h"
 #include "settings/about_dialog_win.h"
 #include "settings/options_dialog_win.h"
+#include "settings/settings_store.h"
 #include "resources/resource.h"
 #include "view/calibration_dialogs_win.h"
 #include "view/camera_view_win.h"
@@ -147,6 +150,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (MainOnViewMessage(hwnd, msg, wp, lp)) return 0;
     if (MainOnPhotoMessage(hwnd, msg, wp, lp)) return 0;
     if (MainOnMeasureExportMessage(hwnd, msg, wp, lp)) return 0;
+    if (MainOnRecoveryMessage(hwnd, msg, wp, lp)) return 0;
     switch (msg) {
     case WM_CREATE:
         MainOnCreate(hwnd);
@@ -184,6 +188,16 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return DefWindowProcW(hwnd, msg, wp, lp);
     case WMU_TOGGLE_FULLSCREEN:
         ToggleFullScreen();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;  // a recording is finished at WM_ENDSESSION; the system shows why we wait
+    case WM_ENDSESSION:
+        // The process may end as soon as this returns: the video is finished now (its headers and
+        // index written, its journal removed) and the settings stored.
+        if (wp) {
+            FinishRecordingForTeardown(true);
+            SaveSettings();
+        }
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
