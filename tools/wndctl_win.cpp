@@ -4,6 +4,8 @@
 //   wndctl minimize CLASS   minimise the window of CLASS
 //   wndctl iconic CLASS     exit 0 when the window of CLASS is minimised, 1 when not
 //   wndctl command CLASS ID post the window of CLASS the command ID (WM_COMMAND)
+//   wndctl kill CLASS       end the process of the window of CLASS at once (TerminateProcess),
+//                           as a crash would, and wait until it is gone
 #include <windows.h>
 
 #include <cstdio>
@@ -37,6 +39,15 @@ int wmain(int argc, wchar_t** argv) {
     if (wcscmp(verb, L"close") == 0) return PostMessageW(hwnd, WM_CLOSE, 0, 0) ? 0 : 1;
     if (wcscmp(verb, L"minimize") == 0) return ShowWindow(hwnd, SW_MINIMIZE), 0;
     if (wcscmp(verb, L"iconic") == 0) return IsIconic(hwnd) ? 0 : 1;
+    if (wcscmp(verb, L"kill") == 0) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process) return 1;
+        const bool ended = TerminateProcess(process, 9) && WaitForSingleObject(process, 30000) == WAIT_OBJECT_0;
+        CloseHandle(process);
+        return ended ? 0 : 1;
+    }
     if (wcscmp(verb, L"command") == 0 && argc > 3)
         return PostMessageW(hwnd, WM_COMMAND, WPARAM(_wtoi(argv[3]) & 0xFFFF), 0) ? 0 : 1;
     return 2;

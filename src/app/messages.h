@@ -19,6 +19,8 @@ constexpr unsigned WMU_TOGGLE_FULLSCREEN = kWmApp + 8;  // camera view corner bu
 constexpr unsigned WMU_SECTION_TOGGLE = kWmApp + 8;     // title bar -> section -> panel
 constexpr unsigned WMU_FILE_ADDED = kWmApp + 9;         // main window/recorder -> panel -> files section; wParam newest index
 constexpr unsigned WMU_IMAGE_CLICK = kWmApp + 10;       // image view -> parent; wParam 0 click, 1 double-click; lParam id
+constexpr unsigned WMU_VIDEO_RECOVERED = kWmApp + 11;   // video recovery thread -> main window; wParam the outcome, lParam a new std::wstring (the video) the receiver deletes
+constexpr unsigned WMU_VIEW_RATIO = kWmApp + 12;        // camera view -> main window: the ratio the picture is shown at changed
 
 // ---- Main-window commands (WM_COMMAND, low word of wParam) ----
 constexpr int CMD_SNAPSHOT = 11;                // camera view, Space: take a photo

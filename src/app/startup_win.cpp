@@ -16,6 +16,7 @@
 #include "app/toolbar_win.h"
 #include "capture/camera_format.h"
 #include "media/photo_saver_win.h"
+#include "media/video_recovery_win.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
 #include "view/camera_view_win.h"
@@ -147,8 +148,11 @@ int VardeloMain(HINSTANCE instance) {
     if (HWND main = CreateMainWindow(instance)) {
         ShowWindow(main, SW_SHOWMAXIMIZED);
         UpdateWindow(main);
+        // Recordings a crash cut short are rebuilt in the background while the program starts.
+        StartVideoRecovery(main, RecoveryFolders());
         exitCode = RunMessageLoop();
     }
+    StopVideoRecovery();
 
     Gdiplus::GdiplusShutdown(gdiplusToken);
     media.Shutdown();

@@ -3,6 +3,7 @@
 // rebuilt file made from the frame chunks a crash left.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -48,8 +49,11 @@ ReadBytes Reader(const Bytes& file) {
 // The file rebuilt from a scan, as the recovery writes it.
 Bytes Rebuild(const Bytes& source, const RecordingJournal& j, const AviScan& scan) {
     Bytes out = RebuiltAviHead(j, scan.chunks);
-    for (const AviChunkRef& c : scan.chunks)
-        out.insert(out.end(), source.begin() + ptrdiff_t(c.offset), source.begin() + ptrdiff_t(c.offset + ChunkSpan(c)));
+    for (const AviChunkRef& c : scan.chunks) {
+        const size_t end = std::min(source.size(), size_t(c.offset + ChunkSpan(c)));
+        out.insert(out.end(), source.begin() + ptrdiff_t(c.offset), source.begin() + ptrdiff_t(end));
+        out.resize(out.size() + (c.offset + ChunkSpan(c) - end), 0);  // a pad byte the crash left unwritten
+    }
     const Bytes index = RebuiltAviIndex(scan.chunks);
     out.insert(out.end(), index.begin(), index.end());
     return out;
@@ -141,6 +145,15 @@ TEST(AviRebuild, KeepsWholeFramesOnlyAndMakesAFileWithHeadersAndIndex) {
     EXPECT_EQ(Get32(rebuilt, strh + 8 + 20), 10u);  // scale
     EXPECT_EQ(Get32(rebuilt, strh + 8 + 24), 300u);  // rate
     EXPECT_EQ(Get32(rebuilt, strh + 8 + 32), 3u);   // length: every entry
+
+    // A last frame of odd size whose pad byte never reached the disk is whole all the same.
+    Bytes unpadded(2048, 0);
+    Chunk(unpadded, "00dc", Jpeg(301, 5));
+    unpadded.pop_back();
+    scan = ScanRecordedAvi(Reader(unpadded), unpadded.size(), mjpg);
+    EXPECT_EQ(scan.frames, 1u);
+    const Bytes padded = Rebuild(unpadded, mjpg, scan);
+    EXPECT_EQ(ScanRecordedAvi(Reader(padded), padded.size(), mjpg).result, AviScanResult::Whole);
 
     // Uncompressed frames are whole when they have the frame's size; a chunk cut off by the end
     // of the file is left out.
