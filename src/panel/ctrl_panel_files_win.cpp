@@ -6,6 +6,7 @@
 
 #include <new>
 #include <string>
+#include <vector>
 
 #include "app/display_scale.h"
 #include "app/image_view_win.h"
@@ -27,6 +28,9 @@ struct FilesSectionState {
     HWND view = nullptr;
     int width = 0;  // client width the heights follow
     int rowHeight = 0;
+    // The entry of gRecentFiles each row shows: the files there at creation in ordinal order,
+    // then each file added since, at the end.
+    std::vector<size_t> rows;
 };
 
 // The section's open flag, one for the class, as each section keeps it.
@@ -53,11 +57,13 @@ bool CanOpenForReading(const std::wstring& path) {
     return true;
 }
 
-const std::wstring* SelectedFile(FilesSectionState* s) {
-    LRESULT row = SendMessageW(s->list, LB_GETCURSEL, 0, 0);
-    if (row < 0 || size_t(row) >= gRecentFiles.size()) return nullptr;
-    return &gRecentFiles[size_t(row)];
+// The recent file a row shows; null for no row or an entry no longer in the list.
+const std::wstring* RowFile(FilesSectionState* s, LRESULT row) {
+    if (row < 0 || size_t(row) >= s->rows.size() || s->rows[size_t(row)] >= gRecentFiles.size()) return nullptr;
+    return &gRecentFiles[s->rows[size_t(row)]];
 }
+
+const std::wstring* SelectedFile(FilesSectionState* s) { return RowFile(s, SendMessageW(s->list, LB_GETCURSEL, 0, 0)); }
 
 void ShowInView(FilesSectionState* s, const wchar_t* path) {
     SendMessageW(s->view, WM_COMMAND, IMAGE_CMD_LOAD, reinterpret_cast<LPARAM>(path));
@@ -68,12 +74,12 @@ void FilesLayOutControls(FilesSectionState* s) {
     PanelSectionLayOut(s->window, l.data(), int(l.size()));
 }
 
-// The list shows gRecentFiles row for row: rows are added for the entries appended since.
+// Rows are added for the entries appended to gRecentFiles since.
 void FilesOnFileAdded(FilesSectionState* s) {
-    LRESULT rows = SendMessageW(s->list, LB_GETCOUNT, 0, 0);
-    if (rows >= 0 && size_t(rows) == gRecentFiles.size()) return;
+    if (s->rows.size() >= gRecentFiles.size()) return;
+    for (size_t i = s->rows.size(); i < gRecentFiles.size(); ++i) s->rows.push_back(i);
     LRESULT selected = SendMessageW(s->list, LB_GETCURSEL, 0, 0);
-    SendMessageW(s->list, LB_SETCOUNT, gRecentFiles.size(), 0);
+    SendMessageW(s->list, LB_SETCOUNT, s->rows.size(), 0);
     if (selected >= 0 && SendMessageW(s->list, LB_GETCURSEL, 0, 0) != selected)
         SendMessageW(s->list, LB_SETCURSEL, WPARAM(selected), 0);
 }
@@ -90,8 +96,9 @@ void FilesOnListNotify(FilesSectionState* s, bool doubleClick) {
 }
 
 void FilesOnDrawItem(FilesSectionState* s, const DRAWITEMSTRUCT* item) {
-    if (item->CtlID != ID_FILES_LIST || item->itemID == UINT(-1) || item->itemID >= gRecentFiles.size()) return;
-    std::wstring_view text = RecentRowText(gRecentFiles[item->itemID]);
+    const std::wstring* file = item->CtlID == ID_FILES_LIST ? RowFile(s, LRESULT(item->itemID)) : nullptr;
+    if (!file) return;
+    std::wstring_view text = RecentRowText(*file);
     HDC hdc = item->hDC;
     RECT rc = item->rcItem;
     SetBkColor(hdc, (item->itemState & ODS_SELECTED) ? kFilesRowSelected : kFilesRow);
@@ -106,6 +113,7 @@ bool FilesOnCreate(FilesSectionState* s, const CREATESTRUCTW* cs) {
     s->rowHeight = RowHeight();
     CreatePanelHeader(hwnd, GetText("files").c_str());
     KeepListedFiles(gRecentFiles, CanOpenForReading);
+    s->rows = ListedOrder(gRecentFiles);
     // Hidden until the section opens. The list asks for its row height (WM_MEASUREITEM) while
     // it is being created.
     s->list = CreatePanelControl(hwnd, L"LISTBOX", nullptr,
@@ -114,7 +122,7 @@ bool FilesOnCreate(FilesSectionState* s, const CREATESTRUCTW* cs) {
                                  ID_FILES_LIST);
     s->view = CreatePanelControl(hwnd, kImageWndClass, L"", 0, ID_FILES_VIEW);
     if (!s->list || !s->view) return false;
-    SendMessageW(s->list, LB_SETCOUNT, gRecentFiles.size(), 0);
+    SendMessageW(s->list, LB_SETCOUNT, s->rows.size(), 0);
     SendMessageW(s->view, WM_COMMAND, IMAGE_CMD_SET_SCALE, kFilesPreviewScale);
     FilesLayOutControls(s);
     return true;

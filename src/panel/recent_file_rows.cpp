@@ -16,8 +16,13 @@ bool OrdinalLess(std::wstring_view a, std::wstring_view b) {
 void KeepListedFiles(std::vector<std::wstring>& paths, const std::function<bool(const std::wstring&)>& openable) {
     paths.erase(std::remove_if(paths.begin(), paths.end(), [&](const std::wstring& p) { return !openable(p); }),
                 paths.end());
-    std::stable_sort(paths.begin(), paths.end(),
-                     [](const std::wstring& a, const std::wstring& b) { return OrdinalLess(a, b); });
+}
+
+std::vector<size_t> ListedOrder(const std::vector<std::wstring>& paths) {
+    std::vector<size_t> order(paths.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return OrdinalLess(paths[a], paths[b]); });
+    return order;
 }
 
 std::wstring_view RecentRowText(std::wstring_view path) {

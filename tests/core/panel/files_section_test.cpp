@@ -23,10 +23,13 @@ TEST(FilesRows, OrdinalOrder) {
     for (const Case& c : cases) EXPECT_EQ(OrdinalLess(c.a, c.b), c.less);
 }
 
-TEST(FilesRows, KeepsOpenableFilesInOrdinalOrder) {
+// The list keeps the order the files were saved in (the stored list keeps the newest of it);
+// only the rows are in ordinal order.
+TEST(FilesRows, KeepsOpenableFilesInTheirOrderAndListsThemOrdinally) {
     std::vector<std::wstring> list = {L"C:\\p\\x.jpg", L"C:\\p\\gone.jpg", L"C:\\p\\B.jpg", L"C:\\p\\x.jpg"};
     KeepListedFiles(list, [](const std::wstring& p) { return p.find(L"gone") == std::wstring::npos; });
-    EXPECT_EQ(list, (std::vector<std::wstring>{L"C:\\p\\B.jpg", L"C:\\p\\x.jpg", L"C:\\p\\x.jpg"}));
+    EXPECT_EQ(list, (std::vector<std::wstring>{L"C:\\p\\x.jpg", L"C:\\p\\B.jpg", L"C:\\p\\x.jpg"}));
+    EXPECT_EQ(ListedOrder(list), (std::vector<size_t>{1, 0, 2}));
 }
 
 TEST(FilesRows, RowTextFollowsTheLastBackslash) {

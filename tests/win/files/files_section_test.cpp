@@ -18,6 +18,7 @@
 #include "capture/capture_session_win.h"
 #include "common/main_window_fixture_win.h"
 #include "common/pump_win.h"
+#include "common/stored_settings_win.h"
 #include "common/vcam_harness_win.h"
 #include "files/files_fixture_win.h"
 #include "panel/ctrl_panel_files_win.h"
@@ -99,10 +100,17 @@ struct FilesSectionTest : MainWindowFixture {
     HWND section = nullptr, list = nullptr, preview = nullptr;  // the files section, its list and view
 };
 
-TEST_F(FilesSectionTest, ListsExistingFilesInOrdinalOrder) {
+// Rows in ordinal order; the list itself keeps the order the files were saved in, so the stored
+// list still names the newest first.
+TEST_F(FilesSectionTest, ListsExistingFilesInOrdinalOrderAndStoresTheNewest) {
     Start({Scratch(L"x.jpg"), Scratch(L"gone.jpg"), Scratch(L"B.jpg"), L"C:\\nowhere\\y.jpg"});
-    EXPECT_EQ(gRecentFiles, (std::vector<std::wstring>{Scratch(L"B.jpg"), Scratch(L"x.jpg")}));
+    EXPECT_EQ(gRecentFiles, (std::vector<std::wstring>{Scratch(L"x.jpg"), Scratch(L"B.jpg")}));
     EXPECT_EQ(Rows(), 2);
+    Select(0, true);
+    EXPECT_EQ(opened.back(), Scratch(L"B.jpg"));
+    SaveSettings();
+    EXPECT_EQ(StoredText(L"LatestFiles"), Scratch(L"B.jpg") + L";" + Scratch(L"x.jpg") + L";");
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
     EXPECT_EQ(GetWindowLongW(list, GWL_STYLE) & (LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT),
               LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT);
     EXPECT_EQ(View()->scale, kFilesPreviewScale);
