@@ -5,13 +5,24 @@
 #include "media/media_names.h"
 #include "view/view_geometry.h"
 
-ImageSource ImageSourceFor(std::wstring_view path, bool photosArePng) {
+ImageSource ImageSourceFor(std::wstring_view path, const std::function<int64_t(const std::wstring&)>& savedAt) {
     ImageSource source;
     if (path.size() <= 3) return source;
     std::wstring_view ext = path.substr(path.size() - 3);
     auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? wchar_t(c - L'A' + L'a') : c; };
     if (lower(ext[0]) == L'a' && lower(ext[1]) == L'v' && lower(ext[2]) == L'i') {
-        source.file = VideoCoverPath(path, photosArePng);
+        // The photo format may have changed since the recording: its cover is looked for under
+        // every format's extension.
+        source.file = VideoCoverPath(path, false);
+        int64_t first = -1;
+        for (bool png : {false, true}) {
+            const std::wstring cover = VideoCoverPath(path, png);
+            const int64_t at = savedAt(cover);
+            if (at >= 0 && (first < 0 || at < first)) {
+                first = at;
+                source.file = cover;
+            }
+        }
         source.videoBadge = true;
     } else {
         source.file = path;

@@ -3,17 +3,22 @@
 // Scrolling by request, the ground bands and where the picture lands are the camera view's
 // rules (view/view_geometry.h) and are used from there.
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
 // What the view loads for a path: a video (a path ending in "avi", any letter case) shows its
-// cover picture, saved under the same name with the photo format's extension, with the play
-// badge. A path of 3 characters or fewer shows nothing (empty file).
+// cover picture, saved under the same name with the extension of the photo format set when it
+// was recorded, with the play badge. savedAt(path) tells when a file was written (any
+// increasing count), or -1 when there is none: the cover is the one saved first under any of the
+// photo formats' extensions (the jpg one when there is none). A path of 3 characters or fewer
+// shows nothing (empty file).
 struct ImageSource {
     std::wstring file;
     bool videoBadge = false;
 };
-ImageSource ImageSourceFor(std::wstring_view path, bool photosArePng);
+ImageSource ImageSourceFor(std::wstring_view path, const std::function<int64_t(const std::wstring&)>& savedAt);
 
 // The view's scales in percent; any other value shows the picture at its own size.
 // 15 is computed in single precision and truncated, the others in integer arithmetic.

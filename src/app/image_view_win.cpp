@@ -92,7 +92,11 @@ void ImageUpdateBars(ImageViewState* s) {
 void ImageLoad(ImageViewState* s, const wchar_t* path) {
     HWND hwnd = s->window;
     DropPicture(s);
-    ImageSource source = ImageSourceFor(path ? path : L"", AppSettings.jpgPng == 1);
+    ImageSource source = ImageSourceFor(path ? path : L"", [](const std::wstring& file) -> int64_t {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return -1;
+        return int64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+    });
     s->videoBadge = source.videoBadge;
     DecodedPicture picture;
     s->lastLoad = source.file.empty() ? PictureLoad::Unreadable : LoadPictureFile(source.file.c_str(), picture);

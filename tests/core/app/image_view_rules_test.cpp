@@ -8,20 +8,26 @@
 
 namespace {
 
+// A video shows its cover with the badge: the one saved first under either photo extension, so a
+// change of the photo format since the recording does not lose it.
 TEST(ImageViewRules, VideosShowTheirCoverWithTheBadge) {
-    struct Case { const wchar_t* path; bool png; const wchar_t* file; bool badge; };
+    struct Case { const wchar_t* path; int64_t jpgAt, pngAt; const wchar_t* file; bool badge; };
     const Case cases[] = {
-        {L"C:\\v\\20230322-142501-007.avi", false, L"C:\\v\\20230322-142501-007.jpg", true},
-        {L"C:\\v\\CLIP.AVI", true, L"C:\\v\\CLIP.png", true},
-        {L"C:\\v\\clip.aVi", false, L"C:\\v\\clip.jpg", true},
-        {L"C:\\v\\photo.jpg", true, L"C:\\v\\photo.jpg", false},
-        {L"avi", false, L"", false},
-        {L"C:\\", false, L"", false},
-        {L"", false, L"", false},
+        {L"C:\\v\\20230322-142501-007.avi", 5, -1, L"C:\\v\\20230322-142501-007.jpg", true},
+        {L"C:\\v\\CLIP.AVI", -1, 5, L"C:\\v\\CLIP.png", true},
+        {L"C:\\v\\clip.aVi", 7, 3, L"C:\\v\\clip.png", true},  // saved first
+        {L"C:\\v\\clip.avi", 3, 7, L"C:\\v\\clip.jpg", true},
+        {L"C:\\v\\clip.avi", -1, -1, L"C:\\v\\clip.jpg", true},  // none: nothing will load
+        {L"C:\\v\\photo.jpg", 1, 1, L"C:\\v\\photo.jpg", false},
+        {L"avi", 1, 1, L"", false},
+        {L"C:\\", 1, 1, L"", false},
+        {L"", 1, 1, L"", false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "path of " << wcslen(c.path));
-        ImageSource s = ImageSourceFor(c.path, c.png);
+        SCOPED_TRACE(testing::Message() << "path of " << wcslen(c.path) << ", covers at " << c.jpgAt << " " << c.pngAt);
+        ImageSource s = ImageSourceFor(c.path, [&](const std::wstring& f) {
+            return f.size() > 3 && f.substr(f.size() - 3) == L"png" ? c.pngAt : c.jpgAt;
+        });
         EXPECT_EQ(s.file, c.file);
         EXPECT_EQ(s.videoBadge, c.badge);
     }

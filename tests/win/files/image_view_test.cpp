@@ -87,8 +87,11 @@ TEST_F(ImageViewTest, VideoShowsItsCoverWithThePlayTriangle) {
     EXPECT_EQ(State(v)->videoBadge, 1);
     ExpectColour(PrintedPixel(v, 100, 75), kImageBadgeFill, "triangle centre");
     ExpectColour(PrintedPixel(v, 100 + 12, 75), kPhoto, "beside the triangle");
-    // With PNG photos the cover is looked for as clip.png, which does not exist.
+    // The photo format changed since the recording: the cover saved then is still found.
     AppSettings.jpgPng = 1;
+    Load(v, Scratch(L"clip.avi"));
+    ExpectColour(PrintedPixel(v, 100 + 12, 75), kPhoto, "cover saved as JPEG, photos now PNG");
+    ASSERT_TRUE(DeleteFileW(Scratch(L"clip.jpg").c_str()));
     Load(v, Scratch(L"clip.avi"));
     ExpectEmpty(v, "missing cover");
 }
