@@ -134,10 +134,13 @@ void OpenDialogOnOpen(HWND dlg, OpenDialogState* s) {
         return;
     }
     OpenDeviceWithFormat(index, chosen);
-    AppSettings.mjpg = chosen.subtype == kSubtypeMjpg ? 1 : 0;
-    AppSettings.width = chosen.width;
-    AppSettings.height = chosen.height;
-    AppSettings.interpolated = chosen.interpolated;
+    // What runs is stored: nothing when the camera could not be opened, and the format the camera
+    // connected with when it took another one than the chosen.
+    if (!IsDeviceOpen()) return;
+    AppSettings.mjpg = requestedFormat.subtype == kSubtypeMjpg ? 1 : 0;
+    AppSettings.width = requestedFormat.width;
+    AppSettings.height = requestedFormat.height;
+    AppSettings.interpolated = requestedFormat.interpolated;
     SaveSettings();
 }
 
