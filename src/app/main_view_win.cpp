@@ -103,6 +103,9 @@ bool MainOnViewMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WMU_ZOOM_BUTTON:
         if (CaptureState.interpolated) CameraViewStepZoom(ShellState.cameraView);
         return true;
+    case WMU_VIEW_RATIO:  // the preview section's read-out and trackbar follow the view
+        PostToPanel(0);
+        return true;
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case CMD_APPLY_DRAW_SETTINGS:

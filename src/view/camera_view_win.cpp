@@ -90,6 +90,9 @@ struct CameraWnd final : MeasureHost {
     std::unique_ptr<GdiSurface> overlay;
 
     uint64_t composedFrames = 0;  // compositions that drew a frame (for tests and diagnostics)
+    // The ratio the picture was last shown at, as the parent was told of it (a fitted picture's
+    // percentage of its own size).
+    int shownRatio = -1;
 
     // ---- MeasureHost ----
     MeasureViewInfo ViewInfo() override;
@@ -331,6 +334,16 @@ SIZE FitArea(CameraWnd* w) {
     return client;
 }
 
+// Tells the parent when the ratio the picture is shown at changed, whoever changed it (a
+// measuring tool puts it to 100 %, a fitted view follows the window's size).
+void ReportShownRatio(CameraWnd* w) {
+    const ViewGeometry& g = w->geom;
+    const int shown = g.fit && g.imageW > 0 ? MulDiv(g.displayW, 100, g.imageW) : g.ratio;
+    if (shown == w->shownRatio) return;
+    w->shownRatio = shown;
+    if (HWND parent = GetParent(w->hwnd)) PostMessageW(parent, WMU_VIEW_RATIO, 0, 0);
+}
+
 void CameraLayout(CameraWnd* w, bool centre) {
     HWND hwnd = w->hwnd;
     ViewGeometry& g = w->geom;
@@ -371,6 +384,7 @@ void CameraLayout(CameraWnd* w, bool centre) {
     };
     if (g.hBar) setRange(SB_HORZ, g.displayW, bars.availW, g.scrollX);
     if (g.vBar) setRange(SB_VERT, g.displayH, bars.availH, g.scrollY);
+    ReportShownRatio(w);
 }
 
 void CameraSetRatio(CameraWnd* w, int r) {

@@ -175,6 +175,13 @@ TEST_F(PanelCameraTest, RatioTrackbarDrivesTheView) {
     EXPECT_EQ(View().ratio, 150);
     EXPECT_EQ(WindowText(Control(101, kPreviewRatioText)), L"150%");
     EXPECT_EQ(IsDlgButtonChecked(Section(101), kPreviewRatio100), BST_UNCHECKED);
+    // A measuring tool puts the view to 100 % by itself: the read-out and the trackbar follow.
+    SendMessageW(main, WM_COMMAND, ID_TOOL_LINE, 0);
+    EXPECT_EQ(View().ratio, 100);
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(Control(101, kPreviewRatioText)) == L"100%"; }));
+    EXPECT_EQ(SendMessageW(bar, TBM_GETPOS, 0, 0), 100);
+    SendMessageW(main, WM_COMMAND, ID_TOOL_NONE, 0);
+    drag(150);
     drag(100);
     EXPECT_EQ(View().ratio, 100);
     EXPECT_EQ(IsDlgButtonChecked(Section(101), kPreviewRatio100), BST_CHECKED);
@@ -226,6 +233,26 @@ TEST_F(PanelCameraTest, DialogListsBothCamerasAndOpensTheChosenOne) {
     EXPECT_EQ(currentDeviceIndex, 0);
     EXPECT_EQ(StoredNumber(L"width"), 1280u);
     ASSERT_TRUE(WaitUntil([&] { return Selected(Control(100, kSourceDeviceList)) == 0; }));
+}
+
+// A chosen camera that cannot be opened (busy in another program) leaves the stored format as it
+// was: only what runs is stored.
+TEST_F(PanelCameraTest, ChoiceThatCannotOpenStoresNothing) {
+    ScopedCamera a(kScopeA, L"--formats \"MJPG 1280x720\" --busy");
+    ScopedCamera b(kScopeB, L"--formats \"MJPG 640x480\"");
+    ASSERT_TRUE(a.ok() && b.ok());
+    requestedFormat = {kSubtypeMjpg, 640, 480, 0};
+    Start();
+    ASSERT_TRUE(StreamingAt(kSubtypeMjpg, 640, 480));
+    ASSERT_TRUE(WaitUntil([&] { return StoredNumber(L"width") == 640u; }));
+    OpenDeviceCommand({OnDialog(kOpenTitle, [&](HWND dlg) {
+        PickDevice(dlg, 0);
+        ClickDialogButton(dlg, IDOK);
+    })});
+    PumpFor(300);
+    EXPECT_FALSE(IsDeviceOpen());
+    EXPECT_EQ(StoredNumber(L"width"), 640u);
+    EXPECT_EQ(StoredNumber(L"height"), 480u);
 }
 
 TEST_F(PanelCameraTest, CameraUnpluggedWhileTheDialogShowsIsNotOpened) {
