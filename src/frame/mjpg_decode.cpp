@@ -39,7 +39,8 @@ size_t JpegDataLength(const uint8_t* buffer, size_t length) {
     return 0;
 }
 
-bool DecodeMjpg(const uint8_t* buffer, size_t length, int width, int height, DisplayFrame* target) {
+bool DecodeMjpg(const uint8_t* buffer, size_t length, int width, int height, DisplayFrame* target,
+                const ChannelGains& gains) {
     if (!buffer || !target || length == 0 || length > ULONG_MAX || DisplayFrameBytes(width, height) == 0) return false;
     if (uint64_t(width) * 3 > INT_MAX) return false;
     if (JpegDataLength(buffer, length) == 0) return false;  // cut short: the rest would be made up
@@ -64,9 +65,16 @@ bool DecodeMjpg(const uint8_t* buffer, size_t length, int width, int height, Dis
     info.out_color_space = JCS_EXT_BGR;  // top-down rows, default decoding, as TJPF_BGR gives
     jpeg_start_decompress(&info);
     const size_t pitch = size_t(width) * 3;
+    // The gains go over the rows a few at a time, while they are still in the cache.
+    constexpr JDIMENSION kGainRows = 8;
+    JDIMENSION balanced = 0;  // rows the gains went over
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = target + info.output_scanline * pitch;
         jpeg_read_scanlines(&info, &row, 1);
+        if (info.output_scanline - balanced >= kGainRows || info.output_scanline == info.output_height) {
+            ApplyChannelGains(target + balanced * pitch, size_t(info.output_scanline - balanced) * size_t(width), gains);
+            balanced = info.output_scanline;
+        }
     }
     // Every row was written (a fatal error would have left through OnFatal before).
     const bool whole = info.output_scanline == JDIMENSION(height) && !errors.cutShort;

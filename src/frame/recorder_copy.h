@@ -12,7 +12,8 @@ enum class CopyKind : uint8_t {
     CameraJpeg,  // the camera's JPEG sample, as it arrived
 };
 
-// The camera's JPEG is queued when the file is compressed, the camera streams MJPG and no
-// horizontal flip or pixel effect changes the picture. (The vertical flip is the view's alone:
-// no recording holds it.)
-CopyKind RecorderCopyKind(bool compressedFile, SampleFormat format, const FrameEffects& effects);
+// The camera's JPEG is queued when the file is compressed, the camera streams MJPG and neither
+// a software white balance (balanced) nor a horizontal flip or pixel effect changes the picture.
+// (The vertical flip is the view's alone: no recording holds it.)
+CopyKind RecorderCopyKind(bool compressedFile, SampleFormat format, const FrameEffects& effects,
+                          bool balanced = false);

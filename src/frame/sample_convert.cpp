@@ -5,15 +5,15 @@
 #include "frame/yuy2_convert.h"
 
 bool ConvertSample(SampleFormat format, const uint8_t* buffer, size_t length, int width, int height,
-                   DisplayFrame* target) {
+                   DisplayFrame* target, const ChannelGains& gains) {
     if (!buffer || !target || DisplayFrameBytes(width, height) == 0) return false;
     switch (format) {
     case SampleFormat::Yuy2:
         if (length < Yuy2SampleBytes(width, height)) return false;
-        ConvertYuy2ToBgr(buffer, width, height, target);
+        ConvertYuy2ToBgrBalanced(buffer, width, height, target, gains);
         return true;
     case SampleFormat::Mjpg:
-        return DecodeMjpg(buffer, length, width, height, target);
+        return DecodeMjpg(buffer, length, width, height, target, gains);
     default:
         return false;
     }

@@ -1,6 +1,8 @@
 // YUY2 to BGR: a plain reference, an SSE2 version (baseline x86-64) and an AVX2 version. The
 // vector versions compute the very same integer terms: pmaddwd gives the exact 32-bit products
-// and sums, psrad 14 the floor division, packuswb the clamp to 0..255.
+// and sums, psrad 14 the floor division, packuswb the clamp to 0..255. Each vector version also
+// comes with the white-balance gains folded in (a template flag): the 16-bit channel values are
+// clamped to 0..255 and scaled with the rounding of ApplyChannelGains just before packing.
 #include "frame/yuy2_convert.h"
 
 #include "frame/cpu_features.h"
@@ -69,8 +71,31 @@ inline void Store4Pixels(__m128i p, uint8_t* dst) {
 
 }  // namespace
 
-void ConvertYuy2ToBgrSse2(const uint8_t* source, int width, int height, DisplayFrame* target) {
+namespace {
+
+// round(clamp(v, 0, 255) * g / 4096) for eight 16-bit channel values, as ApplyChannelGains: the
+// high half of 16v * g plus the top bit of its low half. Values above 255 need no clamp (gains
+// are at least 1: they stay above 255 and packing clamps them); negative ones do, for the
+// unsigned multiplication.
+inline __m128i GainSse2(__m128i v, __m128i g) {
+    v = _mm_max_epi16(v, _mm_setzero_si128());
+    const __m128i a = _mm_slli_epi16(v, 4);
+    return _mm_add_epi16(_mm_mulhi_epu16(a, g), _mm_srli_epi16(_mm_mullo_epi16(a, g), 15));
+}
+
+// One channel's sixteen values packed to bytes, balanced or not.
+template <bool kBalanced>
+inline __m128i PackChannelSse2(__m128i lo, __m128i hi, __m128i g) {
+    if (kBalanced) return _mm_packus_epi16(GainSse2(lo, g), GainSse2(hi, g));
+    return _mm_packus_epi16(lo, hi);
+}
+
+template <bool kBalanced>
+void ConvertSse2(const uint8_t* source, int width, int height, DisplayFrame* target, const ChannelGains& gains) {
     const size_t pixels = PixelCount(width, height);
+    const __m128i gB = _mm_set1_epi16(int16_t(gains.blue)), gG = _mm_set1_epi16(int16_t(gains.green)),
+                  gR = _mm_set1_epi16(int16_t(gains.red));
+
     const __m128i lowBytes = _mm_set1_epi16(0x00FF);
     const __m128i bias = _mm_set1_epi16(128);
     const __m128i zero = _mm_setzero_si128();
@@ -86,9 +111,9 @@ void ConvertYuy2ToBgrSse2(const uint8_t* source, int width, int height, DisplayF
         const __m128i bt = _mm_packs_epi32(BlueTerms(uva), BlueTerms(uvb));
         const __m128i gt = _mm_packs_epi32(GreenTerms(uva), GreenTerms(uvb));
         const __m128i rt = _mm_packs_epi32(RedTerms(uva), RedTerms(uvb));
-        const __m128i b = _mm_packus_epi16(_mm_add_epi16(ya, _mm_unpacklo_epi16(bt, bt)), _mm_add_epi16(yb, _mm_unpackhi_epi16(bt, bt)));
-        const __m128i g = _mm_packus_epi16(_mm_add_epi16(ya, _mm_unpacklo_epi16(gt, gt)), _mm_add_epi16(yb, _mm_unpackhi_epi16(gt, gt)));
-        const __m128i r = _mm_packus_epi16(_mm_add_epi16(ya, _mm_unpacklo_epi16(rt, rt)), _mm_add_epi16(yb, _mm_unpackhi_epi16(rt, rt)));
+        const __m128i b = PackChannelSse2<kBalanced>(_mm_add_epi16(ya, _mm_unpacklo_epi16(bt, bt)), _mm_add_epi16(yb, _mm_unpackhi_epi16(bt, bt)), gB);
+        const __m128i g = PackChannelSse2<kBalanced>(_mm_add_epi16(ya, _mm_unpacklo_epi16(gt, gt)), _mm_add_epi16(yb, _mm_unpackhi_epi16(gt, gt)), gG);
+        const __m128i r = PackChannelSse2<kBalanced>(_mm_add_epi16(ya, _mm_unpacklo_epi16(rt, rt)), _mm_add_epi16(yb, _mm_unpackhi_epi16(rt, rt)), gR);
         const __m128i bgLo = _mm_unpacklo_epi8(b, g), bgHi = _mm_unpackhi_epi8(b, g);
         const __m128i r0Lo = _mm_unpacklo_epi8(r, zero), r0Hi = _mm_unpackhi_epi8(r, zero);
         uint8_t* dst = target + i * 3;
@@ -98,6 +123,18 @@ void ConvertYuy2ToBgrSse2(const uint8_t* source, int width, int height, DisplayF
         Store4Pixels(_mm_unpackhi_epi16(bgHi, r0Hi), dst + 36);
     }
     ConvertPixelsScalar(source + i * 2, pixels - i, target + i * 3);
+    if (kBalanced) ApplyChannelGainsScalar(target + i * 3, pixels - i, gains);
+}
+
+}  // namespace
+
+void ConvertYuy2ToBgrSse2(const uint8_t* source, int width, int height, DisplayFrame* target) {
+    ConvertSse2<false>(source, width, height, target, ChannelGains{});
+}
+
+void ConvertYuy2ToBgrBalancedSse2(const uint8_t* source, int width, int height, DisplayFrame* target,
+                                  const ChannelGains& gains) {
+    ConvertSse2<true>(source, width, height, target, gains);
 }
 
 namespace {
@@ -114,8 +151,28 @@ constexpr uint8_t ChannelMask(int want, int j) { return (j % 3) == want ? 0x80 :
 
 }  // namespace
 
-VARDELO_TARGET_AVX2 void ConvertYuy2ToBgrAvx2(const uint8_t* source, int width, int height, DisplayFrame* target) {
+namespace {
+
+// As GainSse2 for sixteen values, and as cheap as it can be: pmulhrsw of 8v by g rounds as
+// ApplyChannelGains does. No clamp is needed first: a value below 0 stays below 0 and one above
+// 255 stays above 255 (gains are at least 1), and packing clamps both.
+VARDELO_TARGET_AVX2 inline __m256i GainAvx2(__m256i v, __m256i g) {
+    return _mm256_mulhrs_epi16(_mm256_slli_epi16(v, 3), g);
+}
+
+template <bool kBalanced>
+VARDELO_TARGET_AVX2 inline __m256i PackChannelAvx2(__m256i lo, __m256i hi, __m256i g) {
+    if (kBalanced) return _mm256_packus_epi16(GainAvx2(lo, g), GainAvx2(hi, g));
+    return _mm256_packus_epi16(lo, hi);
+}
+
+template <bool kBalanced>
+VARDELO_TARGET_AVX2 void ConvertAvx2(const uint8_t* source, int width, int height, DisplayFrame* target,
+                                     const ChannelGains& gains) {
     const size_t pixels = PixelCount(width, height);
+    const __m256i gB = _mm256_set1_epi16(int16_t(gains.blue)), gG = _mm256_set1_epi16(int16_t(gains.green)),
+                  gR = _mm256_set1_epi16(int16_t(gains.red));
+
     alignas(32) static constexpr uint8_t kShuffle[3][32] = {
 #define ROW(c) { ChannelShuffle(c,0),ChannelShuffle(c,1),ChannelShuffle(c,2),ChannelShuffle(c,3),ChannelShuffle(c,4),ChannelShuffle(c,5),ChannelShuffle(c,6),ChannelShuffle(c,7),ChannelShuffle(c,8),ChannelShuffle(c,9),ChannelShuffle(c,10),ChannelShuffle(c,11),ChannelShuffle(c,12),ChannelShuffle(c,13),ChannelShuffle(c,14),ChannelShuffle(c,15), \
                  ChannelShuffle(c,0),ChannelShuffle(c,1),ChannelShuffle(c,2),ChannelShuffle(c,3),ChannelShuffle(c,4),ChannelShuffle(c,5),ChannelShuffle(c,6),ChannelShuffle(c,7),ChannelShuffle(c,8),ChannelShuffle(c,9),ChannelShuffle(c,10),ChannelShuffle(c,11),ChannelShuffle(c,12),ChannelShuffle(c,13),ChannelShuffle(c,14),ChannelShuffle(c,15) }
@@ -161,12 +218,12 @@ VARDELO_TARGET_AVX2 void ConvertYuy2ToBgrAvx2(const uint8_t* source, int width, 
         const __m256i uvb = _mm256_maddubs_epi16(chroma4, _mm256_xor_si256(wb, signFlip));
         const __m256i bra = _mm256_mulhi_epi16(uva, brFactors), brb = _mm256_mulhi_epi16(uvb, brFactors);
         const __m256i ga = _mm256_madd_epi16(uva, gFactors), gb = _mm256_madd_epi16(uvb, gFactors);
-        const __m256i b = _mm256_packus_epi16(_mm256_add_epi16(ya, _mm256_shuffle_epi8(bra, dupLow)),
-                                              _mm256_add_epi16(yb, _mm256_shuffle_epi8(brb, dupLow)));
-        const __m256i g = _mm256_packus_epi16(_mm256_add_epi16(ya, _mm256_shuffle_epi8(ga, dupHigh)),
-                                              _mm256_add_epi16(yb, _mm256_shuffle_epi8(gb, dupHigh)));
-        const __m256i r = _mm256_packus_epi16(_mm256_add_epi16(ya, _mm256_shuffle_epi8(bra, dupHigh)),
-                                              _mm256_add_epi16(yb, _mm256_shuffle_epi8(brb, dupHigh)));
+        const __m256i b = PackChannelAvx2<kBalanced>(_mm256_add_epi16(ya, _mm256_shuffle_epi8(bra, dupLow)),
+                                  _mm256_add_epi16(yb, _mm256_shuffle_epi8(brb, dupLow)), gB);
+        const __m256i g = PackChannelAvx2<kBalanced>(_mm256_add_epi16(ya, _mm256_shuffle_epi8(ga, dupHigh)),
+                                  _mm256_add_epi16(yb, _mm256_shuffle_epi8(gb, dupHigh)), gG);
+        const __m256i r = PackChannelAvx2<kBalanced>(_mm256_add_epi16(ya, _mm256_shuffle_epi8(bra, dupHigh)),
+                                  _mm256_add_epi16(yb, _mm256_shuffle_epi8(brb, dupHigh)), gR);
         const __m256i sb = _mm256_shuffle_epi8(b, shB);
         const __m256i sg = _mm256_shuffle_epi8(g, shG);
         const __m256i sr = _mm256_shuffle_epi8(r, shR);
@@ -185,7 +242,18 @@ VARDELO_TARGET_AVX2 void ConvertYuy2ToBgrAvx2(const uint8_t* source, int width, 
         Store32(d + 48, o1);                             // pieces (1, replaced below) | 4
         Store32(d + 32, _mm256_blend_epi32(o2, o0, 0xF0));  // pieces 2 | 3
     }
-    ConvertYuy2ToBgrSse2(source + i * 2, int(pixels - i), 1, target + i * 3);
+    ConvertSse2<kBalanced>(source + i * 2, int(pixels - i), 1, target + i * 3, gains);
+}
+
+}  // namespace
+
+VARDELO_TARGET_AVX2 void ConvertYuy2ToBgrAvx2(const uint8_t* source, int width, int height, DisplayFrame* target) {
+    ConvertAvx2<false>(source, width, height, target, ChannelGains{});
+}
+
+VARDELO_TARGET_AVX2 void ConvertYuy2ToBgrBalancedAvx2(const uint8_t* source, int width, int height,
+                                                      DisplayFrame* target, const ChannelGains& gains) {
+    ConvertAvx2<true>(source, width, height, target, gains);
 }
 
 void ConvertYuy2ToBgr(const uint8_t* source, int width, int height, DisplayFrame* target) {
@@ -193,10 +261,27 @@ void ConvertYuy2ToBgr(const uint8_t* source, int width, int height, DisplayFrame
     convert(source, width, height, target);
 }
 
+void ConvertYuy2ToBgrBalanced(const uint8_t* source, int width, int height, DisplayFrame* target,
+                              const ChannelGains& gains) {
+    if (gains.Neutral()) return ConvertYuy2ToBgr(source, width, height, target);
+    static const auto convert = CpuHasAvx2() ? ConvertYuy2ToBgrBalancedAvx2 : ConvertYuy2ToBgrBalancedSse2;
+    convert(source, width, height, target, gains);
+}
+
 #else  // not x86: the reference serves everywhere
 
 void ConvertYuy2ToBgrSse2(const uint8_t* s, int w, int h, DisplayFrame* t) { ConvertYuy2ToBgrScalar(s, w, h, t); }
 void ConvertYuy2ToBgrAvx2(const uint8_t* s, int w, int h, DisplayFrame* t) { ConvertYuy2ToBgrScalar(s, w, h, t); }
 void ConvertYuy2ToBgr(const uint8_t* s, int w, int h, DisplayFrame* t) { ConvertYuy2ToBgrScalar(s, w, h, t); }
+void ConvertYuy2ToBgrBalanced(const uint8_t* s, int w, int h, DisplayFrame* t, const ChannelGains& g) {
+    ConvertYuy2ToBgrScalar(s, w, h, t);
+    ApplyChannelGains(t, PixelCount(w, h), g);
+}
+void ConvertYuy2ToBgrBalancedSse2(const uint8_t* s, int w, int h, DisplayFrame* t, const ChannelGains& g) {
+    ConvertYuy2ToBgrBalanced(s, w, h, t, g);
+}
+void ConvertYuy2ToBgrBalancedAvx2(const uint8_t* s, int w, int h, DisplayFrame* t, const ChannelGains& g) {
+    ConvertYuy2ToBgrBalanced(s, w, h, t, g);
+}
 
 #endif

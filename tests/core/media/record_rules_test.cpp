@@ -43,8 +43,9 @@ TEST(RecordRules, FramesAreWrittenBottomUpInPaddedRows) {
 TEST(RecordRules, CompressedFilesPassUnchangedCameraJpegsAndEncodeTheRest) {
     FrameEffects none, flip, gray, binary, invert, emboss;
     flip.flipHorizontal = gray.gray = binary.binary = invert.invert = emboss.emboss = true;
-    struct Case { bool compressed; SampleFormat format; FrameEffects fx; CopyKind copy; FrameWrite write; } cases[] = {
+    struct Case { bool compressed; SampleFormat format; FrameEffects fx; CopyKind copy; FrameWrite write; bool balanced = false; } cases[] = {
         {true, SampleFormat::Mjpg, none, CopyKind::CameraJpeg, FrameWrite::AsIs},
+        {true, SampleFormat::Mjpg, none, CopyKind::Frame, FrameWrite::Encode, true},  // a software white balance
         {true, SampleFormat::Mjpg, flip, CopyKind::Frame, FrameWrite::Encode},
         {true, SampleFormat::Mjpg, gray, CopyKind::Frame, FrameWrite::Encode},
         {true, SampleFormat::Mjpg, binary, CopyKind::Frame, FrameWrite::Encode},
@@ -55,7 +56,7 @@ TEST(RecordRules, CompressedFilesPassUnchangedCameraJpegsAndEncodeTheRest) {
         {false, SampleFormat::Yuy2, invert, CopyKind::Frame, FrameWrite::BottomUpRows},
     };
     for (const auto& c : cases) {
-        const CopyKind copy = RecorderCopyKind(c.compressed, c.format, c.fx);
+        const CopyKind copy = RecorderCopyKind(c.compressed, c.format, c.fx, c.balanced);
         EXPECT_EQ(copy, c.copy) << &c - cases;
         EXPECT_EQ(ChooseFrameWrite(c.compressed, copy), c.write) << &c - cases;
     }
