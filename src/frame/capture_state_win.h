@@ -15,6 +15,7 @@
 #include "capture/camera_format.h"
 #include "capture/camera_property.h"
 #include "capture/format_catalogue.h"
+#include "frame/channel_gains.h"
 #include "frame/display_frame.h"
 #include "frame/queue_budget.h"
 #include "frame/recorder_copy.h"
@@ -88,6 +89,9 @@ struct CaptureStateData {
 
     // ---- Effects: written by the preview section (UI thread), read per frame without a lock ----
     std::atomic<int32_t> flipHorizontal{0}, flipVertical{0}, gray{0}, binary{0}, invert{0}, emboss{0};
+    // The open camera's software white balance (PackGains), applied before the effects: written
+    // by the UI thread (camera settings), read once per frame without a lock; neutral while closed.
+    std::atomic<uint64_t> channelGains{PackGains(ChannelGains{})};
 
     // ---- Running format (UI thread, while the graph is stopped) ----
     // Media subtype as its FOURCC, the first field of the subtype GUID (kSubtypeYuy2 or

@@ -36,6 +36,9 @@ FrameEffects CurrentEffects() {
     return fx;
 }
 
+// The open camera's software white balance, read once per frame.
+ChannelGains CurrentGains() { return UnpackGains(CaptureState.channelGains.load(std::memory_order_relaxed)); }
+
 // Appends a copy of the published frame (or of the camera's JPEG sample) to the recorder queue.
 // Room is reserved in the queue's byte budget first, so a disk slower than the camera drops (and
 // counts) frames instead of growing the queue without end. The copy is made outside the lock so that the writer thread is
@@ -106,9 +109,10 @@ HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
     const int32_t next = cs.currentSlot + 1 < 4 ? cs.currentSlot + 1 : 0;
     DisplayFrame* slot = cs.frameRing[next];
     if (!slot) return S_OK;
-    if (!ConvertSample(format, buffer, sampleBytes, cs.width, cs.height, slot)) return S_OK;
+    const ChannelGains gains = CurrentGains();
+    if (!ConvertSample(format, buffer, sampleBytes, cs.width, cs.height, slot, gains)) return S_OK;
 
-    // 5. Effects in place.
+    // 5. Effects in place (after the white balance the conversion applied).
     const FrameEffects effects = CurrentEffects();
     ApplyEffects(slot, cs.width, cs.height, effects);
 
@@ -121,7 +125,7 @@ HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
     // 7. Recorder copy: a compressed file of an unchanged MJPG picture takes the camera's JPEG
     // as it came (it decoded whole above), anything else the frame as the view shows it.
     if (cs.recording != 0 && cs.paused == 0) {
-        const size_t jpegBytes = RecorderCopyKind(cs.compressedVideo != 0, format, effects) == CopyKind::CameraJpeg
+        const size_t jpegBytes = RecorderCopyKind(cs.compressedVideo != 0, format, effects, !gains.Neutral()) == CopyKind::CameraJpeg
                                      ? JpegDataLength(buffer, sampleBytes)
                                      : 0;
         if (jpegBytes)
@@ -164,7 +168,7 @@ HRESULT StillGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
     if (frameBytes == 0) return S_OK;
     auto* image = static_cast<uint8_t*>(std::malloc(frameBytes));
     if (!image) return S_OK;
-    if (!ConvertSample(format, buffer, sampleBytes, size.width, size.height, image)) {
+    if (!ConvertSample(format, buffer, sampleBytes, size.width, size.height, image, CurrentGains())) {
         std::free(image);
         return S_OK;
     }
