@@ -2,6 +2,7 @@
 #include "capture/camera_properties_win.h"
 
 #include <windows.h>
+#define NO_DSHOW_STRSAFE  // it would hide swprintf, which the debugger lines use
 #include <dshow.h>
 
 #include <cstdio>
@@ -69,16 +70,42 @@ void QueryCameraProperties() {
     }
 }
 
-void SetManual(CameraPropertyIndex property, int value) {
-    if (property < 0 || property >= kCameraPropertyCount) return;
+bool WriteProperty(const PropertyWrite& w) {
+    if (w.property < 0 || w.property >= kCameraPropertyCount) return false;
     CaptureStateData& s = CaptureState;
-    const CameraPropertyInfo& info = kCameraPropertyInfo[property];
-    if (info.cameraControl ? !s.cameraControl : !s.procAmp) return;
-    s.properties[property].value = value;
-    if (info.cameraControl)
-        s.cameraControl->Set(info.id, value, CameraControl_Flags_Manual);
-    else
-        s.procAmp->Set(info.id, value, VideoProcAmp_Flags_Manual);
+    const CameraPropertyInfo& info = kCameraPropertyInfo[w.property];
+    if (info.cameraControl ? !s.cameraControl : !s.procAmp) return false;
+    // The automatic flag is 1 and the manual one 2 in both interfaces.
+    const long flags = w.autoMode ? CameraControl_Flags_Auto : CameraControl_Flags_Manual;
+    HRESULT hr = info.cameraControl ? s.cameraControl->Set(info.id, w.value, flags)
+                                    : s.procAmp->Set(info.id, w.value, flags);
+    CameraProperty& p = s.properties[w.property];
+    long value = 0, now = 0;
+    HRESULT read = info.cameraControl ? s.cameraControl->Get(info.id, &value, &now) : s.procAmp->Get(info.id, &value, &now);
+    if (SUCCEEDED(read)) {
+        p.value = value;
+        p.flags = now;
+        p.autoNow = now & 1;
+    } else if (SUCCEEDED(hr)) {  // a camera that takes values but cannot say them back
+        if (!w.autoMode) p.value = w.value;
+        p.autoNow = w.autoMode ? 1 : 0;
+    }
+    if (FAILED(hr)) {
+        wchar_t line[96];
+        swprintf(line, 96, L"Camera refused property %d = %d (%s): %08x\r\n", int(w.property), int(w.value),
+                 w.autoMode ? L"auto" : L"manual", unsigned(hr));
+        OutputDebugStringW(line);
+    }
+    return SUCCEEDED(hr);
+}
+
+bool SetManual(CameraPropertyIndex property, int value) {
+    return WriteProperty({property, value, false});
+}
+
+bool SetAuto(CameraPropertyIndex property, bool on) {
+    if (property < 0 || property >= kCameraPropertyCount) return false;
+    return WriteProperty({property, CaptureState.properties[property].value, on});
 }
 
 void ReleaseCameraProperties() {

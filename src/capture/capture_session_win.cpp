@@ -11,12 +11,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "app/messages.h"
 #include "app/shell_state_win.h"
 #include "capture/camera_choice.h"
 #include "capture/camera_properties_win.h"
+#include "capture/camera_settings_win.h"
 #include "capture/capability_pick.h"
 #include "capture/com_ptr_win.h"
 #include "capture/device_list_win.h"
@@ -85,10 +87,12 @@ void TearDownSession() {
     SafeRelease(s.graphBuilder);
     SafeRelease(s.moniker);
     s.catalogue.Clear();
+    EndCameraRecord();
     ReleaseCameraProperties();
     FreeFrameRing();
     std::free(TakeStillImage().pixels);  // the session's last still frame goes with it
     s.flipHorizontal = s.flipVertical = s.gray = s.binary = s.invert = s.emboss = 0;
+    s.channelGains = PackGains(ChannelGains{});
     s.width = s.height = 0;
     s.stillPinWidth = s.stillPinHeight = 0;
     s.fps = 30.0f;
@@ -340,6 +344,7 @@ bool OpenSession() {
     s.frameQueued = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 
     currentDeviceIndex = FindDevice(s.moniker);
+    LoadCameraRecord(currentDeviceIndex);
 
     AddStillBranch();
     hr = StartGraph(s.mediaControl, s.source);
@@ -350,6 +355,8 @@ bool OpenSession() {
         return FailOpen(ProblemOfStartFailure(int32_t(hr)), line);
     }
     gProblem = CameraProblem::None;
+    // The camera's own properties go on once its format runs.
+    ApplyCameraRecord();
     Post(ViewWindow(), WMU_CAPTURE_STARTED);
     return true;
 }
@@ -428,6 +435,8 @@ bool OpenDevice(CameraDevice& device) {
     CameraViewTearDown(view);
     CloseSession();
     TakeDevice(device);
+    // A camera that was open before comes back with the format it ran then.
+    if (std::optional<CameraFormat> stored = StoredFormatOf(device)) requestedFormat = *stored;
     EnsureFormatCatalogue();
     MatchRequestedFormat(CaptureState.catalogue, requestedFormat);
     CameraViewResetZoom(view);

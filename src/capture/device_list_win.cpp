@@ -94,6 +94,7 @@ void RefreshDeviceList() {
         d.moniker = moniker.Detach();
         d.devicePath = path;
         d.friendlyName = name;
+        d.interfacePath = pnpPath;
         d.hardware = IsHardwareCamera(path, pnpPath);
         DeviceList.push_back(std::move(d));
     }

@@ -13,6 +13,7 @@ struct CameraDevice {
     IMoniker* moniker = nullptr;    // one reference owned
     IBaseFilter* filter = nullptr;  // bound on first need; one reference owned
     std::wstring devicePath;        // the moniker's display name
+    std::wstring interfacePath;     // a plug-and-play camera's "DevicePath" (property bag), else empty
     std::wstring friendlyName;
     bool hardware = false;          // a plug-and-play camera rather than a software one
     FormatCatalogue catalogue;      // filled by the open-microscope dialog

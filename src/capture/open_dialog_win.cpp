@@ -3,11 +3,14 @@
 // format. Each row keeps its own reference to the camera's moniker and a copy of its
 // catalogue: a camera unplugged while the dialog shows drops out of the device list (and its
 // record with it), and Open then looks the row's camera up again instead of using the record.
+// A camera that ran before comes up with the format it ran then.
 #include "capture/open_dialog_win.h"
 
+#include <optional>
 #include <vector>
 
 #include "app/shell_state_win.h"
+#include "capture/camera_settings_win.h"
 #include "capture/capture_session_win.h"
 #include "capture/device_list_win.h"
 #include "capture/format_lists.h"
@@ -30,6 +33,7 @@ int selectedResolution = -1;
 struct OpenDialogState {
     std::vector<IMoniker*> monikers;        // one reference each
     std::vector<FormatCatalogue> catalogues;
+    std::vector<std::optional<CameraFormat>> storedFormats;  // what each camera ran last time
     ~OpenDialogState() {
         for (IMoniker* m : monikers)
             if (m) m->Release();
@@ -62,7 +66,9 @@ void FillResolutions(HWND dlg, const OpenDialogState* s) {
     if (!s->ValidRow(selectedDevice)) return;
     const FormatMap& map = DialogSizeMap(s->catalogues[selectedDevice], selectedFormat);
     if (map.empty()) return;
-    selectedResolution = DialogSizeRow(map, dialogFormat.width, dialogFormat.height);
+    const std::optional<CameraFormat>& stored = s->storedFormats[selectedDevice];
+    const CameraFormat& preset = stored ? *stored : dialogFormat;
+    selectedResolution = DialogSizeRow(map, preset.width, preset.height);
     FillCombo(list, SizeNames(map), selectedResolution);
 }
 
@@ -73,8 +79,10 @@ void FillFormats(HWND dlg, const OpenDialogState* s) {
     if (!s->ValidRow(selectedDevice)) return;
     std::vector<std::wstring> names = FormatNames(s->catalogues[selectedDevice]);
     if (names.empty()) return;
-    selectedFormat = 0;
-    FillCombo(list, names, 0);
+    const std::optional<CameraFormat>& stored = s->storedFormats[selectedDevice];
+    selectedFormat = stored ? RunningFormatRow(s->catalogues[selectedDevice], stored->subtype) : 0;
+    if (size_t(selectedFormat) >= names.size()) selectedFormat = 0;
+    FillCombo(list, names, selectedFormat);
 }
 
 void FillDevices(HWND dlg, OpenDialogState* s) {
@@ -96,6 +104,7 @@ void FillDevices(HWND dlg, OpenDialogState* s) {
         if (d.moniker) d.moniker->AddRef();
         s->monikers.push_back(d.moniker);
         s->catalogues.push_back(d.catalogue);
+        s->storedFormats.push_back(StoredFormatOf(d));
         SendMessageW(devices, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(d.friendlyName.c_str()));
     }
     if (!s->ValidRow(selectedDevice)) selectedDevice = 0;

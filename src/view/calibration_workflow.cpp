@@ -122,3 +122,15 @@ std::wstring CalibrateDialogTitle(int slotIndex, const Calibration& slot) {
 DialogOrigin OriginBelowOwnerTop(int ownerLeft, int ownerTop, int ownerRight, int dialogWidth, int dpi) {
     return {ownerLeft + (ownerRight - ownerLeft - dialogWidth) / 2, ownerTop + ScalePx(68, dpi)};
 }
+
+int RecordedCalibrationSlot(const Calibration* slots, int slot, const std::wstring& name, int frameW, int frameH) {
+    auto fits = [&](int i) {
+        const Calibration& c = slots[i];
+        return IsCalibrated(c) && name == c.name && (c.resolution == 0 || c.resolution == PackResolution(frameW, frameH));
+    };
+    if (slot < 0 || slot >= kCalibrationSlots) return -1;
+    if (fits(slot)) return slot;
+    for (int i = 0; i < kCalibrationSlots; ++i)
+        if (fits(i)) return i;
+    return -1;
+}

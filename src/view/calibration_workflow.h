@@ -39,6 +39,12 @@ inline int32_t DateNumber(int year, int month, int day) { return year * 10000 + 
 bool StoreCalibration(Calibration& slot, int unit, int linePixels, float length, int frameWidth,
                       int frameHeight, int32_t date);
 
+// The slot to apply again for a camera whose record says slot and name were applied: that slot
+// when it still holds a calibration of that name, else the first calibrated slot of that name;
+// either only when it was made at the running frame size (frameW x frameH) or says no size.
+// -1 when none fits.
+int RecordedCalibrationSlot(const Calibration* slots, int slot, const std::wstring& name, int frameW, int frameH);
+
 // "mm" for unit 0, "μm" otherwise.
 const wchar_t* CalibrationUnitText(int unit);
 

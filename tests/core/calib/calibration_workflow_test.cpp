@@ -97,6 +97,27 @@ TEST(StoreCalibration, A400PixelLineAsOneMillimetreGivesPpu400) {
     EXPECT_EQ(back[0].unit, 0);
 }
 
+// A camera's record names the calibration it had applied: it comes back when its slot still holds
+// it at the running frame size, found by name when the slots moved.
+TEST(RecordedCalibration, SameNameAndFrameSize) {
+    Calibration slots[kCalibrationSlots];
+    for (auto& s : slots) EmptyCalibration(s);
+    slots[2] = Named(L"10x");
+    ASSERT_TRUE(StoreCalibration(slots[2], 0, 400, 1.0f, 1280, 720, 0));
+    slots[5] = Named(L"40x");
+    ASSERT_TRUE(StoreCalibration(slots[5], 0, 800, 1.0f, 640, 480, 0));
+    slots[7] = Named(L"old");
+    ASSERT_TRUE(StoreCalibration(slots[7], 0, 800, 1.0f, 0, 0, 0));  // no size said
+    struct Case { int slot; const wchar_t* name; int w, h, want; } cases[] = {
+        {2, L"10x", 1280, 720, 2},  {5, L"10x", 1280, 720, 2},  // found by name
+        {2, L"10x", 1920, 1080, -1}, {5, L"40x", 1280, 720, -1},  // made at another size
+        {7, L"old", 1920, 1080, 7}, {3, L"none", 1280, 720, -1}, {-1, L"10x", 1280, 720, -1},
+        {10, L"10x", 1280, 720, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RecordedCalibrationSlot(slots, c.slot, c.name, c.w, c.h), c.want) << c.slot << " " << c.w;
+}
+
 TEST(StoreCalibration, RefusesLengthsThatGiveNoUsableFactorAndLeavesTheSlotAlone) {
     const float lengths[] = {0.0f, -1.0f, std::nanf(""), INFINITY, 1e-44f /* 400 / it is not finite */};
     for (float v : lengths) {

@@ -8,6 +8,7 @@
 #include "capture/capture_session_win.h"
 #include "capture/device_list_win.h"
 #include "common/pump_win.h"
+#include "common/stored_settings_win.h"
 #include "frame/capture_state_win.h"
 
 namespace {
@@ -49,6 +50,7 @@ void CaptureHostFixture::SetUp() {
     RegisterDeviceNotifications(view);
     ClearPosted();
     arrivals = removals = 0;
+    ForgetCameraRecords();
 }
 
 void CaptureHostFixture::TearDown() {

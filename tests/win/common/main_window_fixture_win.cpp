@@ -10,6 +10,7 @@
 #include "capture/capture_session_win.h"
 #include "common/app_windows_win.h"
 #include "common/pump_win.h"
+#include "common/stored_settings_win.h"
 #include "media/photo_saver_win.h"
 #include "panel/ctrl_panel_files_win.h"
 #include "panel/ctrl_panel_win.h"
@@ -75,6 +76,7 @@ void MainWindowFixture::AddCamera(const std::wstring& name, const std::wstring& 
 }
 
 void MainWindowFixture::Create() {
+    ForgetCameraRecords();  // as on a first start: every camera is new to the program
     ShellState.instance = GetModuleHandleW(nullptr);
     main = CreateMainWindow(ShellState.instance);
     ASSERT_NE(main, nullptr);

@@ -1,6 +1,7 @@
 // The program's settings as the registry holds them (see stored_settings_win.h).
 #include "common/stored_settings_win.h"
 
+#include "capture/camera_settings_win.h"
 #include "settings/settings_store.h"
 
 DWORD StoredNumber(const wchar_t* name) {
@@ -17,3 +18,5 @@ std::wstring StoredText(const wchar_t* name, const wchar_t* missing) {
         return missing;
     return text;
 }
+
+void ForgetCameraRecords() { RegDeleteTreeW(HKEY_CURRENT_USER, kCamerasKey); }
