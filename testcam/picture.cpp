@@ -134,6 +134,15 @@ MicrometerScene::MicrometerScene(int width, int height, double pixelsPerMm)
             p[2] = Clamp8(static_cast<int>(r));
         }
     }
+    // The grey card, drawn over the specimen in scene coordinates (the frame shows it shifted
+    // by the drift).
+    const CardArea card = GreyCardArea(width, height);
+    for (int y = card.y0 - kMargin; y < card.y1 + kMargin; ++y)
+        for (int x = card.x0 - kMargin; x < card.x1 + kMargin; ++x) {
+            uint8_t* p = &scene_[(static_cast<size_t>(y + kMargin) * sceneW_ + x + kMargin) * 3];
+            const int grain = static_cast<int>(Hash(x, y, 21) * 7) - 3;
+            p[0] = p[1] = p[2] = Clamp8(kGreyCardLevel + grain);
+        }
     // Micrometer: baseline a little below the middle, ticks rising from it.
     const double div = pixelsPerMm / 100.0;  // pixels per 0.01 mm
     const double lw = std::max(1.0, std::round(pixelsPerMm * 0.0025));
@@ -165,6 +174,10 @@ MicrometerScene::MicrometerScene(int width, int height, double pixelsPerMm)
     }
     DrawText(scene_.data(), sceneW_, sceneH_, static_cast<int>(rulerX0_), baselineY_ + 10, "0.01 mm", scale, 28, 22,
              20);
+}
+
+CardArea GreyCardArea(int width, int height) {
+    return {width * 3 / 4, height * 3 / 4, width * 3 / 4 + width / 6, height * 3 / 4 + height / 7};
 }
 
 void MicrometerScene::Drift(uint32_t n, int* dx, int* dy) const {

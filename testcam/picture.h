@@ -30,6 +30,15 @@ private:
     void Drift(uint32_t n, int* dx, int* dy) const;
 };
 
+// A neutral grey card lies on the stage in the lower right of every picture (mid-grey with a
+// little grain), for white balance. This is the part of a width x height frame it covers in
+// every frame, whatever the drift.
+struct CardArea {
+    int x0, y0, x1, y1;  // x0 <= x < x1, y0 <= y < y1
+};
+CardArea GreyCardArea(int width, int height);
+constexpr int kGreyCardLevel = 170;
+
 // Packs BGR pixels (stride width*3) into YUY2 (stride width*2), full-range BT.601; width even.
 void BgrToYuy2(const uint8_t* bgr, int width, int height, uint8_t* yuy2);
 

@@ -170,6 +170,7 @@ bool ReadVcamConfig(const std::wstring& name, VcamConfig* out) {
     DWORD lose = ReadDword(key, L"LoseAfter", 0);
     c.loseAfter = lose <= 100000 ? static_cast<int>(lose) : 0;
     c.hardware = ReadDword(key, L"Hardware", 0) != 0;
+    ReadVcamLight(key, &c.light);
     RegCloseKey(key);
     *out = c;
     return true;
@@ -201,6 +202,7 @@ bool WriteVcamConfig(const VcamConfig& c) {
     else RegDeleteValueW(key, L"RefuseFormat");
     WriteDword(key, L"LoseAfter", static_cast<DWORD>(c.loseAfter));
     WriteDword(key, L"Hardware", c.hardware);
+    WriteVcamLight(key, c.light);
     RegCloseKey(key);
     return true;
 }
@@ -277,15 +279,16 @@ HRESULT RegisterVcamInstance(const std::wstring& name) {
                                 name.c_str(), &rf2);
     mapper->Release();
     // A hardware-like instance carries the device path a plug-and-play camera has in its
-    // property bag.
+    // property bag; one with a serial number has it in that path.
     VcamConfig c;
-    if (SUCCEEDED(hr) && moniker && ReadVcamConfig(name, &c) && c.hardware) {
+    if (SUCCEEDED(hr) && moniker && ReadVcamConfig(name, &c) && (c.hardware || !c.light.serial.empty())) {
         IPropertyBag* bag = nullptr;
         if (SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag)))) {
             VARIANT v;
             VariantInit(&v);
             v.vt = VT_BSTR;
-            v.bstrVal = SysAllocString(HardwareDevicePath(name).c_str());
+            v.bstrVal = SysAllocString(
+                (c.light.serial.empty() ? HardwareDevicePath(name) : SerialDevicePath(c.light.serial)).c_str());
             hr = bag->Write(L"DevicePath", &v);
             VariantClear(&v);
             bag->Release();

@@ -182,7 +182,7 @@ struct ControlInfo {
 };
 
 // Camera-like ranges (a USB microscope with a UVC-style processing unit).
-const ControlInfo kProcAmpInfo[10] = {
+const ControlInfo kProcAmpInfo[14] = {
     {true, -64, 64, 1, 0, VideoProcAmp_Flags_Manual, VideoProcAmp_Flags_Manual},             // Brightness
     {true, 0, 64, 1, 32, VideoProcAmp_Flags_Manual, VideoProcAmp_Flags_Manual},              // Contrast
     {true, -40, 40, 1, 0, VideoProcAmp_Flags_Manual, VideoProcAmp_Flags_Manual},             // Hue
@@ -194,6 +194,10 @@ const ControlInfo kProcAmpInfo[10] = {
      VideoProcAmp_Flags_Auto},                                                               // WhiteBalance
     {true, 0, 2, 1, 1, VideoProcAmp_Flags_Manual, VideoProcAmp_Flags_Manual},                // Backlight
     {true, 0, 100, 1, 0, VideoProcAmp_Flags_Manual, VideoProcAmp_Flags_Manual},              // Gain
+    {false, 0, 0, 0, 0, 0, 0},                                                               // DigitalMultiplier
+    {false, 0, 0, 0, 0, 0, 0},                                                               // DigitalMultiplierLimit
+    {false, 0, 0, 0, 0, 0, 0},                                                               // WhiteBalanceComponent
+    {true, 0, 2, 1, 1, VideoProcAmp_Flags_Manual, VideoProcAmp_Flags_Manual},                // PowerLineFrequency
 };
 const ControlInfo kCameraControlInfo[7] = {
     {false, 0, 0, 0, 0, 0, 0},                                                               // Pan
@@ -252,8 +256,8 @@ private:
     const ControlInfo* info_;
     int count_;
     CRITICAL_SECTION lock_;
-    long value_[10] = {};
-    long flags_[10] = {};
+    long value_[16] = {};
+    long flags_[16] = {};
 };
 
 // Every Set the two control objects receive, for the tests (IVcamWriteLog), with the filter's
@@ -420,7 +424,7 @@ private:
 class VcamFilter final : public IBaseFilter, public IAMFilterMiscFlags, public IPersistPropertyBag {
 public:
     VcamFilter() : capture_(this, false), still_(this, true), writeLog_(static_cast<IBaseFilter*>(this)),
-                  procAmp_(static_cast<IBaseFilter*>(this), kProcAmpInfo, 10, &writeLog_),
+                  procAmp_(static_cast<IBaseFilter*>(this), kProcAmpInfo, 14, &writeLog_),
                   cameraControl_(static_cast<IBaseFilter*>(this), kCameraControlInfo, 7, &writeLog_) {
         InitializeCriticalSection(&lock_);
         // Until the device's property bag names the instance, behave as the first one.
@@ -654,6 +658,20 @@ public:
         procAmp_.Get(VideoProcAmp_Contrast, contrast, &flags);
         procAmp_.Get(VideoProcAmp_Saturation, saturation, &flags);
         procAmp_.Get(VideoProcAmp_Gain, gain, &flags);
+    }
+    // Exposure and white balance as the camera control and the amplifier have them now.
+    LightSettings Light() {
+        LightSettings light;
+        long value, flags;
+        if (config_.cameraControl && SUCCEEDED(cameraControl_.Get(CameraControl_Exposure, &value, &flags))) {
+            light.exposure = value;
+            light.exposureAuto = (flags & CameraControl_Flags_Auto) != 0;
+        }
+        if (config_.videoProcAmp && SUCCEEDED(procAmp_.Get(VideoProcAmp_WhiteBalance, &value, &flags))) {
+            light.whiteBalance = value;
+            light.whiteBalanceAuto = (flags & VideoProcAmp_Flags_Auto) != 0;
+        }
+        return light;
     }
 
 private:
@@ -1263,6 +1281,7 @@ long VcamPin::FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFor
         scene_ = std::make_unique<MicrometerScene>(f.width, f.height, filter_->Config().pixelsPerMm);
     bgr_.resize(static_cast<size_t>(f.width) * f.height * 3);
     scene_->RenderBgr(frameNumber, bgr_.data());
+    ApplyLight(bgr_.data(), static_cast<size_t>(f.width) * f.height, filter_->Config().light, filter_->Light());
     ApplyPictureSettings(f);
     if (!f.mjpg) {
         if (cap < static_cast<long>(ImageSize(f))) return 0;

@@ -40,7 +40,7 @@ int Usage() {
         L"                       [--never-delivers] [--garbage random|truncated|wrongsize|mixed]\n"
         L"                       [--still-size WxH]\n"
         L"                       [--vi2-first] [--busy] [--refuse \"MJPG 1920x1080\"] [--lose-after N]\n"
-        L"                       [--hardware]\n"
+        L"                       [--hardware] [--cast R,G,B] [--serial S]\n"
         L"       vcamctl busy NAME on|off|denied\n"
         L"       vcamctl remove NAME\n"
         L"       vcamctl list\n"
@@ -152,6 +152,8 @@ int Add(int argc, wchar_t** argv) {
             if (c.loseAfter < 1 || c.loseAfter > 100000) return Usage();
         } else if (opt == L"--hardware") {
             c.hardware = true;
+        } else if (int light = ParseVcamLightOption(argc, argv, i, &c.light)) {
+            if (light < 0) return Usage();
         } else {
             return Usage();
         }
