@@ -21,6 +21,9 @@ constexpr unsigned WMU_FILE_ADDED = kWmApp + 9;         // main window/recorder 
 constexpr unsigned WMU_IMAGE_CLICK = kWmApp + 10;       // image view -> parent; wParam 0 click, 1 double-click; lParam id
 constexpr unsigned WMU_VIDEO_RECOVERED = kWmApp + 11;   // video recovery thread -> main window; wParam the outcome, lParam a new std::wstring (the video) the receiver deletes
 constexpr unsigned WMU_VIEW_RATIO = kWmApp + 12;        // camera view -> main window: the ratio the picture is shown at changed
+// Camera view -> main window, sent: the user dragged the white-balance area; lParam -> FrameArea
+// (frame/white_balance.h) in frame pixels, owned by the sender.
+constexpr unsigned WMU_NEUTRAL_AREA = kWmApp + 20;
 
 // ---- Main-window commands (WM_COMMAND, low word of wParam) ----
 constexpr int CMD_SNAPSHOT = 11;                // camera view, Space: take a photo
@@ -57,6 +60,13 @@ constexpr int ID_ADJUST_GAIN = 3099;
 constexpr int ID_COPY_MEASUREMENTS = 3101;      // camera view's context menu
 constexpr int ID_SAVE_MEASUREMENTS = 3102;      // camera view's context menu: CSV through the save dialog
 constexpr int ID_COPY_PICTURE = 3103;           // camera view's context menu: the photo picture as a bitmap
+
+// ---- Camera settings: the preview section's camera row and the quick-adjust pop-up ----
+constexpr int ID_ADJUST_EXPOSURE = 3120;        // quick adjust: exposure, with Auto
+constexpr int ID_ADJUST_WHITE_BALANCE = 3121;   // quick adjust: white balance, with Auto and the neutral area
+constexpr int ID_ADJUST_POWER_LINE = 3122;      // quick adjust: power-line frequency choices
+constexpr int ID_NEUTRAL_AREA = 3123;           // white balance from an area the user drags in the view
+constexpr int ID_RESET_CAMERA = 3124;           // the open camera's properties to defaults, its record forgotten
 
 // ---- Window ids of the main window's children ----
 constexpr int ID_HTOOLBAR = 106;

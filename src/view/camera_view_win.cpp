@@ -4,7 +4,9 @@
 // closing (reopen countdown on timer 16, device notifications). User-interface thread only; the
 // streaming thread only invalidates the window and posts the capture messages to it.
 #include <windows.h>
+#include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -25,6 +27,7 @@
 #include "view/dib_rows.h"
 #include "view/surface_ratio.h"
 #include "view/view_geometry.h"
+#include "frame/white_balance.h"
 #include "settings/text_table.h"
 
 namespace {
@@ -88,6 +91,11 @@ struct CameraWnd final : MeasureHost {
     HDC surfaceDc = nullptr;
     HGDIOBJ surfaceOldBitmap = nullptr;
     std::unique_ptr<GdiSurface> overlay;
+
+    // The white-balance area: armed for one rectangle, and the drag's corners in client pixels.
+    bool areaPick = false;
+    bool areaDragging = false;
+    POINT areaFrom = {}, areaTo = {};
 
     uint64_t composedFrames = 0;  // compositions that drew a frame (for tests and diagnostics)
     // The ratio the picture was last shown at, as the parent was told of it (a fitted picture's
@@ -223,6 +231,21 @@ void CentreOnImage(CameraWnd* w) {
     if (c.y) SetScrollPos(w->hwnd, SB_VERT, w->geom.scrollY, TRUE);
 }
 
+// The rectangle being dragged for the white balance: a dotted line, white on black, so it shows
+// over any picture.
+void DrawAreaBand(CameraWnd* w, HDC dc) {
+    HPEN pen = CreatePen(PS_DOT, 1, RGB(255, 255, 255));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, RGB(0, 0, 0));
+    Rectangle(dc, std::min(w->areaFrom.x, w->areaTo.x), std::min(w->areaFrom.y, w->areaTo.y),
+              std::max(w->areaFrom.x, w->areaTo.x) + 1, std::max(w->areaFrom.y, w->areaTo.y) + 1);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+}
+
 // Composition into the retained surface and copy to windowDc.
 void CameraCompose(CameraWnd* w, HDC windowDc) {
     // A pointer kept from an earlier paint could name a slot the camera thread converts into
@@ -277,6 +300,7 @@ void CameraCompose(CameraWnd* w, HDC windowDc) {
     BlitSpan x = BlitAxis(g.hBar, g.scrollX, g.displayW, client.cx);
     BlitSpan y = BlitAxis(g.vBar, g.scrollY, g.displayH, client.cy);
     BitBlt(windowDc, x.dst, y.dst, x.length, y.length, w->surfaceDc, x.src, y.src, SRCCOPY);
+    if (w->areaDragging) DrawAreaBand(w, windowDc);
     ++w->composedFrames;
 }
 
@@ -431,7 +455,10 @@ void ApplyCalibration(CameraWnd* w, float ppu, int unit) {
     if (!line.empty()) OutputDebugStringA(line.c_str());
 }
 
+void AreaStop(CameraWnd* w);
+
 void CameraTearDown(CameraWnd* w) {
+    if (w->areaPick) AreaStop(w);  // the picture it was for is gone
     FreeSurface(w);
     w->ppu = -1.0f;
     w->unitText.clear();
@@ -590,6 +617,7 @@ void CameraOnCommand(CameraWnd* w, WPARAM wp, LPARAM lp) {
         break;
     }
     case VIEW_CMD_SELECT_TOOL:
+        if (w->areaPick) AreaStop(w);  // a measuring tool takes the mouse back
         SetTool(MeasurementState, *w, int32_t(lp));
         break;
     case VIEW_CMD_SET_RATIO:
@@ -611,7 +639,45 @@ void CameraOnCommand(CameraWnd* w, WPARAM wp, LPARAM lp) {
     }
 }
 
+// ---- White-balance area ----
+
+void AreaStop(CameraWnd* w) {
+    const bool dragging = w->areaDragging;
+    w->areaPick = false;
+    w->areaDragging = false;
+    if (dragging && GetCapture() == w->hwnd) ReleaseCapture();
+    InvalidateRect(w->hwnd, nullptr, FALSE);
+}
+
+void AreaPress(CameraWnd* w, int x, int y) {
+    w->areaDragging = true;
+    w->areaFrom = w->areaTo = {x, y};
+    SetCapture(w->hwnd);
+}
+
+void AreaMove(CameraWnd* w, int x, int y) {
+    w->areaTo = {x, y};
+    w->ComposeNow();
+}
+
+void AreaRelease(CameraWnd* w) {
+    const POINT from = w->areaFrom, to = w->areaTo;
+    AreaStop(w);
+    SIZE client = ClientSize(w->hwnd);
+    FramePoint a, b;
+    const bool flipped = CaptureState.flipVertical != 0;
+    if (!ClientToFrame(w->geom, client.cx, client.cy, flipped, from.x, from.y, &a) ||
+        !ClientToFrame(w->geom, client.cx, client.cy, flipped, to.x, to.y, &b))
+        return;
+    FrameArea area = {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1};
+    SendMessageW(GetParent(w->hwnd), WMU_NEUTRAL_AREA, 0, reinterpret_cast<LPARAM>(&area));
+}
+
 void CameraOnKeyDown(CameraWnd* w, WPARAM key) {
+    if (key == VK_ESCAPE && w->areaPick) {
+        AreaStop(w);
+        return;
+    }
     if (key == VK_SPACE)
         PostMessageW(GetParent(w->hwnd), WM_COMMAND, CMD_SNAPSHOT, 0);
     else if (key == VK_DELETE || key == VK_BACK)
@@ -747,20 +813,39 @@ LRESULT CALLBACK CameraWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_LBUTTONDOWN:
         SetFocus(hwnd);
-        PressAt(MeasurementState, *w, LOWORD(lp), HIWORD(lp));
+        if (w->areaPick)
+            AreaPress(w, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        else
+            PressAt(MeasurementState, *w, LOWORD(lp), HIWORD(lp));
         return 0;
     case WM_MOUSEMOVE:
-        MoveTo(MeasurementState, *w, LOWORD(lp), HIWORD(lp), (wp & MK_LBUTTON) != 0);
+        if (w->areaDragging)
+            AreaMove(w, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        else if (!w->areaPick)
+            MoveTo(MeasurementState, *w, LOWORD(lp), HIWORD(lp), (wp & MK_LBUTTON) != 0);
         return 0;
     case WM_LBUTTONUP:
-        Release(MeasurementState, *w);
+        if (w->areaDragging)
+            AreaRelease(w);
+        else if (!w->areaPick)
+            Release(MeasurementState, *w);
         return 0;
     case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lp) != hwnd) CancelPress(MeasurementState, *w);
+        if (reinterpret_cast<HWND>(lp) != hwnd) {
+            if (w->areaDragging) AreaStop(w);
+            CancelPress(MeasurementState, *w);
+        }
         return 0;
     case WM_CANCELMODE:
+        if (w->areaPick) AreaStop(w);
         CancelPress(MeasurementState, *w);
         break;  // the default handling lets go of the capture too
+    case WM_SETCURSOR:
+        if (w->areaPick && LOWORD(lp) == HTCLIENT) {
+            SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+            return TRUE;
+        }
+        break;
     case WM_KEYDOWN:
         CameraOnKeyDown(w, wp);
         return 0;
@@ -862,6 +947,22 @@ void CameraViewResetZoom(HWND view) {
         w->geom.zoom = 0;
         InvalidateRect(view, nullptr, FALSE);
     }
+}
+
+void CameraViewPickArea(HWND view, bool on) {
+    CameraWnd* w = FromHwnd(view);
+    if (!w) return;
+    if (on) {
+        w->areaPick = true;
+        w->areaDragging = false;
+    } else if (w->areaPick) {
+        AreaStop(w);
+    }
+}
+
+bool CameraViewPickingArea(HWND view) {
+    CameraWnd* w = FromHwnd(view);
+    return w && w->areaPick;
 }
 
 void CameraViewRequestCalibrationLine(HWND view) {

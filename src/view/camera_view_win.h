@@ -56,6 +56,13 @@ HBITMAP CameraViewSurfaceBitmap(HWND view);
 // picture out, as a bitmap selected into a context may not be handed to other functions.
 HDC CameraViewSurfaceDc(HWND view);
 
+// ---- White balance from an area ----
+// Arms (or disarms) the view for one rectangle: the next left-button drag draws it instead of
+// measuring, and on release the view sends its parent WMU_NEUTRAL_AREA with the rectangle in
+// frame pixels. Escape, a lost mouse capture or disarming drops it.
+void CameraViewPickArea(HWND view, bool on);
+bool CameraViewPickingArea(HWND view);
+
 // A snapshot of the view's geometry and counters, for the panel's ratio display and the tests.
 struct CameraViewInfo {
     int frameW = 0, frameH = 0, imageW = 0, imageH = 0, displayW = 0, displayH = 0;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 int DisplaySize(int size, int ratio) {
     float v = float(size) * (float(ratio) / 100.0f);
@@ -138,6 +139,22 @@ BlitSpan BlitAxis(bool barShown, int scroll, int display, int client) {
         s.length = display;
     }
     return s;
+}
+
+bool ClientToFrame(const ViewGeometry& g, int clientW, int clientH, bool flippedVertically, int cx, int cy,
+                   FramePoint* out) {
+    if (g.frameW <= 0 || g.frameH <= 0 || g.displayW <= 0 || g.displayH <= 0) return false;
+    const CropRect shown = g.zoom > 0 ? ZoomCrop(g.frameW, g.frameH, g.zoom) : CropRect{0, 0, g.frameW, g.frameH};
+    const BlitSpan bx = BlitAxis(g.hBar, g.scrollX, g.displayW, clientW);
+    const BlitSpan by = BlitAxis(g.vBar, g.scrollY, g.displayH, clientH);
+    auto along = [](int client, const BlitSpan& span, int display, int first, int extent) {
+        const int64_t surface = std::clamp<int64_t>(int64_t(client) - span.dst + span.src, 0, display - 1);
+        return first + int(surface * extent / display);
+    };
+    out->x = along(cx, bx, g.displayW, shown.x, shown.width);
+    out->y = along(cy, by, g.displayH, shown.y, shown.height);
+    if (flippedVertically) out->y = g.frameH - 1 - out->y;
+    return true;
 }
 
 StripSpan Strips(int display, int client) {

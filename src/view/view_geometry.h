@@ -101,6 +101,13 @@ inline int NextZoom(int zoom) { return zoom >= kMaxZoom || zoom < 0 ? 0 : zoom +
 struct BlitSpan { int src = 0, dst = 0, length = 0; };
 BlitSpan BlitAxis(bool barShown, int scroll, int display, int client);
 
+// The frame pixel drawn at client point (cx, cy), at any ratio, scroll position and zoom step,
+// rows counted as the frame holds them (bottom-up in the window while flipped vertically). A
+// point off the picture gives the nearest frame pixel. False without a picture.
+struct FramePoint { int x = 0, y = 0; };
+bool ClientToFrame(const ViewGeometry& g, int clientW, int clientH, bool flippedVertically, int cx, int cy,
+                   FramePoint* out);
+
 // The grey strips beside a picture narrower (or lower) than the client area, along one axis:
 // [0, before) and [after, client). Both empty when the display fills the axis.
 struct StripSpan { int before = 0, after = 0; bool any = false; };

@@ -190,6 +190,40 @@ TEST(ViewZoom, CropsTenPercentPerStepHalfOnEachSide) {
     EXPECT_EQ(seen[6], 1);
 }
 
+// Where a click lands in the frame: centred and scrolled pictures, other ratios, the zoom crop,
+// a picture scaled up from a smaller frame, the vertical flip, and points off the picture.
+TEST(ViewPoints, ClientPointToFramePixel) {
+    ViewGeometry centred = Picture(640, 480);  // in a 1000 x 600 client: offset (180, 60)
+    ViewGeometry scrolled = Picture(1920, 1080);
+    scrolled.hBar = scrolled.vBar = true;
+    scrolled.scrollX = 100;
+    scrolled.scrollY = 50;
+    ViewGeometry half = Picture(1920, 1080);
+    half.displayW = 960;
+    half.displayH = 540;
+    half.ratio = 50;
+    ViewGeometry zoomed = Picture(1000, 500);
+    zoomed.zoom = 2;  // shows (100, 50) to (900, 450) over 1000 x 500
+    ViewGeometry scaledUp = Picture(640, 480);
+    scaledUp.imageW = scaledUp.displayW = 1280;
+    scaledUp.imageH = scaledUp.displayH = 960;
+    struct Case { const ViewGeometry* g; int cw, ch; bool flip; int cx, cy, fx, fy; } cases[] = {
+        {&centred, 1000, 600, false, 180, 60, 0, 0},     {&centred, 1000, 600, false, 819, 539, 639, 479},
+        {&centred, 1000, 600, false, 0, 0, 0, 0},        {&centred, 1000, 600, true, 180, 60, 0, 479},
+        {&scrolled, 800, 600, false, 10, 20, 110, 70},   {&half, 960, 540, false, 480, 270, 960, 540},
+        {&zoomed, 1000, 500, false, 0, 0, 100, 50},      {&zoomed, 1000, 500, false, 500, 250, 500, 250},
+        {&scaledUp, 1280, 960, false, 1279, 959, 639, 479},
+    };
+    for (const Case& c : cases) {
+        FramePoint p;
+        ASSERT_TRUE(ClientToFrame(*c.g, c.cw, c.ch, c.flip, c.cx, c.cy, &p));
+        EXPECT_EQ(p.x, c.fx) << &c - cases;
+        EXPECT_EQ(p.y, c.fy) << &c - cases;
+    }
+    FramePoint p;
+    EXPECT_FALSE(ClientToFrame(ViewGeometry{}, 100, 100, false, 5, 5, &p));
+}
+
 TEST(ViewPainting, GreyStripsAndCentredCopy) {
     StripSpan s = Strips(640, 1055);
     EXPECT_TRUE(s.any);
