@@ -6,10 +6,12 @@
 #include "app/messages.h"
 #include "app/shell_state_win.h"
 #include "capture/camera_format.h"
+#include "capture/camera_settings_win.h"
 #include "capture/capture_session_win.h"
 #include "capture/device_list_win.h"
 #include "frame/capture_state_win.h"
 #include "panel/adjust_popup_win.h"
+#include "panel/white_balance_win.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
 #include "settings/text_table.h"
@@ -38,11 +40,23 @@ void MainOnCaptureStarted() {
     AppSettings.height = requestedFormat.height;
     AppSettings.interpolated = requestedFormat.interpolated;
     SaveSettings();
-    // A new picture starts without a calibration.
+    // A new picture starts without a calibration, unless its camera had one applied at this
+    // frame size.
     CalibrationState.appliedSlot = -1;
-    struct { float ppu; int32_t unit; } none = {-1.0f, 0};
-    SendToView(VIEW_CMD_SET_CALIBRATION, reinterpret_cast<LPARAM>(&none));
+    struct { float ppu; int32_t unit; } calibration = {-1.0f, 0};
+    if (const CameraRecord* record = OpenCameraRecord()) {
+        const int slot = RecordedCalibrationSlot(CalibrationTable, record->calibrationSlot, record->calibrationName,
+                                                 CaptureState.width, CaptureState.height);
+        if (slot >= 0) {
+            CalibrationState.appliedSlot = slot;
+            calibration = {CalibrationTable[slot].pixelsPerUnit, CalibrationTable[slot].unit};
+        }
+    }
+    SendToView(VIEW_CMD_SET_CALIBRATION, reinterpret_cast<LPARAM>(&calibration));
     SendToView(VIEW_CMD_SET_RATIO, AppSettings.width >= kFitFromWidth ? kFitRatio : 100);
+    // Measuring goes on as after applying it in the calibration manager.
+    if (CalibrationState.appliedSlot >= 0 && ShellState.mainWnd)
+        PostMessageW(ShellState.mainWnd, WM_COMMAND, CMD_CALIBRATION_CHANGED, 0);
     PostToPanel(1);
 }
 
@@ -105,6 +119,9 @@ bool MainOnViewMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return true;
     case WMU_VIEW_RATIO:  // the preview section's read-out and trackbar follow the view
         PostToPanel(0);
+        return true;
+    case WMU_NEUTRAL_AREA:
+        if (lp) OnNeutralAreaPicked(*reinterpret_cast<const FrameArea*>(lp));
         return true;
     case WM_COMMAND:
         switch (LOWORD(wp)) {

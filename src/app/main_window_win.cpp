@@ -12,6 +12,7 @@
 #include "panel/ctrl_panel_win.h"
 #include "app/tool_buttons.h"
 #include "app/toolbar_win.h"
+#include "capture/camera_settings_win.h"
 #include "capture/capture_session_win.h"
 #include "capture/open_dialog_win.h"
 #include "media/avi_recorder_win.h"
@@ -20,11 +21,14 @@
 #include "media/record_dialog_win.h"
 #include "media/video_recovery_win.h"
 #include "panel/adjust_popup_win.h"
+#include "panel/white_balance_win.h"
 #include "settings/about_dialog_win.h"
 #include "settings/options_dialog_win.h"
 #include "settings/settings_store.h"
 #include "resources/resource.h"
 #include "view/calibration_dialogs_win.h"
+#include "view/calibration_table.h"
+#include "view/calibration_workflow.h"
 #include "view/camera_view_win.h"
 #include "view/measure_model.h"
 #include "view/text_input_dialog_win.h"
@@ -82,8 +86,12 @@ void MainOnCrossline() {
     CheckToolButton(ID_CROSSLINE, crosslineShown);
 }
 
-// A calibration was applied or made: measuring goes on at ratio 100 with the crossline ruler.
+// A calibration was applied, made or deleted: the open camera keeps the one applied, and
+// measuring goes on at ratio 100 with the crossline ruler.
 void MainOnCalibrationChanged() {
+    const int slot = CalibrationState.appliedSlot;
+    const bool applied = slot >= 0 && slot < kCalibrationSlots && IsCalibrated(CalibrationTable[slot]);
+    RememberCalibration(applied ? slot : -1, applied ? CalibrationTable[slot].name : L"");
     if (!ShellState.cameraView || !(CameraViewPixelsPerUnit(ShellState.cameraView) > 0)) return;
     SetDisplayRatio100();
     if (!CameraViewCrossline(ShellState.cameraView)) {
@@ -126,7 +134,11 @@ void MainOnCommand(HWND hwnd, WPARAM wp, LPARAM lp) {
     case ID_ADJUST_SATURATION:
     case ID_ADJUST_SHARPNESS:
     case ID_ADJUST_RATIO:
-    case ID_ADJUST_GAIN: RunAdjustCommand(LOWORD(wp)); break;
+    case ID_ADJUST_GAIN:
+    case ID_ADJUST_EXPOSURE:
+    case ID_ADJUST_WHITE_BALANCE:
+    case ID_ADJUST_POWER_LINE: RunAdjustCommand(LOWORD(wp)); break;
+    case ID_NEUTRAL_AREA: StartNeutralAreaPick(); break;
     }
 }
 

@@ -1,6 +1,7 @@
 // The quick-adjust pop-up (dialog 140): one slider for brightness, contrast, saturation,
-// sharpness or gain of the open camera, or for the camera view's display ratio. Modeless, owned
-// by the main window, at most one. User-interface thread only.
+// sharpness, gain, exposure or white balance of the open camera, or for the camera view's
+// display ratio; or the camera's power-line frequency choices. Modeless, owned by the main
+// window, at most one. User-interface thread only.
 #pragma once
 #include <windows.h>
 
@@ -8,6 +9,8 @@
 // property; with a camera open, creates the pop-up for it, or turns an open pop-up to the new
 // quantity (label, range, value, place) and shows it. Without a camera nothing opens.
 void RunAdjustCommand(int command);
+// The same from a panel button (anchor, in screen pixels): the pop-up opens beside it.
+void RunAdjustCommandAt(int command, const RECT* anchor);
 
 // Closes the pop-up if there is one: its camera was closed or replaced.
 void CloseAdjustPopup();

@@ -4,8 +4,11 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include <algorithm>
+
 #include "app/display_scale.h"
 #include "app/messages.h"
+#include "settings/text_table.h"
 
 namespace {
 
@@ -16,6 +19,9 @@ constexpr AdjustQuantity kQuantities[] = {
     {ID_ADJUST_SHARPNESS, kPropSharpness, L"Sharpness:", L"\u9510\u5ea6:", 370},
     {ID_ADJUST_RATIO, kAdjustRatio, L"Ratio:", L"\u663e\u793a\u6bd4\u4f8b:", 320},
     {ID_ADJUST_GAIN, kPropGain, L"Gain:", L"\u589e\u76ca:", 530},
+    {ID_ADJUST_EXPOSURE, kPropExposure, nullptr, nullptr, 0, "exposure", AdjustKind::SliderWithAuto},
+    {ID_ADJUST_WHITE_BALANCE, kPropWhiteBalance, nullptr, nullptr, 0, "white balance", AdjustKind::SliderWithAuto},
+    {ID_ADJUST_POWER_LINE, kPropPowerLine, nullptr, nullptr, 0, "anti flicker", AdjustKind::Choices},
 };
 
 }  // namespace
@@ -26,12 +32,20 @@ const AdjustQuantity* FindAdjustQuantity(int command) {
     return nullptr;
 }
 
-const wchar_t* AdjustLabel(const AdjustQuantity& quantity, int language) {
+std::wstring AdjustLabel(const AdjustQuantity& quantity, int language) {
+    if (quantity.textKey) return GetText(quantity.textKey);
     return language == 1 ? quantity.chinese : quantity.english;
 }
 
 AdjustPopupPlace AdjustPopupOrigin(const AdjustQuantity& quantity, int dpi) {
     return {ScalePx(kAdjustPopupLeft, dpi), ScalePx(quantity.top, dpi)};
+}
+
+AdjustPopupPlace AdjustPopupBeside(int buttonLeft, int buttonTop, int popupW, int popupH, const int (&work)[4]) {
+    AdjustPopupPlace at{buttonLeft - popupW, buttonTop};
+    at.x = std::max(work[0], std::min(at.x, work[2] - popupW));
+    at.y = std::max(work[1], std::min(at.y, work[3] - popupH));
+    return at;
 }
 
 int RatioPosition(int ratio) {
@@ -67,4 +81,17 @@ std::wstring AdjustReadout(bool ratio, int value) {
     else
         std::swprintf(text, 24, L"%d", value);
     return text;
+}
+
+std::vector<int> PowerLineChoices(const CameraProperty& record) {
+    std::vector<int> choices;
+    if (record.maximum <= record.minimum) return choices;
+    for (int v = std::max(record.minimum, 0); v <= std::min(record.maximum, kPowerLineChoices - 1); ++v)
+        choices.push_back(v);
+    return choices;
+}
+
+const char* PowerLineKey(int value) {
+    static const char* const keys[kPowerLineChoices] = {"power off", "power 50", "power 60", "auto"};
+    return value >= 0 && value < kPowerLineChoices ? keys[value] : "power off";
 }

@@ -8,6 +8,7 @@
 
 #include "app/messages.h"
 #include "panel/flip_section_win.h"
+#include "panel/histogram_view_win.h"
 #include "panel/source_section_win.h"
 
 namespace {
@@ -234,6 +235,7 @@ bool RegisterCtrlPanelClass(HINSTANCE instance) {
     ok = RegisterPanelHeaderClass(instance) && ok;
     ok = RegisterSourceSectionClass(instance) && ok;
     ok = RegisterFlipSectionClass(instance) && ok;
+    ok = RegisterHistogramClass(instance) && ok;
     return ok;
 }
 

@@ -1,7 +1,9 @@
-// The preview section: the display ratio (read-out, trackbar 50-200 and a "100%" check) and
-// six owner-drawn switches for the image effects, which are process-wide flags the frame
-// pipeline reads at every frame. The camera view owns the ratio; this section asks it to
-// change. User-interface thread only.
+// The preview section: the display ratio (read-out, trackbar 50-200 and a "100%" check), six
+// owner-drawn switches for the image effects, which are process-wide flags the frame pipeline
+// reads at every frame, a row of buttons for the camera's own settings (exposure, white balance
+// and anti-flicker open the quick-adjust pop-up beside them; "Reset camera" puts the camera back
+// to its defaults), and the live histogram. The camera view owns the ratio; this section asks it
+// to change. The flips are kept in the open camera's record. User-interface thread only.
 #include "panel/flip_section_win.h"
 
 #include <string>
@@ -9,10 +11,14 @@
 #include <commctrl.h>  // after <string>: it brings strsafe.h, which hides the printf family
 
 #include "app/messages.h"
+#include "app/prompt_win.h"
 #include "app/shell_state_win.h"
+#include "capture/camera_settings_win.h"
 #include "capture/capture_session_win.h"
 #include "frame/capture_state_win.h"
+#include "panel/adjust_popup_win.h"
 #include "panel/ctrl_panel_win.h"
+#include "panel/histogram_view_win.h"
 #include "panel/panel_section_win.h"
 #include "panel/preview_rules.h"
 #include "settings/text_table.h"
@@ -21,10 +27,27 @@
 namespace {
 
 constexpr wchar_t kFlipClass[] = L"CtrlPanelFlipWndClass";
-constexpr int kLastControl = kPreviewFirstEffect + kEffectCount - 1;
+constexpr int kLastEffect = kPreviewFirstEffect + kEffectCount - 1;
+constexpr int kLastControl = kPreviewHistogramRgb;
 constexpr COLORREF kEffectOn = RGB(59, 180, 247);
 constexpr COLORREF kEffectOff = RGB(34, 38, 51);
+constexpr COLORREF kCameraButton = RGB(48, 54, 72);  // actions, not switches: a shade apart
 constexpr const char* kEffectKeys[kEffectCount] = {"flip horz", "flip vert", "gray", "binary", "invert", "emboss"};
+constexpr int kCameraButtons = 4;
+// Buttons 110-113: their text key and the pop-up command (0: Reset camera).
+constexpr struct { const char* key; int command; } kCameraButtonSpecs[kCameraButtons] = {
+    {"exposure", ID_ADJUST_EXPOSURE},
+    {"white balance", ID_ADJUST_WHITE_BALANCE},
+    {"anti flicker", ID_ADJUST_POWER_LINE},
+    {"reset camera", 0},
+};
+
+// A label of the text table as a button shows it: without the colon it has as a field label.
+std::wstring ButtonText(const char* key) {
+    std::wstring text = GetText(key);
+    while (!text.empty() && (text.back() == L':' || text.back() == L'\uFF1A' || text.back() == L' ')) text.pop_back();
+    return text;
+}
 
 bool gFlipOpen = false;  // the section's open flag, one for the class
 
@@ -62,7 +85,7 @@ void FlipOnRefresh(HWND section, int level) {
         for (int id = kPreviewRatioBar; id <= kLastControl; ++id) EnableWindow(Item(section, id), plan.enable);
     if (plan.showRatio) ShowRatio(section, plan.ratio, true);
     if (plan.enable)  // the switches paint from the flags
-        for (int id = kPreviewFirstEffect; id <= kLastControl; ++id) InvalidateRect(Item(section, id), nullptr, FALSE);
+        for (int id = kPreviewFirstEffect; id <= kLastEffect; ++id) InvalidateRect(Item(section, id), nullptr, FALSE);
 }
 
 void FlipOnTrackbar(HWND section, WPARAM wp) {
@@ -96,17 +119,45 @@ void FlipOnEffect(HWND section, int index) {
     if (index == kEffectFlipVertical && ShellState.cameraView) InvalidateRect(ShellState.cameraView, nullptr, FALSE);
     for (int i = 0; i < kEffectCount; ++i)
         if (repaint & (1u << i)) InvalidateRect(Item(section, kPreviewFirstEffect + i), nullptr, FALSE);
+    if (index == kEffectFlipHorizontal || index == kEffectFlipVertical) RememberFlips();
+}
+
+// "Reset camera", once the user says yes: the pop-up's values would be stale, the flips
+// went off.
+void FlipOnResetCamera(HWND section) {
+    const std::wstring ask = GetText("reset camera ask"), title = ButtonText("reset camera");
+    if (MessageBoxW(ShellState.mainWnd, ask.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    if (!IsDeviceOpen()) return;  // closed while the question was open
+    CloseAdjustPopup();
+    ResetOpenCamera();
+    for (int id = kPreviewFirstEffect; id <= kLastEffect; ++id) InvalidateRect(Item(section, id), nullptr, FALSE);
+    if (ShellState.cameraView) InvalidateRect(ShellState.cameraView, nullptr, FALSE);
+    if (ShellState.mainWnd)
+        ShowPrompt(ShellState.mainWnd, GetText("camera reset").c_str(), 0, ShellState.toolbarHeight + 1);
+}
+
+void FlipOnCameraButton(HWND section, int index) {
+    if (kCameraButtonSpecs[index].command == 0) {
+        FlipOnResetCamera(section);
+        return;
+    }
+    RECT button;
+    GetWindowRect(Item(section, kPreviewExposure + index), &button);
+    RunAdjustCommandAt(kCameraButtonSpecs[index].command, &button);
 }
 
 LRESULT FlipOnDrawItem(const DRAWITEMSTRUCT* d) {
     int index = int(d->CtlID) - kPreviewFirstEffect;
-    if (index < 0 || index >= kEffectCount) return FALSE;
-    const std::wstring& text = GetText(kEffectKeys[index]);
+    const int camera = int(d->CtlID) - kPreviewExposure;
+    const bool isCamera = camera >= 0 && camera < kCameraButtons;
+    if (!isCamera && (index < 0 || index >= kEffectCount)) return FALSE;
+    const std::wstring text = isCamera ? ButtonText(kCameraButtonSpecs[camera].key) : GetText(kEffectKeys[index]);
     HGDIOBJ oldFont = SelectObject(d->hDC, GetPanelResources().controlFont);
     SIZE extent = {};
     GetTextExtentPoint32W(d->hDC, text.c_str(), int(text.size()), &extent);
     const RECT& r = d->rcItem;
-    SetBkColor(d->hDC, EffectFlag(index)->load() ? kEffectOn : kEffectOff);
+    SetBkColor(d->hDC, isCamera ? kCameraButton : EffectFlag(index)->load() ? kEffectOn : kEffectOff);
     SetTextColor(d->hDC, RGB(255, 255, 255));
     int x = r.left + (r.right - r.left - extent.cx) / 2;
     int y = r.top + (r.bottom - r.top - extent.cy) / 2;
@@ -118,6 +169,9 @@ LRESULT FlipOnDrawItem(const DRAWITEMSTRUCT* d) {
 void FlipReloadTexts(HWND section) {
     PanelSetText(section, 100, "preview");
     for (int i = 0; i < kEffectCount; ++i) PanelSetText(section, kPreviewFirstEffect + i, kEffectKeys[i]);
+    for (int i = 0; i < kCameraButtons; ++i)
+        SetDlgItemTextW(section, kPreviewExposure + i, ButtonText(kCameraButtonSpecs[i].key).c_str());
+    PanelSetText(section, kPreviewHistogramRgb, "hist rgb");
 }
 
 // Themed check boxes draw their text in the theme's colour, black on the dark panel; without a
@@ -144,19 +198,28 @@ void FlipOnCreate(HWND section) {
     UnthemeControl(check);
     for (int i = 0; i < kEffectCount; ++i)
         CreatePanelControl(section, WC_BUTTONW, L"", BS_OWNERDRAW | WS_TABSTOP, kPreviewFirstEffect + i);
+    for (int i = 0; i < kCameraButtons; ++i)
+        CreatePanelControl(section, WC_BUTTONW, L"", BS_OWNERDRAW | WS_TABSTOP, kPreviewExposure + i);
+    CreateHistogramView(section, kPreviewHistogram);
+    UnthemeControl(CreatePanelControl(section, WC_BUTTONW, L"", BS_AUTOCHECKBOX | WS_TABSTOP, kPreviewHistogramRgb));
 }
 
 void FlipOnCommand(HWND section, WPARAM wp) {
     int id = LOWORD(wp);
     if (id == CMD_RELOAD_TEXTS) {
         FlipReloadTexts(section);
+    } else if (id == kPreviewHistogramRgb) {
+        HistogramViewShowChannels(Item(section, kPreviewHistogram),
+                                  IsDlgButtonChecked(section, kPreviewHistogramRgb) == BST_CHECKED);
     } else if (!IsDeviceOpen()) {
         // A click queued before the camera closed (the controls are disabled since): the
         // flags were cleared with the session and stay so until a camera opens.
     } else if (id == kPreviewRatio100) {
         FlipOnRatio100(section);
-    } else if (id >= kPreviewFirstEffect && id <= kLastControl) {
+    } else if (id >= kPreviewFirstEffect && id <= kLastEffect) {
         FlipOnEffect(section, id - kPreviewFirstEffect);
+    } else if (id >= kPreviewExposure && id < kPreviewExposure + kCameraButtons) {
+        FlipOnCameraButton(section, id - kPreviewExposure);
     }
 }
 

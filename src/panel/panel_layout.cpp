@@ -112,6 +112,7 @@ PreviewLayout LayOutPreviewSection(int w, DialogBase b) {
     const int c = (w - DluX(14, b)) / 2;
     const int leftX = DluX(7, b), rightX = c + DluX(2, b) + DluX(7, b);
     const int row0 = top + DluY(27, b), step = DluY(16, b), buttonH = DluY(12, b);
+    const int histogramY = top + DluY(107, b), checkY = top + DluY(148, b);
     return {{
         {0, 0, w, title},
         {DluX(4, b), top + DluY(4, b), DluX(48, b), DluY(8, b)},
@@ -123,5 +124,11 @@ PreviewLayout LayOutPreviewSection(int w, DialogBase b) {
         {rightX, row0 + step, c, buttonH},
         {leftX, row0 + step + step, c, buttonH},
         {rightX, row0 + step + step, c, buttonH},
+        {leftX, row0 + 3 * step, c, buttonH},
+        {rightX, row0 + 3 * step, c, buttonH},
+        {leftX, row0 + 4 * step, c, buttonH},
+        {rightX, row0 + 4 * step, c, buttonH},
+        {leftX, histogramY, w - DluX(14, b), DluY(38, b)},
+        {leftX, checkY, w - DluX(14, b), DluY(10, b)},
     }};
 }

@@ -87,9 +87,11 @@ Chevron ChevronFor(int width, int height, bool open, int dpi = 96);
 // ---- Sections (index 0 = id 100, the title bar) ----
 
 constexpr int kSourceBodyUnits = 75;
-constexpr int kPreviewBodyUnits = 76;
+constexpr int kPreviewBodyUnits = 160;
 using SourceLayout = std::array<PanelRect, 9>;    // ids 100-108
-using PreviewLayout = std::array<PanelRect, 10>;  // ids 100-109
+// ids 100-115: title, ratio read-out, trackbar and check, six effects, four camera buttons,
+// histogram and its channels check box
+using PreviewLayout = std::array<PanelRect, 16>;
 // labelWidth: the widest of the three labels in pixels; a label wider than the 32 dialog
 // units of its column widens the column and narrows the lists by as much.
 SourceLayout LayOutSourceSection(int width, DialogBase b, int labelWidth = 0);

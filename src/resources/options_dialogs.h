@@ -39,3 +39,6 @@
 #define IDC_ADJUST_LABEL 100
 #define IDC_ADJUST_SLIDER 101
 #define IDC_ADJUST_READOUT 102
+#define IDC_ADJUST_AUTO 103      // exposure and white balance: the camera's automatic mode
+#define IDC_ADJUST_NEUTRAL 104   // white balance: pick a neutral area in the view
+#define IDC_ADJUST_CHOICE 110    // 110-113: power-line choices in place of the slider

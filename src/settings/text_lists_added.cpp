@@ -49,6 +49,22 @@ const TextListEntry kAddedEnglishTexts[] = {
     {"scale bar", L"Scale bar on photos"},
     {"measures with photos", L"Save measurements with photos"},
 
+    // -- camera settings: white balance, anti-flicker, reset, histogram --
+    {"wb pick", L"Pick grey area"},
+    {"wb drag", L"Drag a rectangle over something white or grey (Esc cancels)"},
+    {"wb done", L"White balance set from the area"},
+    {"wb clipped", L"The area is too bright: pick a grey one or lower the exposure"},
+    {"wb dark", L"The area is too dark for a white balance"},
+    {"wb effects", L"Turn off gray, binary, invert and emboss first"},
+    {"anti flicker", L"Anti-flicker:"},
+    {"power off", L"Off"},
+    {"power 50", L"50 Hz"},
+    {"power 60", L"60 Hz"},
+    {"reset camera", L"Reset camera"},
+    {"reset camera ask", L"Put this microscope's settings back to their defaults and forget what Vardelo kept for it?"},
+    {"camera reset", L"Microscope settings reset"},
+    {"hist rgb", L"Show R, G, B"},
+
     {nullptr, nullptr},
 };
 
@@ -97,6 +113,22 @@ const TextListEntry kAddedChineseTexts[] = {
     {"csv files", L"CSV \u6587\u4EF6 (*.csv)"},
     {"scale bar", L"\u7167\u7247\u4E0A\u663E\u793A\u6BD4\u4F8B\u5C3A"},
     {"measures with photos", L"\u968F\u7167\u7247\u4FDD\u5B58\u6D4B\u91CF\u6570\u636E"},
+
+    // -- camera settings: white balance, anti-flicker, reset, histogram --
+    {"wb pick", L"\u9009\u53D6\u7070\u8272\u533A\u57DF"},
+    {"wb drag", L"\u5728\u767D\u8272\u6216\u7070\u8272\u7269\u4F53\u4E0A\u62D6\u51FA\u4E00\u4E2A\u77E9\u5F62\uFF08\u6309 Esc \u53D6\u6D88\uFF09"},
+    {"wb done", L"\u5DF2\u6309\u6240\u9009\u533A\u57DF\u8BBE\u7F6E\u767D\u5E73\u8861"},
+    {"wb clipped", L"\u6240\u9009\u533A\u57DF\u8FC7\u4EAE\uFF1A\u8BF7\u9009\u53D6\u7070\u8272\u533A\u57DF\u6216\u964D\u4F4E\u66DD\u5149"},
+    {"wb dark", L"\u6240\u9009\u533A\u57DF\u592A\u6697\uFF0C\u65E0\u6CD5\u8BBE\u7F6E\u767D\u5E73\u8861"},
+    {"wb effects", L"\u8BF7\u5148\u5173\u95ED\u7070\u5EA6\u5316\u3001\u4E8C\u503C\u5316\u3001\u53CD\u8F6C\u548C\u6D6E\u96D5"},
+    {"anti flicker", L"\u9632\u95EA\u70C1:"},
+    {"power off", L"\u5173\u95ED"},
+    {"power 50", L"50 Hz"},
+    {"power 60", L"60 Hz"},
+    {"reset camera", L"\u91CD\u7F6E\u76F8\u673A"},
+    {"reset camera ask", L"\u5C06\u6B64\u663E\u5FAE\u955C\u7684\u8BBE\u7F6E\u6062\u590D\u4E3A\u9ED8\u8BA4\u503C\uFF0C\u5E76\u6E05\u9664 Vardelo \u4E3A\u5176\u4FDD\u5B58\u7684\u8BBE\u7F6E\uFF1F"},
+    {"camera reset", L"\u663E\u5FAE\u955C\u8BBE\u7F6E\u5DF2\u91CD\u7F6E"},
+    {"hist rgb", L"\u663E\u793A R\u3001G\u3001B \u901A\u9053"},
 
     {nullptr, nullptr},
 };

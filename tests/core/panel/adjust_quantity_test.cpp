@@ -2,6 +2,8 @@
 // of the six presets. Its place on the screen grows with the display scale.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/messages.h"
 #include "panel/adjust_quantity.h"
 
@@ -29,6 +31,35 @@ TEST(AdjustPlace, FollowsTheDisplayScale) {
         EXPECT_EQ(p.x, c.x) << c.command << " at " << c.dpi;
         EXPECT_EQ(p.y, c.y) << c.command << " at " << c.dpi;
     }
+}
+
+// The panel's quantities: beside their button, inside the screen; the power-line choices a
+// camera offers among off, 50 Hz, 60 Hz and automatic.
+TEST(AdjustPanelQuantities, PlaceAndChoices) {
+    const int work[4] = {0, 0, 1366, 728};
+    struct Place { int left, top, w, h, x, y; } places[] = {
+        {1100, 300, 300, 100, 800, 300}, {200, 300, 300, 100, 0, 300}, {1100, 700, 300, 100, 800, 628},
+    };
+    for (const Place& p : places) {
+        AdjustPopupPlace at = AdjustPopupBeside(p.left, p.top, p.w, p.h, work);
+        EXPECT_EQ(at.x, p.x) << p.left;
+        EXPECT_EQ(at.y, p.y) << p.top;
+    }
+    struct Choices { int min, max; std::vector<int> values; } choices[] = {
+        {0, 2, {0, 1, 2}}, {0, 3, {0, 1, 2, 3}}, {1, 2, {1, 2}}, {0, 0, {}}, {-5, 9, {0, 1, 2, 3}},
+    };
+    for (const Choices& c : choices) {
+        CameraProperty record;
+        record.minimum = c.min;
+        record.maximum = c.max;
+        EXPECT_EQ(PowerLineChoices(record), c.values) << c.min << ".." << c.max;
+    }
+    EXPECT_STREQ(PowerLineKey(1), "power 50");
+    EXPECT_STREQ(PowerLineKey(7), "power off");
+    const AdjustQuantity* exposure = FindAdjustQuantity(ID_ADJUST_EXPOSURE);
+    ASSERT_NE(exposure, nullptr);
+    EXPECT_EQ(exposure->kind, AdjustKind::SliderWithAuto);
+    EXPECT_EQ(FindAdjustQuantity(ID_ADJUST_POWER_LINE)->property, kPropPowerLine);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ TEST(PanelLayout, SectionHeightsFromTitleAndBody) {
     EXPECT_EQ(PanelMetricsFor(kBase8).marginX, 8);
     EXPECT_EQ(PanelMetricsFor(kBase8).marginY, 8);
     EXPECT_EQ(SectionHeightsFor(kBase8, kSourceBodyUnits), (SectionHeights{29, 179}));
-    EXPECT_EQ(SectionHeightsFor(kBase8, kPreviewBodyUnits), (SectionHeights{29, 181}));
+    EXPECT_EQ(SectionHeightsFor(kBase8, kPreviewBodyUnits), (SectionHeights{29, 349}));
     EXPECT_EQ(SectionHeightsFor(kBase7, kSourceBodyUnits), (SectionHeights{26, 157}));  // 24.5 -> 25, 131.25 -> 131
     SectionHeights h = {29, 181};
     EXPECT_EQ(PackSectionHeights(h), 29u | (181u << 16));
@@ -113,6 +113,10 @@ TEST(PanelLayout, PreviewSectionControls) {
     EXPECT_EQ(l[5], (PanelRect{122, 83, 104, 24}));
     EXPECT_EQ(l[8], (PanelRect{14, 147, 104, 24}));
     EXPECT_EQ(l[9], (PanelRect{122, 147, 104, 24}));
+    EXPECT_EQ(l[13], (PanelRect{122, 211, 104, 24}));  // the camera's row under the effects
+    EXPECT_EQ(l[14], (PanelRect{14, 243, 208, 76}));   // histogram, then its check box
+    EXPECT_EQ(l[15], (PanelRect{14, 325, 208, 20}));
+    EXPECT_LE(l[15].y + l[15].height, SectionHeightsFor(kBase8, kPreviewBodyUnits).expanded);
     // Every control stays inside the body at Wine's narrower panel.
     PreviewLayout w = LayOutPreviewSection(221 - 14, kBase7);
     for (const PanelRect& r : w) EXPECT_LE(r.x + r.width, 207);
