@@ -33,7 +33,7 @@ void ComputeHistogram(const DisplayFrame* frame, int width, int height, int step
 }
 
 void HistogramBars(const uint32_t (&bins)[256], int height, int (&bars)[256]) {
-    uint32_t fullest = 0;
+    uint32_t fullest = std::max(bins[0], bins[255]) / 4;
     for (int i = 1; i < 255; ++i) fullest = std::max(fullest, bins[i]);
     if (fullest == 0) fullest = std::max(bins[0], bins[255]);
     for (int i = 0; i < 256; ++i) {

@@ -26,7 +26,8 @@ void ComputeHistogram(const DisplayFrame* frame, int width, int height, int step
 inline bool ShadowsClipped(const FrameHistogram& h) { return uint64_t(h.shadows) * 1000 > h.samples; }
 inline bool HighlightsClipped(const FrameHistogram& h) { return uint64_t(h.highlights) * 1000 > h.samples; }
 
-// Bar heights 0..height for the 256 bins of one curve, scaled to the fullest bin among 1..254 so
+// Bar heights 0..height for the 256 bins of one curve, scaled to the fullest bin among 1..254, so
 // that a spike of clipped pixels at either end does not flatten the rest (the end bars are cut
-// at height).
+// at height) -- unless an end holds four times as much: then to a quarter of that end, so a
+// picture gone mostly white or black does not show its remainder as a full histogram.
 void HistogramBars(const uint32_t (&bins)[256], int height, int (&bars)[256]);

@@ -13,14 +13,10 @@ namespace {
 TEST(Histogram, KnownFrame) {
     // 10 x 4 pixels: row 0 black, row 1 white, row 2 pure red, row 3 grey 100 with one blue 255.
     const int w = 10, h = 4;
-    std::vector<uint8_t> f(DisplayFrameBytes(w, h), 0);
-    for (int x = 0; x < w; ++x) {
-        uint8_t* white = &f[(size_t(1) * w + x) * 3];
-        white[0] = white[1] = white[2] = 255;
-        f[(size_t(2) * w + x) * 3 + 2] = 255;
-        uint8_t* grey = &f[(size_t(3) * w + x) * 3];
-        grey[0] = grey[1] = grey[2] = 100;
-    }
+    const uint8_t rows[h][3] = {{0, 0, 0}, {255, 255, 255}, {0, 0, 255}, {100, 100, 100}};  // blue, green, red
+    std::vector<uint8_t> f;
+    for (const auto& row : rows)
+        for (int x = 0; x < w; ++x) f.insert(f.end(), row, row + 3);
     f[(size_t(3) * w + 9) * 3] = 255;
     FrameHistogram hist;
     ComputeHistogram(f.data(), w, h, 1, &hist);
@@ -45,10 +41,8 @@ TEST(Histogram, KnownFrame) {
     EXPECT_EQ(hist.luma[76], 5u);
     EXPECT_EQ(hist.highlights, 5u);
 
-    // One clipped sample in 1000 is not worth marking; two are.
-    FrameHistogram few;
-    few.samples = 1000;
-    few.highlights = 1;
+    FrameHistogram few;  // one clipped sample in 1000 is not worth marking; two are
+    few.samples = 1000, few.highlights = 1;
     EXPECT_FALSE(HighlightsClipped(few));
     few.highlights = 2;
     EXPECT_TRUE(HighlightsClipped(few));
@@ -60,7 +54,7 @@ TEST(Histogram, StepsAndBars) {
     };
     for (const Case& c : cases) EXPECT_EQ(HistogramStep(c.w, c.h, c.max), c.step) << c.w;
     uint32_t bins[256] = {};
-    bins[0] = 5000;  // a clipped spike does not flatten the rest: it is cut at the height
+    bins[0] = 399;  // a clipped spike does not flatten the rest: it is cut at the height
     bins[10] = 100;
     bins[20] = 50;
     bins[30] = 1;
@@ -71,6 +65,9 @@ TEST(Histogram, StepsAndBars) {
     EXPECT_EQ(bars[20], 20);
     EXPECT_EQ(bars[30], 1);  // a counted bin shows
     EXPECT_EQ(bars[40], 0);
+    bins[255] = 4000;  // a picture gone mostly white: the rest is scaled to a quarter of it
+    HistogramBars(bins, 40, bars);
+    EXPECT_EQ(bars[10], 4);
     uint32_t empty[256] = {};
     HistogramBars(empty, 40, bars);
     EXPECT_EQ(bars[0], 0);
