@@ -53,7 +53,7 @@ const CameraProperty& Record() { return CaptureState.properties[Property()]; }
 void AdjustShowReadout(HWND dlg) {
     std::wstring text;
     if (Kind() == AdjustKind::Choices) text = GetText(PowerLineKey(gAdjust.slider.value));
-    else text = AdjustReadout(IsRatio(), gAdjust.slider.value);
+    else text = AdjustReadout(*gAdjust.quantity, gAdjust.slider.value);
     SetDlgItemTextW(dlg, IDC_ADJUST_READOUT, text.c_str());
 }
 
@@ -75,6 +75,8 @@ void AdjustShowState(HWND dlg) {
     SendMessageW(bar, TBM_SETRANGEMIN, FALSE, 0);
     SendMessageW(bar, TBM_SETRANGEMAX, TRUE, gAdjust.slider.maximum - gAdjust.slider.base);
     SendMessageW(bar, TBM_SETPOS, TRUE, gAdjust.slider.value - gAdjust.slider.base);
+    // A white balance the camera does not offer leaves the grey-area button alone usable.
+    EnableWindow(bar, Kind() != AdjustKind::SliderWithAuto || CameraOffers(Record()));
     if (Kind() == AdjustKind::SliderWithAuto) {
         EnableWindow(GetDlgItem(dlg, IDC_ADJUST_AUTO), Record().autoCapable != 0);
         CheckDlgButton(dlg, IDC_ADJUST_AUTO, Record().autoNow ? BST_CHECKED : BST_UNCHECKED);
@@ -175,7 +177,7 @@ void AdjustOnScroll(HWND dlg, WPARAM wp, HWND bar) {
     }
     if (Kind() == AdjustKind::SliderWithAuto)
         CheckDlgButton(dlg, IDC_ADJUST_AUTO, Record().autoNow ? BST_CHECKED : BST_UNCHECKED);
-    SetDlgItemTextW(dlg, IDC_ADJUST_READOUT, AdjustReadout(false, Record().value).c_str());
+    SetDlgItemTextW(dlg, IDC_ADJUST_READOUT, AdjustReadout(*gAdjust.quantity, Record().value).c_str());
 }
 
 void AdjustOnAuto(HWND dlg) {

@@ -74,12 +74,18 @@ bool MoveAdjustSlider(AdjustSlider& slider, int position) {
     return true;
 }
 
-std::wstring AdjustReadout(bool ratio, int value) {
-    wchar_t text[24];
-    if (ratio)
-        std::swprintf(text, 24, L"%d%%", RatioOfPosition(value));
+std::wstring AdjustReadout(const AdjustQuantity& quantity, int value) {
+    wchar_t text[32];
+    if (quantity.property == kAdjustRatio)
+        std::swprintf(text, 32, L"%d%%", RatioOfPosition(value));
+    else if (quantity.property == kPropExposure && value < 0 && value > -31)
+        std::swprintf(text, 32, L"1/%ld s", 1L << -value);
+    else if (quantity.property == kPropExposure && value >= 0 && value < 31)
+        std::swprintf(text, 32, L"%ld s", 1L << value);
+    else if (quantity.property == kPropWhiteBalance)
+        std::swprintf(text, 32, L"%d K", value);
     else
-        std::swprintf(text, 24, L"%d", value);
+        std::swprintf(text, 32, L"%d", value);
     return text;
 }
 

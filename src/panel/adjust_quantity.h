@@ -64,8 +64,10 @@ AdjustSlider RatioSlider(int viewRatio);
 // The slider moved to position: stores the new value and returns true only when it differs.
 bool MoveAdjustSlider(AdjustSlider& slider, int position);
 
-// The read-out: "%d" of the value, or the preset's "50%" ... "200%" for the ratio.
-std::wstring AdjustReadout(bool ratio, int value);
+// The read-out of a quantity's value: the preset's "50%" ... "200%" for the ratio; for exposure,
+// which the camera interfaces give in powers of two of a second, the time ("1/64 s", "2 s");
+// for white balance the colour temperature ("4600 K"); otherwise "%d".
+std::wstring AdjustReadout(const AdjustQuantity& quantity, int value);
 
 // Power-line frequency: 0 off, 1 50 Hz, 2 60 Hz, 3 automatic (the USB video class's values).
 // The choices a camera offers are the values of its range among these; none when it has no

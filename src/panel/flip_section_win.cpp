@@ -32,6 +32,7 @@ constexpr int kLastControl = kPreviewHistogramRgb;
 constexpr COLORREF kEffectOn = RGB(59, 180, 247);
 constexpr COLORREF kEffectOff = RGB(34, 38, 51);
 constexpr COLORREF kCameraButton = RGB(48, 54, 72);  // actions, not switches: a shade apart
+constexpr COLORREF kCameraButtonDisabled = RGB(112, 118, 136);  // their text while there is nothing to adjust
 constexpr const char* kEffectKeys[kEffectCount] = {"flip horz", "flip vert", "gray", "binary", "invert", "emboss"};
 constexpr int kCameraButtons = 4;
 // Buttons 110-113: their text key and the pop-up command (0: Reset camera).
@@ -84,8 +85,13 @@ void FlipOnRefresh(HWND section, int level) {
     if (plan.disable || plan.enable)
         for (int id = kPreviewRatioBar; id <= kLastControl; ++id) EnableWindow(Item(section, id), plan.enable);
     if (plan.showRatio) ShowRatio(section, plan.ratio, true);
-    if (plan.enable)  // the switches paint from the flags
-        for (int id = kPreviewFirstEffect; id <= kLastEffect; ++id) InvalidateRect(Item(section, id), nullptr, FALSE);
+    if (!plan.enable) return;
+    // Exposure and anti-flicker that the camera does not offer have nothing to adjust; white
+    // balance stays for the grey-area balance, which any camera can have.
+    EnableWindow(Item(section, kPreviewExposure), CameraOffers(CaptureState.properties[kPropExposure]));
+    EnableWindow(Item(section, kPreviewAntiFlicker), CameraOffers(CaptureState.properties[kPropPowerLine]));
+    // The switches (and the white balance's button) paint from the flags.
+    for (int id = kPreviewFirstEffect; id <= kPreviewResetCamera; ++id) InvalidateRect(Item(section, id), nullptr, FALSE);
 }
 
 void FlipOnTrackbar(HWND section, WPARAM wp) {
@@ -131,7 +137,7 @@ void FlipOnResetCamera(HWND section) {
     if (!IsDeviceOpen()) return;  // closed while the question was open
     CloseAdjustPopup();
     ResetOpenCamera();
-    for (int id = kPreviewFirstEffect; id <= kLastEffect; ++id) InvalidateRect(Item(section, id), nullptr, FALSE);
+    for (int id = kPreviewFirstEffect; id <= kPreviewResetCamera; ++id) InvalidateRect(Item(section, id), nullptr, FALSE);
     if (ShellState.cameraView) InvalidateRect(ShellState.cameraView, nullptr, FALSE);
     if (ShellState.mainWnd)
         ShowPrompt(ShellState.mainWnd, GetText("camera reset").c_str(), 0, ShellState.toolbarHeight + 1);
@@ -157,8 +163,12 @@ LRESULT FlipOnDrawItem(const DRAWITEMSTRUCT* d) {
     SIZE extent = {};
     GetTextExtentPoint32W(d->hDC, text.c_str(), int(text.size()), &extent);
     const RECT& r = d->rcItem;
-    SetBkColor(d->hDC, isCamera ? kCameraButton : EffectFlag(index)->load() ? kEffectOn : kEffectOff);
-    SetTextColor(d->hDC, RGB(255, 255, 255));
+    // White balance shows lit while a software balance corrects the picture.
+    const bool balanced = isCamera && kPreviewExposure + camera == kPreviewWhiteBalance &&
+                          !UnpackGains(CaptureState.channelGains.load()).Neutral();
+    const bool lit = isCamera ? balanced : EffectFlag(index)->load() != 0;
+    SetBkColor(d->hDC, lit ? kEffectOn : isCamera ? kCameraButton : kEffectOff);
+    SetTextColor(d->hDC, isCamera && (d->itemState & ODS_DISABLED) ? kCameraButtonDisabled : RGB(255, 255, 255));
     int x = r.left + (r.right - r.left - extent.cx) / 2;
     int y = r.top + (r.bottom - r.top - extent.cy) / 2;
     ExtTextOutW(d->hDC, x, y, ETO_OPAQUE | ETO_CLIPPED, &r, text.c_str(), UINT(text.size()), nullptr);

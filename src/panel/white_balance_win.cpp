@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "app/messages.h"
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
 #include "capture/camera_settings_win.h"
@@ -65,5 +66,6 @@ void OnNeutralAreaPicked(const FrameArea& area) {
         return;
     }
     RememberBalance(*gains);
+    if (ShellState.panel) PostMessageW(ShellState.panel, WMU_PANEL_REFRESH, 1, 0);  // the button lights up
     Tell("wb done");
 }

@@ -54,12 +54,13 @@ TEST(AdjustPanelQuantities, PlaceAndChoices) {
         record.maximum = c.max;
         EXPECT_EQ(PowerLineChoices(record), c.values) << c.min << ".." << c.max;
     }
+    struct Readout { int command, value; const wchar_t* text; } readouts[] = {
+        {ID_ADJUST_EXPOSURE, -6, L"1/64 s"}, {ID_ADJUST_EXPOSURE, 1, L"2 s"}, {ID_ADJUST_WHITE_BALANCE, 4600, L"4600 K"},
+        {ID_ADJUST_RATIO, 4, L"150%"},       {ID_ADJUST_GAIN, -3, L"-3"},
+    };
+    for (const Readout& r : readouts) EXPECT_EQ(AdjustReadout(*FindAdjustQuantity(r.command), r.value), r.text);
     EXPECT_STREQ(PowerLineKey(1), "power 50");
     EXPECT_STREQ(PowerLineKey(7), "power off");
-    const AdjustQuantity* exposure = FindAdjustQuantity(ID_ADJUST_EXPOSURE);
-    ASSERT_NE(exposure, nullptr);
-    EXPECT_EQ(exposure->kind, AdjustKind::SliderWithAuto);
-    EXPECT_EQ(FindAdjustQuantity(ID_ADJUST_POWER_LINE)->property, kPropPowerLine);
 }
 
 }  // namespace
