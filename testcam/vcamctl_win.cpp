@@ -222,6 +222,8 @@ int List() {
                                  c.refuse ? FormatListText({c.refusedFormat}).c_str() : L"-", c.loseAfter,
                                  c.hardware);
                         line += L"\tvirtual: " + FormatListText(c.formats) + extra;
+                        if (c.light.Tinted()) line += L" cast=" + CastText(c.light.cast);
+                        if (!c.light.serial.empty()) line += L" serial=" + c.light.serial;
                     }
                 }
                 VariantClear(&v);
