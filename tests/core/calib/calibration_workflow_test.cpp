@@ -111,8 +111,7 @@ TEST(RecordedCalibration, SameNameAndFrameSize) {
     struct Case { int slot; const wchar_t* name; int w, h, want; } cases[] = {
         {2, L"10x", 1280, 720, 2},  {5, L"10x", 1280, 720, 2},  // found by name
         {2, L"10x", 1920, 1080, -1}, {5, L"40x", 1280, 720, -1},  // made at another size
-        {7, L"old", 1920, 1080, 7}, {3, L"none", 1280, 720, -1}, {-1, L"10x", 1280, 720, -1},
-        {10, L"10x", 1280, 720, -1},
+        {7, L"old", 1920, 1080, 7}, {3, L"none", 1280, 720, -1}, {10, L"10x", 1280, 720, -1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RecordedCalibrationSlot(slots, c.slot, c.name, c.w, c.h), c.want) << c.slot << " " << c.w;

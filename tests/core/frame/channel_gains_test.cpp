@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "frame/cpu_features.h"
@@ -27,15 +26,8 @@ TEST(ChannelGains, RoundsToNearestAndClamps) {
         ApplyChannelGainsScalar(px, 1, {c.gain, c.gain, c.gain});
         EXPECT_EQ(px[0], c.out) << int(c.in) << " x " << c.gain;
     }
-    uint8_t px[3] = {10, 20, 30};  // blue, green, red each with its own gain
-    ApplyChannelGains(px, 1, {8192, 4096, 2048});
-    EXPECT_EQ(px[0], 20);
-    EXPECT_EQ(px[1], 20);
-    EXPECT_EQ(px[2], 15);
     EXPECT_EQ(ClampGain(0), kUnityGain);  // a balance never lowers a channel
     EXPECT_EQ(ClampGain(1 << 20), kMaxGain);
-    const ChannelGains g{1, 2, 3};
-    EXPECT_EQ(UnpackGains(PackGains(g)), g);
 }
 
 TEST(ChannelGains, VectorVersionsEqualTheReference) {
@@ -60,7 +52,8 @@ TEST(ChannelGains, VectorVersionsEqualTheReference) {
 
 TEST(ChannelGains, ConversionAppliesThemLikeAPassAfterwards) {
     const ChannelGains g{5851, 4819, 4096};
-    // Odd widths, heights across band boundaries, a frame of one row.
+    // Odd widths, a frame of one row, heights that end in part of a JPEG's eight-row batch; noise
+    // as YUY2 takes every channel below 0 and above 255 before packing.
     for (auto [w, h] : {std::pair{642, 97}, std::pair{1920, 26}, std::pair{33, 1}, std::pair{17, 5}}) {
         const std::vector<uint8_t> bgr = TexturedBgr(w, h, uint32_t(w + h));
         std::vector<uint8_t> yuy2 = NoisyBytes(Yuy2SampleBytes(w, h), uint32_t(w));
@@ -71,6 +64,8 @@ TEST(ChannelGains, ConversionAppliesThemLikeAPassAfterwards) {
         EXPECT_EQ(got, want) << "YUY2 " << w << "x" << h;
         ConvertYuy2ToBgrBalancedSse2(yuy2.data(), w, h, got.data(), g);
         EXPECT_EQ(got, want) << "SSE2 " << w << "x" << h;
+        if (CpuHasAvx2()) ConvertYuy2ToBgrBalancedAvx2(yuy2.data(), w, h, got.data(), g);
+        EXPECT_EQ(got, want) << "AVX2 " << w << "x" << h;
         if (w % 2) continue;  // the encoder takes even widths only at 4:2:2
         const std::vector<uint8_t> jpeg = EncodeJpeg(bgr, w, h);
         ASSERT_TRUE(ConvertSample(SampleFormat::Mjpg, jpeg.data(), jpeg.size(), w, h, want.data()));

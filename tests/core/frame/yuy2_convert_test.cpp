@@ -40,26 +40,6 @@ void ExpectEqualToReferenceOnAllYuv(Converter convert) {
     }
 }
 
-// With the white balance folded in: the reference converted, then balanced. The gains see every
-// value a channel takes before clamping, below 0 and above 255 included.
-using BalancedConverter = void (*)(const uint8_t*, int, int, DisplayFrame*, const ChannelGains&);
-void ExpectBalancedEqualToReferenceOnAllYuv(BalancedConverter convert) {
-    const ChannelGains gains = {4097, 7000, kMaxGain};
-    std::vector<uint8_t> src, want(65536 * 6), got(65536 * 6);
-    for (int u = 0; u < 256; u += 3) {
-        AllPairsForU(u, src);
-        ConvertYuy2ToBgrScalar(src.data(), 512, 256, want.data());
-        ApplyChannelGainsScalar(want.data(), 65536 * 2, gains);
-        convert(src.data(), 512, 256, got.data(), gains);
-        ASSERT_EQ(std::memcmp(want.data(), got.data(), want.size()), 0) << "U " << u;
-    }
-}
-
-TEST(Yuy2Convert, BalancedVersionsEqualReferenceThenGainsOnAllYuv) {
-    ExpectBalancedEqualToReferenceOnAllYuv(ConvertYuy2ToBgrBalancedSse2);
-    if (CpuHasAvx2()) ExpectBalancedEqualToReferenceOnAllYuv(ConvertYuy2ToBgrBalancedAvx2);
-}
-
 TEST(Yuy2Convert, ReferenceFollowsFormulaOnAllYuv) {
     std::vector<uint8_t> src, out(65536 * 6);
     for (int u = 0; u < 256; ++u) {
