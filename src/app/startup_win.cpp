@@ -8,6 +8,7 @@
 
 #include "app/image_view_win.h"
 #include "app/instance_check.h"
+#include "app/process_habits_win.h"
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
 #include "panel/ctrl_panel_files_win.h"
@@ -39,17 +40,6 @@ bool OtherInstanceRunning() {
         SetForegroundWindow(other);
     }
     return true;
-}
-
-// DLLs are looked for in the system folder only: a copy of the program in a folder such as
-// Downloads must not load a DLL planted beside it. Looked up at run time for systems whose
-// loader lacks the call.
-void RestrictDllSearch() {
-    using SetDirsFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto set = kernel ? reinterpret_cast<SetDirsFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
-                      : nullptr;
-    if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {
@@ -120,7 +110,7 @@ int RunMessageLoop() {
 }  // namespace
 
 int VardeloMain(HINSTANCE instance) {
-    RestrictDllSearch();
+    SetProcessHabits();
     if (OtherInstanceRunning()) return 0;
     ShellState.instance = instance;
     HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
