@@ -7,7 +7,7 @@
 #include <objbase.h>
 
 #include "app/image_view_win.h"
-#include "app/instance_check.h"
+#include "app/instance_check_win.h"
 #include "app/process_habits_win.h"
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
@@ -24,23 +24,6 @@
 ShellStateData ShellState;
 
 namespace {
-
-// Brings an already running copy forward. Returns true when this process must end.
-bool OtherInstanceRunning() {
-    // The handle is kept until the process ends: it is what marks this copy as the first.
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
-    DWORD error = GetLastError();
-    if (!AnotherCopyRuns(mutex != nullptr, error)) return false;
-    // The first copy may be busy: nothing here waits for it. The restore is posted, the z-order
-    // change is handed to its thread, and activating it gives it the focus.
-    if (HWND other = FindWindowW(kMainWndClass, nullptr)) {
-        if (IsIconic(other)) PostMessageW(other, WM_SYSCOMMAND, SC_RESTORE, 0);
-        SetWindowPos(other, HWND_TOP, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_ASYNCWINDOWPOS);
-        SetForegroundWindow(other);
-    }
-    return true;
-}
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {
     return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -111,7 +94,8 @@ int RunMessageLoop() {
 
 int VardeloMain(HINSTANCE instance) {
     SetProcessHabits();
-    if (OtherInstanceRunning()) return 0;
+    InstanceMarks marks;  // held until the program ends
+    if (AnotherCopyTakesOver(&marks)) return 0;
     ShellState.instance = instance;
     HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

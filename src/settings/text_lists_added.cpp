@@ -45,6 +45,10 @@ const TextListEntry kAddedEnglishTexts[] = {
     {"scale bar", L"Scale bar on photos"},
     {"measures with photos", L"Save measurements with photos"},
 
+    // -- start-up --
+    {"running elsewhere", L"Vardelo is already running for another user of this computer, or in your other session. Only one copy can use the microscope: close that copy first."},
+    {"running no window", L"Vardelo is still running without a window (it may be finishing a video). Try again in a moment."},
+
     {nullptr, nullptr},
 };
 
@@ -89,6 +93,10 @@ const TextListEntry kAddedChineseTexts[] = {
     {"csv files", L"CSV \u6587\u4EF6 (*.csv)"},
     {"scale bar", L"\u7167\u7247\u4E0A\u663E\u793A\u6BD4\u4F8B\u5C3A"},
     {"measures with photos", L"\u968F\u7167\u7247\u4FDD\u5B58\u6D4B\u91CF\u6570\u636E"},
+
+    // -- start-up --
+    {"running elsewhere", L"Vardelo \u5DF2\u5728\u8FD9\u53F0\u7535\u8111\u7684\u53E6\u4E00\u4F4D\u7528\u6237\u6216\u4F60\u7684\u53E6\u4E00\u4E2A\u4F1A\u8BDD\u4E2D\u8FD0\u884C\u3002\u663E\u5FAE\u955C\u53EA\u80FD\u7531\u4E00\u4E2A\u7A0B\u5E8F\u4F7F\u7528\uFF1A\u8BF7\u5148\u5173\u95ED\u90A3\u91CC\u7684 Vardelo\u3002"},
+    {"running no window", L"Vardelo \u4ECD\u5728\u8FD0\u884C\uFF0C\u4F46\u6CA1\u6709\u7A97\u53E3\uFF08\u53EF\u80FD\u6B63\u5728\u5B8C\u6210\u89C6\u9891\uFF09\u3002\u8BF7\u7A0D\u540E\u518D\u8BD5\u3002"},
 
     {nullptr, nullptr},
 };
