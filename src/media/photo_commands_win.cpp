@@ -10,6 +10,7 @@
 #include "capture/capture_session_win.h"
 #include "frame/capture_state_win.h"
 #include "media/avi_recorder_win.h"
+#include "media/file_commit_win.h"
 #include "media/measure_export_win.h"
 #include "media/photo_paths.h"
 #include "media/photo_saver_win.h"
@@ -60,7 +61,12 @@ bool SavePhoto(PhotoSource source, const MediaTime& now) {
     const std::wstring path = folder.path.empty() ? std::wstring() : MakePhotoPath(folder.path, now);
     const bool saved = !path.empty() && (source == PhotoSource::Still ? SaveStillImage(path) : SaveViewImage(path));
     if (!saved) {
-        ShowPhotoToast(TextWithPath(GetText("save failed"), path.empty() ? folder.path : path));
+        // A folder that refuses new files (Controlled folder access) is named, so the user knows
+        // what to allow or change; any other failure names the photo.
+        if (FolderRefusesNewFiles(folder.path))
+            ShowPhotoToast(TextWithPath(GetText("folder denied"), folder.path));
+        else
+            ShowPhotoToast(TextWithPath(GetText("save failed"), path.empty() ? folder.path : path));
         return false;
     }
     gSavePath = path;

@@ -7,6 +7,7 @@ const TextListEntry kAddedEnglishTexts[] = {
     // -- photos --
     {"save failed", L"Photo not saved: %s"},
     {"saved elsewhere", L"Image folder unavailable, saved to: %s"},
+    {"folder denied", L"Windows does not let Vardelo save into %s. If Controlled folder access is on, allow Vardelo in Windows Security, or choose another folder in the options."},
 
     // -- recording --
     {"rec dropped", L"%d frames could not be kept"},
@@ -56,6 +57,7 @@ const TextListEntry kAddedChineseTexts[] = {
     // -- photos --
     {"save failed", L"\u7167\u7247\u672A\u4FDD\u5B58\uFF1A%s"},
     {"saved elsewhere", L"\u56FE\u7247\u6587\u4EF6\u5939\u4E0D\u53EF\u7528\uFF0C\u5DF2\u4FDD\u5B58\u5230\uFF1A%s"},
+    {"folder denied", L"Windows \u4E0D\u5141\u8BB8 Vardelo \u4FDD\u5B58\u5230 %s\u3002\u5982\u679C\u5F00\u542F\u4E86\u201C\u53D7\u63A7\u6587\u4EF6\u5939\u8BBF\u95EE\u201D\uFF0C\u8BF7\u5728 Windows \u5B89\u5168\u4E2D\u5FC3\u5141\u8BB8 Vardelo\uFF0C\u6216\u5728\u8BBE\u7F6E\u4E2D\u9009\u62E9\u5176\u4ED6\u6587\u4EF6\u5939\u3002"},
 
     // -- recording --
     {"rec dropped", L"\u6709%d\u5E27\u672A\u80FD\u4FDD\u5B58"},

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../../core/view/test_shapes.h"
@@ -32,6 +33,7 @@
 #include "calib/shot_win.h"
 #include "media/measure_export_win.h"
 #include "media/photo_commands_win.h"
+#include "media/photo_paths.h"
 #include "media/photo_saver_win.h"
 #include "settings/app_settings.h"
 #include "settings/recent_files.h"
@@ -262,17 +264,27 @@ TEST_F(PhotoTest, TwoPhotosInOneMillisecondGetTwoFiles) {
     EXPECT_EQ(StoredText(L"LatestFiles"), gRecentFiles[1] + L";" + gRecentFiles[0] + L";");
 }
 
-// A folder the system refuses files in (Wine's drive Z: is the Linux root, and /proc takes no
-// files): nothing is written or listed, and the toast says so.
+// Folders the system refuses files in: nothing is written or listed, and the toast says so. Wine's
+// drive Z: is the Linux root, and /proc takes no files: the photo is named. A folder that exists
+// but refuses new files ("access denied", as Controlled folder access makes Documents) is named
+// itself with what to do; scripts/test locks one where the file system lets it.
 TEST_F(PhotoTest, UnwritableFolderSavesNothingAndSaysSo) {
     ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 640x480\"", {kSubtypeYuy2, 640, 480, 0}));
-    ASSERT_TRUE(CopyTextField(AppSettings.imgDir, L"Z:\\proc"));
-    const MediaTime t{2023, 3, 22, 14, 25, 1, 7};
-    EXPECT_FALSE(SavePhoto(PhotoSource::View, t));
-    EXPECT_EQ(GetFileAttributesW(L"Z:\\proc\\20230322-142501-007.jpg"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(gRecentFiles.empty());
-    EXPECT_TRUE(gSavePath.empty());
-    EXPECT_EQ(Toast(), L"Photo not saved: Z:\\proc\\20230322-142501-007.jpg");
+    const char* locked = std::getenv("VARDELO_LOCKED_FOLDER");
+    const std::wstring lockedFolder = locked ? std::wstring(locked, locked + std::strlen(locked)) : std::wstring();
+    struct Case { std::wstring folder; std::wstring toast; } cases[] = {
+        {L"Z:\\proc", L"Photo not saved: Z:\\proc\\20230322-142501-007.jpg"},
+        {lockedFolder, TextWithPath(GetText("folder denied"), lockedFolder)},
+    };
+    for (const Case& c : cases) {
+        if (c.folder.empty()) continue;  // no locked folder on this machine
+        ASSERT_TRUE(CopyTextField(AppSettings.imgDir, c.folder));
+        EXPECT_FALSE(SavePhoto(PhotoSource::View, {2023, 3, 22, 14, 25, 1, 7}));
+        EXPECT_EQ(GetFileAttributesW((c.folder + L"\\20230322-142501-007.jpg").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(gRecentFiles.empty());
+        EXPECT_TRUE(gSavePath.empty());
+        EXPECT_EQ(Toast(), c.toast);
+    }
     PumpMessages();
     EXPECT_TRUE(filesAdded.empty());
 }
@@ -344,6 +356,44 @@ TEST(WholeFile, NeverHalfWritten) {
         GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
         EXPECT_EQ(data.nFileSizeLow, c.ok ? 4u : 0u) << c.what;  // a file that was there stays as it was
     }
+    RemoveTree(folder);
+}
+
+// A program that opens the new file without delete sharing (a virus scanner, the search indexer)
+// holds the rename up for a moment: the file still gets its name. A folder too deep for the
+// system's own temporary names works for any name that fits, photos included.
+TEST(WholeFile, WaitsForAHolderAndWorksInDeepFolders) {
+    const std::wstring folder = FreshTempFolder(L"vardelo-whole-file-held");
+    std::thread holder;
+    auto writeAndHold = [&](const std::wstring& temporary) {
+        if (!WriteBytesToFile(temporary, "whole", 5)) return false;
+        HANDLE held = CreateFileW(temporary.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        if (held == INVALID_HANDLE_VALUE) return false;
+        holder = std::thread([held] {
+            Sleep(200);
+            CloseHandle(held);
+        });
+        return true;
+    };
+    EXPECT_TRUE(WriteWholeFile(folder + L"\\held.jpg", writeAndHold));
+    if (holder.joinable()) holder.join();
+    EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"held.jpg"});
+
+    // 247 characters: one more than the system's temporary names accept, one less than a folder may have.
+    std::wstring deep = folder;
+    while (deep.size() + 41 < 247) deep += L"\\" + std::wstring(40, L'd');
+    deep += L"\\" + std::wstring(246 - deep.size(), L'e');
+    ASSERT_EQ(deep.size(), 247u);
+    ASSERT_TRUE(EnsureFolderPath(deep));
+    const uint8_t pixels[4 * 4 * 3] = {};
+    EXPECT_TRUE(SaveBgrImage(pixels, 4, 4, 12, deep + L"\\a.png"));
+    EXPECT_TRUE(WriteWholeFile(deep + L"\\b.csv", [](const std::wstring& temporary) {
+        return WriteBytesToFile(temporary, "x", 1);
+    }));
+    std::vector<std::wstring> files = FilesIn(deep);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::wstring>{L"a.png", L"b.csv"}));
     RemoveTree(folder);
 }
 
