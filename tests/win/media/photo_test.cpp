@@ -3,7 +3,6 @@
 // two photos in one millisecond, an unusable and an unwritable folder, the video cover, and the
 // file writer that never leaves a half-written file.
 #include <windows.h>
-#include <commdlg.h>
 #include <gdiplus.h>
 
 #include <gtest/gtest.h>
@@ -615,35 +614,40 @@ TEST_F(PhotoScaleTest, RightClickOpensTheContextMenuInBothLanguages) {
     LoadTextTable(kLanguageEnglish);
 }
 
-TEST_F(PhotoScaleTest, SaveMeasurementsWritesTheCsvWhereTheDialogSays) {
+// The save dialog opens in the save folder every time, also after a save elsewhere: a bare name
+// lands there. A file of that name is replaced once the dialog has asked.
+TEST_F(PhotoScaleTest, SaveMeasurementsOpensInTheSaveFolderAndReplacesWhenAsked) {
     StartCalibrated(L"--formats \"YUY2 640x480\" --ppmm 400", {kSubtypeYuy2, 640, 480, 0});
     DrawShapes();
+    const std::wstring elsewhere = FreshTempFolder(L"vardelo-csv-elsewhere");
     const std::wstring path = folder + L"\\table.csv";
     CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));  // replaced
-    // The save dialog, answered inside its own loop: where it opens, then a name, then Yes to
-    // replacing the file of that name.
-    HWND save = nullptr;
-    std::wstring opensIn;
-    RunScripted([&] { return INT_PTR(SendMessageW(main, WM_COMMAND, ID_SAVE_MEASUREMENTS, 0)); },
-                {OnDialog([] { return OwnedDialog(ShellState.mainWnd); },
-                          [&](HWND dlg) {
-                              save = dlg;
-                              wchar_t shown[MAX_PATH] = {};
-                              SendMessageW(dlg, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(shown));
-                              opensIn = shown;
-                              Shot(dlg, L"save_measurements_dialog");
-                              SendMessageW(dlg, CDM_SETCONTROLTEXT, 0x47C /* cmb13, the file name */,
-                                           reinterpret_cast<LPARAM>(path.c_str()));
-                              PostMessageW(dlg, WM_COMMAND, IDOK, 0);
-                          }),
-                 OnDialog([&] { return OwnedDialog(save); },
-                          [](HWND confirm) { PostMessageW(confirm, WM_COMMAND, IDYES, 0); })});
-    EXPECT_EQ(opensIn, folder);
-    const std::vector<uint8_t> csv = FileBytes(path);
     const std::string expected = CsvUtf8(MeasurementTable(MeasurementState.shapes, 0.4f, 1));
+    // The dialog, answered inside its own loop: a name typed into its file name field, then Yes
+    // to replacing a file of that name.
+    auto saveAs = [&](const std::wstring& typed, bool replaces) {
+        HWND save = nullptr;
+        std::vector<ScriptStep> steps = {OnDialog([] { return OwnedDialog(ShellState.mainWnd); }, [&](HWND dlg) {
+            save = dlg;
+            if (replaces) Shot(dlg, L"save_measurements_dialog");
+            SetDlgItemTextW(dlg, 1152 /* the file name */, typed.c_str());
+            PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+        })};
+        if (replaces)
+            steps.push_back(OnDialog([&] { return save ? OwnedDialog(save) : nullptr; },
+                                     [](HWND confirm) { PostMessageW(confirm, WM_COMMAND, IDYES, 0); }));
+        RunScripted([&] { return INT_PTR(SendMessageW(main, WM_COMMAND, ID_SAVE_MEASUREMENTS, 0)); }, steps);
+    };
+    saveAs(elsewhere + L"\\first.csv", false);
+    const std::vector<uint8_t> first = FileBytes(elsewhere + L"\\first.csv");
+    EXPECT_EQ(std::string(first.begin(), first.end()), expected);
+    saveAs(L"table.csv", true);
+    const std::vector<uint8_t> csv = FileBytes(path);
     EXPECT_EQ(std::string(csv.begin(), csv.end()), expected);
     EXPECT_EQ(Toast(), L"Measurements saved: " + path);
     EXPECT_EQ(FilesIn(folder).size(), 1u);  // no temporary file left
+    EXPECT_EQ(FilesIn(elsewhere).size(), 1u);
+    RemoveTree(elsewhere);
 }
 
 }  // namespace
