@@ -38,11 +38,24 @@ void Toast(const std::wstring& text) {
     if (ShellState.mainWnd) ShowPrompt(ShellState.mainWnd, text.c_str(), 0, ShellState.toolbarHeight + 1);
 }
 
+// Another program (the clipboard history, a remote desktop, an office suite) may hold the
+// clipboard for a moment: it is tried again, about 20 ms apart, for about a third of a second.
+constexpr int kClipboardAttempts = 15;
+constexpr DWORD kClipboardRetryMs = 20;
+
+bool OpenClipboardPatiently(HWND owner) {
+    for (int attempt = 1;; ++attempt) {
+        if (OpenClipboard(owner)) return true;
+        if (attempt == kClipboardAttempts) return false;
+        Sleep(kClipboardRetryMs);
+    }
+}
+
 // Hands data to the clipboard, which owns it from then on; frees it when the clipboard refuses.
 bool PutOnClipboard(HWND owner, UINT format, HGLOBAL data) {
     if (!data) return false;
     bool ok = false;
-    if (OpenClipboard(owner)) {
+    if (OpenClipboardPatiently(owner)) {
         ok = EmptyClipboard() && SetClipboardData(format, data);
         CloseClipboard();
     }

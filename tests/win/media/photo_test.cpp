@@ -547,10 +547,24 @@ std::wstring ClipboardText() {
     return text;
 }
 
+// Another program holding the clipboard for a moment (the clipboard history, a remote desktop)
+// is waited for.
 TEST_F(PhotoScaleTest, ContextMenuCommandsFillTheClipboard) {
     StartCalibrated(L"--formats \"YUY2 640x480\" --ppmm 400", {kSubtypeYuy2, 640, 480, 0});
     DrawShapes();
+    HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool opened = false;
+    std::thread holder([held, &opened] {
+        opened = OpenClipboard(nullptr);
+        SetEvent(held);
+        Sleep(100);
+        if (opened) CloseClipboard();
+    });
+    WaitForSingleObject(held, INFINITE);
+    CloseHandle(held);
     SendMessageW(main, WM_COMMAND, ID_COPY_MEASUREMENTS, 0);
+    holder.join();
+    EXPECT_TRUE(opened);
     const std::wstring text = ClipboardText();
     EXPECT_EQ(text, TabSeparated(MeasurementTable(MeasurementState.shapes, 0.4f, 1)));
     // The line's 340 pixels at 0.4 pixels per µm, as its label prints it.
