@@ -2,6 +2,8 @@
 ; user's local programs folder, with a Start-menu shortcut, an entry in the installed-programs
 ; list and an uninstaller. /S installs (and Uninstall.exe /S removes) silently.
 ; Built by scripts/package: makensis -DVERSION=a.b.c -DSTAGE=folder -DOUTFILE=file -DICON=file
+; [-DSIGNER=script]; with SIGNER, the uninstaller (made here, so that no unsigned one is written
+; on the user's machine) and setup are signed by running the script on each.
 ; Setup speaks English or Chinese, whichever the user's Windows language is.
 
 Unicode true
@@ -12,6 +14,11 @@ RequestExecutionLevel user
 ; A file that cannot be written (a Vardelo still running) offers Retry and Cancel, never Ignore:
 ; a silent setup fails instead of leaving the old program in place.
 AllowSkipFiles off
+
+!ifdef SIGNER
+  !uninstfinalize 'bash "${SIGNER}" "%1"' = 0
+  !finalize 'bash "${SIGNER}" "%1"' = 0
+!endif
 
 !include MUI2.nsh
 
