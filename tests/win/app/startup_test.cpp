@@ -10,6 +10,7 @@
 #include "app/instance_check_win.h"
 #include "app/process_habits_win.h"
 #include "app/shell_state_win.h"
+#include "calib/shot_win.h"
 #include "common/modal_script_win.h"
 #include "settings/text_table.h"
 
@@ -33,6 +34,7 @@ TEST(StartUp, AnotherCopyThatShowsNoWindowHereIsNamed) {
             },
             {OnDialog(L"Vardelo", [&](HWND box) {
                 shown = WindowText(GetDlgItem(box, 0xFFFF));  // the message box's text
+                Shot(box, c.sessionMark ? L"running_no_window" : L"running_elsewhere");
                 ClickDialogButton(box, IDOK);
             })});
         EXPECT_EQ(ends, 1) << c.where;

@@ -272,6 +272,7 @@ TEST_F(OptionsDialogTest, CancelAfterBrowsingKeepsTheOldFolder) {
         [&] {
             HWND picker = OwnedDialog(options);
             if (!picker) return false;
+            Shot(picker, L"folder_picker");
             SetDlgItemTextW(picker, 1152 /* the name field */, L"picked");
             ClickDialogButton(picker, IDOK);
             return true;
