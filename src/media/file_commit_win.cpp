@@ -25,9 +25,10 @@ std::wstring Usable(const std::wstring& path) {
 
 // Creates a new, empty file beside path under a name of its own; its name in *temporary.
 bool CreateTemporaryBeside(const std::wstring& path, std::wstring* temporary, DWORD flags = 0) {
-    static uint32_t counter = 0;
+    static LONG counter = 0;  // any thread; the name is also unique through CREATE_NEW
     for (int attempt = 0; attempt < 64; ++attempt) {
-        const uint32_t number = (GetCurrentProcessId() << 16) ^ GetTickCount() ^ (++counter * 0x9E3779B9u);
+        const uint32_t number =
+            (GetCurrentProcessId() << 16) ^ GetTickCount() ^ (uint32_t(InterlockedIncrement(&counter)) * 0x9E3779B9u);
         const std::wstring candidate = Usable(TemporaryPathFor(path, number));
         HANDLE f = CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL | flags, nullptr);

