@@ -223,6 +223,24 @@ bool SetVcamBusy(const std::wstring& name, int busy) {
     return true;
 }
 
+int VcamBindFailureNow(const std::wstring& name) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, InstanceKey(name).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+    int failure = static_cast<int>(ReadDword(key, L"FailsAtBind", 0) % 3);
+    RegCloseKey(key);
+    return failure;
+}
+
+bool SetVcamBindFailure(const std::wstring& name, int failure) {
+    HKEY key;
+    if (!IsValidInstanceName(name) ||
+        RegOpenKeyExW(HKEY_CURRENT_USER, InstanceKey(name).c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        return false;
+    WriteDword(key, L"FailsAtBind", static_cast<DWORD>(failure));
+    RegCloseKey(key);
+    return true;
+}
+
 void ConsumeVcamLoss(const std::wstring& name) {
     HKEY key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, InstanceKey(name).c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;

@@ -483,6 +483,10 @@ public:
         }
         std::wstring name(v.bstrVal ? v.bstrVal : L"");
         VariantClear(&v);
+        // A driver that opens the hardware while it is bound fails here when another program
+        // holds the camera or the privacy settings keep programs away from it.
+        if (int failure = VcamBindFailureNow(name))
+            return failure == 1 ? HRESULT_FROM_WIN32(ERROR_NO_SYSTEM_RESOURCES) : E_ACCESSDENIED;
         VcamConfig c;
         EnterCriticalSection(&lock_);
         if (state_ == State_Stopped && !capture_.IsConnected() && !still_.IsConnected() && ReadVcamConfig(name, &c)) {

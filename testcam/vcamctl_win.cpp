@@ -42,6 +42,7 @@ int Usage() {
         L"                       [--vi2-first] [--busy] [--refuse \"MJPG 1920x1080\"] [--lose-after N]\n"
         L"                       [--hardware]\n"
         L"       vcamctl busy NAME on|off|denied\n"
+        L"       vcamctl bindfail NAME on|off|denied\n"
         L"       vcamctl remove NAME\n"
         L"       vcamctl list\n"
         L"       vcamctl still NAME\n"
@@ -247,6 +248,17 @@ int Busy(const std::wstring& name, const std::wstring& state) {
     return 0;
 }
 
+// The same switches, for a camera whose driver fails while it is bound rather than at the start.
+int BindFail(const std::wstring& name, const std::wstring& state) {
+    int failure = state == L"off" ? 0 : state == L"on" ? 1 : state == L"denied" ? 2 : -1;
+    if (failure < 0) return Usage();
+    if (!SetVcamBindFailure(name, failure)) {
+        PrintError(L"vcamctl: no such virtual microscope\n");
+        return 1;
+    }
+    return 0;
+}
+
 int Press(const std::wstring& name, bool still) {
     if (!IsValidInstanceName(name)) return Usage();
     HANDLE e = OpenEventW(EVENT_MODIFY_STATE, FALSE, (still ? StillEventName(name) : ZoomEventName(name)).c_str());
@@ -268,6 +280,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"remove" && argc == 3) return Remove(argv[2]);
     if (cmd == L"list" && argc == 2) return List();
     if (cmd == L"busy" && argc == 4) return Busy(argv[2], argv[3]);
+    if (cmd == L"bindfail" && argc == 4) return BindFail(argv[2], argv[3]);
     if (cmd == L"still" && argc == 3) return Press(argv[2], true);
     if (cmd == L"zoom" && argc == 3) return Press(argv[2], false);
     return Usage();

@@ -419,9 +419,10 @@ void RememberCamera(const CameraDevice& device) {
 // Opens a listed camera with requestedFormat matched to its catalogue, as start-up and plug-in
 // do. Returns whether it runs.
 bool OpenDevice(CameraDevice& device) {
-    BindFilter(device);
-    if (!device.moniker || !device.filter) {
-        gProblem = CameraProblem::CannotOpen;
+    const HRESULT bound = BindFilter(device);
+    if (FAILED(bound)) {
+        // Busy and blocked cameras are tried again by the view, as when they fail to start.
+        gProblem = ProblemOfStartFailure(int32_t(bound));
         return false;
     }
     HWND view = ViewWindow();
@@ -447,13 +448,16 @@ void SetCameraProblem(CameraProblem problem) { gProblem = problem; }
 void OpenDeviceWithFormat(int index, CameraFormat format) {
     if (index < 0 || index >= int(DeviceList.size())) return;
     CameraDevice& device = DeviceList[index];  // closing the session leaves the list alone
-    BindFilter(device);
+    const HRESULT bound = BindFilter(device);
     HWND view = ViewWindow();
     CameraViewTearDown(view);
     CloseSession();
     requestedFormat = format;
     TakeDevice(device);
-    if (OpenSession()) RememberCamera(device);  // the user's own choice
+    if (OpenSession())
+        RememberCamera(device);  // the user's own choice
+    else if (FAILED(bound))
+        gProblem = ProblemOfStartFailure(int32_t(bound));
     DropDeviceUnlessOpen();
     CameraViewResetPicture(view);
     EnsureFormatCatalogue();

@@ -1,7 +1,6 @@
 // The camera view's context menu and what its commands do (see measure_export_win.h).
 #include "media/measure_export_win.h"
 
-#include <commdlg.h>
 #include <windowsx.h>
 
 #include <cstring>
@@ -10,10 +9,12 @@
 #include "app/messages.h"
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
+#include "media/file_commit_win.h"
 #include "media/photo_commands_win.h"
 #include "media/photo_paths.h"
 #include "media/photo_saver_win.h"
 #include "media/save_folder_win.h"
+#include "settings/file_dialogs_win.h"
 #include "settings/text_table.h"
 #include "view/camera_view_win.h"
 #include "view/measure_table.h"
@@ -37,11 +38,24 @@ void Toast(const std::wstring& text) {
     if (ShellState.mainWnd) ShowPrompt(ShellState.mainWnd, text.c_str(), 0, ShellState.toolbarHeight + 1);
 }
 
+// Another program (the clipboard history, a remote desktop, an office suite) may hold the
+// clipboard for a moment: it is tried again, about 20 ms apart, for about a third of a second.
+constexpr int kClipboardAttempts = 15;
+constexpr DWORD kClipboardRetryMs = 20;
+
+bool OpenClipboardPatiently(HWND owner) {
+    for (int attempt = 1;; ++attempt) {
+        if (OpenClipboard(owner)) return true;
+        if (attempt == kClipboardAttempts) return false;
+        Sleep(kClipboardRetryMs);
+    }
+}
+
 // Hands data to the clipboard, which owns it from then on; frees it when the clipboard refuses.
 bool PutOnClipboard(HWND owner, UINT format, HGLOBAL data) {
     if (!data) return false;
     bool ok = false;
-    if (OpenClipboard(owner)) {
+    if (OpenClipboardPatiently(owner)) {
         ok = EmptyClipboard() && SetClipboardData(format, data);
         CloseClipboard();
     }
@@ -62,44 +76,29 @@ HGLOBAL GlobalCopy(const void* bytes, size_t size) {
     return memory;
 }
 
-// Written in full beside path first, then put in its place (replacing a file the user chose to
-// replace in the save dialog).
-bool ReplaceWith(const std::wstring& path, const std::string& bytes) {
-    const size_t slash = path.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
-    wchar_t temporary[MAX_PATH];
-    if (!GetTempFileNameW(folder.c_str(), L"vdl", 0, temporary)) return false;
-    if (WriteBytesToFile(temporary, bytes.data(), bytes.size()) &&
-        MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return true;
-    DeleteFileW(temporary);
-    return false;
-}
-
+// The dialog opens in the save folder every time, with a date-and-time name; a file the user
+// chose to replace keeps its permissions.
 void SaveMeasurementsAs(HWND owner) {
     if (MeasurementState.shapes.empty()) return;
-    const SaveFolder folder = UsableSaveFolder();
-    std::wstring suggested = FormatMediaPath(L"", LocalMediaTime(), L"csv").substr(1);  // without the "\"
-    wchar_t file[MAX_PATH] = {};
-    lstrcpynW(file, suggested.c_str(), MAX_PATH);
-    // The filter holds two strings and ends with two terminators.
-    std::wstring filter = GetText("csv files");
-    filter += L'\0';
-    filter += L"*.csv";
-    filter += L'\0';
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrInitialDir = folder.path.empty() ? nullptr : folder.path.c_str();
-    ofn.lpstrDefExt = L"csv";
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&ofn)) return;
-    const std::wstring path = file;
-    const bool ok = ReplaceWith(path, CsvUtf8(CurrentTable()));
-    Toast(TextWithPath(GetText(ok ? "measures saved" : "measures not saved"), path));
+    SaveRequest request;
+    request.folder = UsableSaveFolder().path;
+    request.fileName = FormatMediaPath(L"", LocalMediaTime(), L"csv").substr(1);  // without the "\"
+    request.typeName = GetText("csv files");
+    request.typeFilter = L"*.csv";
+    request.extension = L"csv";
+    std::wstring path;
+    if (!AskSavePath(owner, request, &path)) return;
+    const std::string bytes = CsvUtf8(CurrentTable());
+    const bool ok = ReplaceWholeFile(path, [&](const std::wstring& temporary) {
+        return WriteBytesToFile(temporary, bytes.data(), bytes.size());
+    });
+    if (ok) {
+        Toast(TextWithPath(GetText("measures saved"), path));
+        return;
+    }
+    const std::wstring folder = path.substr(0, path.find_last_of(L"\\/"));
+    Toast(FolderRefusesNewFiles(folder) ? TextWithPath(GetText("folder denied"), folder)
+                                        : TextWithPath(GetText("measures not saved"), path));
 }
 
 }  // namespace

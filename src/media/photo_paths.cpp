@@ -12,12 +12,12 @@ std::wstring TextWithPath(std::wstring_view text, std::wstring_view path) {
     return out.replace(at, 2, path);
 }
 
-std::wstring OpenFolderTarget(std::wstring_view savePath, std::wstring_view folder,
+FolderTarget OpenFolderTarget(std::wstring_view savePath, std::wstring_view folder,
                               const std::function<std::wstring(const std::wstring& pattern)>& firstFile) {
-    if (!savePath.empty()) return std::wstring(savePath);
+    if (!savePath.empty()) return {std::wstring(savePath), true};
     for (const wchar_t* ext : {L"jpg", L"png", L"avi"}) {
         std::wstring name = firstFile(std::wstring(folder) + L"\\*." + ext);
-        if (!name.empty()) return std::wstring(folder) + L"\\" + name;
+        if (!name.empty()) return {std::wstring(folder) + L"\\" + name, true};
     }
-    return std::wstring(folder);
+    return {std::wstring(folder), false};
 }

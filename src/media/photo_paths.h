@@ -12,9 +12,14 @@ bool UsesJpegEncoder(std::wstring_view path);
 // A message text with the path put in place of its "%s" (appended when there is none).
 std::wstring TextWithPath(std::wstring_view text, std::wstring_view path);
 
-// What the open-folder command selects in the file manager: the last saved file when there is
+// What the open-folder command shows: the last saved file, selected in its folder, when there is
 // one; otherwise the first file of the folder with the extension "jpg", then "png", then "avi",
-// as "<folder>\<name>"; otherwise the folder itself. firstFile(pattern) answers the first file
-// name the file system lists for a pattern such as "<folder>\*.jpg", empty when none.
-std::wstring OpenFolderTarget(std::wstring_view savePath, std::wstring_view folder,
+// as "<folder>\<name>", selected; otherwise the folder itself, opened (selecting it would open
+// its parent). firstFile(pattern) answers the first file name the file system lists for a
+// pattern such as "<folder>\*.jpg", empty when none.
+struct FolderTarget {
+    std::wstring path;
+    bool selectInFolder = false;  // path is a file to select in its folder; else a folder to open
+};
+FolderTarget OpenFolderTarget(std::wstring_view savePath, std::wstring_view folder,
                               const std::function<std::wstring(const std::wstring& pattern)>& firstFile);

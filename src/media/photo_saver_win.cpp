@@ -25,11 +25,6 @@ namespace {
 CLSID jpegEncoder = {}, pngEncoder = {};
 bool jpegFound = false, pngFound = false;
 
-std::wstring FolderOf(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
-}
-
 bool MakeDib(int width, int height, PhotoPicture* picture) {
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
@@ -141,24 +136,6 @@ void FindImageEncoders() {
             pngFound = true;
         }
     }
-}
-
-bool WriteWholeFile(const std::wstring& path, const std::function<bool(const std::wstring& temporary)>& write) {
-    // The temporary name is made (and the file created, empty) by the system, unique in the folder.
-    wchar_t temporary[MAX_PATH];
-    if (!GetTempFileNameW(FolderOf(path).c_str(), L"vdl", 0, temporary)) return false;
-    if (write(temporary) && MoveFileExW(temporary, path.c_str(), 0)) return true;
-    OutputDebugStringW((L"Saving FAILED: " + path + L"\r\n").c_str());
-    DeleteFileW(temporary);
-    return false;
-}
-
-bool WriteBytesToFile(const std::wstring& file, const void* data, size_t size) {
-    HANDLE f = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD done = 0;
-    const bool written = WriteFile(f, data, DWORD(size), &done, nullptr) && done == size;
-    return CloseHandle(f) && written;
 }
 
 bool SaveBgrImage(const uint8_t* rows, int width, int height, int stride, const std::wstring& path,

@@ -5,23 +5,14 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
+#include "media/file_commit_win.h"
 #include "media/photo_scale.h"
 
 // Looks up the "image/jpeg" and "image/png" encoders; at start-up, after GDI+ has started.
 // Without them every save fails.
 void FindImageEncoders();
-
-// Fills path through write(temporary), which writes a temporary file in the same folder; that
-// file then takes the name path, unless a file of that name exists by then (nothing is ever
-// replaced). On any failure the temporary file is removed and false returned.
-bool WriteWholeFile(const std::wstring& path, const std::function<bool(const std::wstring& temporary)>& write);
-
-// Writes size bytes to file (created or emptied); true only when every byte was written and the
-// file closed. Meant for WriteWholeFile's temporary file.
-bool WriteBytesToFile(const std::wstring& file, const void* data, size_t size);
 
 // Encodes width x height pixels in blue, green, red order, rows top-down and stride bytes apart
 // (a multiple of 4), to path: JPEG at quality 100 when UsesJpegEncoder(path), else PNG. With a

@@ -7,6 +7,7 @@ const TextListEntry kAddedEnglishTexts[] = {
     // -- photos --
     {"save failed", L"Photo not saved: %s"},
     {"saved elsewhere", L"Image folder unavailable, saved to: %s"},
+    {"folder denied", L"Windows does not let Vardelo save into %s. If Controlled folder access is on, allow Vardelo in Windows Security, or choose another folder in the options."},
 
     // -- recording --
     {"rec dropped", L"%d frames could not be kept"},
@@ -49,6 +50,10 @@ const TextListEntry kAddedEnglishTexts[] = {
     {"scale bar", L"Scale bar on photos"},
     {"measures with photos", L"Save measurements with photos"},
 
+    // -- start-up --
+    {"running elsewhere", L"Vardelo is already running for another user of this computer, or in your other session. Only one copy can use the microscope: close that copy first."},
+    {"running no window", L"Vardelo is still running without a window (it may be finishing a video). Try again in a moment."},
+
     {nullptr, nullptr},
 };
 
@@ -56,6 +61,7 @@ const TextListEntry kAddedChineseTexts[] = {
     // -- photos --
     {"save failed", L"\u7167\u7247\u672A\u4FDD\u5B58\uFF1A%s"},
     {"saved elsewhere", L"\u56FE\u7247\u6587\u4EF6\u5939\u4E0D\u53EF\u7528\uFF0C\u5DF2\u4FDD\u5B58\u5230\uFF1A%s"},
+    {"folder denied", L"Windows \u4E0D\u5141\u8BB8 Vardelo \u4FDD\u5B58\u5230 %s\u3002\u5982\u679C\u5F00\u542F\u4E86\u201C\u53D7\u63A7\u6587\u4EF6\u5939\u8BBF\u95EE\u201D\uFF0C\u8BF7\u5728 Windows \u5B89\u5168\u4E2D\u5FC3\u5141\u8BB8 Vardelo\uFF0C\u6216\u5728\u8BBE\u7F6E\u4E2D\u9009\u62E9\u5176\u4ED6\u6587\u4EF6\u5939\u3002"},
 
     // -- recording --
     {"rec dropped", L"\u6709%d\u5E27\u672A\u80FD\u4FDD\u5B58"},
@@ -97,6 +103,10 @@ const TextListEntry kAddedChineseTexts[] = {
     {"csv files", L"CSV \u6587\u4EF6 (*.csv)"},
     {"scale bar", L"\u7167\u7247\u4E0A\u663E\u793A\u6BD4\u4F8B\u5C3A"},
     {"measures with photos", L"\u968F\u7167\u7247\u4FDD\u5B58\u6D4B\u91CF\u6570\u636E"},
+
+    // -- start-up --
+    {"running elsewhere", L"Vardelo \u5DF2\u5728\u8FD9\u53F0\u7535\u8111\u7684\u53E6\u4E00\u4F4D\u7528\u6237\u6216\u4F60\u7684\u53E6\u4E00\u4E2A\u4F1A\u8BDD\u4E2D\u8FD0\u884C\u3002\u663E\u5FAE\u955C\u53EA\u80FD\u7531\u4E00\u4E2A\u7A0B\u5E8F\u4F7F\u7528\uFF1A\u8BF7\u5148\u5173\u95ED\u90A3\u91CC\u7684 Vardelo\u3002"},
+    {"running no window", L"Vardelo \u4ECD\u5728\u8FD0\u884C\uFF0C\u4F46\u6CA1\u6709\u7A97\u53E3\uFF08\u53EF\u80FD\u6B63\u5728\u5B8C\u6210\u89C6\u9891\uFF09\u3002\u8BF7\u7A0D\u540E\u518D\u8BD5\u3002"},
 
     {nullptr, nullptr},
 };

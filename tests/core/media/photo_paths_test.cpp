@@ -22,18 +22,20 @@ TEST(PhotoPaths, TextWithPathFillsThePlaceholder) {
 TEST(PhotoPaths, OpenFolderTargetOrder) {
     // Files by pattern, as the file system would list them first.
     using Listing = std::map<std::wstring, std::wstring>;
-    struct Case { const wchar_t* savePath; Listing files; const wchar_t* target; } cases[] = {
-        {L"F\\last.png", {{L"F\\*.jpg", L"a.jpg"}}, L"F\\last.png"},
-        {L"", {{L"F\\*.jpg", L"a.jpg"}, {L"F\\*.png", L"b.png"}}, L"F\\a.jpg"},
-        {L"", {{L"F\\*.png", L"b.png"}, {L"F\\*.avi", L"c.avi"}}, L"F\\b.png"},
-        {L"", {{L"F\\*.avi", L"c.avi"}}, L"F\\c.avi"},
-        {L"", {}, L"F"},
+    struct Case { const wchar_t* savePath; Listing files; const wchar_t* target; bool select; } cases[] = {
+        {L"F\\last.png", {{L"F\\*.jpg", L"a.jpg"}}, L"F\\last.png", true},
+        {L"", {{L"F\\*.jpg", L"a.jpg"}, {L"F\\*.png", L"b.png"}}, L"F\\a.jpg", true},
+        {L"", {{L"F\\*.png", L"b.png"}, {L"F\\*.avi", L"c.avi"}}, L"F\\b.png", true},
+        {L"", {{L"F\\*.avi", L"c.avi"}}, L"F\\c.avi", true},
+        {L"", {}, L"F", false},  // opened itself: selecting it would open its parent
     };
     for (const auto& c : cases) {
         auto first = [&](const std::wstring& pattern) {
             auto it = c.files.find(pattern);
             return it == c.files.end() ? std::wstring() : it->second;
         };
-        EXPECT_EQ(OpenFolderTarget(c.savePath, L"F", first), c.target);
+        const FolderTarget target = OpenFolderTarget(c.savePath, L"F", first);
+        EXPECT_EQ(target.path, c.target);
+        EXPECT_EQ(target.selectInFolder, c.select) << c.target;
     }
 }

@@ -3,7 +3,6 @@
 // two photos in one millisecond, an unusable and an unwritable folder, the video cover, and the
 // file writer that never leaves a half-written file.
 #include <windows.h>
-#include <commdlg.h>
 #include <gdiplus.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../../core/view/test_shapes.h"
@@ -32,6 +32,7 @@
 #include "calib/shot_win.h"
 #include "media/measure_export_win.h"
 #include "media/photo_commands_win.h"
+#include "media/photo_paths.h"
 #include "media/photo_saver_win.h"
 #include "settings/app_settings.h"
 #include "settings/recent_files.h"
@@ -262,17 +263,25 @@ TEST_F(PhotoTest, TwoPhotosInOneMillisecondGetTwoFiles) {
     EXPECT_EQ(StoredText(L"LatestFiles"), gRecentFiles[1] + L";" + gRecentFiles[0] + L";");
 }
 
-// A folder the system refuses files in (Wine's drive Z: is the Linux root, and /proc takes no
-// files): nothing is written or listed, and the toast says so.
+// Folders the system refuses files in: nothing is saved, the toast says so. Z:\\proc takes no files
+// (the photo is named); a locked folder (scripts/test) refuses them as Controlled folder access does.
 TEST_F(PhotoTest, UnwritableFolderSavesNothingAndSaysSo) {
     ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 640x480\"", {kSubtypeYuy2, 640, 480, 0}));
-    ASSERT_TRUE(CopyTextField(AppSettings.imgDir, L"Z:\\proc"));
-    const MediaTime t{2023, 3, 22, 14, 25, 1, 7};
-    EXPECT_FALSE(SavePhoto(PhotoSource::View, t));
-    EXPECT_EQ(GetFileAttributesW(L"Z:\\proc\\20230322-142501-007.jpg"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(gRecentFiles.empty());
-    EXPECT_TRUE(gSavePath.empty());
-    EXPECT_EQ(Toast(), L"Photo not saved: Z:\\proc\\20230322-142501-007.jpg");
+    const char* locked = std::getenv("VARDELO_LOCKED_FOLDER");
+    const std::wstring lockedFolder = locked ? std::wstring(locked, locked + std::strlen(locked)) : std::wstring();
+    struct Case { std::wstring folder; std::wstring toast; } cases[] = {
+        {L"Z:\\proc", L"Photo not saved: Z:\\proc\\20230322-142501-007.jpg"},
+        {lockedFolder, TextWithPath(GetText("folder denied"), lockedFolder)},
+    };
+    for (const Case& c : cases) {
+        if (c.folder.empty()) continue;  // no locked folder on this machine
+        ASSERT_TRUE(CopyTextField(AppSettings.imgDir, c.folder));
+        EXPECT_FALSE(SavePhoto(PhotoSource::View, {2023, 3, 22, 14, 25, 1, 7}));
+        EXPECT_EQ(GetFileAttributesW((c.folder + L"\\20230322-142501-007.jpg").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(gRecentFiles.empty());
+        EXPECT_TRUE(gSavePath.empty());
+        EXPECT_EQ(Toast(), c.toast);
+    }
     PumpMessages();
     EXPECT_TRUE(filesAdded.empty());
 }
@@ -344,6 +353,32 @@ TEST(WholeFile, NeverHalfWritten) {
         GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
         EXPECT_EQ(data.nFileSizeLow, c.ok ? 4u : 0u) << c.what;  // a file that was there stays as it was
     }
+    RemoveTree(folder);
+}
+
+// A program that opens the new file without delete sharing (a virus scanner, the search indexer)
+// holds the rename up for a moment: the file still gets its name. A folder of 247 characters, too
+// deep for the system's own temporary names, takes a photo whose name fits.
+TEST(WholeFile, WaitsForAHolderAndWorksInDeepFolders) {
+    const std::wstring folder = FreshTempFolder(L"vardelo-whole-file-held");
+    std::thread holder;
+    EXPECT_TRUE(WriteWholeFile(folder + L"\\held.jpg", [&](const std::wstring& temporary) {
+        HANDLE held = WriteBytesToFile(temporary, "whole", 5)
+                          ? CreateFileW(temporary.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr)
+                          : INVALID_HANDLE_VALUE;
+        if (held != INVALID_HANDLE_VALUE) holder = std::thread([held] { Sleep(200); CloseHandle(held); });
+        return held != INVALID_HANDLE_VALUE;
+    }));
+    if (holder.joinable()) holder.join();
+    EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"held.jpg"});
+    std::wstring deep = folder;
+    while (deep.size() + 41 < 247) deep += L"\\" + std::wstring(40, L'd');
+    deep += L"\\" + std::wstring(246 - deep.size(), L'e');
+    ASSERT_TRUE(EnsureFolderPath(deep));
+    const uint8_t pixels[4 * 4 * 3] = {};
+    EXPECT_TRUE(SaveBgrImage(pixels, 4, 4, 12, deep + L"\\a.png"));
+    EXPECT_EQ(FilesIn(deep), std::vector<std::wstring>{L"a.png"});
     RemoveTree(folder);
 }
 
@@ -498,10 +533,23 @@ std::wstring ClipboardText() {
     return text;
 }
 
+// Another program holding the clipboard for a moment (clipboard history, remote desktop) is waited for.
 TEST_F(PhotoScaleTest, ContextMenuCommandsFillTheClipboard) {
     StartCalibrated(L"--formats \"YUY2 640x480\" --ppmm 400", {kSubtypeYuy2, 640, 480, 0});
     DrawShapes();
+    HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool opened = false;
+    std::thread holder([&] {
+        opened = OpenClipboard(nullptr);
+        SetEvent(held);
+        Sleep(100);
+        if (opened) CloseClipboard();
+    });
+    WaitForSingleObject(held, INFINITE);
     SendMessageW(main, WM_COMMAND, ID_COPY_MEASUREMENTS, 0);
+    holder.join();
+    CloseHandle(held);
+    EXPECT_TRUE(opened);
     const std::wstring text = ClipboardText();
     EXPECT_EQ(text, TabSeparated(MeasurementTable(MeasurementState.shapes, 0.4f, 1)));
     // The line's 340 pixels at 0.4 pixels per µm, as its label prints it.
@@ -565,35 +613,36 @@ TEST_F(PhotoScaleTest, RightClickOpensTheContextMenuInBothLanguages) {
     LoadTextTable(kLanguageEnglish);
 }
 
-TEST_F(PhotoScaleTest, SaveMeasurementsWritesTheCsvWhereTheDialogSays) {
+// The save dialog opens in the save folder every time, also after a save elsewhere: a bare name
+// lands there, replacing a file of that name once the dialog has asked.
+TEST_F(PhotoScaleTest, SaveMeasurementsOpensInTheSaveFolderAndReplacesWhenAsked) {
     StartCalibrated(L"--formats \"YUY2 640x480\" --ppmm 400", {kSubtypeYuy2, 640, 480, 0});
     DrawShapes();
+    const std::wstring elsewhere = FreshTempFolder(L"vardelo-csv-elsewhere");
     const std::wstring path = folder + L"\\table.csv";
     CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));  // replaced
-    // The save dialog, answered inside its own loop: where it opens, then a name, then Yes to
-    // replacing the file of that name.
-    HWND save = nullptr;
-    std::wstring opensIn;
-    RunScripted([&] { return INT_PTR(SendMessageW(main, WM_COMMAND, ID_SAVE_MEASUREMENTS, 0)); },
-                {OnDialog([] { return OwnedDialog(ShellState.mainWnd); },
-                          [&](HWND dlg) {
-                              save = dlg;
-                              wchar_t shown[MAX_PATH] = {};
-                              SendMessageW(dlg, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(shown));
-                              opensIn = shown;
-                              Shot(dlg, L"save_measurements_dialog");
-                              SendMessageW(dlg, CDM_SETCONTROLTEXT, 0x47C /* cmb13, the file name */,
-                                           reinterpret_cast<LPARAM>(path.c_str()));
-                              PostMessageW(dlg, WM_COMMAND, IDOK, 0);
-                          }),
-                 OnDialog([&] { return OwnedDialog(save); },
-                          [](HWND confirm) { PostMessageW(confirm, WM_COMMAND, IDYES, 0); })});
-    EXPECT_EQ(opensIn, folder);
+    // Answered inside the dialog's own loop: a name typed into its field, then Yes to replacing.
+    auto saveAs = [&](const std::wstring& typed, bool replaces) {
+        HWND save = nullptr;
+        std::vector<ScriptStep> steps = {OnDialog([] { return OwnedDialog(ShellState.mainWnd); }, [&](HWND dlg) {
+            save = dlg;
+            if (replaces) Shot(dlg, L"save_measurements_dialog");
+            SetDlgItemTextW(dlg, 1152 /* the file name */, typed.c_str());
+            PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+        })};
+        if (replaces)
+            steps.push_back(OnDialog([&] { return save ? OwnedDialog(save) : nullptr; },
+                                     [](HWND confirm) { PostMessageW(confirm, WM_COMMAND, IDYES, 0); }));
+        RunScripted([&] { return INT_PTR(SendMessageW(main, WM_COMMAND, ID_SAVE_MEASUREMENTS, 0)); }, steps);
+    };
+    saveAs(elsewhere + L"\\first.csv", false);
+    EXPECT_EQ(FilesIn(elsewhere), std::vector<std::wstring>{L"first.csv"});
+    saveAs(L"table.csv", true);
     const std::vector<uint8_t> csv = FileBytes(path);
-    const std::string expected = CsvUtf8(MeasurementTable(MeasurementState.shapes, 0.4f, 1));
-    EXPECT_EQ(std::string(csv.begin(), csv.end()), expected);
+    EXPECT_EQ(std::string(csv.begin(), csv.end()), CsvUtf8(MeasurementTable(MeasurementState.shapes, 0.4f, 1)));
     EXPECT_EQ(Toast(), L"Measurements saved: " + path);
     EXPECT_EQ(FilesIn(folder).size(), 1u);  // no temporary file left
+    RemoveTree(elsewhere);
 }
 
 }  // namespace

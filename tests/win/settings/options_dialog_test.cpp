@@ -4,7 +4,6 @@
 // created), a language change reaching every window at once, OK re-sending the drawing style,
 // Cancel after browsing, and the about box from the options dialog and from the logo.
 #include <windows.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -252,26 +251,30 @@ TEST_F(OptionsDialogTest, ChineseReachesToolbarsPanelViewAndTheNextDialogAtOnce)
     })});
 }
 
+// The folder picker opens at the folder in the field: a bare name typed into it is a folder
+// there. The pick fills the field; Cancel stores nothing.
 TEST_F(OptionsDialogTest, CancelAfterBrowsingKeepsTheOldFolder) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    std::wstring picked = std::wstring(temp) + L"vardelo_options_picked";
+    const std::wstring start = std::wstring(temp) + L"vardelo_options_start";
+    const std::wstring picked = start + L"\\picked";
+    CreateDirectoryW(start.c_str(), nullptr);
     CreateDirectoryW(picked.c_str(), nullptr);
     HWND options = nullptr;
     INT_PTR result = RunOptions({
         [&] {
             options = Options();
             if (!options) return false;
+            SetDlgItemTextW(options, IDC_OPT_FOLDER, start.c_str());
             ClickDialogButton(options, IDC_OPT_BROWSE);
             return true;
         },
         [&] {
-            HWND browser = OwnedDialog(options);
-            if (!browser) return false;
-            SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(picked.c_str()));
-            // A folder can be picked: the browser does not ask for computers only.
-            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(browser, IDOK)));
-            ClickDialogButton(browser, IDOK);
+            HWND picker = OwnedDialog(options);
+            if (!picker) return false;
+            Shot(picker, L"folder_picker");
+            SetDlgItemTextW(picker, 1152 /* the name field */, L"picked");
+            ClickDialogButton(picker, IDOK);
             return true;
         },
         [&] {
@@ -286,6 +289,7 @@ TEST_F(OptionsDialogTest, CancelAfterBrowsingKeepsTheOldFolder) {
     EXPECT_EQ(std::wstring(AppSettings.imgDir), oldFolder);
     EXPECT_EQ(StoredText(L"ImgDir"), oldFolder) << "Cancel stores nothing";
     RemoveDirectoryW(picked.c_str());
+    RemoveDirectoryW(start.c_str());
 }
 
 TEST_F(OptionsDialogTest, AboutBoxShowsTheVersionOverTheOptionsDialogAndOverTheMainWindow) {
