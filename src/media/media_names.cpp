@@ -53,3 +53,5 @@ std::wstring VideoCoverPath(std::wstring_view videoPath, bool png) {
     cover.replace(cover.size() - 3, 3, png ? L"png" : L"jpg");
     return cover;
 }
+
+const wchar_t* PhotoExtension(int32_t jpgPng) { return jpgPng == 1 ? L"png" : L"jpg"; }

@@ -54,7 +54,7 @@ MediaTime LocalMediaTime() {
 }
 
 std::wstring MakePhotoPath(const std::wstring& folder, const MediaTime& now) {
-    return MakeFreeMediaPath(folder, now, AppSettings.jpgPng == 1 ? L"png" : L"jpg", Exists);
+    return MakeFreeMediaPath(folder, now, PhotoExtension(AppSettings.jpgPng), Exists);
 }
 
 bool SavePhoto(PhotoSource source, const MediaTime& now) {

@@ -190,6 +190,22 @@ bool ComposeViewPhoto(PhotoPicture* picture) {
     return true;
 }
 
+bool ComposeFramePhoto(PhotoPicture* picture) {
+    if (!IsDeviceOpen() || !ShellState.cameraView) return false;
+    const int w = CaptureState.width, h = CaptureState.height;
+    const DisplayFrame* frame = GetCurrentFrame();  // unchanged for three frame periods: copied at once
+    if (!frame || w <= 0 || h <= 0 || !MakeDib(w, h, picture)) return false;
+    CopyToDibRows(reinterpret_cast<const uint8_t*>(frame), w, h, picture->bits);
+    // The frame shows the whole picture at its own size: its pixel size follows from the view's.
+    const CameraViewInfo info = CameraViewGetInfo(ShellState.cameraView);
+    picture->scale = ViewPhotoScale(CameraViewPixelsPerUnit(ShellState.cameraView), info.imageW, info.imageH,
+                                    info.frameW, info.frameH, w, h, 0);
+    picture->scale.unit = CameraViewUnit(ShellState.cameraView);
+    picture->scale.name = AppliedCalibrationName();
+    if (AppSettings.scaleBar == 1 && HasScale(picture->scale)) DrawScaleBar(picture);
+    return true;
+}
+
 bool SaveViewImage(const std::wstring& path) {
     PhotoPicture picture;
     return ComposeViewPhoto(&picture) &&

@@ -38,6 +38,10 @@ struct PhotoPicture {
 // nothing has been composed yet.
 bool ComposeViewPhoto(PhotoPicture* picture);
 
+// The frame the camera sent last, at its own size, with the effects but without the overlays (a
+// scale bar drawn in as on photos); false when no camera is open.
+bool ComposeFramePhoto(PhotoPicture* picture);
+
 // The camera view's picture exactly as shown (display size, digital zoom crop, overlays,
 // effects); false when no camera is open or nothing has been composed yet.
 bool SaveViewImage(const std::wstring& path);

@@ -12,6 +12,21 @@ TimelapsePlan ClampTimelapsePlan(TimelapsePlan plan) {
     return plan;
 }
 
+TimelapsePlan PlanFromForm(const TimelapseForm& form) {
+    constexpr int64_t kIntervalUnitMs[] = {1000, 60000, 3600000};
+    constexpr int64_t kDurationUnitMs[] = {60000, 3600000};
+    TimelapsePlan plan;
+    // Limited before the product, so that no number typed can overflow it.
+    plan.intervalMs = std::clamp<int64_t>(form.interval, 0, 1000000) * kIntervalUnitMs[std::clamp(form.intervalUnit, 0, 2)];
+    plan.stop = form.stop;
+    plan.count = std::clamp<int64_t>(form.count, 1, 100000000);
+    plan.durationMs = std::clamp<int64_t>(form.duration, 0, 1000000) * kDurationUnitMs[std::clamp(form.durationUnit, 0, 1)];
+    plan.take = form.take;
+    plan.video = form.video;
+    plan.videoFps = form.videoFps;
+    return ClampTimelapsePlan(plan);
+}
+
 int64_t TimelapseSlots(const TimelapsePlan& plan) {
     switch (plan.stop) {
     case TimelapseStop::AfterCount: return std::max<int64_t>(plan.count, 1);
@@ -81,4 +96,16 @@ std::wstring DurationText(int64_t ms, const std::wstring& hours, const std::wstr
     add(m, minutes);
     add(s, seconds);
     return text.empty() ? L"0 " + seconds : text;
+}
+
+std::wstring TimelapseFolderName(int year, int month, int day, int hour, int minute, int second, int attempt) {
+    wchar_t name[48];
+    std::swprintf(name, 48, L"%04d%02d%02d-%02d%02d%02d", year, month, day, hour, minute, second);
+    return attempt <= 1 ? std::wstring(name) : std::wstring(name) + L"-" + std::to_wstring(attempt);
+}
+
+std::wstring ClockTimeText(int hour, int minute, int second) {
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%02d:%02d:%02d", hour, minute, second);
+    return text;
 }

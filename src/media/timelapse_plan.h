@@ -20,6 +20,20 @@ struct TimelapsePlan {
     int32_t videoFps = 10;         // its playback rate
 };
 
+// What the dialog shows: the numbers in the user's units (the interval in seconds, minutes or
+// hours; the duration in minutes or hours), kept as the user typed them.
+struct TimelapseForm {
+    int64_t interval = 10;
+    int32_t intervalUnit = 0;  // 0 seconds, 1 minutes, 2 hours
+    TimelapseStop stop = TimelapseStop::AfterCount;
+    int64_t count = 100;
+    int64_t duration = 60;
+    int32_t durationUnit = 0;  // 0 minutes, 1 hours
+    TimelapseTake take = TimelapseTake::View;
+    bool video = false;
+    int32_t videoFps = 10;
+};
+
 constexpr int64_t kTimelapseMinIntervalMs = 1000;
 constexpr int64_t kTimelapseMaxIntervalMs = int64_t(24) * 3600 * 1000;
 constexpr int32_t kTimelapseMaxVideoFps = 60;
@@ -27,6 +41,9 @@ constexpr int32_t kTimelapseMaxVideoFps = 60;
 // The plan brought within its limits: an interval of 1 s to 24 h, at least one picture, a
 // duration of at least one interval, a playback rate of 1 to 60.
 TimelapsePlan ClampTimelapsePlan(TimelapsePlan plan);
+
+// The plan of a form, within its limits.
+TimelapsePlan PlanFromForm(const TimelapseForm& form);
 
 // Pictures the plan can take at most; -1 without an end.
 int64_t TimelapseSlots(const TimelapsePlan& plan);
@@ -46,6 +63,12 @@ int64_t TimelapseLeftMs(const TimelapsePlan& plan, int64_t startMs, int64_t nowM
 // "0001.jpg": the picture's number with at least four digits, as many as the last number needs
 // (six without an end), so that every program sorts the files in order.
 std::wstring TimelapsePictureName(const TimelapsePlan& plan, int64_t number, const wchar_t* extension);
+
+// The run's folder name from its start time: "YYYYMMDD-HHMMSS", with "-2", "-3"... for the
+// attempts after the first (a name taken already).
+std::wstring TimelapseFolderName(int year, int month, int day, int hour, int minute, int second, int attempt);
+// "HH:MM:SS".
+std::wstring ClockTimeText(int hour, int minute, int second);
 
 // "1 h 5 min", "1 min 30 s", "45 s": the largest units first, zero units left out; the unit
 // words are the caller's (they are translated). Whole seconds; "0 s" for less than one.

@@ -76,9 +76,21 @@ TEST(TimelapsePlan, LatePicturesArePassedOverAndRunsEnd) {
     }
     EXPECT_EQ(TimelapseLeftMs(Plan(5000, TimelapseStop::AfterCount, 5), s, s + 6000), 14000);
     EXPECT_EQ(TimelapseLeftMs(Plan(5000, TimelapseStop::Never), s, s), -1);
-    const TimelapsePlan clamped = ClampTimelapsePlan(Plan(10, TimelapseStop::AfterCount, 0));
-    EXPECT_EQ(clamped.intervalMs, kTimelapseMinIntervalMs);
-    EXPECT_EQ(clamped.count, 1);
+    // The dialog's numbers in their units, within the limits (1 s to 24 h, at least one picture).
+    struct FormCase { int64_t interval; int32_t unit; int64_t duration; int32_t durationUnit; int64_t intervalMs, durationMs; };
+    const FormCase forms[] = {
+        {90, 0, 2, 1, 90000, 7200000}, {0, 0, 0, 0, 1000, 1000}, {3, 2, 10, 0, 10800000, 10800000},
+        {9999999, 2, 9999999, 1, kTimelapseMaxIntervalMs, 1000000LL * 3600000},
+    };
+    for (const FormCase& f : forms) {
+        TimelapseForm form;
+        form.interval = f.interval, form.intervalUnit = f.unit, form.duration = f.duration, form.durationUnit = f.durationUnit;
+        form.count = 0;
+        const TimelapsePlan p = PlanFromForm(form);
+        EXPECT_EQ(p.intervalMs, f.intervalMs) << f.interval;
+        EXPECT_EQ(p.durationMs, f.durationMs) << f.duration;
+        EXPECT_EQ(p.count, 1);
+    }
 }
 
 TEST(TimelapsePlan, NamesSortAndDurationsRead) {
@@ -90,4 +102,6 @@ TEST(TimelapsePlan, NamesSortAndDurationsRead) {
         {90000, L"1 min 30 s"}, {3900000, L"1 h 5 min"}, {45000, L"45 s"}, {400, L"0 s"}, {7200000, L"2 h"},
     };
     for (const Case& c : cases) EXPECT_EQ(DurationText(c.ms, L"h", L"min", L"s"), c.text);
+    EXPECT_EQ(TimelapseFolderName(2026, 12, 7, 9, 5, 3, 1), L"20261207-090503");
+    EXPECT_EQ(TimelapseFolderName(2026, 12, 7, 9, 5, 3, 2), L"20261207-090503-2");
 }
