@@ -64,10 +64,11 @@ void AppendUtf8(std::string& out, uint32_t c) {
 }  // namespace
 
 // A note typed on the picture, as a cell: one that a spreadsheet would take for a formula
-// (=, +, -, @ first) is kept as text by a leading apostrophe, so opening the table runs nothing.
+// (=, +, -, @ first; or a tab or carriage return, which a spreadsheet may skip to find a formula
+// after it) is kept as text by a leading apostrophe, so opening the table runs nothing.
 static std::wstring TextCell(const wchar_t* text) {
     std::wstring cell(text);
-    if (!cell.empty() && std::wstring_view(L"=+-@").find(cell[0]) != std::wstring_view::npos) cell.insert(0, 1, L'\'');
+    if (!cell.empty() && std::wstring_view(L"=+-@\t\r").find(cell[0]) != std::wstring_view::npos) cell.insert(0, 1, L'\'');
     return cell;
 }
 

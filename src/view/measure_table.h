@@ -13,7 +13,8 @@ using TableRow = std::vector<std::wstring>;
 
 // The heading row and one row per shape, in list order. ppu <= 0 gives pixel measures and the
 // unit "px"; yScale as for the labels (pixels of equal aspect on a stretched picture). A note
-// beginning with =, +, - or @ gets a leading apostrophe, so a spreadsheet keeps it as text.
+// beginning with =, +, -, @, a tab or a carriage return gets a leading apostrophe, so a
+// spreadsheet keeps it as text.
 std::vector<TableRow> MeasurementTable(const std::vector<MeasureShape>& shapes, float ppu, int unit,
                                        double yScale = 1.0);
 

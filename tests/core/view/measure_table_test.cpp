@@ -71,7 +71,7 @@ TEST(MeasureTable, WithoutCalibrationMeasuresArePixels) {
 }
 
 TEST(MeasureTable, NotesThatLookLikeFormulasStayText) {
-    for (const wchar_t* note : {L"=HYPERLINK(\"x\")", L"+1", L"-2", L"@SUM(A1)"}) {
+    for (const wchar_t* note : {L"=HYPERLINK(\"x\")", L"+1", L"-2", L"@SUM(A1)", L"\t=1+2", L"\r=1+2"}) {
         MeasureShape text = Shape(kToolText, {40, 40}, {0, 0});
         std::wcscpy(text.text, note);
         EXPECT_EQ(MeasurementTable({text}, -1.0f, 0)[1][12], std::wstring(L"'") + note);
