@@ -72,6 +72,19 @@ static std::wstring TextCell(const wchar_t* text) {
     return cell;
 }
 
+// A click without a drag commits a shape whose points coincide (a zero line or circle, an angle
+// without an arm, a one-point stroke); the view keeps it, the table has nothing to say of it.
+// A text shape is its note, whatever its points.
+static bool HasSize(const MeasureShape& s) {
+    if (s.kind == kToolText) return true;
+    if (s.kind == kToolPencil) {
+        for (const ShapePoint& p : s.points)
+            if (!(p == s.points.front())) return true;
+        return false;
+    }
+    return !(s.p1 == s.p2);
+}
+
 std::vector<TableRow> MeasurementTable(const std::vector<MeasureShape>& shapes, float ppu, int unit,
                                        double yScale) {
     const bool calibrated = ppu > 0.0f;
@@ -83,6 +96,7 @@ std::vector<TableRow> MeasurementTable(const std::vector<MeasureShape>& shapes, 
     rows.push_back(heading);
     for (size_t i = 0; i < shapes.size(); ++i) {
         const MeasureShape& s = shapes[i];
+        if (!HasSize(s)) continue;
         const ShapeFigures figures = FiguresOf(s, s.kind, calibrated ? ppu : 1.0f, yScale);
         TableRow row = {KindName(s.kind), std::to_wstring(i + 1)};
         for (Figure f : kColumns) {

@@ -11,7 +11,8 @@
 
 using TableRow = std::vector<std::wstring>;
 
-// The heading row and one row per shape, in list order. ppu <= 0 gives pixel measures and the
+// The heading row and one row per shape, in list order, but for shapes of no size (a click
+// without a drag; the index keeps counting them). ppu <= 0 gives pixel measures and the
 // unit "px"; yScale as for the labels (pixels of equal aspect on a stretched picture). A note
 // beginning with =, +, -, @, a tab or a carriage return gets a leading apostrophe, so a
 // spreadsheet keeps it as text.

@@ -62,8 +62,16 @@ TEST(MeasureTable, RowsHoldExactlyTheNumbersTheLabelsShow) {
     EXPECT_EQ(rows[8][12], L"cell, \"A\"\t1");
 }
 
-TEST(MeasureTable, WithoutCalibrationMeasuresArePixels) {
-    const std::vector<TableRow> rows = MeasurementTable({Shape(kToolRectangle, {0, 0}, {30, 40})}, -1.0f, 0);
+TEST(MeasureTable, WithoutCalibrationMeasuresArePixelsAndShapesOfNoSizeAreLeftOut) {
+    MeasureShape dot = Shape(kToolPencil, {7, 7}, {7, 7});
+    dot.points = {{7, 7}, {7, 7}};
+    // Clicks without a drag: a zero line, a zero circle, a one-point stroke, an angle without arms.
+    const std::vector<TableRow> rows =
+        MeasurementTable({Shape(kToolLine, {5, 5}, {5, 5}), Shape(kToolRectangle, {0, 0}, {30, 40}),
+                          Shape(kToolCircle, {9, 9}, {9, 9}), dot, Shape(kToolAngle, {3, 3}, {3, 3}, {9, 9})},
+                         -1.0f, 0);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][0], L"Rectangle");
     EXPECT_EQ(rows[0][4], L"Width (px)");
     EXPECT_EQ(rows[1][4], L"30.00");
     EXPECT_EQ(rows[1][5], L"40.00");
