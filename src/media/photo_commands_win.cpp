@@ -54,7 +54,7 @@ MediaTime LocalMediaTime() {
 }
 
 std::wstring MakePhotoPath(const std::wstring& folder, const MediaTime& now) {
-    return MakeFreeMediaPath(folder, now, AppSettings.jpgPng == 1 ? L"png" : L"jpg", Exists);
+    return MakeFreeMediaPath(folder, now, PhotoExtension(AppSettings.jpgPng), Exists);
 }
 
 bool SavePhoto(PhotoSource source, const MediaTime& now) {
@@ -98,7 +98,7 @@ void SaveVideoCover(int fileNumber) {
     const std::wstring video = RecordedVideoPath(fileNumber);
     if (!IsDeviceOpen() || video.empty()) return;
     // No toast and no list entry: the video itself is announced when it is finished.
-    SaveViewImage(VideoCoverPath(video, AppSettings.jpgPng == 1));
+    SaveViewImage(VideoCoverPath(video, PhotoExtension(AppSettings.jpgPng)));
 }
 
 void OpenImageFolder() {

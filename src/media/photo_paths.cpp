@@ -5,6 +5,14 @@ bool UsesJpegEncoder(std::wstring_view path) {
     return path.size() >= 3 && path.substr(path.size() - 3) == L"jpg";
 }
 
+const wchar_t* PhotoExtension(int photoFormat) {
+    switch (photoFormat) {
+    case 1: return L"png";
+    case 2: return L"tif";
+    default: return L"jpg";
+    }
+}
+
 std::wstring TextWithPath(std::wstring_view text, std::wstring_view path) {
     std::wstring out(text);
     const size_t at = out.find(L"%s");

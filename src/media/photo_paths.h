@@ -9,6 +9,10 @@
 // path (".png", but also ".JPG") gets the PNG encoder.
 bool UsesJpegEncoder(std::wstring_view path);
 
+// The extension of photos (and video covers) in the stored photo format: 0 "jpg", 1 "png",
+// 2 "tif"; any other value "jpg".
+const wchar_t* PhotoExtension(int photoFormat);
+
 // A message text with the path put in place of its "%s" (appended when there is none).
 std::wstring TextWithPath(std::wstring_view text, std::wstring_view path);
 
