@@ -15,8 +15,8 @@ ImageSource ImageSourceFor(std::wstring_view path, const std::function<int64_t(c
         // every format's extension.
         source.file = VideoCoverPath(path, L"jpg");
         int64_t first = -1;
-        for (const wchar_t* ext : {L"jpg", L"png"}) {
-            const std::wstring cover = VideoCoverPath(path, ext);
+        for (const wchar_t* photoExt : {L"jpg", L"png", L"tif"}) {
+            const std::wstring cover = VideoCoverPath(path, photoExt);
             const int64_t at = savedAt(cover);
             if (at >= 0 && (first < 0 || at < first)) {
                 first = at;
