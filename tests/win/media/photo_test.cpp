@@ -51,7 +51,7 @@ constexpr uint32_t kTextColor = 0x00FFFF;  // yellow
 
 // A decoded picture file: its first bytes tell the format.
 struct Picture {
-    bool png = false, jpeg = false;
+    bool png = false, jpeg = false, tiff = false;
     int width = 0, height = 0;
     std::vector<uint8_t> bgr;  // rows top-down, width * 3 bytes each
     COLORREF At(int x, int y) const {
@@ -69,6 +69,7 @@ bool LoadPicture(const std::wstring& path, Picture* out) {
     CloseHandle(f);
     out->jpeg = head[0] == 0xFF && head[1] == 0xD8;
     out->png = head[0] == 0x89 && head[1] == 'P' && head[2] == 'N' && head[3] == 'G';
+    out->tiff = (head[0] == 'I' && head[1] == 'I' && head[2] == 42) || (head[0] == 'M' && head[1] == 'M' && head[3] == 42);
     using namespace Gdiplus;
     GpBitmap* bitmap = nullptr;
     if (DllExports::GdipCreateBitmapFromFile(path.c_str(), &bitmap) != Ok) return false;
@@ -305,9 +306,10 @@ TEST_F(PhotoTest, UnusableFolderFallsBackToTheDefaultFolder) {
 
 TEST_F(PhotoTest, VideoCoverBesideTheVideo) {
     ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 640x480\"", {kSubtypeYuy2, 640, 480, 0}));
-    struct Case { int jpgPng; const wchar_t* cover; bool png; } cases[] = {
-        {0, L"\\20230322-142501-007.jpg", false},
-        {1, L"\\20230322-142501-007.png", true},
+    struct Case { int jpgPng; const wchar_t* cover; bool png, tiff; } cases[] = {
+        {0, L"\\20230322-142501-007.jpg", false, false},
+        {1, L"\\20230322-142501-007.png", true, false},
+        {2, L"\\20230322-142501-007.tif", false, true},
     };
     for (const Case& c : cases) {
         AppSettings.jpgPng = c.jpgPng;
@@ -318,6 +320,7 @@ TEST_F(PhotoTest, VideoCoverBesideTheVideo) {
         Picture pic;
         ASSERT_TRUE(LoadPicture(cover, &pic));
         EXPECT_EQ(pic.png, c.png);
+        EXPECT_EQ(pic.tiff, c.tiff);
         EXPECT_EQ(pic.width, 640);
     }
     EXPECT_TRUE(gRecentFiles.empty());  // no list entry and no toast for a cover
