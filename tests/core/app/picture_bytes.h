@@ -1,5 +1,5 @@
 // Picture files made up byte by byte for tests: only the structure the picture check walks
-// (PNG chunks, JPEG segments, BMP headers); the pixel data is filler, so a header may claim any
+// (PNG chunks, JPEG segments, BMP headers, TIFF directories); the pixel data is filler, so a header may claim any
 // size. Shared by the native tests and the Wine tests of the image view.
 #pragma once
 #include <cstdint>
@@ -63,6 +63,27 @@ inline Bytes Bmp(int32_t width, int32_t height, int rowsMissing = 0) {
     Le16(b, 24);
     for (int i = 0; i < 6; ++i) Le32(b, 0);
     b.resize(b.size() + size_t(row) * rows, 0x80);
+    return b;
+}
+
+// A classic TIFF of width x height in either byte order: header, a directory of size and two
+// strips of 100 bytes, the strips' offsets and lengths in arrays after it, then the strips, the
+// second cut short by stripBytesMissing.
+inline Bytes Tiff(uint32_t width, uint32_t height, bool bigEndian = false, uint32_t stripBytesMissing = 0) {
+    Bytes b;
+    auto u16 = [&](uint32_t v) {
+        if (bigEndian) { b.push_back(uint8_t(v >> 8)); b.push_back(uint8_t(v)); } else { Le16(b, v); }
+    };
+    auto u32 = [&](uint32_t v) { if (bigEndian) Be32(b, v); else Le32(b, v); };
+    b = bigEndian ? Bytes{'M', 'M', 0, 42} : Bytes{'I', 'I', 42, 0};
+    u32(8);
+    constexpr uint32_t kArrays = 8 + 2 + 4 * 12 + 4, kStrips = kArrays + 16;
+    u16(4);
+    const uint32_t entries[4][4] = {{256, 4, 1, width}, {257, 4, 1, height}, {273, 4, 2, kArrays}, {279, 4, 2, kArrays + 8}};
+    for (const auto& e : entries) { u16(e[0]); u16(e[1]); u32(e[2]); u32(e[3]); }
+    u32(0);  // no further directory
+    for (uint32_t v : {kStrips, kStrips + 100, 100u, 100u}) u32(v);
+    b.resize(b.size() + 200 - stripBytesMissing, 0x33);
     return b;
 }
 
