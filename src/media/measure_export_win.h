@@ -10,8 +10,11 @@
 // keyboard puts it at the view's centre). Its commands go to owner.
 void ShowViewContextMenu(HWND owner, HWND view, LPARAM screenPoint);
 
+// Whether the table of the drawn shapes has a row: a shape of some size is drawn.
+bool HasMeasurements();
+
 // The table of the drawn shapes with the view's calibration, as tab-separated text on the
-// clipboard (CF_UNICODETEXT). False when there are no shapes or the clipboard refused.
+// clipboard (CF_UNICODETEXT). False when the table has no row or the clipboard refused.
 bool CopyMeasurements(HWND owner);
 // The same table as a CSV file (UTF-8 with byte-order mark), never replacing a file.
 bool WriteMeasurementsCsv(const std::wstring& path);

@@ -56,12 +56,6 @@ bool CopyFromDc(HDC source, int width, int height, PhotoPicture* copy) {
     return ok;
 }
 
-// The applied calibration's name, empty when none is applied.
-std::wstring AppliedCalibrationName() {
-    const int slot = CalibrationState.appliedSlot;
-    return slot >= 0 && slot < kCalibrationSlots ? CalibrationTable[slot].name : L"";
-}
-
 // The scale bar in the ruler colour on its backing, in the picture's bottom-right corner; a
 // picture too small for it stays as it is.
 void DrawScaleBar(PhotoPicture* picture) {

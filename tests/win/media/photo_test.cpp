@@ -554,9 +554,10 @@ TEST_F(PhotoScaleTest, ContextMenuCommandsFillTheClipboard) {
     CloseHandle(held);
     EXPECT_TRUE(opened);
     const std::wstring text = ClipboardText();
-    EXPECT_EQ(text, TabSeparated(MeasurementTable(MeasurementState.shapes, 0.4f, 1)));
-    // The line's 340 pixels at 0.4 pixels per µm, as its label prints it.
-    EXPECT_NE(text.find(L"Line\t1\t850.00000\t"), std::wstring::npos) << text;
+    EXPECT_EQ(text, TabSeparated(MeasurementTable(MeasurementState.shapes, 0.4f, 1, 1.0, L"Tissue 40x")));
+    // The line's 340 pixels at 0.4 pixels per µm, as its label prints it, in µm of the calibration.
+    EXPECT_EQ(text.substr(0, 8), L" \tLabel\t");
+    EXPECT_NE(text.find(L"\t850.00000\t\u00B5m\tTissue 40x\tLine\t"), std::wstring::npos) << text;
     EXPECT_EQ(Toast(), L"Measurements copied");
 
     SendMessageW(main, WM_COMMAND, ID_COPY_PICTURE, 0);
@@ -642,7 +643,7 @@ TEST_F(PhotoScaleTest, SaveMeasurementsOpensInTheSaveFolderAndReplacesWhenAsked)
     EXPECT_EQ(FilesIn(elsewhere), std::vector<std::wstring>{L"first.csv"});
     saveAs(L"table.csv", true);
     const std::vector<uint8_t> csv = FileBytes(path);
-    EXPECT_EQ(std::string(csv.begin(), csv.end()), CsvUtf8(MeasurementTable(MeasurementState.shapes, 0.4f, 1)));
+    EXPECT_EQ(std::string(csv.begin(), csv.end()), CsvUtf8(MeasurementTable(MeasurementState.shapes, 0.4f, 1, 1.0, L"Tissue 40x")));
     EXPECT_EQ(Toast(), L"Measurements saved: " + path);
     EXPECT_EQ(FilesIn(folder).size(), 1u);  // no temporary file left
     RemoveTree(elsewhere);
