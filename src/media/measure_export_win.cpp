@@ -3,6 +3,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -139,6 +140,14 @@ bool CopyPicture(HWND owner) {
     header.biBitCount = 24;
     header.biCompression = BI_RGB;
     header.biSizeImage = DWORD(size_t(picture.stride) * picture.height);
+    // The pixel size, as a photo records it, for the programs that read it from a bitmap.
+    if (HasScale(picture.scale)) {
+        auto perMetre = [&](double ppu) {
+            return LONG(std::min(PixelsPerMetre(ppu, picture.scale.unit) + 0.5, 2147483647.0));
+        };
+        header.biXPelsPerMeter = perMetre(picture.scale.pixelsPerUnitX);
+        header.biYPelsPerMeter = perMetre(picture.scale.pixelsPerUnitY);
+    }
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof(header) + header.biSizeImage);
     if (!memory) return false;
     auto* p = static_cast<uint8_t*>(GlobalLock(memory));

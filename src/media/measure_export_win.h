@@ -18,7 +18,8 @@ bool HasMeasurements();
 bool CopyMeasurements(HWND owner);
 // The same table as a CSV file (UTF-8 with byte-order mark), never replacing a file.
 bool WriteMeasurementsCsv(const std::wstring& path);
-// The composed picture (as a photo saves it) on the clipboard as a CF_DIB bitmap.
+// The composed picture (as a photo saves it) on the clipboard as a CF_DIB bitmap, with the
+// photo's pixel size in its resolution fields while calibrated.
 bool CopyPicture(HWND owner);
 
 // The CSV beside a photo: same name, extension ".csv".

@@ -570,6 +570,8 @@ TEST_F(PhotoScaleTest, ContextMenuCommandsFillTheClipboard) {
     EXPECT_EQ(header->biWidth, 640);
     EXPECT_EQ(header->biHeight, 480);
     EXPECT_EQ(header->biBitCount, 24);
+    EXPECT_EQ(header->biXPelsPerMeter, 400000);  // the pixel size of 0.4 pixels per µm, as a photo records it
+    EXPECT_EQ(header->biYPelsPerMeter, 400000);
     const auto* rows = reinterpret_cast<const uint8_t*>(header + 1);
     int differ = 0;
     for (int y = 0; y < 480; y += 17)
