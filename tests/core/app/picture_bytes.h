@@ -66,24 +66,26 @@ inline Bytes Bmp(int32_t width, int32_t height, int rowsMissing = 0) {
     return b;
 }
 
-// A classic TIFF of width x height in either byte order: header, a directory of size and two
-// strips of 100 bytes, the strips' offsets and lengths in arrays after it, then the strips, the
-// second cut short by stripBytesMissing.
-inline Bytes Tiff(uint32_t width, uint32_t height, bool bigEndian = false, uint32_t stripBytesMissing = 0) {
-    Bytes b;
-    auto u16 = [&](uint32_t v) {
-        if (bigEndian) { b.push_back(uint8_t(v >> 8)); b.push_back(uint8_t(v)); } else { Le16(b, v); }
+// A classic TIFF of width x height in either byte order: a directory of the size and two strips of
+// 100 bytes (offsets and lengths in arrays after it), the second strip cut short by `missing`.
+inline Bytes Tiff(uint32_t width, uint32_t height, bool bigEndian = false, uint32_t missing = 0) {
+    Bytes b = bigEndian ? Bytes{'M', 'M', 0, 42} : Bytes{'I', 'I', 42, 0};
+    auto put = [&](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> 8 * (bigEndian ? n - 1 - i : i)));
     };
-    auto u32 = [&](uint32_t v) { if (bigEndian) Be32(b, v); else Le32(b, v); };
-    b = bigEndian ? Bytes{'M', 'M', 0, 42} : Bytes{'I', 'I', 42, 0};
-    u32(8);
     constexpr uint32_t kArrays = 8 + 2 + 4 * 12 + 4, kStrips = kArrays + 16;
-    u16(4);
-    const uint32_t entries[4][4] = {{256, 4, 1, width}, {257, 4, 1, height}, {273, 4, 2, kArrays}, {279, 4, 2, kArrays + 8}};
-    for (const auto& e : entries) { u16(e[0]); u16(e[1]); u32(e[2]); u32(e[3]); }
-    u32(0);  // no further directory
-    for (uint32_t v : {kStrips, kStrips + 100, 100u, 100u}) u32(v);
-    b.resize(b.size() + 200 - stripBytesMissing, 0x33);
+    put(8, 4);
+    put(4, 2);
+    const uint32_t entries[4][3] = {{256, 1, width}, {257, 1, height}, {273, 2, kArrays}, {279, 2, kArrays + 8}};
+    for (const auto& e : entries) {  // tag, type LONG, count, value
+        put(e[0], 2);
+        put(4, 2);
+        put(e[1], 4);
+        put(e[2], 4);
+    }
+    put(0, 4);  // no further directory
+    for (uint32_t v : {kStrips, kStrips + 100, 100u, 100u}) put(v, 4);
+    b.resize(b.size() + 200 - missing, 0x33);
     return b;
 }
 

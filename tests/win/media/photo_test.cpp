@@ -523,6 +523,44 @@ TEST_F(PhotoScaleTest, WithoutTheOptionsPhotosGetNeitherBarNorTable) {
     EXPECT_EQ(FilesIn(folder).size(), 1u);
 }
 
+// TIFF photos with the scale and the table beside them, kept for the analysis-program check on
+// the Linux side (tests/e2e/tiff_results.sh): a line, a circle and an angle on the virtual
+// microscope's 500 pixels per mm, calibrated in µm, in mm and not at all, and a 640 x 480
+// camera stretched to 1920 x 1080 (1.5 pixels per µm across, 1.125 down).
+TEST_F(PhotoScaleTest, TiffPhotosCarryTheScaleAndTheTable) {
+    struct Case { const wchar_t* formats; CameraFormat format; float ppu; int32_t unit; } cases[] = {
+        {L"--formats \"YUY2 1280x720\" --ppmm 500", {kSubtypeYuy2, 1280, 720, 0}, 0.5f, 1},
+        {L"--formats \"YUY2 1280x720\" --ppmm 500", {kSubtypeYuy2, 1280, 720, 0}, 500.0f, 0},
+        {L"--formats \"YUY2 1280x720\" --ppmm 500", {kSubtypeYuy2, 1280, 720, 0}, -1.0f, 0},
+        {L"--formats \"YUY2 640x480\" --ppmm 500", {kSubtypeYuy2, 1920, 1080, 1}, 1.5f, 1},
+    };
+    AppSettings.jpgPng = 2;
+    AppSettings.measuresWithPhotos = 1;
+    for (int i = 0; i < 4; ++i) {
+        const Case& c = cases[i];
+        if (i == 0 || c.format.width != cases[i - 1].format.width) {
+            if (main) DestroyWindow(main);
+            main = nullptr;
+            PumpMessages();
+            ASSERT_NO_FATAL_FAILURE(Open(c.formats, c.format));
+        }
+        MeasurementState.shapes = {Shape(kToolLine, {60, 100}, {400, 100}),             // 680 µm
+                                   Shape(kToolCircle, {640, 360}, {690, 360}),           // radius 100 µm
+                                   Shape(kToolAngle, {300, 500}, {400, 500}, {400, 400})};  // 45°
+        struct { float ppu; int32_t unit; } calibration = {c.ppu, c.unit};
+        SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_CALIBRATION, reinterpret_cast<LPARAM>(&calibration));
+        const unsigned long long frames = CameraViewGetInfo(view).composedFrames;
+        ASSERT_TRUE(WaitUntil([&] { return CameraViewGetInfo(view).composedFrames > frames + 1; }));
+        ASSERT_TRUE(SavePhoto(PhotoSource::View, {2023, 3, 22, 14, 25, 1, i}));
+        Picture pic;
+        ASSERT_TRUE(LoadPicture(gSavePath, &pic)) << i;
+        EXPECT_TRUE(pic.tiff);
+        EXPECT_EQ(pic.width, c.format.width);
+        Keep(gSavePath);
+        Keep(MeasurementsPathFor(gSavePath));
+    }
+}
+
 std::wstring ClipboardText() {
     std::wstring text;
     if (!OpenClipboard(nullptr)) return text;
