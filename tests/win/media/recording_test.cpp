@@ -318,7 +318,7 @@ TEST_P(RecordFormats, FiveSecondsArePlayableUprightAndComplete) {
     EXPECT_EQ(path.rfind(folder, 0), 0u);
     EXPECT_EQ(ToastText(), L"File saved: " + path);
     EXPECT_EQ(coverRequests, 1);
-    EXPECT_NE(GetFileAttributesW(VideoCoverPath(path, false).c_str()), INVALID_FILE_ATTRIBUTES);  // the cover
+    EXPECT_NE(GetFileAttributesW(VideoCoverPath(path, L"jpg").c_str()), INVALID_FILE_ATTRIBUTES);  // the cover
     const RecorderStatus status = GetRecorderStatus();
     EXPECT_EQ(status.dropped, 0);  // every frame queued is in the file
     EXPECT_FALSE(status.writeFailed);
@@ -404,7 +404,7 @@ TEST_P(RecordMjpeg, FfmpegDecodesEveryFrameAndOneIsWhatTheViewShowed) {
     const std::wstring path = LastFile();
     EXPECT_EQ(ToastText(), L"File saved: " + path);
     EXPECT_EQ(coverRequests, 1);
-    EXPECT_NE(GetFileAttributesW(VideoCoverPath(path, false).c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(VideoCoverPath(path, L"jpg").c_str()), INVALID_FILE_ATTRIBUTES);
     const RecorderStatus status = GetRecorderStatus();
     EXPECT_EQ(status.dropped, 0);
     AviFile avi = CheckLayout(path, w, h);
@@ -541,7 +541,7 @@ TEST_P(RecordKinds, SplitGivesConsecutivePlayableFiles) {
         numbers.insert(numbers.end(), inFile.begin(), inFile.end());
         CheckWithFfmpeg(gRecentFiles[i], 640, 480, avi.rate, avi.frameOffsets.size());
         if (i + 1 < gRecentFiles.size()) {  // its own cover, requested before the next file began
-            EXPECT_NE(GetFileAttributesW(VideoCoverPath(gRecentFiles[i], false).c_str()), INVALID_FILE_ATTRIBUTES) << i;
+            EXPECT_NE(GetFileAttributesW(VideoCoverPath(gRecentFiles[i], L"jpg").c_str()), INVALID_FILE_ATTRIBUTES) << i;
         }
     }
     if (!compressed) {
@@ -698,7 +698,7 @@ TEST_F(RecordingTest, FullDiskLeavesAPlayableFileAndSaysSo) {
     EXPECT_NE(ToastText().find(L"writing failed after"), std::wstring::npos);
     CheckWithFfmpeg(LastFile(), 640, 480, avi.rate, avi.frameOffsets.size());
     DeleteFileW(LastFile().c_str());
-    DeleteFileW(VideoCoverPath(LastFile(), false).c_str());
+    DeleteFileW(VideoCoverPath(LastFile(), L"jpg").c_str());
 }
 
 // A disk slower than the camera: the queue stays within its bound, the frames it cannot keep are
