@@ -319,6 +319,7 @@ bool OpenSession() {
 
     // Without all four slots there is nothing to convert into: stay closed.
     if (!AllocateFrameRing()) return FailOpen(CameraProblem::CannotOpen, L"Frame ring allocation FAILED.\r\n");
+    ResetFrameCounters(s.counters);  // the read-out counts from this opening on
 
     // One-shot stays off: a one-shot grabber hands over a single sample per run and the live
     // picture would freeze on its first frame.
