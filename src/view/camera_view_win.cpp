@@ -17,6 +17,8 @@
 #include "capture/capture_session_win.h"
 #include "capture/device_list_win.h"
 #include "frame/capture_state_win.h"
+#include "frame/frame_trace_win.h"
+#include "frame/perf_clock_win.h"
 #include "resources/resource.h"
 #include "view/camera_view_win.h"
 #include "view/measure_model.h"
@@ -220,12 +222,21 @@ void CentreOnImage(CameraWnd* w) {
     if (c.y) SetScrollPos(w->hwnd, SB_VERT, w->geom.scrollY, TRUE);
 }
 
-// Composition into the retained surface and copy to windowDc.
+void CameraComposeFrame(CameraWnd* w, HDC windowDc, const FrameStamp& stamp);
+
+// Composition into the retained surface and copy to windowDc; its time counts as the frame
+// path's, and a frame put on screen for the first time counts as shown.
 void CameraCompose(CameraWnd* w, HDC windowDc) {
+    const int64_t start = PerfNow();
+    FrameStamp stamp;
     // A pointer kept from an earlier paint could name a slot the camera thread converts into
     // again after three frames, which a long drag that starves the paints easily outlasts.
-    w->framePixels = IsDeviceOpen() ? GetCurrentFrame() : nullptr;
-    if (!w->framePixels) return;
+    w->framePixels = IsDeviceOpen() ? GetCurrentFrame(&stamp) : nullptr;
+    if (w->framePixels) CameraComposeFrame(w, windowDc, stamp);
+    CaptureState.counters.paintTicks.fetch_add(uint64_t(PerfNow() - start), std::memory_order_relaxed);
+}
+
+void CameraComposeFrame(CameraWnd* w, HDC windowDc, const FrameStamp& stamp) {
     if (!FrameUsable(w)) {
         w->framePixels = nullptr;
         return;
@@ -275,6 +286,10 @@ void CameraCompose(CameraWnd* w, HDC windowDc) {
     BlitSpan y = BlitAxis(g.vBar, g.scrollY, g.displayH, client.cy);
     BitBlt(windowDc, x.dst, y.dst, x.length, y.length, w->surfaceDc, x.src, y.src, SRCCOPY);
     ++w->composedFrames;
+    if (NoteFrameShown(CaptureState.counters, stamp.sequence) && FrameTraceOn()) {
+        GdiFlush();  // the trace says when the picture was handed to the screen, not queued
+        TraceFrameShown(stamp, PerfNow());
+    }
 }
 
 void CameraWnd::ComposeNow() {
@@ -708,6 +723,7 @@ void CameraOnDestroy(CameraWnd* w) {
     CloseSession();
     CameraTearDown(w);
     DeleteCaptureLocks();
+    FlushFrameTrace();
     if (CaptureState.viewWindow == w->hwnd) CaptureState.viewWindow = nullptr;
     if (w->noDeviceFont) DeleteObject(w->noDeviceFont);
     if (w->labelFont) DeleteObject(w->labelFont);
@@ -777,6 +793,7 @@ LRESULT CALLBACK CameraWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WMU_CAPTURE_STOPPED:
         w->framePixels = nullptr;  // the ring it pointed into is gone
+        FlushFrameTrace();
         PostMessageW(GetParent(hwnd), msg, 0, 0);
         return 0;
     case WMU_CAPTURE_STARTED:
