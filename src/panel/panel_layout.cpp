@@ -104,6 +104,7 @@ SourceLayout LayOutSourceSection(int w, DialogBase b, int labelWidth) {
         {listX, listY + row + row, listW, dropH},
         {DluX(4, b), buttonY, buttonW, buttonH},
         {DluX(4, b) + buttonW + DluX(6, b), buttonY, buttonW, buttonH},
+        {DluX(4, b), top + DluY(kSourceBodyUnits - 4, b), w - DluX(8, b), DluY(17, b)},
     }};
 }
 

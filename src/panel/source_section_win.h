@@ -1,5 +1,6 @@
 // The source section of the control panel (CtrlPanelSourceWndClass, section 0): the camera in
-// use, its frame size and stream format, and the folder and settings buttons.
+// use, its frame size and stream format, the folder and settings buttons, and the live read-out
+// (readout_line_win.h, control 109).
 #pragma once
 #include <windows.h>
 

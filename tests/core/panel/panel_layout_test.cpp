@@ -97,6 +97,8 @@ TEST(PanelLayout, SourceSectionControls) {
     EXPECT_EQ(l[6], (PanelRect{72, 95, 158, 160}));
     EXPECT_EQ(l[7], (PanelRect{8, 131, 104, 32}));
     EXPECT_EQ(l[8], (PanelRect{124, 131, 104, 32}));
+    EXPECT_EQ(l[9], (PanelRect{8, 171, 220, 34}));  // the read-out's two lines below the buttons
+    EXPECT_EQ(SectionHeightsFor(kBase8, kSourceSectionUnits).expanded, 215);  // and 18 units more
     // A longer label widens its column; the lists keep their right edge.
     SourceLayout wide = LayOutSourceSection(236, kBase8, 80);
     EXPECT_EQ(wide[3], (PanelRect{4, 69, 80, 16}));
