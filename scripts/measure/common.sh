@@ -56,11 +56,12 @@ use_camera() {
     --trace "$(winepath -w "$work/camera.trace")" "$@" >/dev/null
 }
 
-# start_vardelo: Vardelo with its trace in $work/vardelo.trace; vardelo_pid is its process.
-# close_vardelo asks it to close and waits for it.
+# start_vardelo: Vardelo (the build's, or the exe VARDELO_EXE names, to compare builds) with its
+# trace in $work/vardelo.trace; vardelo_pid is its process. close_vardelo asks it to close and
+# waits for it.
 start_vardelo() {
   rm -f "$work/vardelo.trace"
-  VARDELO_TRACE=$(winepath -w "$work/vardelo.trace") wine "$bin/Vardelo.exe" >/dev/null 2>&1 &
+  VARDELO_TRACE=$(winepath -w "$work/vardelo.trace") wine "${VARDELO_EXE:-$bin/Vardelo.exe}" >/dev/null 2>&1 &
   vardelo_pid=$!
 }
 close_vardelo() {
