@@ -15,7 +15,11 @@ start_x() {
     Xvfb ":$n" -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 &
     x_pid=$!
     export DISPLAY=":$n"
-    for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+    for _ in $(seq 1 50); do
+      [ -S "/tmp/.X11-unix/X$n" ] && return 0
+      kill -0 "$x_pid" 2>/dev/null || break  # another server took the display meanwhile
+      sleep 0.1
+    done
     kill "$x_pid" 2>/dev/null || true
   done
   echo "no X display could be started" >&2
@@ -27,9 +31,14 @@ stop_x() {
   wait 2>/dev/null || true
 }
 
-# prepare: builds, makes the prefix, starts the X server and the prefix's wineserver.
+# prepare: installs what is missing and builds (unless MEASURE_BUILT is set: the end-to-end
+# test runs the scripts on the build it tests), makes the prefix, starts the X server and the
+# prefix's wineserver.
 prepare() {
-  build_win >/dev/null
+  if [ -z "${MEASURE_BUILT:-}" ]; then
+    bash "$here/scripts/bootstrap"
+    build_win >/dev/null
+  fi
   make_prefix "$prefix"
   export WINEPREFIX=$prefix
   wineserver -k 2>/dev/null || true
