@@ -3,6 +3,7 @@
 
 #include <dshow.h>
 
+#include <iterator>
 #include <string>
 
 #include <commctrl.h>  // after <string>: it brings strsafe.h, which hides the printf family
@@ -128,6 +129,8 @@ void CreateReadoutLine(HWND section) {
                                    kSourceReadout);
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(section, GWLP_HINSTANCE));
     ReadoutState& r = gReadout;
+    r = ReadoutState{};  // a new section (the tip of an earlier one went with it) starts afresh
+    r.opens = CaptureState.counters.opens.load(std::memory_order_relaxed) - 1;
     r.tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, section, nullptr, instance, nullptr);
     if (r.tip && line) {
@@ -139,8 +142,6 @@ void CreateReadoutLine(HWND section) {
         SendMessageW(r.tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
         SendMessageW(r.tip, TTM_SETMAXTIPWIDTH, 0, ScalePx(320, DpiOf(section)));  // a long tip wraps
     }
-    r.line.clear();
-    r.tipText.clear();
     SetTimer(section, kReadoutTimer, kReadoutPeriodMs, nullptr);
 }
 
@@ -153,3 +154,14 @@ bool ReadoutOnTimer(HWND section, UINT_PTR timer) {
 void ReadoutReloadTexts(HWND section) { ShowTexts(section); }
 
 ReadoutFigures CurrentReadout() { return gReadout.ready ? gReadout.figures : ReadoutFigures{}; }
+
+std::wstring ReadoutTipText(HWND section) {
+    if (!gReadout.tip) return L"";
+    wchar_t text[512] = {};
+    TOOLINFOW ti = {sizeof(ti)};
+    ti.hwnd = section;
+    ti.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(section, kSourceReadout));
+    ti.lpszText = text;
+    SendMessageW(gReadout.tip, TTM_GETTEXTW, WPARAM(std::size(text)), reinterpret_cast<LPARAM>(&ti));
+    return text;
+}

@@ -6,6 +6,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "panel/live_readout.h"
 
 constexpr int kSourceReadout = 109;  // the line's control id in the source section
@@ -16,5 +18,6 @@ void CreateReadoutLine(HWND section);
 bool ReadoutOnTimer(HWND section, UINT_PTR timer);
 // The language changed: the line and tip in the new one at once.
 void ReadoutReloadTexts(HWND section);
-// The figures shown last (for the tests).
+// The figures shown last, and the text the line's tip holds (for the tests).
 ReadoutFigures CurrentReadout();
+std::wstring ReadoutTipText(HWND section);

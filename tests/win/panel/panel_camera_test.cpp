@@ -305,6 +305,7 @@ TEST_F(PanelCameraTest, ReadoutCountsWhatTheCameraDropsAndKeepsItsRate) {
     const std::wstring line = WindowText(Control(100, kSourceReadout));
     EXPECT_NE(line.find(L" fps in, "), std::wstring::npos) << line;
     EXPECT_NE(line.find(L"dropped "), std::wstring::npos) << line;
+    EXPECT_NE(ReadoutTipText(Section(100)).find(L" by the camera, "), std::wstring::npos) << ReadoutTipText(Section(100));
 
     // Closed: the line empties. Opened again: the counts begin anew.
     const uint32_t opens = counts.opens;
