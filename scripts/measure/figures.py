@@ -13,6 +13,7 @@ Vardelo lines: "vardelo qpf F", "shown SEQUENCE SAMPLETIME ARRIVED PUBLISHED SHO
 "lost N".
 Both stamp the same performance counter; a frame is known on both sides by its start time.
 """
+import math
 import sys
 
 
@@ -30,7 +31,7 @@ def percentile(values, p):
     """The nearest-rank percentile of sorted values."""
     if not values:
         return float("nan")
-    k = max(0, min(len(values) - 1, int(round(p / 100.0 * len(values) + 0.5)) - 1))
+    k = max(0, min(len(values) - 1, math.ceil(p / 100.0 * len(values)) - 1))
     return values[k]
 
 

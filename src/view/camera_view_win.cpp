@@ -155,8 +155,12 @@ HBITMAP MakeSurfaceBitmap(HDC windowDc, int width, int height, uint8_t** pixels)
     bmi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(windowDc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    *pixels = static_cast<uint8_t*>(bits);
-    return bits ? bitmap : nullptr;
+    if (bitmap && !bits) {  // the view writes the pixels itself: a bitmap without them is no use
+        DeleteObject(bitmap);
+        bitmap = nullptr;
+    }
+    *pixels = bitmap ? static_cast<uint8_t*>(bits) : nullptr;
+    return bitmap;
 }
 
 void CameraLayout(CameraWnd* w, bool centre);
