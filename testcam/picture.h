@@ -30,6 +30,11 @@ private:
     void Drift(uint32_t n, int* dx, int* dy) const;
 };
 
+// The frame counter plate of frame n ("#000123" on a dark plate, top-left), drawn into the top
+// rows of a BGR image (stride width * 3). Everything it touches lies above kCounterBandRows.
+constexpr int kCounterBandRows = 32;
+void DrawFrameCounter(uint8_t* bgr, int width, int rows, uint32_t n);
+
 // Packs BGR pixels (stride width*3) into YUY2 (stride width*2), full-range BT.601; width even.
 void BgrToYuy2(const uint8_t* bgr, int width, int height, uint8_t* yuy2);
 

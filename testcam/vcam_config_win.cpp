@@ -170,6 +170,7 @@ bool ReadVcamConfig(const std::wstring& name, VcamConfig* out) {
     DWORD lose = ReadDword(key, L"LoseAfter", 0);
     c.loseAfter = lose <= 100000 ? static_cast<int>(lose) : 0;
     c.hardware = ReadDword(key, L"Hardware", 0) != 0;
+    ReadMeasureOptions(key, &c.measure);
     RegCloseKey(key);
     *out = c;
     return true;
@@ -201,6 +202,7 @@ bool WriteVcamConfig(const VcamConfig& c) {
     else RegDeleteValueW(key, L"RefuseFormat");
     WriteDword(key, L"LoseAfter", static_cast<DWORD>(c.loseAfter));
     WriteDword(key, L"Hardware", c.hardware);
+    WriteMeasureOptions(key, c.measure);
     RegCloseKey(key);
     return true;
 }

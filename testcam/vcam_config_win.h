@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "measure_options_win.h"
+
 // The filter's class id; every instance is the same class, told apart by its instance name.
 // {5A3F1C20-7B4E-4C1D-9E2A-6D8B0F13C7A5}
 extern const CLSID CLSID_VardeloTestCam;
@@ -42,6 +44,7 @@ struct VcamConfig {
     VcamFormat refusedFormat;
     int loseAfter = 0;             // after this many frames: a device-lost event (once; 0 = never)
     bool hardware = false;         // the device's property bag names a plug-and-play device path
+    VcamMeasureOptions measure;    // prepared frames, frames dropped on purpose, hand-over trace
 };
 
 // The configuration a new instance gets when no option says otherwise.

@@ -327,11 +327,14 @@ bool OpenSession() {
 
     // Without all four slots there is nothing to convert into: stay closed.
     if (!AllocateFrameRing()) return FailOpen(CameraProblem::CannotOpen, L"Frame ring allocation FAILED.\r\n");
+    ResetFrameCounters(s.counters);  // the read-out counts from this opening on
 
     // One-shot stays off: a one-shot grabber hands over a single sample per run and the live
     // picture would freeze on its first frame.
     s.previewGrabber->SetOneShot(FALSE);
-    s.previewGrabber->SetBufferSamples(TRUE);
+    // The callback gets every sample; a buffered copy of each (which the grabber makes, and
+    // under Wine allocates afresh whenever a JPEG's length changes) would never be read.
+    s.previewGrabber->SetBufferSamples(FALSE);
     s.previewGrabber->SetCallback(&GrabberCallback, 1);
 
     QueryCameraProperties();

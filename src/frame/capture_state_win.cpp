@@ -44,12 +44,14 @@ void FreeFrameRing() {
         slot = nullptr;
     }
     CaptureState.currentSlot = 0;
+    for (FrameStamp& s : CaptureState.slotStamps) s = FrameStamp{};
 }
 
-DisplayFrame* GetCurrentFrame() {
+DisplayFrame* GetCurrentFrame(FrameStamp* stamp) {
     if (!CaptureState.previewGrabber || !CaptureState.locksReady) return nullptr;
     EnterCriticalSection(&CaptureState.frameLock);
     const int32_t slot = CaptureState.currentSlot;
+    if (stamp) *stamp = slot >= 0 && slot < 4 ? CaptureState.slotStamps[slot] : FrameStamp{};
     LeaveCriticalSection(&CaptureState.frameLock);
     return slot >= 0 && slot < 4 ? CaptureState.frameRing[slot] : nullptr;
 }

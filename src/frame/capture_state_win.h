@@ -16,6 +16,7 @@
 #include "capture/camera_property.h"
 #include "capture/format_catalogue.h"
 #include "frame/display_frame.h"
+#include "frame/frame_counters.h"
 #include "frame/queue_budget.h"
 #include "frame/recorder_copy.h"
 #include "frame/grabber_callback_win.h"  // GrabberCallback, StillCallback
@@ -76,6 +77,12 @@ struct CaptureStateData {
     // Frames converted and published since the process started: written by the streaming
     // thread, read by the view to notice a camera that sends no usable picture.
     std::atomic<uint32_t> framesPublished{0};
+    // Who the frame in each slot is: written by the streaming thread into the slot it fills,
+    // before publishing it; read with currentSlot under frameLock.
+    FrameStamp slotStamps[4];
+    // Counts for the read-out and the trace (see frame_counters.h for who writes which); they
+    // restart when a camera opens.
+    FrameCounters counters;
 
     // ---- Still image (streaming thread replaces it under frameLock; use Take/ReturnStillImage) ----
     uint8_t* stillImage = nullptr;
@@ -152,7 +159,8 @@ void FreeFrameRing();
 
 // The frame last published, or null when no camera is open. The pixels stay unchanged for
 // three further frame periods; read them after this returns (the lock is already released).
-DisplayFrame* GetCurrentFrame();
+// With stamp, also who that frame is.
+DisplayFrame* GetCurrentFrame(FrameStamp* stamp = nullptr);
 
 // Maps a media subtype FOURCC to the pipeline's formats (anything but YUY2 and MJPG is Other).
 SampleFormat SampleFormatOf(uint32_t subtype);

@@ -5,6 +5,7 @@
 #include <mmsystem.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include "frame/frame_effects.h"
 #include "frame/frame_rate.h"
 #include "frame/mjpg_decode.h"
+#include "frame/perf_clock_win.h"
 #include "frame/sample_convert.h"
 #include "frame/signal_frame.h"
 #include "frame/still_size.h"
@@ -35,6 +37,13 @@ FrameEffects CurrentEffects() {
     fx.emboss = CaptureState.emboss != 0;
     return fx;
 }
+
+// Adds the time from its making to its end to the frame path's time, whichever way the callback
+// returns.
+struct PathTimer {
+    int64_t start = PerfNow();
+    ~PathTimer() { CaptureState.counters.pathTicks.fetch_add(uint64_t(PerfNow() - start), std::memory_order_relaxed); }
+};
 
 // Appends a copy of the published frame (or of the camera's JPEG sample) to the recorder queue.
 // Room is reserved in the queue's byte budget first, so a disk slower than the camera drops (and
@@ -83,9 +92,10 @@ HRESULT GrabberCallbackBase::QueryInterface(REFIID riid, void** object) {
     return E_NOINTERFACE;
 }
 
-HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
+HRESULT PreviewGrabberCallback::BufferCB(double sampleTime, BYTE* buffer, long length) {
     CaptureStateData& cs = CaptureState;
     if (!cs.locksReady) return S_OK;
+    const PathTimer timer;
     const size_t sampleBytes = buffer && length > 0 ? size_t(length) : 0;
 
     // 1. The camera's colour-bar frame is its zoom button: neither shown nor recorded.
@@ -94,7 +104,8 @@ HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
         return S_OK;
     }
 
-    // 2. Frame rate.
+    // 2. Frame rate; the frame's number among those received since the camera opened.
+    const uint32_t sequence = cs.counters.received.fetch_add(1, std::memory_order_relaxed) + 1;
     float fps = cs.fps;
     if (UpdateFrameRate(previewFrameRate, timeGetTime(), fps)) cs.fps = fps;
 
@@ -112,7 +123,8 @@ HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
     const FrameEffects effects = CurrentEffects();
     ApplyEffects(slot, cs.width, cs.height, effects);
 
-    // 6. Publish.
+    // 6. Publish, with who the frame is.
+    cs.slotStamps[next] = {sequence, std::llround(sampleTime * 1e7), timer.start, PerfNow()};
     EnterCriticalSection(&cs.frameLock);
     cs.currentSlot = next;
     LeaveCriticalSection(&cs.frameLock);

@@ -86,9 +86,12 @@ Chevron ChevronFor(int width, int height, bool open, int dpi = 96);
 
 // ---- Sections (index 0 = id 100, the title bar) ----
 
-constexpr int kSourceBodyUnits = 93;
+constexpr int kSourceBodyUnits = 75;       // the lists and the two buttons
+constexpr int kSourceTimelapseUnits = 18;  // the time-lapse button's row below them
+constexpr int kSourceReadoutUnits = 18;    // the live read-out's two lines below that
+constexpr int kSourceSectionUnits = kSourceBodyUnits + kSourceTimelapseUnits + kSourceReadoutUnits;
 constexpr int kPreviewBodyUnits = 76;
-using SourceLayout = std::array<PanelRect, 10>;   // ids 100-109
+using SourceLayout = std::array<PanelRect, 11>;   // ids 100-110
 using PreviewLayout = std::array<PanelRect, 10>;  // ids 100-109
 // labelWidth: the widest of the three labels in pixels; a label wider than the 32 dialog
 // units of its column widens the column and narrows the lists by as much.

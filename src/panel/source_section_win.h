@@ -1,5 +1,6 @@
 // The source section of the control panel (CtrlPanelSourceWndClass, section 0): the camera in
-// use, its frame size and stream format, and the folder, settings and time-lapse buttons.
+// use, its frame size and stream format, the folder, settings and time-lapse buttons, and the
+// live read-out (readout_line_win.h, control 109).
 #pragma once
 #include <windows.h>
 
@@ -11,4 +12,4 @@ constexpr int kSourceSizeList = 104;
 constexpr int kSourceFormatList = 106;
 constexpr int kSourceFolderButton = 107;
 constexpr int kSourceSettingsButton = 108;
-constexpr int kSourceTimelapseButton = 109;
+constexpr int kSourceTimelapseButton = 110;

@@ -34,6 +34,10 @@ const TextListEntry kAddedEnglishTexts[] = {
     {"cam no picture", L"The microscope sends no picture. Reconnect it or choose another resolution."},
     {"cam lost", L"The microscope stopped responding. Vardelo reconnects it when it answers again."},
 
+    // -- live read-out --
+    {"readout", L"%s fps in, %s shown\r\nload %s%%, dropped %s"},
+    {"readout tip", L"Frames received / shown per second; load: the share of each frame interval the live picture takes; dropped: %s by the camera, %s skipped by Vardelo, %s by the recorder"},
+
     // -- calibration and measuring --
     {"bad length", L"Type a length greater than 0."},
 
@@ -118,6 +122,10 @@ const TextListEntry kAddedChineseTexts[] = {
     {"cam cannot open", L"\u65E0\u6CD5\u6253\u5F00\u663E\u5FAE\u955C\u3002\u8BF7\u91CD\u65B0\u8FDE\u63A5\u6216\u9009\u62E9\u5176\u4ED6\u5206\u8FA8\u7387\u3002"},
     {"cam no picture", L"\u663E\u5FAE\u955C\u6CA1\u6709\u4F20\u9001\u753B\u9762\u3002\u8BF7\u91CD\u65B0\u8FDE\u63A5\u6216\u9009\u62E9\u5176\u4ED6\u5206\u8FA8\u7387\u3002"},
     {"cam lost", L"\u663E\u5FAE\u955C\u6CA1\u6709\u54CD\u5E94\u3002\u6062\u590D\u540E Vardelo \u4F1A\u81EA\u52A8\u91CD\u65B0\u8FDE\u63A5\u3002"},
+
+    // -- live read-out --
+    {"readout", L"\u63A5\u6536 %s \u5E27/\u79D2\uFF0C\u663E\u793A %s\r\n\u8D1F\u8F7D %s%%\uFF0C\u4E22\u5E27 %s"},
+    {"readout tip", L"\u6BCF\u79D2\u63A5\u6536/\u663E\u793A\u7684\u5E27\u6570\uFF1B\u8D1F\u8F7D\uFF1A\u5B9E\u65F6\u753B\u9762\u5360\u7528\u5E27\u95F4\u9694\u7684\u6BD4\u4F8B\uFF1B\u4E22\u5E27\uFF1A\u76F8\u673A %s\uFF0CVardelo \u8DF3\u8FC7 %s\uFF0C\u5F55\u50CF %s"},
 
     // -- calibration and measuring --
     {"bad length", L"\u8BF7\u8F93\u5165\u5927\u4E8E0\u7684\u957F\u5EA6\u3002"},
