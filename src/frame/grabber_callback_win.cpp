@@ -58,7 +58,8 @@ void QueueFrameCopy(const uint8_t* frame, size_t bytes, CopyKind kind) {
     const bool room = cs.recording != 0 && cs.paused == 0 && cs.queueBudget.Reserve(bytes);
     LeaveCriticalSection(&cs.queueLock);
     if (!room) return;
-    auto* copy = static_cast<uint8_t*>(std::malloc(bytes));
+    bool pooled = false;
+    uint8_t* copy = TakeCopyBuffer(bytes, &pooled);
     if (copy) std::memcpy(copy, frame, bytes);
     bool queued = false;
     EnterCriticalSection(&cs.queueLock);
@@ -66,7 +67,7 @@ void QueueFrameCopy(const uint8_t* frame, size_t bytes, CopyKind kind) {
         if (copy && cs.recording != 0 && cs.paused == 0) {
             LARGE_INTEGER now;
             QueryPerformanceCounter(&now);
-            cs.recorderQueue.push_back(FrameCopy{copy, int32_t(bytes), kind, now.QuadPart - cs.pausedTicks});
+            cs.recorderQueue.push_back(FrameCopy{copy, int32_t(bytes), kind, now.QuadPart - cs.pausedTicks, pooled});
             queued = true;
             if (cs.frameQueued) SetEvent(cs.frameQueued);
         }
@@ -77,7 +78,7 @@ void QueueFrameCopy(const uint8_t* frame, size_t bytes, CopyKind kind) {
         if (cs.recording != 0 && cs.paused == 0) ++cs.queueBudget.dropped;  // no memory for it
     }
     LeaveCriticalSection(&cs.queueLock);
-    if (!queued) std::free(copy);
+    if (!queued) GiveBackCopyBuffer(copy, pooled);
 }
 
 }  // namespace

@@ -314,7 +314,7 @@ bool WriteAndFree(FrameCopy copy, bool draining) {
     if (result == WriteResult::Full) return false;
     if (result == WriteResult::Written && cs.coverPosted == 0 && (draining || cs.mediaTime / 10000 > kCoverAfterMs))
         PostCoverRequest();
-    std::free(copy.buffer);
+    GiveBackCopyBuffer(copy.buffer, copy.pooled);
     return true;
 }
 
@@ -536,6 +536,7 @@ void WaitForWriter(bool dispatch) {
     WaitForSingleObject(gRun.thread, INFINITE);
     CloseHandle(gRun.thread);
     gRun.thread = nullptr;
+    ResetCopyBuffers(0);  // nothing is queued any more: the spare buffers go
     BlockShutdown(false);
     TakeSwitchOutcome();
     const RecorderStatus last = GetRecorderStatus();
@@ -559,6 +560,8 @@ void EmptyQueue() {
     for (FrameCopy& c : cs.recorderQueue) std::free(c.buffer);
     cs.recorderQueue.clear();
     cs.queueBudget.Reset(cs.queueBudget.bound);
+    for (uint8_t* b : cs.spareCopies) std::free(b);
+    cs.spareCopies.clear();
     ResetEvent(cs.frameQueued);
     LeaveCriticalSection(&cs.queueLock);
 }
@@ -620,6 +623,7 @@ bool StartRecording() {
     gRun.filePath.clear();
     gRecordingFiles.assign(1, cs.videoPath);
 
+    ResetCopyBuffers(copyBytes);  // frame-sized buffers go round between the preview and the writer
     EnterCriticalSection(&cs.queueLock);
     for (FrameCopy& c : cs.recorderQueue) std::free(c.buffer);
     cs.recorderQueue.clear();
