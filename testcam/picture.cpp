@@ -199,16 +199,21 @@ void MicrometerScene::RenderBgr(uint32_t n, uint8_t* out) const {
     const size_t rowBytes = static_cast<size_t>(width_) * 3;
     for (int y = 0; y < height_; ++y)
         std::memcpy(out + y * rowBytes, &scene_[(static_cast<size_t>(y + dy) * sceneW_ + dx) * 3], rowBytes);
-    // Frame counter on a dark plate in the top-left corner.
+    DrawFrameCounter(out, width_, height_, n);
+}
+
+void DrawFrameCounter(uint8_t* bgr, int width, int rows, uint32_t n) {
+    // A dark plate in the top-left corner, always as wide (seven characters).
     char label[24];
     std::snprintf(label, sizeof label, "#%06u", static_cast<unsigned>(n % 1000000));
-    int tw = TextWidth(label, 2);
-    for (int y = 6; y < 6 + 22 && y < height_; ++y)
-        for (int x = 6; x < 6 + tw + 12 && x < width_; ++x) {
-            uint8_t* p = out + y * rowBytes + x * 3;
+    const int tw = TextWidth(label, 2);
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    for (int y = 6; y < 6 + 22 && y < rows; ++y)
+        for (int x = 6; x < 6 + tw + 12 && x < width; ++x) {
+            uint8_t* p = bgr + y * rowBytes + x * 3;
             p[0] = p[1] = p[2] = 40;
         }
-    DrawText(out, width_, height_, 12, 10, label, 2, 240, 240, 240);
+    DrawText(bgr, width, rows, 12, 10, label, 2, 240, 240, 240);
 }
 
 void BgrToYuy2(const uint8_t* bgr, int width, int height, uint8_t* yuy2) {

@@ -30,6 +30,11 @@ private:
     void Drift(uint32_t n, int* dx, int* dy) const;
 };
 
+// The frame counter plate of frame n ("#000123" on a dark plate, top-left), drawn into the top
+// rows of a BGR image (stride width * 3). Everything it touches lies above kCounterBandRows.
+constexpr int kCounterBandRows = 32;
+void DrawFrameCounter(uint8_t* bgr, int width, int rows, uint32_t n);
+
 // A neutral grey card lies on the stage in the lower right of every picture (mid-grey with a
 // little grain), for white balance. This is the part of a width x height frame it covers in
 // every frame, whatever the drift.

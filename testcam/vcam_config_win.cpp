@@ -170,6 +170,7 @@ bool ReadVcamConfig(const std::wstring& name, VcamConfig* out) {
     DWORD lose = ReadDword(key, L"LoseAfter", 0);
     c.loseAfter = lose <= 100000 ? static_cast<int>(lose) : 0;
     c.hardware = ReadDword(key, L"Hardware", 0) != 0;
+    ReadMeasureOptions(key, &c.measure);
     ReadVcamLight(key, &c.light);
     RegCloseKey(key);
     *out = c;
@@ -202,6 +203,7 @@ bool WriteVcamConfig(const VcamConfig& c) {
     else RegDeleteValueW(key, L"RefuseFormat");
     WriteDword(key, L"LoseAfter", static_cast<DWORD>(c.loseAfter));
     WriteDword(key, L"Hardware", c.hardware);
+    WriteMeasureOptions(key, c.measure);
     WriteVcamLight(key, c.light);
     RegCloseKey(key);
     return true;
@@ -221,6 +223,24 @@ bool SetVcamBusy(const std::wstring& name, int busy) {
         RegOpenKeyExW(HKEY_CURRENT_USER, InstanceKey(name).c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
         return false;
     WriteDword(key, L"Busy", static_cast<DWORD>(busy));
+    RegCloseKey(key);
+    return true;
+}
+
+int VcamBindFailureNow(const std::wstring& name) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, InstanceKey(name).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+    int failure = static_cast<int>(ReadDword(key, L"FailsAtBind", 0) % 3);
+    RegCloseKey(key);
+    return failure;
+}
+
+bool SetVcamBindFailure(const std::wstring& name, int failure) {
+    HKEY key;
+    if (!IsValidInstanceName(name) ||
+        RegOpenKeyExW(HKEY_CURRENT_USER, InstanceKey(name).c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        return false;
+    WriteDword(key, L"FailsAtBind", static_cast<DWORD>(failure));
     RegCloseKey(key);
     return true;
 }

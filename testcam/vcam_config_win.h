@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "measure_options_win.h"
 #include "vcam_light_win.h"
 
 // The filter's class id; every instance is the same class, told apart by its instance name.
@@ -44,6 +45,7 @@ struct VcamConfig {
     VcamFormat refusedFormat;
     int loseAfter = 0;             // after this many frames: a device-lost event (once; 0 = never)
     bool hardware = false;         // the device's property bag names a plug-and-play device path
+    VcamMeasureOptions measure;    // prepared frames, frames dropped on purpose, hand-over trace
     VcamLight light;               // colour cast of the light, serial number in the device path
 };
 
@@ -67,6 +69,11 @@ bool ReadVcamConfig(const std::wstring& name, VcamConfig* out);
 // 0 free, 1 in use by another program, 2 kept away by the privacy settings.
 int VcamBusyNow(const std::wstring& name);
 bool SetVcamBusy(const std::wstring& name, int busy);
+// The instance's bind switch (value FailsAtBind), read at every bind: the device fails while it
+// is bound, as a driver that opens the hardware there does. 0 binds, 1 in use by another program
+// (0x800705AA), 2 kept away by the privacy settings (E_ACCESSDENIED).
+int VcamBindFailureNow(const std::wstring& name);
+bool SetVcamBindFailure(const std::wstring& name, int failure);
 // Clears LoseAfter: the device-lost event comes once per configuration.
 void ConsumeVcamLoss(const std::wstring& name);
 // The plug-and-play device path a hardware-like instance shows in its property bag.

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "picture.h"
+#include "pre_encoded.h"
 #include "vcam_config_win.h"
 #include "vcam_write_log.h"
 
@@ -319,7 +320,16 @@ using CameraControl = ControlObject<IAMCameraControl>;
 
 // ---- the output pin -----------------------------------------------------------------------
 
-class VcamPin : public IPin, public IAMStreamConfig, public IKsPropertySet {
+// One frame handed downstream, for the trace: its number, its start time and the performance
+// counter just before Receive and when Receive returned.
+struct HandOver {
+    uint32_t frame;
+    REFERENCE_TIME start;
+    LONGLONG before, after;
+};
+constexpr size_t kTraceCapacity = 1 << 17;  // an hour at 30 frames a second
+
+class VcamPin : public IPin, public IAMStreamConfig, public IKsPropertySet, public IAMDroppedFrames {
 public:
     VcamPin(VcamFilter* filter, bool still) : filter_(filter), still_(still) {
         wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
@@ -368,6 +378,25 @@ public:
     STDMETHODIMP Get(REFGUID set, DWORD id, LPVOID, DWORD, LPVOID data, DWORD cbData, DWORD* returned) override;
     STDMETHODIMP QuerySupported(REFGUID set, DWORD id, DWORD* support) override;
 
+    // IAMDroppedFrames (capture pin): counts since streaming last started.
+    STDMETHODIMP GetNumDropped(long* count) override {
+        if (!count) return E_POINTER;
+        *count = dropped_.load();
+        return S_OK;
+    }
+    STDMETHODIMP GetNumNotDropped(long* count) override {
+        if (!count) return E_POINTER;
+        *count = notDropped_.load();
+        return S_OK;
+    }
+    STDMETHODIMP GetDroppedInfo(long, long*, long*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetAverageFrameSize(long* size) override {
+        if (!size) return E_POINTER;
+        const long frames = notDropped_.load();
+        *size = frames ? static_cast<long>(bytesDelivered_.load() / frames) : 0;
+        return S_OK;
+    }
+
     const wchar_t* Name() const { return still_ ? kStillPinName : kCapturePinName; }
     bool IsConnected() const { return peer_ != nullptr; }
     // Format the pin streams or would connect with (under the filter lock).
@@ -391,6 +420,9 @@ private:
     DWORD Stream();
     bool DeliverOne(bool zoom, uint32_t frameNumber);
     long FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFormat& f);
+    long ServePrepared(BYTE* p, long cap, uint32_t frameNumber, const VcamFormat& f);
+    bool DropsThisFrame();
+    void WriteTrace();
     long FillGarbage(BYTE* p, long cap, uint32_t frameNumber);
     void ApplyPictureSettings(const VcamFormat& f);
 
@@ -411,6 +443,14 @@ private:
     std::atomic<bool> halted_{false};  // downstream refused a sample: wait for the next Run
     std::atomic<bool> delivering_{false};
     int delivered_ = 0;  // streaming thread: frames delivered since the start of this run
+    int runFrames_ = 0;  // streaming thread: frames made or dropped since the start of this run
+    // Written by the streaming thread, reset at each start; read through IAMDroppedFrames.
+    std::atomic<long> dropped_{0}, notDropped_{0};
+    std::atomic<long long> bytesDelivered_{0};
+    // Hand-over trace: filled by the streaming thread (room reserved at the start, so it never
+    // grows while streaming), written out after the thread has stopped.
+    std::vector<HandOver> trace_;
+    std::unique_ptr<PreEncodedFrames> prepared_;  // made for the scene below, streaming thread
     std::unique_ptr<MicrometerScene> scene_;
     std::vector<uint8_t> bgr_;
     std::vector<uint8_t> wrongSizeJpeg_;
@@ -487,6 +527,10 @@ public:
         }
         std::wstring name(v.bstrVal ? v.bstrVal : L"");
         VariantClear(&v);
+        // A driver that opens the hardware while it is bound fails here when another program
+        // holds the camera or the privacy settings keep programs away from it.
+        if (int failure = VcamBindFailureNow(name))
+            return failure == 1 ? HRESULT_FROM_WIN32(ERROR_NO_SYSTEM_RESOURCES) : E_ACCESSDENIED;
         VcamConfig c;
         EnterCriticalSection(&lock_);
         if (state_ == State_Stopped && !capture_.IsConnected() && !still_.IsConnected() && ReadVcamConfig(name, &c)) {
@@ -803,6 +847,8 @@ STDMETHODIMP VcamPin::QueryInterface(REFIID riid, void** out) {
         *out = static_cast<IKsPropertySet*>(this);
     else if (riid == IID_IAMStreamConfig && !still_)
         *out = static_cast<IAMStreamConfig*>(this);
+    else if (riid == IID_IAMDroppedFrames && !still_)
+        *out = static_cast<IAMDroppedFrames*>(this);
     else
         return E_NOINTERFACE;
     AddRef();
@@ -1161,6 +1207,12 @@ HRESULT VcamPin::StartStreaming() {
     quit_ = false;
     halted_ = false;
     delivered_ = 0;
+    runFrames_ = 0;
+    dropped_ = 0;
+    notDropped_ = 0;
+    bytesDelivered_ = 0;
+    trace_.clear();
+    if (!still_ && !filter_->Config().measure.traceFile.empty()) trace_.reserve(kTraceCapacity);
     // A button pressed while the camera was not streaming is forgotten.
     if (!still_ && filter_->ZoomEvent()) ResetEvent(filter_->ZoomEvent());
     if (still_ && filter_->StillEvent()) ResetEvent(filter_->StillEvent());
@@ -1181,6 +1233,35 @@ void VcamPin::StopStreaming() {
     WaitForSingleObject(thread_, INFINITE);
     CloseHandle(thread_);
     thread_ = nullptr;
+    WriteTrace();
+}
+
+// Appends this run's hand-overs to the trace file: a line with the performance-counter
+// frequency, then one line per frame ("handed" number start before after) and per frame
+// dropped on purpose ("dropped" count).
+void VcamPin::WriteTrace() {
+    const std::wstring& path = filter_->Config().measure.traceFile;
+    if (still_ || path.empty()) return;
+    FILE* f = _wfopen(path.c_str(), L"a");
+    if (!f) return;
+    LARGE_INTEGER freq;
+    QueryPerformanceFrequency(&freq);
+    fprintf(f, "camera qpf %lld\n", static_cast<long long>(freq.QuadPart));
+    for (const HandOver& h : trace_)
+        fprintf(f, "handed %u %lld %lld %lld\n", h.frame, static_cast<long long>(h.start),
+                static_cast<long long>(h.before), static_cast<long long>(h.after));
+    fprintf(f, "dropped %ld\n", dropped_.load());
+    fclose(f);
+    trace_.clear();
+}
+
+// Frames dropped on purpose: every n-th frame of the run is neither made nor delivered; its
+// number is used up, so the counter plate skips it as a real camera's would.
+bool VcamPin::DropsThisFrame() {
+    const int every = filter_->Config().measure.dropEvery;
+    if (still_ || every <= 0 || ++runFrames_ % every != 0) return false;
+    ++dropped_;
+    return true;
 }
 
 DWORD VcamPin::Stream() {
@@ -1221,7 +1302,9 @@ DWORD VcamPin::Stream() {
             }
         }
         if (quit_) break;
-        if (DeliverOne(zoom, filter_->NextFrameNumber()) && !still_ && config.loseAfter > 0 &&
+        const uint32_t number = filter_->NextFrameNumber();
+        if (!zoom && DropsThisFrame()) continue;
+        if (DeliverOne(zoom, number) && !still_ && config.loseAfter > 0 &&
             ++delivered_ == config.loseAfter && !filter_->LossSent()) {
             // A USB reset: the device says it is gone and delivers nothing more this run.
             filter_->SendDeviceLost();
@@ -1249,6 +1332,8 @@ bool VcamPin::DeliverOne(bool zoom, uint32_t frameNumber) {
         }
     } else if (filter_->Config().garbage != GarbageMode::Off) {
         length = FillGarbage(p, cap, frameNumber);
+    } else if (filter_->Config().measure.preEncoded > 0) {
+        length = ServePrepared(p, cap, frameNumber, connected_);
     } else {
         length = FillPicture(p, cap, frameNumber, connected_);
     }
@@ -1262,8 +1347,16 @@ bool VcamPin::DeliverOne(bool zoom, uint32_t frameNumber) {
         sample->SetSyncPoint(TRUE);
         sample->SetDiscontinuity(FALSE);
         delivering_ = true;
+        LARGE_INTEGER before = {}, after = {};
+        QueryPerformanceCounter(&before);
         if (filter_->State() == State_Running && !quit_) hr = peerInput_->Receive(sample);
+        QueryPerformanceCounter(&after);
         delivering_ = false;
+        if (hr == S_OK && !zoom && !still_) {
+            ++notDropped_;
+            bytesDelivered_ += length;
+            if (trace_.capacity() > trace_.size()) trace_.push_back({frameNumber, start, before.QuadPart, after.QuadPart});
+        }
     }
     sample->Release();
     if (hr != S_OK) {
@@ -1277,8 +1370,10 @@ bool VcamPin::DeliverOne(bool zoom, uint32_t frameNumber) {
 }
 
 long VcamPin::FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFormat& f) {
-    if (!scene_ || scene_->width() != f.width || scene_->height() != f.height)
+    if (!scene_ || scene_->width() != f.width || scene_->height() != f.height) {
+        prepared_.reset();  // it was made for the scene replaced here
         scene_ = std::make_unique<MicrometerScene>(f.width, f.height, filter_->Config().pixelsPerMm);
+    }
     bgr_.resize(static_cast<size_t>(f.width) * f.height * 3);
     scene_->RenderBgr(frameNumber, bgr_.data());
     ApplyLight(bgr_.data(), static_cast<size_t>(f.width) * f.height, filter_->Config().light, filter_->Light());
@@ -1296,6 +1391,18 @@ long VcamPin::FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFor
                     TJFLAG_NOREALLOC) != 0)
         return 0;
     return static_cast<long>(size);
+}
+
+// A prepared frame: made once for each of the first preEncoded frame numbers, then served again
+// with the counter plate of the frame number (the processing amplifier does not act on these).
+long VcamPin::ServePrepared(BYTE* p, long cap, uint32_t frameNumber, const VcamFormat& f) {
+    if (!scene_ || scene_->width() != f.width || scene_->height() != f.height || !prepared_ ||
+        prepared_->Mjpg() != f.mjpg) {
+        prepared_.reset();
+        scene_ = std::make_unique<MicrometerScene>(f.width, f.height, filter_->Config().pixelsPerMm);
+        prepared_ = std::make_unique<PreEncodedFrames>(*scene_, f.mjpg, filter_->Config().measure.preEncoded);
+    }
+    return static_cast<long>(prepared_->Serve(frameNumber, p, static_cast<size_t>(cap)));
 }
 
 // The processing amplifier acts on the picture like a camera's: brightness shifts, contrast

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "pre_encoded.h"
 #include "vcam_config_win.h"
 
 namespace {
@@ -40,12 +41,16 @@ int Usage() {
         L"                       [--never-delivers] [--garbage random|truncated|wrongsize|mixed]\n"
         L"                       [--still-size WxH]\n"
         L"                       [--vi2-first] [--busy] [--refuse \"MJPG 1920x1080\"] [--lose-after N]\n"
-        L"                       [--hardware] [--cast R,G,B] [--serial S]\n"
+        L"                       [--hardware] [--cast R,G,B] [--serial S]\n");
+    PrintError(kMeasureOptionsUsage);
+    PrintError(
         L"       vcamctl busy NAME on|off|denied\n"
+        L"       vcamctl bindfail NAME on|off|denied\n"
         L"       vcamctl remove NAME\n"
         L"       vcamctl list\n"
         L"       vcamctl still NAME\n"
-        L"       vcamctl zoom NAME\n");
+        L"       vcamctl zoom NAME\n"
+        L"       vcamctl frames NAME FILE\n");
     return 2;
 }
 
@@ -154,7 +159,7 @@ int Add(int argc, wchar_t** argv) {
             c.hardware = true;
         } else if (int light = ParseVcamLightOption(argc, argv, i, &c.light)) {
             if (light < 0) return Usage();
-        } else {
+        } else if (TakeMeasureOption(argc, argv, &i, &c.measure) != 1) {
             return Usage();
         }
     }
@@ -221,7 +226,7 @@ int List() {
                                  c.neverDelivers, GarbageModeText(c.garbage), c.videoInfo2First, c.busy,
                                  c.refuse ? FormatListText({c.refusedFormat}).c_str() : L"-", c.loseAfter,
                                  c.hardware);
-                        line += L"\tvirtual: " + FormatListText(c.formats) + extra;
+                        line += L"\tvirtual: " + FormatListText(c.formats) + extra + MeasureOptionsText(c.measure);
                         if (c.light.Tinted()) line += L" cast=" + CastText(c.light.cast);
                         if (!c.light.serial.empty()) line += L" serial=" + c.light.serial;
                     }
@@ -251,6 +256,17 @@ int Busy(const std::wstring& name, const std::wstring& state) {
     return 0;
 }
 
+// The same switches, for a camera whose driver fails while it is bound rather than at the start.
+int BindFail(const std::wstring& name, const std::wstring& state) {
+    int failure = state == L"off" ? 0 : state == L"on" ? 1 : state == L"denied" ? 2 : -1;
+    if (failure < 0) return Usage();
+    if (!SetVcamBindFailure(name, failure)) {
+        PrintError(L"vcamctl: no such virtual microscope\n");
+        return 1;
+    }
+    return 0;
+}
+
 int Press(const std::wstring& name, bool still) {
     if (!IsValidInstanceName(name)) return Usage();
     HANDLE e = OpenEventW(EVENT_MODIFY_STATE, FALSE, (still ? StillEventName(name) : ZoomEventName(name)).c_str());
@@ -263,6 +279,38 @@ int Press(const std::wstring& name, bool still) {
     return 0;
 }
 
+// Writes the frames an instance serves prepared (its first MJPG format, as many as it prepares)
+// one after the other into FILE: a Motion-JPEG stream a player can show at the camera's rate.
+int WriteFrames(const std::wstring& name, const std::wstring& file) {
+    VcamConfig c;
+    if (!ReadVcamConfig(name, &c)) {
+        PrintError(L"vcamctl: no such virtual microscope\n");
+        return 1;
+    }
+    const VcamFormat* mjpg = nullptr;
+    for (const VcamFormat& f : c.formats)
+        if (f.mjpg && !mjpg) mjpg = &f;
+    if (!mjpg) {
+        PrintError(L"vcamctl: that camera has no MJPG format\n");
+        return 1;
+    }
+    MicrometerScene scene(mjpg->width, mjpg->height, c.pixelsPerMm);
+    PreEncodedFrames frames(scene, true, c.measure.preEncoded > 0 ? c.measure.preEncoded : 1);
+    FILE* out = _wfopen(file.c_str(), L"wb");
+    if (!out) {
+        PrintError(L"vcamctl: cannot write the file\n");
+        return 1;
+    }
+    bool ok = true;
+    for (int i = 0; i < frames.Count() && ok; ++i) {
+        const std::vector<uint8_t>& jpeg = frames.Stored(i);
+        ok = !jpeg.empty() && fwrite(jpeg.data(), 1, jpeg.size(), out) == jpeg.size();
+    }
+    ok = fclose(out) == 0 && ok;
+    if (!ok) PrintError(L"vcamctl: the frames could not be written\n");
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -272,7 +320,9 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"remove" && argc == 3) return Remove(argv[2]);
     if (cmd == L"list" && argc == 2) return List();
     if (cmd == L"busy" && argc == 4) return Busy(argv[2], argv[3]);
+    if (cmd == L"bindfail" && argc == 4) return BindFail(argv[2], argv[3]);
     if (cmd == L"still" && argc == 3) return Press(argv[2], true);
     if (cmd == L"zoom" && argc == 3) return Press(argv[2], false);
+    if (cmd == L"frames" && argc == 4) return WriteFrames(argv[2], argv[3]);
     return Usage();
 }

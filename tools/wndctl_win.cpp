@@ -6,6 +6,9 @@
 //   wndctl command CLASS ID post the window of CLASS the command ID (WM_COMMAND)
 //   wndctl kill CLASS       end the process of the window of CLASS at once (TerminateProcess),
 //                           as a crash would, and wait until it is gone
+//   wndctl hold MUTEX       create the named mutex, print "held", keep it until `wndctl release`
+//                           (at most two minutes): a program's mark without its window
+//   wndctl release          end the running `wndctl hold`
 #include <windows.h>
 
 #include <cstdio>
@@ -22,10 +25,34 @@ BOOL CALLBACK CountProc(HWND hwnd, LPARAM lp) {
     return TRUE;
 }
 
+constexpr wchar_t kReleaseEvent[] = L"Local\\wndctl.release";
+
+int Hold(const wchar_t* name) {
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, kReleaseEvent);
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+    if (!release || !mutex) return 1;
+    printf("held\n");
+    fflush(stdout);
+    WaitForSingleObject(release, 120000);
+    CloseHandle(mutex);
+    CloseHandle(release);
+    return 0;
+}
+
+int Release() {
+    HANDLE release = OpenEventW(EVENT_MODIFY_STATE, FALSE, kReleaseEvent);
+    if (!release) return 1;
+    SetEvent(release);
+    CloseHandle(release);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 2 && wcscmp(argv[1], L"release") == 0) return Release();
     if (argc < 3) return 2;
+    if (wcscmp(argv[1], L"hold") == 0) return Hold(argv[2]);
     const wchar_t* verb = argv[1];
     const wchar_t* cls = argv[2];
     if (wcscmp(verb, L"count") == 0) {

@@ -2,6 +2,8 @@
 ; user's local programs folder, with a Start-menu shortcut, an entry in the installed-programs
 ; list and an uninstaller. /S installs (and Uninstall.exe /S removes) silently.
 ; Built by scripts/package: makensis -DVERSION=a.b.c -DSTAGE=folder -DOUTFILE=file -DICON=file
+; [-DSIGNER=script]; with SIGNER, the uninstaller (made here, so that no unsigned one is written
+; on the user's machine) and setup are signed by running the script on each.
 ; Setup speaks English or Chinese, whichever the user's Windows language is.
 
 Unicode true
@@ -9,6 +11,14 @@ Target amd64-unicode
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
+; A file that cannot be written (a Vardelo still running) offers Retry and Cancel, never Ignore:
+; a silent setup fails instead of leaving the old program in place.
+AllowSkipFiles off
+
+!ifdef SIGNER
+  !uninstfinalize 'bash "${SIGNER}" "%1"' = 0
+  !finalize 'bash "${SIGNER}" "%1"' = 0
+!endif
 
 !include MUI2.nsh
 
@@ -51,11 +61,18 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
 
 ; A running Vardelo keeps its exe from being replaced or removed: ask the user to close it
-; (silently: give up, exit code 2, rather than leave a half-done installation).
+; (silently: give up, exit code 2, rather than leave a half-done installation). A copy that has
+; closed its window but is still finishing (a video being written) is found by its mark, the
+; mutex every copy holds until it ends; a copy of another user cannot open it and holds none of
+; this user's files.
 !macro WaitUntilClosed
   retry:
     FindWindow $0 "VardeloWndClass"
-    StrCmp $0 0 closed
+    StrCmp $0 0 0 running
+    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Global\QuenzoLumiscan") p .r1'
+    StrCmp $1 0 closed
+    System::Call 'kernel32::CloseHandle(p r1)'
+  running:
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(AppRunning)" /SD IDCANCEL IDRETRY retry
     Abort
   closed:

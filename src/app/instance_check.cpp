@@ -10,3 +10,9 @@ bool AnotherCopyRuns(bool mutexCreated, uint32_t lastError) {
     if (mutexCreated) return lastError == kErrorAlreadyExists;
     return lastError == kErrorAccessDenied;
 }
+
+OtherCopy FindOtherCopy(const MutexAnswer& session, const MutexAnswer& machine) {
+    if (AnotherCopyRuns(session.created, session.lastError)) return OtherCopy::ThisSession;
+    if (AnotherCopyRuns(machine.created, machine.lastError)) return OtherCopy::OtherSession;
+    return OtherCopy::None;
+}

@@ -25,6 +25,8 @@ extern ShellStateData ShellState;
 constexpr wchar_t kMainWndClass[] = L"VardeloWndClass";
 constexpr wchar_t kMainWndTitle[] = L"Vardelo\u667a\u80fd\u663e\u5fae\u955c";
 constexpr wchar_t kInstanceMutexName[] = L"Global\\QuenzoLumiscan";
+// The same mark in this session's namespace: tells a copy at this desk from one at another.
+constexpr wchar_t kSessionMutexName[] = L"Local\\QuenzoLumiscan";
 
 // Program entry, given the instance handle; returns the process exit code.
 int VardeloMain(HINSTANCE instance);

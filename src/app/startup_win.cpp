@@ -7,7 +7,9 @@
 #include <objbase.h>
 
 #include "app/image_view_win.h"
-#include "app/instance_check.h"
+#include "app/messages.h"
+#include "app/instance_check_win.h"
+#include "app/process_habits_win.h"
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
 #include "panel/ctrl_panel_files_win.h"
@@ -16,6 +18,7 @@
 #include "app/toolbar_win.h"
 #include "capture/camera_format.h"
 #include "media/photo_saver_win.h"
+#include "media/timelapse_win.h"
 #include "media/video_recovery_win.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
@@ -24,34 +27,6 @@
 ShellStateData ShellState;
 
 namespace {
-
-// Brings an already running copy forward. Returns true when this process must end.
-bool OtherInstanceRunning() {
-    // The handle is kept until the process ends: it is what marks this copy as the first.
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
-    DWORD error = GetLastError();
-    if (!AnotherCopyRuns(mutex != nullptr, error)) return false;
-    // The first copy may be busy: nothing here waits for it. The restore is posted, the z-order
-    // change is handed to its thread, and activating it gives it the focus.
-    if (HWND other = FindWindowW(kMainWndClass, nullptr)) {
-        if (IsIconic(other)) PostMessageW(other, WM_SYSCOMMAND, SC_RESTORE, 0);
-        SetWindowPos(other, HWND_TOP, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_ASYNCWINDOWPOS);
-        SetForegroundWindow(other);
-    }
-    return true;
-}
-
-// DLLs are looked for in the system folder only: a copy of the program in a folder such as
-// Downloads must not load a DLL planted beside it. Looked up at run time for systems whose
-// loader lacks the call.
-void RestrictDllSearch() {
-    using SetDirsFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto set = kernel ? reinterpret_cast<SetDirsFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
-                      : nullptr;
-    if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {
     return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -100,11 +75,22 @@ void RegisterWindowClasses(HINSTANCE instance) {
     RegisterCtrlPanelFilesClass(instance);
     RegisterToolButtonClass(instance);
     RegisterImageWndClass(instance);
+    RegisterTimelapseIndicatorClass(instance);
+}
+
+// The program's keyboard shortcuts, wherever the focus is in the main window.
+HACCEL MakeShortcuts() {
+    ACCEL keys[] = {
+        {FCONTROL | FVIRTKEY, 'T', ID_TIMELAPSE},
+    };
+    return CreateAcceleratorTableW(keys, int(sizeof keys / sizeof keys[0]));
 }
 
 int RunMessageLoop() {
     MSG msg;
+    HACCEL shortcuts = MakeShortcuts();
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (shortcuts && ShellState.mainWnd && TranslateAcceleratorW(ShellState.mainWnd, shortcuts, &msg)) continue;
         // The modeless dialogs get their keyboard navigation first.
         HWND dialogs[] = {ShellState.calibrationWnd, ShellState.textInputDlg, ShellState.adjustPopup};
         bool handled = false;
@@ -115,14 +101,16 @@ int RunMessageLoop() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    if (shortcuts) DestroyAcceleratorTable(shortcuts);
     return int(msg.wParam);
 }
 
 }  // namespace
 
 int VardeloMain(HINSTANCE instance) {
-    RestrictDllSearch();
-    if (OtherInstanceRunning()) return 0;
+    SetProcessHabits();
+    InstanceMarks marks;  // held until the program ends
+    if (AnotherCopyTakesOver(&marks)) return 0;
     ShellState.instance = instance;
     HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -15,8 +15,8 @@ enum class CameraProblem {
 // The camera view's reopen timer tries again by itself after these.
 bool ProblemRetries(CameraProblem problem);
 
-// What a camera that fails to connect or to run (IGraphBuilder::Connect, IMediaControl::Run)
-// says by its result.
+// What a camera that fails to bind, connect or run (IMoniker::BindToObject,
+// IGraphBuilder::Connect, IMediaControl::Run) says by its result.
 CameraProblem ProblemOfStartFailure(int32_t hresult);
 
 // The text key of the view's message; null for None.

@@ -331,11 +331,14 @@ bool OpenSession() {
 
     // Without all four slots there is nothing to convert into: stay closed.
     if (!AllocateFrameRing()) return FailOpen(CameraProblem::CannotOpen, L"Frame ring allocation FAILED.\r\n");
+    ResetFrameCounters(s.counters);  // the read-out counts from this opening on
 
     // One-shot stays off: a one-shot grabber hands over a single sample per run and the live
     // picture would freeze on its first frame.
     s.previewGrabber->SetOneShot(FALSE);
-    s.previewGrabber->SetBufferSamples(TRUE);
+    // The callback gets every sample; a buffered copy of each (which the grabber makes, and
+    // under Wine allocates afresh whenever a JPEG's length changes) would never be read.
+    s.previewGrabber->SetBufferSamples(FALSE);
     s.previewGrabber->SetCallback(&GrabberCallback, 1);
 
     QueryCameraProperties();
@@ -426,9 +429,10 @@ void RememberCamera(const CameraDevice& device) {
 // Opens a listed camera with requestedFormat matched to its catalogue, as start-up and plug-in
 // do. Returns whether it runs.
 bool OpenDevice(CameraDevice& device) {
-    BindFilter(device);
-    if (!device.moniker || !device.filter) {
-        gProblem = CameraProblem::CannotOpen;
+    const HRESULT bound = BindFilter(device);
+    if (FAILED(bound)) {
+        // Busy and blocked cameras are tried again by the view, as when they fail to start.
+        gProblem = ProblemOfStartFailure(int32_t(bound));
         return false;
     }
     HWND view = ViewWindow();
@@ -453,16 +457,22 @@ CameraProblem CurrentCameraProblem() { return gProblem; }
 
 void SetCameraProblem(CameraProblem problem) { gProblem = problem; }
 
+bool (*gCameraChangeAllowed)() = nullptr;
+
 void OpenDeviceWithFormat(int index, CameraFormat format) {
     if (index < 0 || index >= int(DeviceList.size())) return;
+    if (gCameraChangeAllowed && !gCameraChangeAllowed()) return;
     CameraDevice& device = DeviceList[index];  // closing the session leaves the list alone
-    BindFilter(device);
+    const HRESULT bound = BindFilter(device);
     HWND view = ViewWindow();
     CameraViewTearDown(view);
     CloseSession();
     requestedFormat = format;
     TakeDevice(device);
-    if (OpenSession()) RememberCamera(device);  // the user's own choice
+    if (OpenSession())
+        RememberCamera(device);  // the user's own choice
+    else if (FAILED(bound))
+        gProblem = ProblemOfStartFailure(int32_t(bound));
     DropDeviceUnlessOpen();
     CameraViewResetPicture(view);
     EnsureFormatCatalogue();

@@ -115,22 +115,22 @@ int FindDevice(IMoniker* moniker) {
     return -1;
 }
 
-void BindFilter(CameraDevice& device) {
-    if (device.filter || !device.moniker) return;
+HRESULT BindFilter(CameraDevice& device) {
+    if (device.filter) return S_OK;
+    if (!device.moniker) return E_POINTER;
     ComPtr<IBindCtx> ctx;
     HRESULT hr = CreateBindCtx(0, ctx.Put());
     if (SUCCEEDED(hr))
         hr = device.moniker->BindToObject(ctx.Get(), nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&device.filter));
     if (SUCCEEDED(hr) && device.filter) {
         OutputDebugStringW(L"moniker->BindToObject -- OK\r\n");
-    } else {
-        device.filter = nullptr;
-        wchar_t line[160];
-        swprintf(line, 160, L"%x %x %x %x %x %x %x %x\r\n", unsigned(hr), unsigned(E_NOINTERFACE),
-                 unsigned(E_POINTER), unsigned(E_OUTOFMEMORY), unsigned(E_UNEXPECTED), unsigned(E_FAIL),
-                 unsigned(MK_E_NOOBJECT), unsigned(REGDB_E_CLASSNOTREG));
-        OutputDebugStringW(line);
+        return S_OK;
     }
+    device.filter = nullptr;
+    wchar_t line[80];
+    swprintf(line, 80, L"moniker->BindToObject FAILED: %08x\r\n", unsigned(hr));
+    OutputDebugStringW(line);
+    return FAILED(hr) ? hr : E_FAIL;
 }
 
 void EnumerateFormats(IBaseFilter* filter, FormatCatalogue& catalogue) {

@@ -31,7 +31,10 @@ void RefreshDeviceList();
 void ClearDeviceList();
 // Index of the record whose moniker is `moniker`, -1 when none.
 int FindDevice(IMoniker* moniker);
-void BindFilter(CameraDevice& device);
+// Makes the device's capture filter when it has none. The result says why a camera that fails
+// here cannot be opened: a driver that opens the device while binding answers "in use" or
+// "access denied" (privacy settings) here rather than at the start.
+HRESULT BindFilter(CameraDevice& device);
 void EnumerateFormats(IBaseFilter* filter, FormatCatalogue& catalogue);
 // Fills the running session's catalogue from its camera when it is empty.
 void EnsureFormatCatalogue();

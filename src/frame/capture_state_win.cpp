@@ -44,12 +44,14 @@ void FreeFrameRing() {
         slot = nullptr;
     }
     CaptureState.currentSlot = 0;
+    for (FrameStamp& s : CaptureState.slotStamps) s = FrameStamp{};
 }
 
-DisplayFrame* GetCurrentFrame() {
+DisplayFrame* GetCurrentFrame(FrameStamp* stamp) {
     if (!CaptureState.previewGrabber || !CaptureState.locksReady) return nullptr;
     EnterCriticalSection(&CaptureState.frameLock);
     const int32_t slot = CaptureState.currentSlot;
+    if (stamp) *stamp = slot >= 0 && slot < 4 ? CaptureState.slotStamps[slot] : FrameStamp{};
     LeaveCriticalSection(&CaptureState.frameLock);
     return slot >= 0 && slot < 4 ? CaptureState.frameRing[slot] : nullptr;
 }
@@ -87,4 +89,48 @@ void ReturnStillImage(StillImageData image) {
     }
     LeaveCriticalSection(&CaptureState.frameLock);
     if (!keep) std::free(image.pixels);
+}
+
+void ResetCopyBuffers(size_t bytes) {
+    CaptureStateData& cs = CaptureState;
+    if (!cs.locksReady) return;
+    EnterCriticalSection(&cs.queueLock);
+    for (uint8_t* b : cs.spareCopies) std::free(b);
+    cs.spareCopies.clear();
+    cs.spareBytes = bytes;
+    LeaveCriticalSection(&cs.queueLock);
+    try {
+        cs.spareCopies.reserve(bytes ? kSpareCopies : 0);  // before recording: nobody else touches it
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+uint8_t* TakeCopyBuffer(size_t bytes, bool* pooled) {
+    CaptureStateData& cs = CaptureState;
+    uint8_t* buffer = nullptr;
+    EnterCriticalSection(&cs.queueLock);
+    const size_t spareBytes = cs.spareBytes;
+    if (bytes <= spareBytes && !cs.spareCopies.empty()) {
+        buffer = cs.spareCopies.back();
+        cs.spareCopies.pop_back();
+    }
+    LeaveCriticalSection(&cs.queueLock);
+    *pooled = bytes <= spareBytes;
+    // Only while the spare buffers are fewer than the frames in flight (the first second of a
+    // recording): a new buffer, allocated outside the lock.
+    if (!buffer) buffer = static_cast<uint8_t*>(std::malloc(*pooled ? spareBytes : bytes));
+    return buffer;
+}
+
+void GiveBackCopyBuffer(uint8_t* buffer, bool pooled) {
+    if (!buffer) return;
+    CaptureStateData& cs = CaptureState;
+    bool kept = false;
+    if (pooled && cs.locksReady) {
+        EnterCriticalSection(&cs.queueLock);
+        kept = cs.spareCopies.size() < cs.spareCopies.capacity();
+        if (kept) cs.spareCopies.push_back(buffer);  // within the capacity: no allocation
+        LeaveCriticalSection(&cs.queueLock);
+    }
+    if (!kept) std::free(buffer);
 }

@@ -11,12 +11,14 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <vector>
 
 #include "capture/camera_format.h"
 #include "capture/camera_property.h"
 #include "capture/format_catalogue.h"
 #include "frame/channel_gains.h"
 #include "frame/display_frame.h"
+#include "frame/frame_counters.h"
 #include "frame/queue_budget.h"
 #include "frame/recorder_copy.h"
 #include "frame/grabber_callback_win.h"  // GrabberCallback, StillCallback
@@ -30,6 +32,7 @@ struct FrameCopy {
     int32_t size;
     CopyKind kind = CopyKind::Frame;
     int64_t stamp = 0;
+    bool pooled = false;  // the buffer holds CaptureState.spareBytes and may be used again
 };
 
 // The still image handed to the saver: pixels (malloc'd DisplayFrame) and their size.
@@ -77,6 +80,12 @@ struct CaptureStateData {
     // Frames converted and published since the process started: written by the streaming
     // thread, read by the view to notice a camera that sends no usable picture.
     std::atomic<uint32_t> framesPublished{0};
+    // Who the frame in each slot is: written by the streaming thread into the slot it fills,
+    // before publishing it; read with currentSlot under frameLock.
+    FrameStamp slotStamps[4];
+    // Counts for the read-out and the trace (see frame_counters.h for who writes which); they
+    // restart when a camera opens.
+    FrameCounters counters;
 
     // ---- Still image (streaming thread replaces it under frameLock; use Take/ReturnStillImage) ----
     uint8_t* stillImage = nullptr;
@@ -119,6 +128,12 @@ struct CaptureStateData {
     int64_t pausedTicks = 0;
     int64_t pausedSince = 0;
     std::deque<FrameCopy> recorderQueue;  // guarded by queueLock
+    // Copy buffers the writer has given back, for the preview callback to fill again, so that a
+    // recording allocates no frame-sized buffer per frame once it runs: guarded by queueLock.
+    // Each holds spareBytes (the recording's frame size); the list never grows past the capacity
+    // reserved at the start (kSpareCopies).
+    std::vector<uint8_t*> spareCopies;
+    size_t spareBytes = 0;
     QueueBudget queueBudget;              // bytes queued and frames dropped; guarded by queueLock
     CRITICAL_SECTION queueLock;
     HANDLE frameQueued = nullptr;     // manual-reset: set on each append, reset by the writer
@@ -156,7 +171,18 @@ void FreeFrameRing();
 
 // The frame last published, or null when no camera is open. The pixels stay unchanged for
 // three further frame periods; read them after this returns (the lock is already released).
-DisplayFrame* GetCurrentFrame();
+// With stamp, also who that frame is.
+DisplayFrame* GetCurrentFrame(FrameStamp* stamp = nullptr);
+
+// The recorder's copy buffers. ResetCopyBuffers (UI thread, while nothing is recorded) frees the
+// spare ones and keeps buffers of bytes from then on (0: none). TakeCopyBuffer (preview
+// callback) gives a spare buffer when one fits, else a new one (null without memory);
+// GiveBackCopyBuffer (whoever removed the copy from the queue) keeps it for the next frame or
+// frees it.
+constexpr size_t kSpareCopies = 64;
+void ResetCopyBuffers(size_t bytes);
+uint8_t* TakeCopyBuffer(size_t bytes, bool* pooled);
+void GiveBackCopyBuffer(uint8_t* buffer, bool pooled);
 
 // Maps a media subtype FOURCC to the pipeline's formats (anything but YUY2 and MJPG is Other).
 SampleFormat SampleFormatOf(uint32_t subtype);

@@ -5,6 +5,7 @@
 #include <mmsystem.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include "frame/frame_effects.h"
 #include "frame/frame_rate.h"
 #include "frame/mjpg_decode.h"
+#include "frame/perf_clock_win.h"
 #include "frame/sample_convert.h"
 #include "frame/signal_frame.h"
 #include "frame/still_size.h"
@@ -39,6 +41,13 @@ FrameEffects CurrentEffects() {
 // The open camera's software white balance, read once per frame.
 ChannelGains CurrentGains() { return UnpackGains(CaptureState.channelGains.load(std::memory_order_relaxed)); }
 
+// Adds the time from its making to its end to the frame path's time, whichever way the callback
+// returns.
+struct PathTimer {
+    int64_t start = PerfNow();
+    ~PathTimer() { CaptureState.counters.pathTicks.fetch_add(uint64_t(PerfNow() - start), std::memory_order_relaxed); }
+};
+
 // Appends a copy of the published frame (or of the camera's JPEG sample) to the recorder queue.
 // Room is reserved in the queue's byte budget first, so a disk slower than the camera drops (and
 // counts) frames instead of growing the queue without end. The copy is made outside the lock so that the writer thread is
@@ -52,7 +61,8 @@ void QueueFrameCopy(const uint8_t* frame, size_t bytes, CopyKind kind) {
     const bool room = cs.recording != 0 && cs.paused == 0 && cs.queueBudget.Reserve(bytes);
     LeaveCriticalSection(&cs.queueLock);
     if (!room) return;
-    auto* copy = static_cast<uint8_t*>(std::malloc(bytes));
+    bool pooled = false;
+    uint8_t* copy = TakeCopyBuffer(bytes, &pooled);
     if (copy) std::memcpy(copy, frame, bytes);
     bool queued = false;
     EnterCriticalSection(&cs.queueLock);
@@ -60,7 +70,7 @@ void QueueFrameCopy(const uint8_t* frame, size_t bytes, CopyKind kind) {
         if (copy && cs.recording != 0 && cs.paused == 0) {
             LARGE_INTEGER now;
             QueryPerformanceCounter(&now);
-            cs.recorderQueue.push_back(FrameCopy{copy, int32_t(bytes), kind, now.QuadPart - cs.pausedTicks});
+            cs.recorderQueue.push_back(FrameCopy{copy, int32_t(bytes), kind, now.QuadPart - cs.pausedTicks, pooled});
             queued = true;
             if (cs.frameQueued) SetEvent(cs.frameQueued);
         }
@@ -71,7 +81,7 @@ void QueueFrameCopy(const uint8_t* frame, size_t bytes, CopyKind kind) {
         if (cs.recording != 0 && cs.paused == 0) ++cs.queueBudget.dropped;  // no memory for it
     }
     LeaveCriticalSection(&cs.queueLock);
-    if (!queued) std::free(copy);
+    if (!queued) GiveBackCopyBuffer(copy, pooled);
 }
 
 }  // namespace
@@ -86,9 +96,10 @@ HRESULT GrabberCallbackBase::QueryInterface(REFIID riid, void** object) {
     return E_NOINTERFACE;
 }
 
-HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
+HRESULT PreviewGrabberCallback::BufferCB(double sampleTime, BYTE* buffer, long length) {
     CaptureStateData& cs = CaptureState;
     if (!cs.locksReady) return S_OK;
+    const PathTimer timer;
     const size_t sampleBytes = buffer && length > 0 ? size_t(length) : 0;
 
     // 1. The camera's colour-bar frame is its zoom button: neither shown nor recorded.
@@ -97,7 +108,8 @@ HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
         return S_OK;
     }
 
-    // 2. Frame rate.
+    // 2. Frame rate; the frame's number among those received since the camera opened.
+    const uint32_t sequence = cs.counters.received.fetch_add(1, std::memory_order_relaxed) + 1;
     float fps = cs.fps;
     if (UpdateFrameRate(previewFrameRate, timeGetTime(), fps)) cs.fps = fps;
 
@@ -116,7 +128,8 @@ HRESULT PreviewGrabberCallback::BufferCB(double, BYTE* buffer, long length) {
     const FrameEffects effects = CurrentEffects();
     ApplyEffects(slot, cs.width, cs.height, effects);
 
-    // 6. Publish.
+    // 6. Publish, with who the frame is.
+    cs.slotStamps[next] = {sequence, std::llround(sampleTime * 1e7), timer.start, PerfNow()};
     EnterCriticalSection(&cs.frameLock);
     cs.currentSlot = next;
     LeaveCriticalSection(&cs.frameLock);

@@ -1,20 +1,23 @@
 // The camera view's context menu and what its commands do (see measure_export_win.h).
 #include "media/measure_export_win.h"
 
-#include <commdlg.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "app/messages.h"
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
+#include "media/file_commit_win.h"
 #include "media/photo_commands_win.h"
 #include "media/photo_paths.h"
 #include "media/photo_saver_win.h"
 #include "media/save_folder_win.h"
+#include "settings/file_dialogs_win.h"
 #include "settings/text_table.h"
+#include "view/calibration_workflow.h"
 #include "view/camera_view_win.h"
 #include "view/measure_table.h"
 #include "view/view_geometry.h"
@@ -30,18 +33,32 @@ std::vector<TableRow> CurrentTable() {
     geometry.imageW = info.imageW;
     geometry.imageH = info.imageH;
     return MeasurementTable(MeasurementState.shapes, CameraViewPixelsPerUnit(ShellState.cameraView),
-                            CameraViewUnit(ShellState.cameraView), EqualAspectYScale(geometry));
+                            CameraViewUnit(ShellState.cameraView), EqualAspectYScale(geometry),
+                            AppliedCalibrationName());
 }
 
 void Toast(const std::wstring& text) {
     if (ShellState.mainWnd) ShowPrompt(ShellState.mainWnd, text.c_str(), 0, ShellState.toolbarHeight + 1);
 }
 
+// Another program (the clipboard history, a remote desktop, an office suite) may hold the
+// clipboard for a moment: it is tried again, about 20 ms apart, for about a third of a second.
+constexpr int kClipboardAttempts = 15;
+constexpr DWORD kClipboardRetryMs = 20;
+
+bool OpenClipboardPatiently(HWND owner) {
+    for (int attempt = 1;; ++attempt) {
+        if (OpenClipboard(owner)) return true;
+        if (attempt == kClipboardAttempts) return false;
+        Sleep(kClipboardRetryMs);
+    }
+}
+
 // Hands data to the clipboard, which owns it from then on; frees it when the clipboard refuses.
 bool PutOnClipboard(HWND owner, UINT format, HGLOBAL data) {
     if (!data) return false;
     bool ok = false;
-    if (OpenClipboard(owner)) {
+    if (OpenClipboardPatiently(owner)) {
         ok = EmptyClipboard() && SetClipboardData(format, data);
         CloseClipboard();
     }
@@ -62,47 +79,34 @@ HGLOBAL GlobalCopy(const void* bytes, size_t size) {
     return memory;
 }
 
-// Written in full beside path first, then put in its place (replacing a file the user chose to
-// replace in the save dialog).
-bool ReplaceWith(const std::wstring& path, const std::string& bytes) {
-    const size_t slash = path.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
-    wchar_t temporary[MAX_PATH];
-    if (!GetTempFileNameW(folder.c_str(), L"vdl", 0, temporary)) return false;
-    if (WriteBytesToFile(temporary, bytes.data(), bytes.size()) &&
-        MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return true;
-    DeleteFileW(temporary);
-    return false;
-}
-
+// The dialog opens in the save folder every time, with a date-and-time name; a file the user
+// chose to replace keeps its permissions.
 void SaveMeasurementsAs(HWND owner) {
-    if (MeasurementState.shapes.empty()) return;
-    const SaveFolder folder = UsableSaveFolder();
-    std::wstring suggested = FormatMediaPath(L"", LocalMediaTime(), L"csv").substr(1);  // without the "\"
-    wchar_t file[MAX_PATH] = {};
-    lstrcpynW(file, suggested.c_str(), MAX_PATH);
-    // The filter holds two strings and ends with two terminators.
-    std::wstring filter = GetText("csv files");
-    filter += L'\0';
-    filter += L"*.csv";
-    filter += L'\0';
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrInitialDir = folder.path.empty() ? nullptr : folder.path.c_str();
-    ofn.lpstrDefExt = L"csv";
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&ofn)) return;
-    const std::wstring path = file;
-    const bool ok = ReplaceWith(path, CsvUtf8(CurrentTable()));
-    Toast(TextWithPath(GetText(ok ? "measures saved" : "measures not saved"), path));
+    if (!HasMeasurements()) return;
+    SaveRequest request;
+    request.folder = UsableSaveFolder().path;
+    request.fileName = FormatMediaPath(L"", LocalMediaTime(), L"csv").substr(1);  // without the "\"
+    request.typeName = GetText("csv files");
+    request.typeFilter = L"*.csv";
+    request.extension = L"csv";
+    std::wstring path;
+    if (!AskSavePath(owner, request, &path)) return;
+    const std::string bytes = CsvUtf8(CurrentTable());
+    const bool ok = ReplaceWholeFile(path, [&](const std::wstring& temporary) {
+        return WriteBytesToFile(temporary, bytes.data(), bytes.size());
+    });
+    if (ok) {
+        Toast(TextWithPath(GetText("measures saved"), path));
+        return;
+    }
+    const std::wstring folder = path.substr(0, path.find_last_of(L"\\/"));
+    Toast(FolderRefusesNewFiles(folder) ? TextWithPath(GetText("folder denied"), folder)
+                                        : TextWithPath(GetText("measures not saved"), path));
 }
 
 }  // namespace
+
+bool HasMeasurements() { return CurrentTable().size() > 1; }
 
 std::wstring MeasurementsPathFor(const std::wstring& photoPath) {
     const size_t dot = photoPath.find_last_of(L'.');
@@ -119,7 +123,7 @@ bool WriteMeasurementsCsv(const std::wstring& path) {
 }
 
 bool CopyMeasurements(HWND owner) {
-    if (MeasurementState.shapes.empty()) return false;
+    if (!HasMeasurements()) return false;
     const std::wstring text = TabSeparated(CurrentTable());
     return PutOnClipboard(owner, CF_UNICODETEXT, GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
 }
@@ -136,6 +140,14 @@ bool CopyPicture(HWND owner) {
     header.biBitCount = 24;
     header.biCompression = BI_RGB;
     header.biSizeImage = DWORD(size_t(picture.stride) * picture.height);
+    // The pixel size, as a photo records it, for the programs that read it from a bitmap.
+    if (HasScale(picture.scale)) {
+        auto perMetre = [&](double ppu) {
+            return LONG(std::min(PixelsPerMetre(ppu, picture.scale.unit) + 0.5, 2147483647.0));
+        };
+        header.biXPelsPerMeter = perMetre(picture.scale.pixelsPerUnitX);
+        header.biYPelsPerMeter = perMetre(picture.scale.pixelsPerUnitY);
+    }
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof(header) + header.biSizeImage);
     if (!memory) return false;
     auto* p = static_cast<uint8_t*>(GlobalLock(memory));
@@ -161,7 +173,7 @@ void ShowViewContextMenu(HWND owner, HWND view, LPARAM screenPoint) {
     }
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
-    const UINT shapes = MeasurementState.shapes.empty() ? MF_GRAYED : MF_ENABLED;
+    const UINT shapes = HasMeasurements() ? MF_ENABLED : MF_GRAYED;
     const UINT picture = CameraViewSurfaceDc(view) ? MF_ENABLED : MF_GRAYED;
     AppendMenuW(menu, MF_STRING | shapes, ID_COPY_MEASUREMENTS, GetText("copy measures").c_str());
     AppendMenuW(menu, MF_STRING | shapes, ID_SAVE_MEASUREMENTS, GetText("save measures").c_str());
@@ -179,7 +191,7 @@ bool MainOnMeasureExportMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != WM_COMMAND) return false;
     switch (LOWORD(wp)) {
     case ID_COPY_MEASUREMENTS:
-        if (!MeasurementState.shapes.empty())
+        if (HasMeasurements())
             Toast(CopyMeasurements(hwnd) ? GetText("measures copied") : GetText("clipboard failed"));
         return true;
     case ID_SAVE_MEASUREMENTS:

@@ -1,6 +1,7 @@
 // The photo commands of the main window (see photo_commands_win.h).
 #include "media/photo_commands_win.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -10,6 +11,7 @@
 #include "capture/capture_session_win.h"
 #include "frame/capture_state_win.h"
 #include "media/avi_recorder_win.h"
+#include "media/file_commit_win.h"
 #include "media/measure_export_win.h"
 #include "media/photo_paths.h"
 #include "media/photo_saver_win.h"
@@ -18,7 +20,6 @@
 #include "settings/recent_files.h"
 #include "settings/settings_store.h"
 #include "settings/text_table.h"
-#include "view/measure_model.h"
 
 std::wstring gSavePath;
 
@@ -52,7 +53,7 @@ MediaTime LocalMediaTime() {
 }
 
 std::wstring MakePhotoPath(const std::wstring& folder, const MediaTime& now) {
-    return MakeFreeMediaPath(folder, now, AppSettings.jpgPng == 1 ? L"png" : L"jpg", Exists);
+    return MakeFreeMediaPath(folder, now, PhotoExtension(AppSettings.jpgPng), Exists);
 }
 
 bool SavePhoto(PhotoSource source, const MediaTime& now) {
@@ -60,13 +61,18 @@ bool SavePhoto(PhotoSource source, const MediaTime& now) {
     const std::wstring path = folder.path.empty() ? std::wstring() : MakePhotoPath(folder.path, now);
     const bool saved = !path.empty() && (source == PhotoSource::Still ? SaveStillImage(path) : SaveViewImage(path));
     if (!saved) {
-        ShowPhotoToast(TextWithPath(GetText("save failed"), path.empty() ? folder.path : path));
+        // A folder that refuses new files (Controlled folder access) is named, so the user knows
+        // what to allow or change; any other failure names the photo.
+        if (FolderRefusesNewFiles(folder.path))
+            ShowPhotoToast(TextWithPath(GetText("folder denied"), folder.path));
+        else
+            ShowPhotoToast(TextWithPath(GetText("save failed"), path.empty() ? folder.path : path));
         return false;
     }
     gSavePath = path;
     // The table of the shapes beside the photo, when asked for; its loss is what the toast says.
     const std::wstring csv = MeasurementsPathFor(path);
-    if (AppSettings.measuresWithPhotos == 1 && !MeasurementState.shapes.empty() && !WriteMeasurementsCsv(csv))
+    if (AppSettings.measuresWithPhotos == 1 && HasMeasurements() && !WriteMeasurementsCsv(csv))
         ShowPhotoToast(TextWithPath(GetText("measures not saved"), csv));
     else
         ShowPhotoToast(folder.fallback ? TextWithPath(GetText("saved elsewhere"), path)
@@ -91,7 +97,7 @@ void SaveVideoCover(int fileNumber) {
     const std::wstring video = RecordedVideoPath(fileNumber);
     if (!IsDeviceOpen() || video.empty()) return;
     // No toast and no list entry: the video itself is announced when it is finished.
-    SaveViewImage(VideoCoverPath(video, AppSettings.jpgPng == 1));
+    SaveViewImage(VideoCoverPath(video, PhotoExtension(AppSettings.jpgPng)));
 }
 
 void OpenImageFolder() {
@@ -99,13 +105,19 @@ void OpenImageFolder() {
     while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
     // A last saved file that was deleted or moved since cannot be selected: the folder's own
     // files are looked at instead.
-    const std::wstring target = OpenFolderTarget(Exists(gSavePath) ? gSavePath : std::wstring(), folder, FirstFile);
+    const FolderTarget target = OpenFolderTarget(Exists(gSavePath) ? gSavePath : std::wstring(), folder, FirstFile);
+    if (!target.selectInFolder) {
+        // Given the folder itself and no file, the shell would open its parent with the folder
+        // selected: the folder is opened instead.
+        ShellExecuteW(ShellState.mainWnd, L"open", target.path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        return;
+    }
     IShellLinkW* link = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link))))
         return;
     LPITEMIDLIST items = nullptr;
-    if (SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(link->GetIDList(&items)) && items)
+    if (SUCCEEDED(link->SetPath(target.path.c_str())) && SUCCEEDED(link->GetIDList(&items)) && items)
         SHOpenFolderAndSelectItems(items, 0, nullptr, 0);
     if (items) CoTaskMemFree(items);
     link->Release();

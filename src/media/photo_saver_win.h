@@ -1,31 +1,23 @@
-// Encoding pictures to JPEG or PNG files with GDI+: the camera view's composed picture, the
-// camera's still frame and any 24-bit picture, each written so that no half-written file ever
-// stands under the final name. User-interface thread only.
+// Encoding pictures to JPEG or PNG files with GDI+ and to TIFF files with libtiff: the camera
+// view's composed picture, the camera's still frame and any 24-bit picture, each written so that
+// no half-written file ever stands under the final name. User-interface thread only.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
+#include "media/file_commit_win.h"
 #include "media/photo_scale.h"
 
 // Looks up the "image/jpeg" and "image/png" encoders; at start-up, after GDI+ has started.
 // Without them every save fails.
 void FindImageEncoders();
 
-// Fills path through write(temporary), which writes a temporary file in the same folder; that
-// file then takes the name path, unless a file of that name exists by then (nothing is ever
-// replaced). On any failure the temporary file is removed and false returned.
-bool WriteWholeFile(const std::wstring& path, const std::function<bool(const std::wstring& temporary)>& write);
-
-// Writes size bytes to file (created or emptied); true only when every byte was written and the
-// file closed. Meant for WriteWholeFile's temporary file.
-bool WriteBytesToFile(const std::wstring& file, const void* data, size_t size);
-
 // Encodes width x height pixels in blue, green, red order, rows top-down and stride bytes apart
-// (a multiple of 4), to path: JPEG at quality 100 when UsesJpegEncoder(path), else PNG. With a
-// scale, the file also records its pixel size and the calibration (see photo_scale.h).
+// (a multiple of 4), to path in the format PhotoEncoderFor(path) names: JPEG at quality 100, PNG
+// or TIFF. With a scale, the file also records its pixel size (see photo_scale.h and
+// tiff_encoder.h).
 bool SaveBgrImage(const uint8_t* rows, int width, int height, int stride, const std::wstring& path,
                   const PhotoScale* scale = nullptr);
 
@@ -46,6 +38,10 @@ struct PhotoPicture {
 // in when that option is on and a calibration is applied. False when no camera is open or
 // nothing has been composed yet.
 bool ComposeViewPhoto(PhotoPicture* picture);
+
+// The frame the camera sent last, at its own size, with the effects but without the overlays (a
+// scale bar drawn in as on photos); false when no camera is open.
+bool ComposeFramePhoto(PhotoPicture* picture);
 
 // The camera view's picture exactly as shown (display size, digital zoom crop, overlays,
 // effects); false when no camera is open or nothing has been composed yet.

@@ -13,6 +13,7 @@
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
 #include "media/avi_rebuild.h"
+#include "media/file_commit_win.h"
 #include "media/photo_paths.h"
 #include "media/recording_journal.h"
 #include "settings/app_settings.h"
@@ -161,17 +162,20 @@ bool RecoverOne(const std::wstring& journal, Outcome* outcome) {
         return true;
     case AviScanResult::Frames: break;
     }
-    const std::wstring temp = video + L".rebuilt";
-    bool written = false;
-    {
-        FileHandle out(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        written = out.Ok() && WriteRebuilt(source.h, uint64_t(size.QuadPart), out.h, j, scan);
-    }
-    source.Close();
-    // The original bytes are replaced only by a complete file. A rebuild that could not be
-    // finished (no room on the disk, the program closing) leaves the journal for the next start.
-    if (!written || !MoveFileExW(temp.c_str(), video.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(temp.c_str());
+    // The original bytes are replaced only by a complete file (written beside it, then put in
+    // its place). A rebuild that could not be finished (no room on the disk, the program
+    // closing) leaves the video and its journal for the next start.
+    const bool replaced = ReplaceWholeFile(video, [&](const std::wstring& temporary) {
+        bool written = false;
+        {
+            FileHandle out(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                       nullptr));
+            written = out.Ok() && WriteRebuilt(source.h, uint64_t(size.QuadPart), out.h, j, scan);
+        }
+        source.Close();  // the original is replaced next
+        return written;
+    });
+    if (!replaced) {
         if (gSearch.stop) return false;
         *outcome = Outcome::NotRecovered;
         return true;

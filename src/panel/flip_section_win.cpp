@@ -189,7 +189,8 @@ void FlipReloadTexts(HWND section) {
 void UnthemeControl(HWND control) {
     static auto setTheme = [] {
         using SetThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-        HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
+        // From the system folder by name: the process search path also covers the program's folder.
+        HMODULE uxtheme = LoadLibraryExW(L"uxtheme.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
         return uxtheme ? reinterpret_cast<SetThemeFn>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")))
                        : nullptr;
     }();

@@ -104,6 +104,10 @@ SourceLayout LayOutSourceSection(int w, DialogBase b, int labelWidth) {
         {listX, listY + row + row, listW, dropH},
         {DluX(4, b), buttonY, buttonW, buttonH},
         {DluX(4, b) + buttonW + DluX(6, b), buttonY, buttonW, buttonH},
+        // The read-out's two lines at the foot (id 109), under the time-lapse button's row (id
+        // 110), a row of its own under the two buttons, as wide as both.
+        {DluX(4, b), top + DluY(kSourceBodyUnits + kSourceTimelapseUnits - 4, b), w - DluX(8, b), DluY(17, b)},
+        {DluX(4, b), buttonY + buttonH + DluY(2, b), buttonW + DluX(6, b) + buttonW, buttonH},
     }};
 }
 

@@ -20,6 +20,7 @@
 #include "frame/capture_state_win.h"
 #include "panel/ctrl_panel_win.h"
 #include "panel/panel_section_win.h"
+#include "panel/readout_line_win.h"
 #include "resources/panel_resources.h"
 #include "settings/text_table.h"
 #include "view/camera_view_win.h"
@@ -27,7 +28,7 @@
 namespace {
 
 constexpr wchar_t kSourceClass[] = L"CtrlPanelSourceWndClass";
-constexpr int kLastControl = kSourceSettingsButton;
+constexpr int kLastControl = kSourceTimelapseButton;  // ids 101 to 110
 constexpr int kIconSize = 20;  // at 96 dpi; the icons hold it at 1.5x and 2x too
 
 bool gSourceOpen = false;  // the section's open flag, one for the class
@@ -155,6 +156,8 @@ void SourceOnCommand(HWND section, WPARAM wp) {
         PanelSetText(section, 105, "format");
         PanelSetText(section, kSourceFolderButton, "files");
         PanelSetText(section, kSourceSettingsButton, "setting");
+        PanelSetText(section, kSourceTimelapseButton, "time-lapse");
+        ReadoutReloadTexts(section);
         if (DeviceList.empty()) SourceFillDevices(section);
         MeasureLabels(section);
         SourceLayOut(section);
@@ -173,6 +176,9 @@ void SourceOnCommand(HWND section, WPARAM wp) {
         break;
     case kSourceSettingsButton:
         if (ShellState.mainWnd) PostMessageW(ShellState.mainWnd, WM_COMMAND, ID_OPTIONS, 0);
+        break;
+    case kSourceTimelapseButton:
+        if (ShellState.mainWnd) PostMessageW(ShellState.mainWnd, WM_COMMAND, ID_TIMELAPSE, 0);
         break;
     }
 }
@@ -208,7 +214,9 @@ void SourceOnCreate(HWND section) {
     CreatePanelControl(section, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kSourceFormatList);
     CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceFolderButton);
     CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceSettingsButton);
+    CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceTimelapseButton);
     SetButtonIcons(section);
+    CreateReadoutLine(section);
 }
 
 LRESULT CALLBACK SourceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -230,8 +238,11 @@ LRESULT CALLBACK SourceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         MeasureLabels(hwnd);
         SourceLayOut(hwnd);
         return 0;
+    case WM_TIMER:
+        if (ReadoutOnTimer(hwnd, wp)) return 0;
+        break;
     case WMU_SECTION_HEIGHTS:
-        return PanelSectionHeights(kSourceBodyUnits);
+        return PanelSectionHeights(kSourceSectionUnits);
     case WMU_SECTION_TOGGLE:
         gSourceOpen = wp != 0;
         PanelSectionToggled(hwnd, kSourceSectionIndex, kLastControl, gSourceOpen);

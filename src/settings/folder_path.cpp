@@ -26,14 +26,12 @@ std::vector<std::wstring> FolderPathPrefixes(std::wstring_view path) {
     return prefixes;
 }
 
-bool EnsureFolders(std::wstring_view path, std::size_t writableLevels, FolderSystem& fs) {
+bool EnsureFolders(std::wstring_view path, FolderSystem& fs) {
     bool ok = true;
     const std::vector<std::wstring> folders = FolderPathPrefixes(path);
     for (std::size_t i = 0; i < folders.size(); ++i) {
-        bool readOnly = false;
-        switch (fs.KindOf(folders[i], &readOnly)) {
+        switch (fs.KindOf(folders[i])) {
         case FolderSystem::Kind::Folder:
-            if (readOnly && folders.size() - i <= writableLevels) fs.ClearReadOnly(folders[i]);
             break;
         case FolderSystem::Kind::File:
             ok = false;

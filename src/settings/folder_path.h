@@ -16,14 +16,13 @@ class FolderSystem {
 public:
     enum class Kind { Missing, Folder, File };
     virtual ~FolderSystem() = default;
-    virtual Kind KindOf(const std::wstring& path, bool* readOnly) = 0;
+    virtual Kind KindOf(const std::wstring& path) = 0;
     virtual bool CreateFolder(const std::wstring& path) = 0;  // true when made or already there
-    virtual void ClearReadOnly(const std::wstring& path) = 0;
 };
 
 // Creates every missing folder of path, shortest first, and goes on past a failure. A file
-// standing where a folder belongs is left untouched. Only the last writableLevels folders of the
-// path lose a read-only attribute: on Windows that attribute marks a customised folder (its
-// desktop.ini: a localised name, an icon), such as Documents, which must keep it. Returns true
-// when every folder of the path exists.
-bool EnsureFolders(std::wstring_view path, std::size_t writableLevels, FolderSystem& fs);
+// standing where a folder belongs is left untouched, and so are the attributes of folders that
+// exist: on a folder, read-only marks a customised one (its desktop.ini: a translated name, an
+// icon), such as Documents or Pictures, and does not keep files from being written into it.
+// Returns true when every folder of the path exists.
+bool EnsureFolders(std::wstring_view path, FolderSystem& fs);

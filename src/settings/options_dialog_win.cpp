@@ -3,7 +3,6 @@
 // Cancel stores nothing. The rules behind the lists are in options_choices.cpp.
 #include "settings/options_dialog_win.h"
 
-#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "resources/options_dialogs.h"
 #include "settings/about_dialog_win.h"
 #include "settings/app_settings.h"
+#include "settings/file_dialogs_win.h"
 #include "settings/options_choices.h"
 #include "settings/settings_store.h"
 #include "settings/text_table.h"
@@ -124,29 +124,13 @@ BOOL OptionsOnDrawItem(const DRAWITEMSTRUCT* d) {
     return TRUE;
 }
 
-// The browser opens at the folder in the field.
-int CALLBACK BrowseCallback(HWND browser, UINT msg, LPARAM, LPARAM data) {
-    if (msg == BFFM_INITIALIZED && data) SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
-    return 0;
-}
-
-// The picked folder replaces the field's text; nothing is stored before OK. (The browser is
-// not asked for computers only: with that flag it grays OK for every folder.)
+// The picked folder replaces the field's text; nothing is stored before OK. The picker opens
+// at the folder in the field.
 void OptionsOnBrowse(HWND dlg) {
-    std::wstring title = GetText("save path");
     wchar_t current[kImgDirChars] = {};
     GetDlgItemTextW(dlg, IDC_OPT_FOLDER, current, int(kImgDirChars));
-    BROWSEINFOW bi = {};
-    bi.hwndOwner = dlg;
-    bi.lpszTitle = title.c_str();
-    bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    bi.lpfn = BrowseCallback;
-    bi.lParam = current[0] ? reinterpret_cast<LPARAM>(current) : 0;
-    PIDLIST_ABSOLUTE picked = SHBrowseForFolderW(&bi);
-    if (!picked) return;
-    wchar_t path[MAX_PATH] = {};
-    if (SHGetPathFromIDListW(picked, path) && path[0]) SetDlgItemTextW(dlg, IDC_OPT_FOLDER, path);
-    CoTaskMemFree(picked);
+    std::wstring picked;
+    if (PickFolder(dlg, current, &picked)) SetDlgItemTextW(dlg, IDC_OPT_FOLDER, picked.c_str());
 }
 
 // A new language reaches every window that shows text now: the panel, both toolbars, an open

@@ -14,9 +14,9 @@ void LoadSettings();
 void SaveSettings();
 
 // Creates every missing folder of path. A plain file standing where a folder is needed is left
-// untouched and makes the result false. Returns true when every folder of the path exists. The
-// last writableLevels folders of the path lose a read-only attribute; their parents keep theirs.
-bool EnsureFolderPath(const std::wstring& path, std::size_t writableLevels = 0);
+// untouched and makes the result false, and folders that exist keep their attributes. Returns
+// true when every folder of the path exists.
+bool EnsureFolderPath(const std::wstring& path);
 
 // The current user's documents folder, empty when the system has none.
 std::wstring DocumentsFolder();

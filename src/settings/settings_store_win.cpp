@@ -135,7 +135,7 @@ void SaveSettings() {
         std::wstring thumbnails = AppSettings.imgDir;
         if (thumbnails.back() != L'\\' && thumbnails.back() != L'/') thumbnails += L'\\';
         thumbnails += L"Thumbnails";
-        EnsureFolderPath(thumbnails, 2);  // the save folder and its "Thumbnails" are kept writable
+        EnsureFolderPath(thumbnails);
     }
 }
 
@@ -143,29 +143,23 @@ namespace {
 
 class Win32Folders final : public FolderSystem {
 public:
-    Kind KindOf(const std::wstring& path, bool* readOnly) override {
+    Kind KindOf(const std::wstring& path) override {
         DWORD attributes = GetFileAttributesW(path.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) return Kind::Missing;
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             OutputDebugStringW((L"EnsureFolderPath: a file is in the way: " + path + L"\r\n").c_str());
             return Kind::File;
         }
-        *readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
         return Kind::Folder;
     }
     bool CreateFolder(const std::wstring& path) override {
         return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
     }
-    void ClearReadOnly(const std::wstring& path) override {
-        DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES)
-            SetFileAttributesW(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-    }
 };
 
 }  // namespace
 
-bool EnsureFolderPath(const std::wstring& path, std::size_t writableLevels) {
+bool EnsureFolderPath(const std::wstring& path) {
     Win32Folders folders;
-    return EnsureFolders(path, writableLevels, folders);
+    return EnsureFolders(path, folders);
 }

@@ -7,6 +7,7 @@ const TextListEntry kAddedEnglishTexts[] = {
     // -- photos --
     {"save failed", L"Photo not saved: %s"},
     {"saved elsewhere", L"Image folder unavailable, saved to: %s"},
+    {"folder denied", L"Windows does not let Vardelo save into %s. If Controlled folder access is on, allow Vardelo in Windows Security, or choose another folder in the options."},
 
     // -- recording --
     {"rec dropped", L"%d frames could not be kept"},
@@ -33,6 +34,10 @@ const TextListEntry kAddedEnglishTexts[] = {
     {"cam no picture", L"The microscope sends no picture. Reconnect it or choose another resolution."},
     {"cam lost", L"The microscope stopped responding. Vardelo reconnects it when it answers again."},
 
+    // -- live read-out --
+    {"readout", L"%s fps in, %s shown\r\nload %s%%, dropped %s"},
+    {"readout tip", L"Frames received / shown per second; load: the share of each frame interval the live picture takes; dropped: %s by the camera, %s skipped by Vardelo, %s by the recorder"},
+
     // -- calibration and measuring --
     {"bad length", L"Type a length greater than 0."},
 
@@ -48,6 +53,41 @@ const TextListEntry kAddedEnglishTexts[] = {
     {"csv files", L"CSV files (*.csv)"},
     {"scale bar", L"Scale bar on photos"},
     {"measures with photos", L"Save measurements with photos"},
+
+    // -- start-up --
+    {"running elsewhere", L"Vardelo is already running for another user of this computer, or in your other session. Only one copy can use the microscope: close that copy first."},
+    {"running no window", L"Vardelo is still running without a window (it may be finishing a video). Try again in a moment."},
+
+    // -- time-lapse --
+    {"time-lapse", L"Time-lapse"},
+    {"tl every", L"Take a picture every"},
+    {"tl seconds", L"seconds"},
+    {"tl minutes", L"minutes"},
+    {"tl hours", L"hours"},
+    {"tl stop group", L"Stop"},
+    {"tl after", L"after"},
+    {"tl pictures", L"pictures"},
+    {"tl never", L"when I stop it"},
+    {"tl take group", L"Take"},
+    {"tl take view", L"the view as shown, with the measurements"},
+    {"tl take frame", L"the camera frame alone"},
+    {"tl video", L"Also make a video at"},
+    {"tl fps", L"frames per second"},
+    {"tl start", L"Start"},
+    {"tl h", L"h"},
+    {"tl min", L"min"},
+    {"tl s", L"s"},
+    {"tl taken", L"Time-lapse: %d taken"},
+    {"tl next", L"next in %s"},
+    {"tl left", L"%s left"},
+    {"tl waiting", L"waiting for the camera"},
+    {"tl stop ask", L"A time-lapse is running (%d pictures taken). Stop it?"},
+    {"tl stop to change", L"A time-lapse is running. Stop it and change the camera?"},
+    {"tl finished", L"Time-lapse finished: %d pictures in %s"},
+    {"tl save failed", L"Time-lapse stopped: %s could not be saved"},
+    {"tl not started", L"The time-lapse folder could not be created: %s"},
+    {"tl missed camera", L"no camera"},
+    {"tl missed late", L"the computer was busy"},
 
     // -- camera settings: white balance, anti-flicker, reset, histogram --
     {"wb pick", L"Pick grey area"},
@@ -72,6 +112,7 @@ const TextListEntry kAddedChineseTexts[] = {
     // -- photos --
     {"save failed", L"\u7167\u7247\u672A\u4FDD\u5B58\uFF1A%s"},
     {"saved elsewhere", L"\u56FE\u7247\u6587\u4EF6\u5939\u4E0D\u53EF\u7528\uFF0C\u5DF2\u4FDD\u5B58\u5230\uFF1A%s"},
+    {"folder denied", L"Windows \u4E0D\u5141\u8BB8 Vardelo \u4FDD\u5B58\u5230 %s\u3002\u5982\u679C\u5F00\u542F\u4E86\u201C\u53D7\u63A7\u6587\u4EF6\u5939\u8BBF\u95EE\u201D\uFF0C\u8BF7\u5728 Windows \u5B89\u5168\u4E2D\u5FC3\u5141\u8BB8 Vardelo\uFF0C\u6216\u5728\u8BBE\u7F6E\u4E2D\u9009\u62E9\u5176\u4ED6\u6587\u4EF6\u5939\u3002"},
 
     // -- recording --
     {"rec dropped", L"\u6709%d\u5E27\u672A\u80FD\u4FDD\u5B58"},
@@ -98,6 +139,10 @@ const TextListEntry kAddedChineseTexts[] = {
     {"cam no picture", L"\u663E\u5FAE\u955C\u6CA1\u6709\u4F20\u9001\u753B\u9762\u3002\u8BF7\u91CD\u65B0\u8FDE\u63A5\u6216\u9009\u62E9\u5176\u4ED6\u5206\u8FA8\u7387\u3002"},
     {"cam lost", L"\u663E\u5FAE\u955C\u6CA1\u6709\u54CD\u5E94\u3002\u6062\u590D\u540E Vardelo \u4F1A\u81EA\u52A8\u91CD\u65B0\u8FDE\u63A5\u3002"},
 
+    // -- live read-out --
+    {"readout", L"\u63A5\u6536 %s \u5E27/\u79D2\uFF0C\u663E\u793A %s\r\n\u8D1F\u8F7D %s%%\uFF0C\u4E22\u5E27 %s"},
+    {"readout tip", L"\u6BCF\u79D2\u63A5\u6536/\u663E\u793A\u7684\u5E27\u6570\uFF1B\u8D1F\u8F7D\uFF1A\u5B9E\u65F6\u753B\u9762\u5360\u7528\u5E27\u95F4\u9694\u7684\u6BD4\u4F8B\uFF1B\u4E22\u5E27\uFF1A\u76F8\u673A %s\uFF0CVardelo \u8DF3\u8FC7 %s\uFF0C\u5F55\u50CF %s"},
+
     // -- calibration and measuring --
     {"bad length", L"\u8BF7\u8F93\u5165\u5927\u4E8E0\u7684\u957F\u5EA6\u3002"},
 
@@ -113,6 +158,41 @@ const TextListEntry kAddedChineseTexts[] = {
     {"csv files", L"CSV \u6587\u4EF6 (*.csv)"},
     {"scale bar", L"\u7167\u7247\u4E0A\u663E\u793A\u6BD4\u4F8B\u5C3A"},
     {"measures with photos", L"\u968F\u7167\u7247\u4FDD\u5B58\u6D4B\u91CF\u6570\u636E"},
+
+    // -- start-up --
+    {"running elsewhere", L"Vardelo \u5DF2\u5728\u8FD9\u53F0\u7535\u8111\u7684\u53E6\u4E00\u4F4D\u7528\u6237\u6216\u4F60\u7684\u53E6\u4E00\u4E2A\u4F1A\u8BDD\u4E2D\u8FD0\u884C\u3002\u663E\u5FAE\u955C\u53EA\u80FD\u7531\u4E00\u4E2A\u7A0B\u5E8F\u4F7F\u7528\uFF1A\u8BF7\u5148\u5173\u95ED\u90A3\u91CC\u7684 Vardelo\u3002"},
+    {"running no window", L"Vardelo \u4ECD\u5728\u8FD0\u884C\uFF0C\u4F46\u6CA1\u6709\u7A97\u53E3\uFF08\u53EF\u80FD\u6B63\u5728\u5B8C\u6210\u89C6\u9891\uFF09\u3002\u8BF7\u7A0D\u540E\u518D\u8BD5\u3002"},
+
+    // -- time-lapse --
+    {"time-lapse", L"\u5EF6\u65F6\u62CD\u6444"},
+    {"tl every", L"\u62CD\u6444\u95F4\u9694"},
+    {"tl seconds", L"\u79D2"},
+    {"tl minutes", L"\u5206\u949F"},
+    {"tl hours", L"\u5C0F\u65F6"},
+    {"tl stop group", L"\u505C\u6B62"},
+    {"tl after", L"\u62CD\u6444"},
+    {"tl pictures", L"\u5F20\u540E"},
+    {"tl never", L"\u7531\u6211\u505C\u6B62"},
+    {"tl take group", L"\u62CD\u6444\u5185\u5BB9"},
+    {"tl take view", L"\u5F53\u524D\u89C6\u56FE\uFF08\u542B\u6D4B\u91CF\uFF09"},
+    {"tl take frame", L"\u4EC5\u76F8\u673A\u753B\u9762"},
+    {"tl video", L"\u540C\u65F6\u751F\u6210\u89C6\u9891\uFF0C\u5E27\u7387"},
+    {"tl fps", L"\u5E27/\u79D2"},
+    {"tl start", L"\u5F00\u59CB"},
+    {"tl h", L"\u5C0F\u65F6"},
+    {"tl min", L"\u5206"},
+    {"tl s", L"\u79D2"},
+    {"tl taken", L"\u5EF6\u65F6\u62CD\u6444\uFF1A\u5DF2\u62CD %d \u5F20"},
+    {"tl next", L"%s\u540E\u62CD\u4E0B\u4E00\u5F20"},
+    {"tl left", L"\u5269\u4F59 %s"},
+    {"tl waiting", L"\u7B49\u5F85\u76F8\u673A"},
+    {"tl stop ask", L"\u5EF6\u65F6\u62CD\u6444\u8FDB\u884C\u4E2D\uFF08\u5DF2\u62CD %d \u5F20\uFF09\u3002\u662F\u5426\u505C\u6B62\uFF1F"},
+    {"tl stop to change", L"\u5EF6\u65F6\u62CD\u6444\u8FDB\u884C\u4E2D\u3002\u662F\u5426\u505C\u6B62\u5E76\u66F4\u6362\u76F8\u673A\uFF1F"},
+    {"tl finished", L"\u5EF6\u65F6\u62CD\u6444\u5B8C\u6210\uFF1A%d \u5F20\uFF0C\u4F4D\u4E8E %s"},
+    {"tl save failed", L"\u5EF6\u65F6\u62CD\u6444\u5DF2\u505C\u6B62\uFF1A\u65E0\u6CD5\u4FDD\u5B58 %s"},
+    {"tl not started", L"\u65E0\u6CD5\u521B\u5EFA\u5EF6\u65F6\u62CD\u6444\u6587\u4EF6\u5939\uFF1A%s"},
+    {"tl missed camera", L"\u65E0\u76F8\u673A"},
+    {"tl missed late", L"\u8BA1\u7B97\u673A\u7E41\u5FD9"},
 
     // -- camera settings: white balance, anti-flicker, reset, histogram --
     {"wb pick", L"\u9009\u53D6\u7070\u8272\u533A\u57DF"},

@@ -19,12 +19,14 @@
 #include "capture/capture_session_win.h"
 #include "capture/device_list_win.h"
 #include "frame/capture_state_win.h"
+#include "frame/frame_trace_win.h"
+#include "frame/perf_clock_win.h"
 #include "resources/resource.h"
 #include "view/camera_view_win.h"
 #include "view/measure_model.h"
 #include "view/overlay.h"
 #include "view/gdi_surface_win.h"
-#include "view/dib_rows.h"
+#include "view/frame_scaler.h"
 #include "view/surface_ratio.h"
 #include "view/view_geometry.h"
 #include "frame/white_balance.h"
@@ -48,14 +50,13 @@ constexpr COLORREF kNoPictureText = RGB(45, 45, 60);
 struct CameraWnd final : MeasureHost {
     HWND hwnd = nullptr;
     ViewGeometry geom;
-    BITMAPINFO bmi = {};  // 24-bit top-down header of the frame (height negated for vertical flip)
 
     // Pixels of the display frame published last, taken (under frameLock) at the start of every
     // composition, the paint's and those started by the mouse, scrolling or panning alike.
     // Dropped whenever the session closes or the view is torn down.
     const DisplayFrame* framePixels = nullptr;
-    // The frame copied into whole-word bitmap rows, for widths whose rows are not (e.g. 642).
-    std::vector<uint8_t> dibRows;
+    // Puts the frame (or under the digital zoom its centre) into the surface at the display size.
+    FrameScaler scaler;
 
     // Applied calibration and overlay switches.
     float ppu = -1.0f;
@@ -88,6 +89,7 @@ struct CameraWnd final : MeasureHost {
     // with the drawing resources. Made at the first composition after a reset or ratio change;
     // a settings change remakes only the drawing resources.
     HBITMAP surfaceBitmap = nullptr;
+    uint8_t* surfaceBits = nullptr;  // its pixels: top-down rows of display width x 4 bytes
     HDC surfaceDc = nullptr;
     HGDIOBJ surfaceOldBitmap = nullptr;
     std::unique_ptr<GdiSurface> overlay;
@@ -147,12 +149,13 @@ void FreeSurface(CameraWnd* w) {
     if (w->surfaceBitmap) {
         DeleteObject(w->surfaceBitmap);
         w->surfaceBitmap = nullptr;
+        w->surfaceBits = nullptr;
     }
 }
 
 // The composition surface: a 32-bit top-down DIB section, which lives in the program's own
 // memory where a display-compatible bitmap of a hundred megabytes may be refused by the system.
-HBITMAP MakeSurfaceBitmap(HDC windowDc, int width, int height) {
+HBITMAP MakeSurfaceBitmap(HDC windowDc, int width, int height, uint8_t** pixels) {
     if (width <= 0 || height <= 0) return nullptr;
     BITMAPINFO bmi = {};
     bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -162,7 +165,13 @@ HBITMAP MakeSurfaceBitmap(HDC windowDc, int width, int height) {
     bmi.bmiHeader.biBitCount = 32;
     bmi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    return CreateDIBSection(windowDc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateDIBSection(windowDc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && !bits) {  // the view writes the pixels itself: a bitmap without them is no use
+        DeleteObject(bitmap);
+        bitmap = nullptr;
+    }
+    *pixels = bitmap ? static_cast<uint8_t*>(bits) : nullptr;
+    return bitmap;
 }
 
 void CameraLayout(CameraWnd* w, bool centre);
@@ -172,11 +181,12 @@ bool EnsureSurface(CameraWnd* w, HDC windowDc) {
     if (w->geom.displayW <= 0 || w->geom.displayH <= 0) return false;
     // Too large for the memory at hand: the picture comes at a smaller ratio.
     HBITMAP bitmap = nullptr;
+    uint8_t* pixels = nullptr;
     const int wanted = w->geom.ratio;
     SIZE client = ClientSize(w->hwnd);
     int ratio = RatioWithSurface(wanted, [&](int r) {
         if (r != w->geom.ratio) ApplyRatio(w->geom, r, client.cx, client.cy);
-        bitmap = MakeSurfaceBitmap(windowDc, w->geom.displayW, w->geom.displayH);
+        bitmap = MakeSurfaceBitmap(windowDc, w->geom.displayW, w->geom.displayH, &pixels);
         return bitmap != nullptr;
     });
     if (!bitmap) {
@@ -194,6 +204,7 @@ bool EnsureSurface(CameraWnd* w, HDC windowDc) {
         return false;
     }
     w->surfaceBitmap = bitmap;
+    w->surfaceBits = pixels;
     w->surfaceDc = dc;
     w->surfaceOldBitmap = SelectObject(dc, bitmap);
     w->overlay = std::make_unique<GdiSurface>(dc, w->drawSettings, DpiOf(w->hwnd));
@@ -246,45 +257,40 @@ void DrawAreaBand(CameraWnd* w, HDC dc) {
     DeleteObject(pen);
 }
 
-// Composition into the retained surface and copy to windowDc.
+void CameraComposeFrame(CameraWnd* w, HDC windowDc, const FrameStamp& stamp);
+
+// Composition into the retained surface and copy to windowDc; its time counts as the frame
+// path's, and a frame put on screen for the first time counts as shown.
 void CameraCompose(CameraWnd* w, HDC windowDc) {
+    const int64_t start = PerfNow();
+    FrameStamp stamp;
     // A pointer kept from an earlier paint could name a slot the camera thread converts into
     // again after three frames, which a long drag that starves the paints easily outlasts.
-    w->framePixels = IsDeviceOpen() ? GetCurrentFrame() : nullptr;
-    if (!w->framePixels) return;
+    w->framePixels = IsDeviceOpen() ? GetCurrentFrame(&stamp) : nullptr;
+    if (w->framePixels) CameraComposeFrame(w, windowDc, stamp);
+    CaptureState.counters.paintTicks.fetch_add(uint64_t(PerfNow() - start), std::memory_order_relaxed);
+}
+
+void CameraComposeFrame(CameraWnd* w, HDC windowDc, const FrameStamp& stamp) {
     if (!FrameUsable(w)) {
         w->framePixels = nullptr;
         return;
     }
     if (!EnsureSurface(w, windowDc)) return;
     ViewGeometry& g = w->geom;
-    // Vertical flip: the same rows read bottom-up.
-    w->bmi.bmiHeader.biHeight = CaptureState.flipVertical ? g.frameH : -g.frameH;
-    // GDI reads bitmap rows at a whole-word stride; a frame row of width x 3 bytes that is not
-    // one would be drawn sheared, its last rows read past the frame's end.
-    const void* bits = w->framePixels;
-    if (DibRowBytes(g.frameW) != size_t(g.frameW) * 3) {
-        w->dibRows.resize(DibRowBytes(g.frameW) * size_t(g.frameH));
-        CopyToDibRows(w->framePixels, g.frameW, g.frameH, w->dibRows.data());
-        bits = w->dibRows.data();
-    }
-
-    if (g.zoom > 0) {
-        CropRect crop = ZoomCrop(g.frameW, g.frameH, g.zoom);
-        SetStretchBltMode(w->surfaceDc, COLORONCOLOR);
-        StretchDIBits(w->surfaceDc, 0, 0, g.displayW, g.displayH, crop.x, crop.y, crop.width, crop.height,
-                      bits, &w->bmi, DIB_RGB_COLORS, SRCCOPY);
-        if (w->overlay) {
-            std::wstring label = L"X" + std::to_wstring(g.zoom);
-            DrawLabel(*w->overlay, label.c_str(), 0, 0, g.imageW, g.imageH);
-        }
-    } else if (g.ratio == 100 && g.frameW == g.imageW) {
-        SetDIBitsToDevice(w->surfaceDc, 0, 0, g.frameW, g.frameH, 0, 0, 0, g.frameH, bits, &w->bmi,
-                          DIB_RGB_COLORS);
-    } else {
-        SetStretchBltMode(w->surfaceDc, COLORONCOLOR);
-        StretchDIBits(w->surfaceDc, 0, 0, g.displayW, g.displayH, 0, 0, g.frameW, g.frameH, bits,
-                      &w->bmi, DIB_RGB_COLORS, SRCCOPY);
+    // The frame (under the digital zoom its centre) stretched over the whole surface, each pixel
+    // taken from under its centre as the colour-on-colour stretch takes it; at ratio 100 with
+    // the frame as wide as the image that is a plain copy. The vertical flip reads the rows
+    // bottom-up. Written straight into the surface's pixels, once drawing still queued for the
+    // surface is done.
+    const CropRect region = g.zoom > 0 ? ZoomCrop(g.frameW, g.frameH, g.zoom) : CropRect{0, 0, g.frameW, g.frameH};
+    if (!w->scaler.Prepare(g.frameW, g.frameH, region, g.displayW, g.displayH, CaptureState.flipVertical != 0))
+        return;
+    GdiFlush();
+    w->scaler.Scale(w->framePixels, w->surfaceBits, size_t(g.displayW) * 4);
+    if (g.zoom > 0 && w->overlay) {
+        std::wstring label = L"X" + std::to_wstring(g.zoom);
+        DrawLabel(*w->overlay, label.c_str(), 0, 0, g.imageW, g.imageH);
     }
     if (g.ratio == 100 && g.zoom == 0 && w->overlay) {
         // While the calibration line is out the picture is held centred, so the line (laid out
@@ -302,6 +308,10 @@ void CameraCompose(CameraWnd* w, HDC windowDc) {
     BitBlt(windowDc, x.dst, y.dst, x.length, y.length, w->surfaceDc, x.src, y.src, SRCCOPY);
     if (w->areaDragging) DrawAreaBand(w, windowDc);
     ++w->composedFrames;
+    if (NoteFrameShown(CaptureState.counters, stamp.sequence) && FrameTraceOn()) {
+        GdiFlush();  // the trace says when the picture was handed to the screen, not queued
+        TraceFrameShown(stamp, PerfNow());
+    }
 }
 
 void CameraWnd::ComposeNow() {
@@ -435,17 +445,6 @@ void CameraOnScroll(CameraWnd* w, int bar, WPARAM wp) {
 
 // ---- Reset and tear-down ----
 
-void FillFrameHeader(CameraWnd* w) {
-    BITMAPINFOHEADER& h = w->bmi.bmiHeader;
-    h = {};
-    h.biSize = sizeof(BITMAPINFOHEADER);
-    h.biWidth = w->geom.frameW;
-    h.biHeight = -w->geom.frameH;
-    h.biPlanes = 1;
-    h.biBitCount = 24;
-    h.biCompression = BI_RGB;
-}
-
 void ApplyCalibration(CameraWnd* w, float ppu, int unit) {
     w->ppu = ppu;
     w->unit = unit;
@@ -469,7 +468,6 @@ void CameraTearDown(CameraWnd* w) {
     g.frameW = g.frameH = g.imageW = g.imageH = g.displayW = g.displayH = 0;
     g.ratio = 100;
     g.zoom = 0;
-    FillFrameHeader(w);
     InvalidateRect(w->hwnd, nullptr, TRUE);
 }
 
@@ -481,7 +479,6 @@ void CameraSetPicture(CameraWnd* w, int frameW, int frameH, int imageW, int imag
     g.frameH = frameH < 0 ? -frameH : frameH;
     g.imageW = imageW;
     g.imageH = imageH;
-    FillFrameHeader(w);
     g.displayW = g.imageW;
     g.displayH = g.imageH;
     g.ratio = 100;
@@ -768,7 +765,6 @@ void CameraMakeScaled(CameraWnd* w) {
 void CameraOnCreate(CameraWnd* w) {
     HWND hwnd = w->hwnd;
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd, GWLP_HINSTANCE));
-    FillFrameHeader(w);
     ClearAll(MeasurementState);  // no shapes, nothing selected or hovered, no grab
     w->stripBrush = CreateSolidBrush(kStripGrey);
     InitCaptureState(hwnd);
@@ -788,6 +784,7 @@ void CameraOnDestroy(CameraWnd* w) {
     CloseSession();
     CameraTearDown(w);
     DeleteCaptureLocks();
+    FlushFrameTrace();
     if (CaptureState.viewWindow == w->hwnd) CaptureState.viewWindow = nullptr;
     if (w->noDeviceFont) DeleteObject(w->noDeviceFont);
     if (w->labelFont) DeleteObject(w->labelFont);
@@ -876,6 +873,7 @@ LRESULT CALLBACK CameraWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WMU_CAPTURE_STOPPED:
         w->framePixels = nullptr;  // the ring it pointed into is gone
+        FlushFrameTrace();
         PostMessageW(GetParent(hwnd), msg, 0, 0);
         return 0;
     case WMU_CAPTURE_STARTED:

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: what scripts/package made for Windows users (build/dist), under Wine.
 # - The import check refuses an exe that needs a DLL Windows does not bring.
-# - The portable zip's exe starts from any folder; while it runs, setup refuses to install.
+# - The portable zip's exe starts from any folder; while it runs, setup refuses to install, and
+#   so it does while a copy without a window (finishing a video) holds the program's mark.
 # - Silent setup puts the exe, readme, licences and uninstaller in the user's local programs
 #   folder, the shortcut in the Start menu and the version in the installed-programs list; the
 #   installed exe starts (the single-instance test run against it).
@@ -67,6 +68,12 @@ run "$setup" /S; rc=$?
 run "$bin/wndctl.exe" close VardeloWndClass
 wait $first; rc=$?
 [ "$rc" = 0 ] || fail "the portable exe exited with $rc"
+run "$bin/wndctl.exe" hold 'Global\QuenzoLumiscan' > "$work/hold.out" & holder=$!
+wait_for 60 grep -q held "$work/hold.out" || fail "could not hold the program's mark"
+run "$setup" /S; rc=$?
+run "$bin/wndctl.exe" release; wait $holder
+[ "$rc" = 2 ] || fail "setup gave $rc instead of 2 while a copy without a window ran"
+[ -e "$inst/Vardelo.exe" ] && fail "setup installed while a copy without a window ran"
 
 # Install.
 run "$setup" /S; rc=$?

@@ -23,7 +23,7 @@ TEST(FrameRate, StampsOlderThanASecondAreDropped) {
     UpdateFrameRate(meter, 2000, fps);  // 1000 is exactly 1000 ms old: kept
     EXPECT_FLOAT_EQ(fps, 2.0f);
     UpdateFrameRate(meter, 2100, fps);  // 1000 goes
-    EXPECT_EQ(meter.stamps.size(), 3u);
+    EXPECT_EQ(meter.count, 3u);
     EXPECT_FLOAT_EQ(fps, 2000.0f / 600.0f);
     fps = 7.0f;
     EXPECT_FALSE(UpdateFrameRate(meter, 9000, fps));  // long gap: only the new stamp is left
@@ -46,4 +46,9 @@ TEST(FrameRate, SurvivesClockWrapAndSameMillisecond) {
     UpdateFrameRate(burst, 500, fps);
     EXPECT_FALSE(UpdateFrameRate(burst, 500, fps));  // no division by zero
     EXPECT_EQ(fps, 25.0f);
+    // More frames in a second than the ring holds: the rate of the last ones it holds.
+    FrameRateMeter fast;
+    for (uint32_t t = 0; t < 2 * FrameRateMeter::kCapacity; ++t) UpdateFrameRate(fast, 10000 + t, fps);
+    EXPECT_FLOAT_EQ(fps, 1000.0f);
+    EXPECT_EQ(fast.count, FrameRateMeter::kCapacity);
 }

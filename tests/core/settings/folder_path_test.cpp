@@ -26,46 +26,40 @@ TEST(FolderPathPrefixes, EveryFolderAfterTheFirstComponent) {
     for (const auto& c : cases) EXPECT_EQ(FolderPathPrefixes(c.path), c.folders) << std::wstring(c.path).size();
 }
 
-// Folders in memory: path -> read-only flag. Records what the walk changes.
+// Folders and files in memory. Records what the walk creates; it has no way to change a
+// folder's attributes, which is the point: Documents, Pictures and the save folder keep theirs.
 struct FakeFolders : FolderSystem {
-    std::map<std::wstring, bool> folders;
-    Paths created, cleared;
-    Kind KindOf(const std::wstring& path, bool* readOnly) override {
-        auto it = folders.find(path);
-        if (it == folders.end()) return Kind::Missing;
-        *readOnly = it->second;
-        return Kind::Folder;
+    std::map<std::wstring, Kind> entries;
+    Paths created;
+    Kind KindOf(const std::wstring& path) override {
+        auto it = entries.find(path);
+        return it == entries.end() ? Kind::Missing : it->second;
     }
     bool CreateFolder(const std::wstring& path) override {
         created.push_back(path);
-        folders[path] = false;
+        entries[path] = Kind::Folder;
         return true;
-    }
-    void ClearReadOnly(const std::wstring& path) override {
-        cleared.push_back(path);
-        folders[path] = false;
     }
 };
 
-// Documents and its parents are read-only (customised folders): only the save folder and its
-// "Thumbnails" may lose the attribute.
-TEST(EnsureFolders, ClearsReadOnlyOnlyOnTheLastLevels) {
+TEST(EnsureFolders, CreatesWhatIsMissingAndLeavesTheRest) {
     const std::wstring docs = L"C:\\Users\\ann\\Documents", save = docs + L"\\Vardelo Files";
-    const struct { const wchar_t* name; size_t levels; bool saveExists; Paths cleared, created; } cases[] = {
-        {L"both there", 2, true, {save, save + L"\\Thumbnails"}, {}},
-        {L"thumbnails missing", 2, true, {save}, {save + L"\\Thumbnails"}},
-        {L"save folder missing", 2, false, {}, {save, save + L"\\Thumbnails"}},
-        {L"no level writable", 0, true, {}, {}},
+    const std::wstring thumbs = save + L"\\Thumbnails";
+    using Kind = FolderSystem::Kind;
+    const struct { const wchar_t* name; Kind save, thumbs; bool ok; Paths created; } cases[] = {
+        {L"both there", Kind::Folder, Kind::Folder, true, {}},
+        {L"thumbnails missing", Kind::Folder, Kind::Missing, true, {thumbs}},
+        {L"save folder missing", Kind::Missing, Kind::Missing, true, {save, thumbs}},
+        {L"a file in the way", Kind::File, Kind::Missing, false, {thumbs}},
     };
     for (const auto& c : cases) {
         FakeFolders fs;
-        for (const std::wstring& f : Paths{L"C:\\Users", L"C:\\Users\\ann", docs}) fs.folders[f] = true;
-        if (c.saveExists) fs.folders[save] = true;
-        if (c.saveExists && c.created.empty()) fs.folders[save + L"\\Thumbnails"] = true;
-        EXPECT_TRUE(EnsureFolders(save + L"\\Thumbnails", c.levels, fs)) << c.name;
-        EXPECT_EQ(fs.cleared, c.cleared) << c.name;
+        for (const std::wstring& f : Paths{L"C:\\Users", L"C:\\Users\\ann", docs}) fs.entries[f] = Kind::Folder;
+        if (c.save != Kind::Missing) fs.entries[save] = c.save;
+        if (c.thumbs != Kind::Missing) fs.entries[thumbs] = c.thumbs;
+        EXPECT_EQ(EnsureFolders(thumbs, fs), c.ok) << c.name;
         EXPECT_EQ(fs.created, c.created) << c.name;
-        EXPECT_TRUE(fs.folders[docs]) << c.name;
+        EXPECT_EQ(fs.entries[save], c.save == Kind::Missing ? Kind::Folder : c.save) << c.name;
     }
 }
 

@@ -3,7 +3,6 @@
 // two photos in one millisecond, an unusable and an unwritable folder, the video cover, and the
 // file writer that never leaves a half-written file.
 #include <windows.h>
-#include <commdlg.h>
 #include <gdiplus.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../../core/view/test_shapes.h"
@@ -32,6 +32,7 @@
 #include "calib/shot_win.h"
 #include "media/measure_export_win.h"
 #include "media/photo_commands_win.h"
+#include "media/photo_paths.h"
 #include "media/photo_saver_win.h"
 #include "settings/app_settings.h"
 #include "settings/recent_files.h"
@@ -50,7 +51,7 @@ constexpr uint32_t kTextColor = 0x00FFFF;  // yellow
 
 // A decoded picture file: its first bytes tell the format.
 struct Picture {
-    bool png = false, jpeg = false;
+    bool png = false, jpeg = false, tiff = false;
     int width = 0, height = 0;
     std::vector<uint8_t> bgr;  // rows top-down, width * 3 bytes each
     COLORREF At(int x, int y) const {
@@ -68,6 +69,7 @@ bool LoadPicture(const std::wstring& path, Picture* out) {
     CloseHandle(f);
     out->jpeg = head[0] == 0xFF && head[1] == 0xD8;
     out->png = head[0] == 0x89 && head[1] == 'P' && head[2] == 'N' && head[3] == 'G';
+    out->tiff = (head[0] == 'I' && head[1] == 'I' && head[2] == 42) || (head[0] == 'M' && head[1] == 'M' && head[3] == 42);
     using namespace Gdiplus;
     GpBitmap* bitmap = nullptr;
     if (DllExports::GdipCreateBitmapFromFile(path.c_str(), &bitmap) != Ok) return false;
@@ -262,17 +264,25 @@ TEST_F(PhotoTest, TwoPhotosInOneMillisecondGetTwoFiles) {
     EXPECT_EQ(StoredText(L"LatestFiles"), gRecentFiles[1] + L";" + gRecentFiles[0] + L";");
 }
 
-// A folder the system refuses files in (Wine's drive Z: is the Linux root, and /proc takes no
-// files): nothing is written or listed, and the toast says so.
+// Folders the system refuses files in: nothing is saved, the toast says so. Z:\\proc takes no files
+// (the photo is named); a locked folder (scripts/test) refuses them as Controlled folder access does.
 TEST_F(PhotoTest, UnwritableFolderSavesNothingAndSaysSo) {
     ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 640x480\"", {kSubtypeYuy2, 640, 480, 0}));
-    ASSERT_TRUE(CopyTextField(AppSettings.imgDir, L"Z:\\proc"));
-    const MediaTime t{2023, 3, 22, 14, 25, 1, 7};
-    EXPECT_FALSE(SavePhoto(PhotoSource::View, t));
-    EXPECT_EQ(GetFileAttributesW(L"Z:\\proc\\20230322-142501-007.jpg"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(gRecentFiles.empty());
-    EXPECT_TRUE(gSavePath.empty());
-    EXPECT_EQ(Toast(), L"Photo not saved: Z:\\proc\\20230322-142501-007.jpg");
+    const char* locked = std::getenv("VARDELO_LOCKED_FOLDER");
+    const std::wstring lockedFolder = locked ? std::wstring(locked, locked + std::strlen(locked)) : std::wstring();
+    struct Case { std::wstring folder; std::wstring toast; } cases[] = {
+        {L"Z:\\proc", L"Photo not saved: Z:\\proc\\20230322-142501-007.jpg"},
+        {lockedFolder, TextWithPath(GetText("folder denied"), lockedFolder)},
+    };
+    for (const Case& c : cases) {
+        if (c.folder.empty()) continue;  // no locked folder on this machine
+        ASSERT_TRUE(CopyTextField(AppSettings.imgDir, c.folder));
+        EXPECT_FALSE(SavePhoto(PhotoSource::View, {2023, 3, 22, 14, 25, 1, 7}));
+        EXPECT_EQ(GetFileAttributesW((c.folder + L"\\20230322-142501-007.jpg").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(gRecentFiles.empty());
+        EXPECT_TRUE(gSavePath.empty());
+        EXPECT_EQ(Toast(), c.toast);
+    }
     PumpMessages();
     EXPECT_TRUE(filesAdded.empty());
 }
@@ -296,9 +306,10 @@ TEST_F(PhotoTest, UnusableFolderFallsBackToTheDefaultFolder) {
 
 TEST_F(PhotoTest, VideoCoverBesideTheVideo) {
     ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 640x480\"", {kSubtypeYuy2, 640, 480, 0}));
-    struct Case { int jpgPng; const wchar_t* cover; bool png; } cases[] = {
-        {0, L"\\20230322-142501-007.jpg", false},
-        {1, L"\\20230322-142501-007.png", true},
+    struct Case { int jpgPng; const wchar_t* cover; bool png, tiff; } cases[] = {
+        {0, L"\\20230322-142501-007.jpg", false, false},
+        {1, L"\\20230322-142501-007.png", true, false},
+        {2, L"\\20230322-142501-007.tif", false, true},
     };
     for (const Case& c : cases) {
         AppSettings.jpgPng = c.jpgPng;
@@ -309,6 +320,7 @@ TEST_F(PhotoTest, VideoCoverBesideTheVideo) {
         Picture pic;
         ASSERT_TRUE(LoadPicture(cover, &pic));
         EXPECT_EQ(pic.png, c.png);
+        EXPECT_EQ(pic.tiff, c.tiff);
         EXPECT_EQ(pic.width, 640);
     }
     EXPECT_TRUE(gRecentFiles.empty());  // no list entry and no toast for a cover
@@ -344,6 +356,32 @@ TEST(WholeFile, NeverHalfWritten) {
         GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
         EXPECT_EQ(data.nFileSizeLow, c.ok ? 4u : 0u) << c.what;  // a file that was there stays as it was
     }
+    RemoveTree(folder);
+}
+
+// A program that opens the new file without delete sharing (a virus scanner, the search indexer)
+// holds the rename up for a moment: the file still gets its name. A folder of 247 characters, too
+// deep for the system's own temporary names, takes a photo whose name fits.
+TEST(WholeFile, WaitsForAHolderAndWorksInDeepFolders) {
+    const std::wstring folder = FreshTempFolder(L"vardelo-whole-file-held");
+    std::thread holder;
+    EXPECT_TRUE(WriteWholeFile(folder + L"\\held.jpg", [&](const std::wstring& temporary) {
+        HANDLE held = WriteBytesToFile(temporary, "whole", 5)
+                          ? CreateFileW(temporary.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr)
+                          : INVALID_HANDLE_VALUE;
+        if (held != INVALID_HANDLE_VALUE) holder = std::thread([held] { Sleep(200); CloseHandle(held); });
+        return held != INVALID_HANDLE_VALUE;
+    }));
+    if (holder.joinable()) holder.join();
+    EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"held.jpg"});
+    std::wstring deep = folder;
+    while (deep.size() + 41 < 247) deep += L"\\" + std::wstring(40, L'd');
+    deep += L"\\" + std::wstring(246 - deep.size(), L'e');
+    ASSERT_TRUE(EnsureFolderPath(deep));
+    const uint8_t pixels[4 * 4 * 3] = {};
+    EXPECT_TRUE(SaveBgrImage(pixels, 4, 4, 12, deep + L"\\a.png"));
+    EXPECT_EQ(FilesIn(deep), std::vector<std::wstring>{L"a.png"});
     RemoveTree(folder);
 }
 
@@ -485,6 +523,44 @@ TEST_F(PhotoScaleTest, WithoutTheOptionsPhotosGetNeitherBarNorTable) {
     EXPECT_EQ(FilesIn(folder).size(), 1u);
 }
 
+// TIFF photos with the scale and the table beside them, kept for the analysis-program check on
+// the Linux side (tests/e2e/tiff_results.sh): a line, a circle and an angle on the virtual
+// microscope's 500 pixels per mm, calibrated in µm, in mm and not at all, and a 640 x 480
+// camera stretched to 1920 x 1080 (1.5 pixels per µm across, 1.125 down).
+TEST_F(PhotoScaleTest, TiffPhotosCarryTheScaleAndTheTable) {
+    struct Case { const wchar_t* formats; CameraFormat format; float ppu; int32_t unit; } cases[] = {
+        {L"--formats \"YUY2 1280x720\" --ppmm 500", {kSubtypeYuy2, 1280, 720, 0}, 0.5f, 1},
+        {L"--formats \"YUY2 1280x720\" --ppmm 500", {kSubtypeYuy2, 1280, 720, 0}, 500.0f, 0},
+        {L"--formats \"YUY2 1280x720\" --ppmm 500", {kSubtypeYuy2, 1280, 720, 0}, -1.0f, 0},
+        {L"--formats \"YUY2 640x480\" --ppmm 500", {kSubtypeYuy2, 1920, 1080, 1}, 1.5f, 1},
+    };
+    AppSettings.jpgPng = 2;
+    AppSettings.measuresWithPhotos = 1;
+    for (int i = 0; i < 4; ++i) {
+        const Case& c = cases[i];
+        if (i == 0 || c.format.width != cases[i - 1].format.width) {
+            if (main) DestroyWindow(main);
+            main = nullptr;
+            PumpMessages();
+            ASSERT_NO_FATAL_FAILURE(Open(c.formats, c.format));
+        }
+        MeasurementState.shapes = {Shape(kToolLine, {60, 100}, {400, 100}),             // 680 µm
+                                   Shape(kToolCircle, {640, 360}, {690, 360}),           // radius 100 µm
+                                   Shape(kToolAngle, {300, 500}, {400, 500}, {400, 400})};  // 45°
+        struct { float ppu; int32_t unit; } calibration = {c.ppu, c.unit};
+        SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_CALIBRATION, reinterpret_cast<LPARAM>(&calibration));
+        const unsigned long long frames = CameraViewGetInfo(view).composedFrames;
+        ASSERT_TRUE(WaitUntil([&] { return CameraViewGetInfo(view).composedFrames > frames + 1; }));
+        ASSERT_TRUE(SavePhoto(PhotoSource::View, {2023, 3, 22, 14, 25, 1, i}));
+        Picture pic;
+        ASSERT_TRUE(LoadPicture(gSavePath, &pic)) << i;
+        EXPECT_TRUE(pic.tiff);
+        EXPECT_EQ(pic.width, c.format.width);
+        Keep(gSavePath);
+        Keep(MeasurementsPathFor(gSavePath));
+    }
+}
+
 std::wstring ClipboardText() {
     std::wstring text;
     if (!OpenClipboard(nullptr)) return text;
@@ -498,14 +574,28 @@ std::wstring ClipboardText() {
     return text;
 }
 
+// Another program holding the clipboard for a moment (clipboard history, remote desktop) is waited for.
 TEST_F(PhotoScaleTest, ContextMenuCommandsFillTheClipboard) {
     StartCalibrated(L"--formats \"YUY2 640x480\" --ppmm 400", {kSubtypeYuy2, 640, 480, 0});
     DrawShapes();
+    HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool opened = false;
+    std::thread holder([&] {
+        opened = OpenClipboard(nullptr);
+        SetEvent(held);
+        Sleep(100);
+        if (opened) CloseClipboard();
+    });
+    WaitForSingleObject(held, INFINITE);
     SendMessageW(main, WM_COMMAND, ID_COPY_MEASUREMENTS, 0);
+    holder.join();
+    CloseHandle(held);
+    EXPECT_TRUE(opened);
     const std::wstring text = ClipboardText();
-    EXPECT_EQ(text, TabSeparated(MeasurementTable(MeasurementState.shapes, 0.4f, 1)));
-    // The line's 340 pixels at 0.4 pixels per µm, as its label prints it.
-    EXPECT_NE(text.find(L"Line\t1\t850.00000\t"), std::wstring::npos) << text;
+    EXPECT_EQ(text, TabSeparated(MeasurementTable(MeasurementState.shapes, 0.4f, 1, 1.0, L"Tissue 40x")));
+    // The line's 340 pixels at 0.4 pixels per µm, as its label prints it, in µm of the calibration.
+    EXPECT_EQ(text.substr(0, 8), L" \tLabel\t");
+    EXPECT_NE(text.find(L"\t850.00000\t\u00B5m\tTissue 40x\tLine\t"), std::wstring::npos) << text;
     EXPECT_EQ(Toast(), L"Measurements copied");
 
     SendMessageW(main, WM_COMMAND, ID_COPY_PICTURE, 0);
@@ -518,6 +608,8 @@ TEST_F(PhotoScaleTest, ContextMenuCommandsFillTheClipboard) {
     EXPECT_EQ(header->biWidth, 640);
     EXPECT_EQ(header->biHeight, 480);
     EXPECT_EQ(header->biBitCount, 24);
+    EXPECT_EQ(header->biXPelsPerMeter, 400000);  // the pixel size of 0.4 pixels per µm, as a photo records it
+    EXPECT_EQ(header->biYPelsPerMeter, 400000);
     const auto* rows = reinterpret_cast<const uint8_t*>(header + 1);
     int differ = 0;
     for (int y = 0; y < 480; y += 17)
@@ -565,35 +657,36 @@ TEST_F(PhotoScaleTest, RightClickOpensTheContextMenuInBothLanguages) {
     LoadTextTable(kLanguageEnglish);
 }
 
-TEST_F(PhotoScaleTest, SaveMeasurementsWritesTheCsvWhereTheDialogSays) {
+// The save dialog opens in the save folder every time, also after a save elsewhere: a bare name
+// lands there, replacing a file of that name once the dialog has asked.
+TEST_F(PhotoScaleTest, SaveMeasurementsOpensInTheSaveFolderAndReplacesWhenAsked) {
     StartCalibrated(L"--formats \"YUY2 640x480\" --ppmm 400", {kSubtypeYuy2, 640, 480, 0});
     DrawShapes();
+    const std::wstring elsewhere = FreshTempFolder(L"vardelo-csv-elsewhere");
     const std::wstring path = folder + L"\\table.csv";
     CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));  // replaced
-    // The save dialog, answered inside its own loop: where it opens, then a name, then Yes to
-    // replacing the file of that name.
-    HWND save = nullptr;
-    std::wstring opensIn;
-    RunScripted([&] { return INT_PTR(SendMessageW(main, WM_COMMAND, ID_SAVE_MEASUREMENTS, 0)); },
-                {OnDialog([] { return OwnedDialog(ShellState.mainWnd); },
-                          [&](HWND dlg) {
-                              save = dlg;
-                              wchar_t shown[MAX_PATH] = {};
-                              SendMessageW(dlg, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(shown));
-                              opensIn = shown;
-                              Shot(dlg, L"save_measurements_dialog");
-                              SendMessageW(dlg, CDM_SETCONTROLTEXT, 0x47C /* cmb13, the file name */,
-                                           reinterpret_cast<LPARAM>(path.c_str()));
-                              PostMessageW(dlg, WM_COMMAND, IDOK, 0);
-                          }),
-                 OnDialog([&] { return OwnedDialog(save); },
-                          [](HWND confirm) { PostMessageW(confirm, WM_COMMAND, IDYES, 0); })});
-    EXPECT_EQ(opensIn, folder);
+    // Answered inside the dialog's own loop: a name typed into its field, then Yes to replacing.
+    auto saveAs = [&](const std::wstring& typed, bool replaces) {
+        HWND save = nullptr;
+        std::vector<ScriptStep> steps = {OnDialog([] { return OwnedDialog(ShellState.mainWnd); }, [&](HWND dlg) {
+            save = dlg;
+            if (replaces) Shot(dlg, L"save_measurements_dialog");
+            SetDlgItemTextW(dlg, 1152 /* the file name */, typed.c_str());
+            PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+        })};
+        if (replaces)
+            steps.push_back(OnDialog([&] { return save ? OwnedDialog(save) : nullptr; },
+                                     [](HWND confirm) { PostMessageW(confirm, WM_COMMAND, IDYES, 0); }));
+        RunScripted([&] { return INT_PTR(SendMessageW(main, WM_COMMAND, ID_SAVE_MEASUREMENTS, 0)); }, steps);
+    };
+    saveAs(elsewhere + L"\\first.csv", false);
+    EXPECT_EQ(FilesIn(elsewhere), std::vector<std::wstring>{L"first.csv"});
+    saveAs(L"table.csv", true);
     const std::vector<uint8_t> csv = FileBytes(path);
-    const std::string expected = CsvUtf8(MeasurementTable(MeasurementState.shapes, 0.4f, 1));
-    EXPECT_EQ(std::string(csv.begin(), csv.end()), expected);
+    EXPECT_EQ(std::string(csv.begin(), csv.end()), CsvUtf8(MeasurementTable(MeasurementState.shapes, 0.4f, 1, 1.0, L"Tissue 40x")));
     EXPECT_EQ(Toast(), L"Measurements saved: " + path);
     EXPECT_EQ(FilesIn(folder).size(), 1u);  // no temporary file left
+    RemoveTree(elsewhere);
 }
 
 }  // namespace

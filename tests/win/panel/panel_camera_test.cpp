@@ -1,10 +1,12 @@
 // The source and preview sections and the open-microscope dialog against the virtual
 // microscope: size and format changes reopen the camera, effects reach the frames, the ratio
 // trackbar drives the view, a list change after the camera closed reopens nothing, and the
-// dialog lists, opens and survives an unplugged camera. With VARDELO_SHOT_DIR set, screenshots
-// of the window and the dialog in both languages.
+// dialog lists, opens and survives an unplugged camera, and the live read-out counts what a
+// camera dropping frames on purpose leaves out. With VARDELO_SHOT_DIR set, screenshots of the
+// window and the dialog in both languages.
 #include "panel/panel_fixture.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "calib/shot_win.h"
@@ -13,7 +15,9 @@
 #include "capture/device_list_win.h"
 #include "common/stored_settings_win.h"
 #include "frame/capture_state_win.h"
+#include "frame/perf_clock_win.h"
 #include "panel/flip_section_win.h"
+#include "panel/readout_line_win.h"
 #include "panel/source_section_win.h"
 #include "resources/panel_resources.h"
 
@@ -292,6 +296,52 @@ TEST_F(PanelCameraTest, WithoutCamerasTheDialogSaysSoAndCannotOpen) {
         }),
     });
     EXPECT_FALSE(IsDeviceOpen());
+}
+
+// A camera that drops every tenth frame it makes: the read-out's count of frames the camera
+// dropped grows by about a ninth of those received, its rate keeps within 5 % of what the camera
+// delivers, its line says so, and everything starts again from nothing when the camera reopens.
+TEST_F(PanelCameraTest, ReadoutCountsWhatTheCameraDropsAndKeepsItsRate) {
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 640x480\" --pre-encoded 10 --drop-every 10", {kSubtypeYuy2, 640, 480, 0}));
+    ComPtr<IAMDroppedFrames> camera;
+    ASSERT_TRUE(SUCCEEDED(CaptureState.cameraOutPin->QueryInterface(IID_IAMDroppedFrames, camera.PutVoid())));
+    const FrameCounters& counts = CaptureState.counters;
+    ASSERT_TRUE(WaitUntil([&] { return counts.received >= 90 && CurrentReadout().cameraDropped >= 10; }, 30000));
+    // The figures are of the read-out's last look, at most about half a second old.
+    EXPECT_TRUE(WaitUntil([&] {
+        const int64_t dropped = CurrentReadout().cameraDropped;
+        const int64_t received = counts.received;
+        return dropped * 9 - 9 <= received && received <= dropped * 9 + 9 + 30;
+    })) << CurrentReadout().cameraDropped << " of " << counts.received;
+    // The camera's own rate over two seconds against the read-out's (over its last two).
+    EXPECT_TRUE(WaitUntil([&] {
+        long before = 0, after = 0;
+        camera->GetNumNotDropped(&before);
+        const int64_t start = PerfNow();
+        PumpFor(2000);
+        camera->GetNumNotDropped(&after);
+        const double delivered = (after - before) * double(PerfFrequency()) / double(PerfNow() - start);
+        const double received = CurrentReadout().receivedFps;
+        printf("read-out %.2f fps received, the camera delivered %.2f fps; dropped by the camera %lld of %u received\n",
+               received, delivered, static_cast<long long>(CurrentReadout().cameraDropped), counts.received.load());
+        return delivered > 0 && received >= delivered * 0.95 && received <= delivered * 1.05;
+    }, 60000));
+    const ReadoutFigures f = CurrentReadout();
+    EXPECT_GT(f.shownFps, 0.0);
+    EXPECT_GE(f.Dropped(), f.cameraDropped);
+    const std::wstring line = WindowText(Control(100, kSourceReadout));
+    EXPECT_NE(line.find(L" fps in, "), std::wstring::npos) << line;
+    EXPECT_NE(line.find(L"dropped "), std::wstring::npos) << line;
+    EXPECT_NE(ReadoutTipText(Section(100)).find(L" by the camera, "), std::wstring::npos) << ReadoutTipText(Section(100));
+
+    // Closed: the line empties. Opened again: the counts begin anew.
+    const uint32_t opens = counts.opens;
+    CloseSession();
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(Control(100, kSourceReadout)).empty(); }));
+    PostMessageW(ShellState.cameraView, WM_COMMAND, VIEW_CMD_OPEN_DEVICE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return IsDeviceOpen() && counts.opens == opens + 1; }, 30000));
+    ASSERT_TRUE(WaitUntil([&] { return CurrentReadout().receivedFps > 0; }, 30000));
+    EXPECT_LT(CurrentReadout().cameraDropped, f.cameraDropped);
 }
 
 TEST_F(PanelCameraTest, DeviceListClosingShowsTheDialogInTheLanguage) {

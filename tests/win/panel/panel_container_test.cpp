@@ -35,11 +35,11 @@ TEST_F(PanelContainerTest, EverySectionPresentIsOpenAtStart) {
     EXPECT_EQ(GetDlgCtrlID(info.sections[1]), 101);
     EXPECT_FALSE(info.barShown);
     EXPECT_TRUE(PanelHeaderOpen(Control(100, 100)));
-    for (int id = 101; id <= 108; ++id) EXPECT_TRUE(IsWindowVisible(Control(100, id))) << id;
+    for (int id = 101; id <= 109; ++id) EXPECT_TRUE(IsWindowVisible(Control(100, id))) << id;
     for (int id = 101; id <= 109; ++id) EXPECT_TRUE(IsWindowVisible(Control(101, id))) << id;
 
     const PanelResources& res = GetPanelResources();
-    SectionHeights source = SectionHeightsFor(res.base, kSourceBodyUnits);
+    SectionHeights source = SectionHeightsFor(res.base, kSourceSectionUnits);
     RECT s = RectIn(Section(100), panel), p = RectIn(Section(101), panel), client;
     GetClientRect(panel, &client);
     EXPECT_EQ(s.left, res.metrics.marginX);
@@ -54,7 +54,7 @@ TEST_F(PanelContainerTest, EverySectionPresentIsOpenAtStart) {
 TEST_F(PanelContainerTest, ToggleHidesTheBodyAndRestacksTwiceRestores) {
     Start();
     const PanelResources& res = GetPanelResources();
-    SectionHeights source = SectionHeightsFor(res.base, kSourceBodyUnits);
+    SectionHeights source = SectionHeightsFor(res.base, kSourceSectionUnits);
     HWND header = Control(100, 100);
     SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));  // a click
     ASSERT_TRUE(WaitUntil([&] { return !Info().open[0]; }));

@@ -4,7 +4,6 @@
 // created), a language change reaching every window at once, OK re-sending the drawing style,
 // Cancel after browsing, and the about box from the options dialog and from the logo.
 #include <windows.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -144,7 +143,8 @@ TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
         ShotWithSwatches(dlg, L"options_en");
         Choose(dlg, IDC_OPT_LINE_WIDTH, 1);   // " 2"
         Choose(dlg, IDC_OPT_TEXT_SIZE, 16);   // " 24"
-        Choose(dlg, IDC_OPT_FORMAT, 1);       // " PNG"
+        EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_OPT_FORMAT, CB_GETCOUNT, 0, 0), 3);
+        Choose(dlg, IDC_OPT_FORMAT, 2);       // " TIFF"
         SetDlgItemTextW(dlg, IDC_OPT_FOLDER, typed.c_str());
         for (int box : {IDC_OPT_SCALE_BAR, IDC_OPT_PHOTO_MEASURES, IDC_OPT_COMPRESS_VIDEO})
             EXPECT_EQ(IsDlgButtonChecked(dlg, box), UINT(BST_UNCHECKED)) << box;
@@ -161,12 +161,12 @@ TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
     EXPECT_EQ(StoredNumber(L"TextColor"), 0x00FF00u);
     EXPECT_EQ(StoredNumber(L"LineWidth"), 2u);
     EXPECT_EQ(StoredNumber(L"TextSize"), 24u);
-    EXPECT_EQ(StoredNumber(L"jpgPng"), 1u);
+    EXPECT_EQ(StoredNumber(L"jpgPng"), 2u);
     EXPECT_EQ(StoredText(L"ImgDir"), typed);
 
     const std::wstring photo = TakePhoto();
     EXPECT_EQ(photo.substr(0, typed.size() + 1), typed + L"\\");
-    EXPECT_EQ(photo.substr(photo.size() - 4), L".png");
+    EXPECT_EQ(photo.substr(photo.size() - 4), L".tif");
     EXPECT_EQ(Toast(), L"File saved: " + photo);
     DeleteFileW(photo.c_str());
     RemoveDirectoryW((typed + L"\\Thumbnails").c_str());
@@ -252,26 +252,30 @@ TEST_F(OptionsDialogTest, ChineseReachesToolbarsPanelViewAndTheNextDialogAtOnce)
     })});
 }
 
+// The folder picker opens at the folder in the field: a bare name typed into it is a folder
+// there. The pick fills the field; Cancel stores nothing.
 TEST_F(OptionsDialogTest, CancelAfterBrowsingKeepsTheOldFolder) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    std::wstring picked = std::wstring(temp) + L"vardelo_options_picked";
+    const std::wstring start = std::wstring(temp) + L"vardelo_options_start";
+    const std::wstring picked = start + L"\\picked";
+    CreateDirectoryW(start.c_str(), nullptr);
     CreateDirectoryW(picked.c_str(), nullptr);
     HWND options = nullptr;
     INT_PTR result = RunOptions({
         [&] {
             options = Options();
             if (!options) return false;
+            SetDlgItemTextW(options, IDC_OPT_FOLDER, start.c_str());
             ClickDialogButton(options, IDC_OPT_BROWSE);
             return true;
         },
         [&] {
-            HWND browser = OwnedDialog(options);
-            if (!browser) return false;
-            SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(picked.c_str()));
-            // A folder can be picked: the browser does not ask for computers only.
-            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(browser, IDOK)));
-            ClickDialogButton(browser, IDOK);
+            HWND picker = OwnedDialog(options);
+            if (!picker) return false;
+            Shot(picker, L"folder_picker");
+            SetDlgItemTextW(picker, 1152 /* the name field */, L"picked");
+            ClickDialogButton(picker, IDOK);
             return true;
         },
         [&] {
@@ -286,6 +290,7 @@ TEST_F(OptionsDialogTest, CancelAfterBrowsingKeepsTheOldFolder) {
     EXPECT_EQ(std::wstring(AppSettings.imgDir), oldFolder);
     EXPECT_EQ(StoredText(L"ImgDir"), oldFolder) << "Cancel stores nothing";
     RemoveDirectoryW(picked.c_str());
+    RemoveDirectoryW(start.c_str());
 }
 
 TEST_F(OptionsDialogTest, AboutBoxShowsTheVersionOverTheOptionsDialogAndOverTheMainWindow) {

@@ -255,9 +255,9 @@ TEST_F(SettingsStoreTest, StoredRecentFilesSurviveALoadAndSave) {
     EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(v.bytes.data())), text);
 }
 
-// A read-only folder is a customised one (Documents): a save makes only the save folder and
-// its "Thumbnails" writable and leaves their parents as they are.
-TEST_F(SettingsStoreTest, OnlyTheSaveFolderIsMadeWritable) {
+// A read-only folder is a customised one (Documents, Pictures): saving the settings leaves the
+// attribute on the save folder and on its parents, and still makes "Thumbnails".
+TEST_F(SettingsStoreTest, ReadOnlyFoldersKeepTheirAttribute) {
     const std::wstring outer = TempRoot() + L"\\locked", save = outer + L"\\shots";
     ASSERT_TRUE(CreateDirectoryW(outer.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(save.c_str(), nullptr));
@@ -266,8 +266,7 @@ TEST_F(SettingsStoreTest, OnlyTheSaveFolderIsMadeWritable) {
         GTEST_SKIP() << "this file system keeps no read-only attribute on folders";
     ASSERT_TRUE(CopyTextField(AppSettings.imgDir, save));
     SaveSettings();
-    EXPECT_TRUE(GetFileAttributesW(outer.c_str()) & FILE_ATTRIBUTE_READONLY);
-    EXPECT_FALSE(GetFileAttributesW(save.c_str()) & FILE_ATTRIBUTE_READONLY);
+    for (const std::wstring& f : {outer, save}) EXPECT_TRUE(GetFileAttributesW(f.c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_TRUE(IsFolder(save + L"\\Thumbnails"));
 }
 

@@ -1,14 +1,33 @@
 // The virtual microscope's misbehaving modes: a camera that accepts the graph but never
-// delivers, and one that delivers garbage (random bytes, truncated JPEGs, wrong-size JPEGs).
+// delivers, and one that delivers garbage (random bytes, truncated JPEGs, wrong-size JPEGs);
+// and its measuring modes: prepared frames, frames dropped on purpose, the hand-over trace.
 #include <gtest/gtest.h>
 
+#include <turbojpeg.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <set>
 #include <string>
 
 #include "common/pump_win.h"
+#include "common/scratch_files_win.h"
 #include "common/vcam_harness_win.h"
+#include "testcam/picture.h"
+#include "testcam/pre_encoded.h"
 
 namespace {
+
+// A JPEG decoded to BGR; empty when it does not decode cleanly at that size.
+std::vector<uint8_t> DecodeBgr(const std::vector<uint8_t>& jpeg, int width, int height) {
+    std::vector<uint8_t> pixels(size_t(width) * height * 3);
+    tjhandle tj = tjInitDecompress();
+    const bool ok = tjDecompress2(tj, jpeg.data(), static_cast<unsigned long>(jpeg.size()), pixels.data(), width, 0,
+                                  height, TJPF_BGR, 0) == 0 && tjGetErrorCode(tj) != TJERR_WARNING;
+    tjDestroy(tj);
+    return ok ? pixels : std::vector<uint8_t>();
+}
 
 bool EndsLikeJpeg(const std::vector<BYTE>& b) {
     return b.size() >= 2 && b[b.size() - 2] == 0xFF && b[b.size() - 1] == 0xD9;
@@ -103,4 +122,75 @@ TEST(VcamModes, MixedGarbageCyclesThroughAllKinds) {
     }
     EXPECT_GE(wrongSize, 2);
     EXPECT_GE(truncated, 2);
+}
+
+// Prepared frames: with three of them the pictures repeat below the counter plate while the plate
+// counts on, in both formats; every fourth frame is dropped and said so through IAMDroppedFrames
+// on the capture pin; the trace lists each hand-over and the drops.
+TEST(VcamModes, PreparedFramesLoopWhileTheCounterCountsAndDropsAreReported) {
+    const std::wstring folder = FreshTempFolder(L"vcam_prepared");
+    const std::wstring trace = folder + L"\\camera.trace";
+    for (const StreamFormat fmt : {StreamFormat{true, 640, 480}, StreamFormat{false, 640, 480}}) {
+        DeleteFileW(trace.c_str());
+        ScopedCamera cam(L"Vcam Prepared", std::wstring(L"--formats \"") + (fmt.mjpg ? L"MJPG" : L"YUY2") +
+                                               L" 640x480\" --pre-encoded 3 --drop-every 4 --trace \"" + trace + L"\"");
+        ASSERT_TRUE(cam.ok());
+        FrameCollector preview;
+        TestGraph graph;
+        ASSERT_TRUE(graph.Build(cam.name(), &fmt, &preview, nullptr));
+        ComPtr<IPin> pin;
+        *pin.Put() = OutputPin(graph.Camera(), 0);
+        ComPtr<IAMDroppedFrames> drops;
+        ASSERT_TRUE(pin && SUCCEEDED(pin->QueryInterface(IID_IAMDroppedFrames, drops.PutVoid())));
+        ASSERT_TRUE(SUCCEEDED(graph.Run()));
+        ASSERT_TRUE(WaitUntil([&] { return preview.Count() >= 12; }, 20000));
+        graph.Stop();  // the trace is written when streaming stops
+        long dropped = -1, delivered = -1;
+        ASSERT_EQ(drops->GetNumDropped(&dropped), S_OK);
+        ASSERT_EQ(drops->GetNumNotDropped(&delivered), S_OK);
+        EXPECT_EQ(delivered, long(preview.Count()));
+        EXPECT_EQ(dropped, (dropped + delivered) / 4) << "every fourth frame made";
+
+        // Below the counter band (the top 32 rows) every frame shows one of the three prepared
+        // pictures, which the scene draws alike (no drift yet), though the frame numbers have
+        // gone past them; the band differs in every frame: the counter counts.
+        MicrometerScene scene(640, 480, 500.0);
+        std::vector<uint8_t> bgr(640 * 480 * 3);
+        scene.RenderBgr(0, bgr.data());
+        std::vector<uint8_t> prepared;
+        if (fmt.mjpg) {
+            ASSERT_TRUE(EncodeJpegWithRowMarkers(bgr.data(), 640, 480, &prepared));
+            prepared = DecodeBgr(prepared, 640, 480);
+        } else {
+            prepared.resize(640 * 480 * 2);
+            BgrToYuy2(bgr.data(), 640, 480, prepared.data());
+        }
+        const size_t band = (fmt.mjpg ? 640 * 3 : 640 * 2) * 32;
+        std::set<std::vector<uint8_t>> bands;
+        const auto buffers = preview.Buffers();
+        for (const auto& b : buffers) {
+            const std::vector<uint8_t> pixels = fmt.mjpg ? DecodeBgr(b, 640, 480) : b;
+            ASSERT_EQ(pixels.size(), prepared.size()) << "the spliced JPEG decodes whole";
+            EXPECT_TRUE(std::equal(pixels.begin() + band, pixels.end(), prepared.begin() + band));
+            bands.insert(std::vector<uint8_t>(pixels.begin(), pixels.begin() + band));
+        }
+        EXPECT_EQ(bands.size(), buffers.size());
+
+        FILE* lines = _wfopen(trace.c_str(), L"r");
+        ASSERT_NE(lines, nullptr);
+        char line[128];
+        std::string qpf;
+        size_t handed = 0;
+        long droppedLine = -1;
+        while (fgets(line, sizeof line, lines)) {
+            handed += strncmp(line, "handed ", 7) == 0;
+            if (strncmp(line, "camera qpf ", 11) == 0) qpf = "qpf";
+            sscanf(line, "dropped %ld", &droppedLine);
+        }
+        fclose(lines);
+        EXPECT_EQ(qpf, "qpf");
+        EXPECT_EQ(handed, size_t(delivered));
+        EXPECT_EQ(droppedLine, dropped);
+    }
+    RemoveTree(folder);
 }

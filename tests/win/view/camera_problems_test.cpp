@@ -56,6 +56,22 @@ TEST_F(CameraProblemsTest, BusyCameraIsNamedAndOpensByItselfWhenFree) {
     EXPECT_EQ(CurrentCameraProblem(), CameraProblem::None);
 }
 
+// A driver that opens the device while it is bound fails there: named like a camera that fails
+// at the start, and tried again until it binds.
+TEST_F(CameraProblemsTest, CameraFailingAtBindIsNamedAndRetriedUntilItBinds) {
+    ASSERT_NO_FATAL_FAILURE(AddCamera(L"Problem Bind Scope", L"--formats \"MJPG 1280x720\""));
+    auto bind = [](const wchar_t* state) { return RunVcamctl(std::wstring(L"bindfail \"Problem Bind Scope\" ") + state); };
+    ASSERT_EQ(bind(L"denied"), 0);
+    Start(1200, 800);
+    ASSERT_TRUE(WaitUntil([] { return CurrentCameraProblem() == CameraProblem::Blocked; }, 20000));
+    EXPECT_TRUE(WaitUntil([&] { return MessagePixels() > 20; }));
+    ASSERT_EQ(bind(L"on"), 0);
+    ASSERT_TRUE(WaitUntil([] { return CurrentCameraProblem() == CameraProblem::Busy; }, 20000));
+    ASSERT_EQ(bind(L"off"), 0);
+    ASSERT_TRUE(Streaming());  // the view's retry, nobody else
+    EXPECT_EQ(CurrentCameraProblem(), CameraProblem::None);
+}
+
 TEST_F(CameraProblemsTest, LostDeviceIsReopenedByTheView) {
     ASSERT_NO_FATAL_FAILURE(StartWith(L"Problem Lost Scope", L"--lose-after 15"));
     ASSERT_TRUE(Streaming());
