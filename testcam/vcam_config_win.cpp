@@ -170,6 +170,7 @@ bool ReadVcamConfig(const std::wstring& name, VcamConfig* out) {
     DWORD lose = ReadDword(key, L"LoseAfter", 0);
     c.loseAfter = lose <= 100000 ? static_cast<int>(lose) : 0;
     c.hardware = ReadDword(key, L"Hardware", 0) != 0;
+    c.depth = ReadDword(key, L"Depth", 0) != 0;
     RegCloseKey(key);
     *out = c;
     return true;
@@ -201,6 +202,7 @@ bool WriteVcamConfig(const VcamConfig& c) {
     else RegDeleteValueW(key, L"RefuseFormat");
     WriteDword(key, L"LoseAfter", static_cast<DWORD>(c.loseAfter));
     WriteDword(key, L"Hardware", c.hardware);
+    WriteDword(key, L"Depth", c.depth);
     RegCloseKey(key);
     return true;
 }

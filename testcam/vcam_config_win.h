@@ -42,6 +42,9 @@ struct VcamConfig {
     VcamFormat refusedFormat;
     int loseAfter = 0;             // after this many frames: a device-lost event (once; 0 = never)
     bool hardware = false;         // the device's property bag names a plug-and-play device path
+    // The specimen with relief instead of the micrometer: focused by vcamctl focus (see
+    // depth_control_win.h), no drift, no frame counter.
+    bool depth = false;
 };
 
 // The configuration a new instance gets when no option says otherwise.

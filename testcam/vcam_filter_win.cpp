@@ -21,6 +21,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "depth_control_win.h"
+#include "depth_specimen.h"
 #include "picture.h"
 #include "vcam_config_win.h"
 #include "vcam_write_log.h"
@@ -388,6 +390,7 @@ private:
     bool DeliverOne(bool zoom, uint32_t frameNumber);
     long FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFormat& f);
     long FillGarbage(BYTE* p, long cap, uint32_t frameNumber);
+    void RenderDepth(const VcamFormat& f, uint32_t frameNumber);
     void ApplyPictureSettings(const VcamFormat& f);
 
     VcamFilter* filter_;
@@ -408,6 +411,7 @@ private:
     std::atomic<bool> delivering_{false};
     int delivered_ = 0;  // streaming thread: frames delivered since the start of this run
     std::unique_ptr<MicrometerScene> scene_;
+    std::unique_ptr<DepthSpecimen> depth_;  // the depth specimen, made at its first frame
     std::vector<uint8_t> bgr_;
     std::vector<uint8_t> wrongSizeJpeg_;
     std::vector<uint8_t> colourBars_;
@@ -638,6 +642,15 @@ public:
         return true;
     }
     uint32_t NextFrameNumber() { return frameNumber_.fetch_add(1); }
+    // The depth specimen's focus for a frame: the capture pin's frames step the focus knob by
+    // the latest command (and tell where it is); the still pin's take it where it is.
+    double DepthFocus(bool step) {
+        if (!step) return focusNow_.load();
+        const double z = focusDrive_.Step(ReadFocusCommand(config_.name), config_.frameRate);
+        focusNow_ = z;
+        WriteFocusNow(config_.name, z);
+        return z;
+    }
     bool LossSent() const { return lossSent_.load(); }
     // Tells the graph the device is lost (streaming thread), once per filter and per
     // configuration: the instance's LoseAfter is cleared.
@@ -683,6 +696,8 @@ private:
     HANDLE stillEvent_ = nullptr, zoomEvent_ = nullptr;
     std::atomic<uint32_t> frameNumber_{0};
     std::atomic<bool> lossSent_{false};
+    FocusDrive focusDrive_;               // the capture pin's streaming thread
+    std::atomic<double> focusNow_{0.0};   // written by that thread, read by the still pin's
     VcamPin capture_, still_;
     WriteLog writeLog_;
     ProcAmp procAmp_;
@@ -1263,10 +1278,14 @@ bool VcamPin::DeliverOne(bool zoom, uint32_t frameNumber) {
 }
 
 long VcamPin::FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFormat& f) {
-    if (!scene_ || scene_->width() != f.width || scene_->height() != f.height)
-        scene_ = std::make_unique<MicrometerScene>(f.width, f.height, filter_->Config().pixelsPerMm);
-    bgr_.resize(static_cast<size_t>(f.width) * f.height * 3);
-    scene_->RenderBgr(frameNumber, bgr_.data());
+    if (filter_->Config().depth) {
+        RenderDepth(f, frameNumber);
+    } else {
+        if (!scene_ || scene_->width() != f.width || scene_->height() != f.height)
+            scene_ = std::make_unique<MicrometerScene>(f.width, f.height, filter_->Config().pixelsPerMm);
+        bgr_.resize(static_cast<size_t>(f.width) * f.height * 3);
+        scene_->RenderBgr(frameNumber, bgr_.data());
+    }
     ApplyPictureSettings(f);
     if (!f.mjpg) {
         if (cap < static_cast<long>(ImageSize(f))) return 0;
@@ -1281,6 +1300,14 @@ long VcamPin::FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFor
                     TJFLAG_NOREALLOC) != 0)
         return 0;
     return static_cast<long>(size);
+}
+
+// The depth specimen focused where the knob is, with the sensor's noise.
+void VcamPin::RenderDepth(const VcamFormat& f, uint32_t frameNumber) {
+    if (!depth_ || depth_->width() != f.width || depth_->height() != f.height)
+        depth_ = std::make_unique<DepthSpecimen>(f.width, f.height);
+    bgr_.resize(static_cast<size_t>(f.width) * f.height * 3);
+    depth_->Render(filter_->DepthFocus(!still_), frameNumber + 1, bgr_.data());
 }
 
 // The processing amplifier acts on the picture like a camera's: brightness shifts, contrast
