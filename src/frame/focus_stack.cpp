@@ -23,6 +23,9 @@ constexpr int kMaxCorrelatorSide = 256;
 constexpr int kMinCorrelatorWidth = 128, kMinCorrelatorHeight = 96;
 constexpr int kAlignPoints = 12000;
 constexpr float kQuietShare = 0.002f;  // a frame that improves less than this is quiet
+// A point takes a frame only when it is clearly sharper there: by more than 3 steps of the
+// focus code (each about 0.8 %), so that noise between equally sharp frames changes nothing.
+constexpr int kWinMargin = 3;
 constexpr int kTaps = 6;               // Lanczos, three lobes
 
 constexpr int kPad = 16;               // pixels of edge repeated on each side of a source row
@@ -381,7 +384,7 @@ void FocusStack::MeasureFocus() {
             if (i > validX0_)
                 window += columnSums_[size_t(i + kWindowRadius)] - columnSums_[size_t(i - kWindowRadius - 1)];
             const uint16_t code = FocusCode(float(window));
-            const bool wins = code > best[i];
+            const bool wins = code > best[i] + kWinMargin;
             best[i] = wins ? code : best[i];
             choice[i] = wins;
         }
