@@ -967,6 +967,16 @@ HDC CameraViewSurfaceDc(HWND view) {
     return w && w->surfaceBitmap ? w->surfaceDc : nullptr;
 }
 
+bool CameraViewDrawShapes(HWND view, HDC dc, int width, int height) {
+    CameraWnd* w = FromHwnd(view);
+    if (!w || !dc || width != w->geom.imageW || height != w->geom.imageH) return false;
+    GdiSurface surface(dc, w->drawSettings, DpiOf(view));
+    if (!surface.Ready()) return false;
+    DrawOverlay(surface, MeasurementState, MakeOverlayParams(w));
+    surface.Frame(0, 0, 0, 0);  // flushes the anti-aliased drawing
+    return true;
+}
+
 CameraViewInfo CameraViewGetInfo(HWND view) {
     CameraViewInfo info;
     if (CameraWnd* w = FromHwnd(view)) {
