@@ -54,6 +54,22 @@ const TextListEntry kAddedEnglishTexts[] = {
     {"running elsewhere", L"Vardelo is already running for another user of this computer, or in your other session. Only one copy can use the microscope: close that copy first."},
     {"running no window", L"Vardelo is still running without a window (it may be finishing a video). Try again in a moment."},
 
+    // -- focus stack --
+    {"focus stack", L"Focus stack"},
+    {"stack start", L"Start stack"},
+    {"stack stop", L"Stop and save"},
+    {"stack cancel", L"Cancel"},
+    {"stack depth map", L"Also save the depth map"},
+    {"stack idle", L"Start (F), then turn the focus slowly through the specimen."},
+    {"stack running", L"%d frames fused"},
+    {"stack running skipped", L"%d frames fused, %d did not match"},
+    {"stack hint", L"all sharp \u2014 stop?"},
+    {"stack started", L"Focus stack: turn the focus slowly through the specimen. F again stops and saves, Esc cancels."},
+    {"stack cancelled", L"Focus stack cancelled"},
+    {"stack empty", L"No frame was fused: nothing was saved."},
+    {"stack no memory", L"Not enough memory for a focus stack at this resolution."},
+    {"stack depth not saved", L"Depth map not saved: %s"},
+
     {nullptr, nullptr},
 };
 
@@ -107,6 +123,22 @@ const TextListEntry kAddedChineseTexts[] = {
     // -- start-up --
     {"running elsewhere", L"Vardelo \u5DF2\u5728\u8FD9\u53F0\u7535\u8111\u7684\u53E6\u4E00\u4F4D\u7528\u6237\u6216\u4F60\u7684\u53E6\u4E00\u4E2A\u4F1A\u8BDD\u4E2D\u8FD0\u884C\u3002\u663E\u5FAE\u955C\u53EA\u80FD\u7531\u4E00\u4E2A\u7A0B\u5E8F\u4F7F\u7528\uFF1A\u8BF7\u5148\u5173\u95ED\u90A3\u91CC\u7684 Vardelo\u3002"},
     {"running no window", L"Vardelo \u4ECD\u5728\u8FD0\u884C\uFF0C\u4F46\u6CA1\u6709\u7A97\u53E3\uFF08\u53EF\u80FD\u6B63\u5728\u5B8C\u6210\u89C6\u9891\uFF09\u3002\u8BF7\u7A0D\u540E\u518D\u8BD5\u3002"},
+
+    // -- focus stack --
+    {"focus stack", L"\u666F\u6DF1\u5408\u6210"},
+    {"stack start", L"\u5F00\u59CB\u5408\u6210"},
+    {"stack stop", L"\u505C\u6B62\u5E76\u4FDD\u5B58"},
+    {"stack cancel", L"\u53D6\u6D88"},
+    {"stack depth map", L"\u540C\u65F6\u4FDD\u5B58\u6DF1\u5EA6\u56FE"},
+    {"stack idle", L"\u5F00\u59CB (F) \u540E\u7F13\u6162\u8F6C\u52A8\u8C03\u7126\u65CB\u94AE\uFF0C\u626B\u8FC7\u6574\u4E2A\u6837\u54C1\u3002"},
+    {"stack running", L"\u5DF2\u5408\u6210 %d \u5E27"},
+    {"stack running skipped", L"\u5DF2\u5408\u6210 %d \u5E27\uFF0C%d \u5E27\u672A\u5BF9\u9F50"},
+    {"stack hint", L"\u5DF2\u5168\u90E8\u6E05\u6670 \u2014 \u505C\u6B62\uFF1F"},
+    {"stack started", L"\u666F\u6DF1\u5408\u6210\uFF1A\u8BF7\u7F13\u6162\u8F6C\u52A8\u8C03\u7126\u65CB\u94AE\u626B\u8FC7\u6837\u54C1\u3002\u518D\u6309 F \u505C\u6B62\u5E76\u4FDD\u5B58\uFF0C\u6309 Esc \u53D6\u6D88\u3002"},
+    {"stack cancelled", L"\u666F\u6DF1\u5408\u6210\u5DF2\u53D6\u6D88"},
+    {"stack empty", L"\u6CA1\u6709\u5408\u6210\u4EFB\u4F55\u5E27\uFF1A\u672A\u4FDD\u5B58\u3002"},
+    {"stack no memory", L"\u5185\u5B58\u4E0D\u8DB3\uFF0C\u65E0\u6CD5\u4EE5\u6B64\u5206\u8FA8\u7387\u8FDB\u884C\u666F\u6DF1\u5408\u6210\u3002"},
+    {"stack depth not saved", L"\u6DF1\u5EA6\u56FE\u672A\u4FDD\u5B58\uFF1A%s"},
 
     {nullptr, nullptr},
 };
