@@ -21,6 +21,8 @@ constexpr unsigned WMU_FILE_ADDED = kWmApp + 9;         // main window/recorder 
 constexpr unsigned WMU_IMAGE_CLICK = kWmApp + 10;       // image view -> parent; wParam 0 click, 1 double-click; lParam id
 constexpr unsigned WMU_VIDEO_RECOVERED = kWmApp + 11;   // video recovery thread -> main window; wParam the outcome, lParam a new std::wstring (the video) the receiver deletes
 constexpr unsigned WMU_VIEW_RATIO = kWmApp + 12;        // camera view -> main window: the ratio the picture is shown at changed
+constexpr unsigned WMU_STACK_PROGRESS = kWmApp + 32;    // focus stack worker -> main window: frames fused or left out
+constexpr unsigned WMU_STACK_STATE = kWmApp + 33;       // main window -> panel -> focus stack section: show the stack's state
 
 // ---- Main-window commands (WM_COMMAND, low word of wParam) ----
 constexpr int CMD_SNAPSHOT = 11;                // camera view, Space: take a photo
@@ -57,6 +59,8 @@ constexpr int ID_ADJUST_GAIN = 3099;
 constexpr int ID_COPY_MEASUREMENTS = 3101;      // camera view's context menu
 constexpr int ID_SAVE_MEASUREMENTS = 3102;      // camera view's context menu: CSV through the save dialog
 constexpr int ID_COPY_PICTURE = 3103;           // camera view's context menu: the photo picture as a bitmap
+constexpr int ID_FOCUS_STACK = 3120;            // focus stack section, F in the view: start, or stop and save
+constexpr int ID_FOCUS_STACK_CANCEL = 3121;     // focus stack section, Escape in the view: stop without saving
 
 // ---- Window ids of the main window's children ----
 constexpr int ID_HTOOLBAR = 106;

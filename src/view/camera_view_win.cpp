@@ -17,6 +17,7 @@
 #include "capture/capture_session_win.h"
 #include "capture/device_list_win.h"
 #include "frame/capture_state_win.h"
+#include "frame/stack_worker_win.h"
 #include "resources/resource.h"
 #include "view/camera_view_win.h"
 #include "view/measure_model.h"
@@ -227,7 +228,10 @@ void CentreOnImage(CameraWnd* w) {
 void CameraCompose(CameraWnd* w, HDC windowDc) {
     // A pointer kept from an earlier paint could name a slot the camera thread converts into
     // again after three frames, which a long drag that starves the paints easily outlasts.
-    w->framePixels = IsDeviceOpen() ? GetCurrentFrame() : nullptr;
+    // While a focus stack is being made the view shows the fused picture, held for the
+    // composition so the stack's worker does not change it meanwhile.
+    StackPictureHold stackPicture;
+    w->framePixels = !IsDeviceOpen() ? nullptr : stackPicture.pixels ? stackPicture.pixels : GetCurrentFrame();
     if (!w->framePixels) return;
     if (!FrameUsable(w)) {
         w->framePixels = nullptr;
@@ -614,6 +618,10 @@ void CameraOnCommand(CameraWnd* w, WPARAM wp, LPARAM lp) {
 void CameraOnKeyDown(CameraWnd* w, WPARAM key) {
     if (key == VK_SPACE)
         PostMessageW(GetParent(w->hwnd), WM_COMMAND, CMD_SNAPSHOT, 0);
+    else if (key == 'F')  // focus stack: start, or stop and save
+        PostMessageW(GetParent(w->hwnd), WM_COMMAND, ID_FOCUS_STACK, 0);
+    else if (key == VK_ESCAPE)
+        PostMessageW(GetParent(w->hwnd), WM_COMMAND, ID_FOCUS_STACK_CANCEL, 0);
     else if (key == VK_DELETE || key == VK_BACK)
         DeleteSelected(MeasurementState, *w);
 }
