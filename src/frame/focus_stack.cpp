@@ -151,7 +151,7 @@ size_t FocusStack::MemoryBytes() const {
            (luma_.capacity() + best_.capacity() + depth_.capacity() + measureRows_.capacity() +
             lumaRows_.capacity() + laplacian_.capacity()) * 2 +
            choice_.capacity() + choiceRows_.capacity() + alpha_.capacity() + rowChosen_.capacity() * 4 +
-           paddedRow_.capacity() + runs_.capacity() * sizeof(AcrossRun) +
+           paddedRow_.capacity() * sizeof(float) + runs_.capacity() * sizeof(AcrossRun) +
            (acrossRows_.capacity() + quarter_.capacity()) * sizeof(float) + columnSums_.capacity() * 4 +
            correlator_.MemoryBytes() + aligner_.MemoryBytes();
 }
@@ -256,13 +256,13 @@ void FocusStack::Warp(const uint8_t* frame, const FieldWarp& warp) {
         float* out = acrossRows_.data() + size_t(slot) * rowBytes;
         if (cached[slot] == sy) return out;
         cached[slot] = sy;
-        const uint8_t* src = frame + size_t(sy) * rowBytes;
-        uint8_t* padded = paddedRow_.data();
-        std::memcpy(padded + kPad * 3, src, size_t(rowBytes));
-        for (int p = 0; p < kPad; ++p) {
-            std::memcpy(padded + p * 3, src, 3);
-            std::memcpy(padded + (kPad + w + p) * 3, src + rowBytes - 3, 3);
-        }
+        float* padded = paddedRow_.data();
+        k.widen(frame + size_t(sy) * rowBytes, rowBytes, padded + kPad * 3);
+        for (int p = 0; p < kPad; ++p)
+            for (int c = 0; c < 3; ++c) {
+                padded[p * 3 + c] = padded[kPad * 3 + c];
+                padded[(kPad + w + p) * 3 + c] = padded[(kPad + w - 1) * 3 + c];
+            }
         k.across(padded, runs_.data(), int(runs_.size()), out);
         return out;
     };

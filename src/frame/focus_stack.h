@@ -109,7 +109,7 @@ private:
     // the Laplacian's two rows, the focus measure's rows and their sums down, the smoothing's
     // three rows of the choice and the blend's weights.
     std::vector<float> acrossRows_;
-    std::vector<uint8_t> paddedRow_;
+    std::vector<float> paddedRow_;
     std::vector<AcrossRun> runs_;
     std::vector<int16_t> lumaRows_;
     std::vector<int16_t> laplacian_;

@@ -23,15 +23,18 @@ STACK_INLINE void ReduceBody(const uint8_t* a, const uint8_t* b, int halfWidth, 
     }
 }
 
-STACK_INLINE void AcrossBody(const uint8_t* padded, const AcrossRun* runs, int count, float* out) {
+STACK_INLINE void WidenBody(const uint8_t* s, int n, float* d) {
+    for (int i = 0; i < n; ++i) d[i] = float(s[i]);
+}
+
+STACK_INLINE void AcrossBody(const float* padded, const AcrossRun* runs, int count, float* out) {
     for (int r = 0; r < count; ++r) {
         const AcrossRun& run = runs[r];
-        const uint8_t* s = padded + run.src;
+        const float* s = padded + run.src;
         float* d = out + run.out;
         const float w0 = run.w[0], w1 = run.w[1], w2 = run.w[2], w3 = run.w[3], w4 = run.w[4], w5 = run.w[5];
         for (int i = 0; i < run.n; ++i)
-            d[i] = w0 * float(s[i]) + w1 * float(s[i + 3]) + w2 * float(s[i + 6]) + w3 * float(s[i + 9]) +
-                   w4 * float(s[i + 12]) + w5 * float(s[i + 15]);
+            d[i] = w0 * s[i] + w1 * s[i + 3] + w2 * s[i + 6] + w3 * s[i + 9] + w4 * s[i + 12] + w5 * s[i + 15];
     }
 }
 
@@ -83,7 +86,8 @@ STACK_INLINE void BlendBody(uint8_t* dst, const uint8_t* src, const uint8_t* alp
 }
 
 void Reduce(const uint8_t* a, const uint8_t* b, int h, uint16_t* o) { ReduceBody(a, b, h, o); }
-void Across(const uint8_t* p, const AcrossRun* r, int c, float* o) { AcrossBody(p, r, c, o); }
+void Widen(const uint8_t* s, int n, float* d) { WidenBody(s, n, d); }
+void Across(const float* p, const AcrossRun* r, int c, float* o) { AcrossBody(p, r, c, o); }
 void Down(const float* const* r, const float* w, int n, uint8_t* d) { DownBody(r, w, n, d); }
 void Luma(const uint8_t* p, int w, int16_t* o) { LumaBody(p, w, o); }
 void MeasurePair(const int16_t* const* r, int w, int16_t* a, int16_t* b, uint16_t* o) { MeasurePairBody(r, w, o, a, b); }
@@ -92,7 +96,8 @@ void Blend(uint8_t* d, const uint8_t* s, const uint8_t* a, int n) { BlendBody(d,
 
 #if VARDELO_X86
 VARDELO_TARGET_AVX2 void ReduceAvx2(const uint8_t* a, const uint8_t* b, int h, uint16_t* o) { ReduceBody(a, b, h, o); }
-VARDELO_TARGET_AVX2 void AcrossAvx2(const uint8_t* p, const AcrossRun* r, int c, float* o) { AcrossBody(p, r, c, o); }
+VARDELO_TARGET_AVX2 void WidenAvx2(const uint8_t* s, int n, float* d) { WidenBody(s, n, d); }
+VARDELO_TARGET_AVX2 void AcrossAvx2(const float* p, const AcrossRun* r, int c, float* o) { AcrossBody(p, r, c, o); }
 VARDELO_TARGET_AVX2 void DownAvx2(const float* const* r, const float* w, int n, uint8_t* d) { DownBody(r, w, n, d); }
 VARDELO_TARGET_AVX2 void LumaAvx2(const uint8_t* p, int w, int16_t* o) { LumaBody(p, w, o); }
 VARDELO_TARGET_AVX2 void MeasurePairAvx2(const int16_t* const* r, int w, int16_t* a, int16_t* b, uint16_t* o) {
@@ -102,7 +107,7 @@ VARDELO_TARGET_AVX2 void SlideAvx2(int32_t* s, const uint16_t* a, const uint16_t
 VARDELO_TARGET_AVX2 void BlendAvx2(uint8_t* d, const uint8_t* s, const uint8_t* a, int n) { BlendBody(d, s, a, n); }
 #endif
 
-const StackKernels kBaseline = {Reduce, Across, Down, Luma, MeasurePair, Slide, Blend};
+const StackKernels kBaseline = {Reduce, Widen, Across, Down, Luma, MeasurePair, Slide, Blend};
 
 }  // namespace
 
@@ -110,7 +115,8 @@ const StackKernels& BaselineStackKernels() { return kBaseline; }
 
 const StackKernels& GetStackKernels() {
 #if VARDELO_X86
-    static const StackKernels avx2 = {ReduceAvx2, AcrossAvx2, DownAvx2, LumaAvx2, MeasurePairAvx2, SlideAvx2, BlendAvx2};
+    static const StackKernels avx2 = {ReduceAvx2, WidenAvx2, AcrossAvx2, DownAvx2, LumaAvx2, MeasurePairAvx2, SlideAvx2,
+                                      BlendAvx2};
     static const bool use = CpuHasAvx2();
     if (use) return avx2;
 #endif

@@ -5,11 +5,11 @@
 #include <cstdint>
 
 // One run of columns that share their source offset and their weights when a row is resampled
-// across: out[i] = sum of w[k] * src[i + 3k] for k = 0..5, over n bytes (BGR) from out.
+// across: out[i] = sum of w[k] * src[i + 3k] for k = 0..5, over n values (BGR) from out.
 struct AcrossRun {
     int out;  // first byte written
     int n;    // bytes
-    int src;  // first byte of the first tap, in the padded source row
+    int src;  // first value of the first tap, in the padded source row
     float w[6];
 };
 
@@ -17,8 +17,10 @@ struct StackKernels {
     // Half-size brightness: out[i] = sum over the 2 x 2 pixels of (B + 2G + R); a and b are two
     // rows of BGR pixels, 2 * halfWidth of them.
     void (*reduce)(const uint8_t* a, const uint8_t* b, int halfWidth, uint16_t* out);
-    // A row resampled across, run by run.
-    void (*across)(const uint8_t* padded, const AcrossRun* runs, int count, float* out);
+    // Bytes to floats: d[i] = s[i], i < n.
+    void (*widen)(const uint8_t* s, int n, float* d);
+    // A row resampled across, run by run, from the row in floats with its ends repeated.
+    void (*across)(const float* padded, const AcrossRun* runs, int count, float* out);
     // Down: dst[i] = the sum of w[k] * rows[k][i], rounded and clamped to a byte, i < n.
     void (*down)(const float* const* rows, const float* w, int n, uint8_t* dst);
     // Brightness of a row of BGR pixels: B + 2G + R.

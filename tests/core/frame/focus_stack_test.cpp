@@ -194,9 +194,13 @@ TEST(StackKernels, FastFormEqualsBaseline) {
     base.blend(d2.data(), b.data(), alpha.data(), w * 3);
     EXPECT_EQ(d1, d2);
     const AcrossRun runs[2] = {{0, 30, 0, {0.1f, -0.2f, 0.6f, 0.6f, -0.2f, 0.1f}}, {30, 300, 33, {0, 0, 1, 0, 0, 0}}};
-    std::vector<float> x1(330), x2(330);
-    fast.across(a.data(), runs, 2, x1.data());
-    base.across(a.data(), runs, 2, x2.data());
+    std::vector<float> wide1(a.size()), wide2(a.size()), x1(330), x2(330);
+    fast.widen(a.data(), int(a.size()), wide1.data());
+    base.widen(a.data(), int(a.size()), wide2.data());
+    EXPECT_EQ(wide1, wide2);
+    EXPECT_EQ(wide1[5], float(a[5]));
+    fast.across(wide1.data(), runs, 2, x1.data());
+    base.across(wide1.data(), runs, 2, x2.data());
     for (size_t i = 0; i < x1.size(); ++i) ASSERT_NEAR(x1[i], x2[i], 1e-3) << i;
     const float* down[6] = {x1.data(), x2.data(), x1.data(), x2.data(), x1.data(), x2.data()};
     const float wt[6] = {0.05f, -0.1f, 0.55f, 0.55f, -0.1f, 0.05f};
