@@ -172,6 +172,7 @@ bool ReadVcamConfig(const std::wstring& name, VcamConfig* out) {
     c.hardware = ReadDword(key, L"Hardware", 0) != 0;
     ReadMeasureOptions(key, &c.measure);
     ReadVcamLight(key, &c.light);
+    c.depth = ReadDword(key, L"Depth", 0) != 0;
     RegCloseKey(key);
     *out = c;
     return true;
@@ -205,6 +206,7 @@ bool WriteVcamConfig(const VcamConfig& c) {
     WriteDword(key, L"Hardware", c.hardware);
     WriteMeasureOptions(key, c.measure);
     WriteVcamLight(key, c.light);
+    WriteDword(key, L"Depth", c.depth);
     RegCloseKey(key);
     return true;
 }

@@ -47,6 +47,9 @@ struct VcamConfig {
     bool hardware = false;         // the device's property bag names a plug-and-play device path
     VcamMeasureOptions measure;    // prepared frames, frames dropped on purpose, hand-over trace
     VcamLight light;               // colour cast of the light, serial number in the device path
+    // The specimen with relief instead of the micrometer: focused by vcamctl focus (see
+    // depth_control_win.h), no drift, no frame counter.
+    bool depth = false;
 };
 
 // The configuration a new instance gets when no option says otherwise.

@@ -21,6 +21,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "depth_control_win.h"
+#include "depth_specimen.h"
 #include "picture.h"
 #include "pre_encoded.h"
 #include "vcam_config_win.h"
@@ -424,6 +426,7 @@ private:
     bool DropsThisFrame();
     void WriteTrace();
     long FillGarbage(BYTE* p, long cap, uint32_t frameNumber);
+    void RenderDepth(const VcamFormat& f, uint32_t frameNumber);
     void ApplyPictureSettings(const VcamFormat& f);
 
     VcamFilter* filter_;
@@ -452,6 +455,7 @@ private:
     std::vector<HandOver> trace_;
     std::unique_ptr<PreEncodedFrames> prepared_;  // made for the scene below, streaming thread
     std::unique_ptr<MicrometerScene> scene_;
+    std::unique_ptr<DepthSpecimen> depth_;  // the depth specimen, made at its first frame
     std::vector<uint8_t> bgr_;
     std::vector<uint8_t> wrongSizeJpeg_;
     std::vector<uint8_t> colourBars_;
@@ -682,6 +686,15 @@ public:
         return true;
     }
     uint32_t NextFrameNumber() { return frameNumber_.fetch_add(1); }
+    // The depth specimen's focus for a frame: the capture pin's frames step the focus knob by
+    // the latest command (and tell where it is); the still pin's take it where it is.
+    double DepthFocus(bool step) {
+        if (!step) return focusNow_.load();
+        const double z = focusDrive_.Step(ReadFocusCommand(config_.name), config_.frameRate);
+        focusNow_ = z;
+        WriteFocusNow(config_.name, z);
+        return z;
+    }
     bool LossSent() const { return lossSent_.load(); }
     // Tells the graph the device is lost (streaming thread), once per filter and per
     // configuration: the instance's LoseAfter is cleared.
@@ -741,6 +754,8 @@ private:
     HANDLE stillEvent_ = nullptr, zoomEvent_ = nullptr;
     std::atomic<uint32_t> frameNumber_{0};
     std::atomic<bool> lossSent_{false};
+    FocusDrive focusDrive_;               // the capture pin's streaming thread
+    std::atomic<double> focusNow_{0.0};   // written by that thread, read by the still pin's
     VcamPin capture_, still_;
     WriteLog writeLog_;
     ProcAmp procAmp_;
@@ -1370,12 +1385,16 @@ bool VcamPin::DeliverOne(bool zoom, uint32_t frameNumber) {
 }
 
 long VcamPin::FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFormat& f) {
-    if (!scene_ || scene_->width() != f.width || scene_->height() != f.height) {
-        prepared_.reset();  // it was made for the scene replaced here
-        scene_ = std::make_unique<MicrometerScene>(f.width, f.height, filter_->Config().pixelsPerMm);
+    if (filter_->Config().depth) {
+        RenderDepth(f, frameNumber);
+    } else {
+        if (!scene_ || scene_->width() != f.width || scene_->height() != f.height) {
+            prepared_.reset();  // it was made for the scene replaced here
+            scene_ = std::make_unique<MicrometerScene>(f.width, f.height, filter_->Config().pixelsPerMm);
+        }
+        bgr_.resize(static_cast<size_t>(f.width) * f.height * 3);
+        scene_->RenderBgr(frameNumber, bgr_.data());
     }
-    bgr_.resize(static_cast<size_t>(f.width) * f.height * 3);
-    scene_->RenderBgr(frameNumber, bgr_.data());
     ApplyLight(bgr_.data(), static_cast<size_t>(f.width) * f.height, filter_->Config().light, filter_->Light());
     ApplyPictureSettings(f);
     if (!f.mjpg) {
@@ -1403,6 +1422,14 @@ long VcamPin::ServePrepared(BYTE* p, long cap, uint32_t frameNumber, const VcamF
         prepared_ = std::make_unique<PreEncodedFrames>(*scene_, f.mjpg, filter_->Config().measure.preEncoded);
     }
     return static_cast<long>(prepared_->Serve(frameNumber, p, static_cast<size_t>(cap)));
+}
+
+// The depth specimen focused where the knob is, with the sensor's noise.
+void VcamPin::RenderDepth(const VcamFormat& f, uint32_t frameNumber) {
+    if (!depth_ || depth_->width() != f.width || depth_->height() != f.height)
+        depth_ = std::make_unique<DepthSpecimen>(f.width, f.height);
+    bgr_.resize(static_cast<size_t>(f.width) * f.height * 3);
+    depth_->Render(filter_->DepthFocus(!still_), frameNumber + 1, bgr_.data());
 }
 
 // The processing amplifier acts on the picture like a camera's: brightness shifts, contrast

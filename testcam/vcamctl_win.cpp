@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "pre_encoded.h"
+#include "depth_control_win.h"
+#include "depth_specimen.h"
 #include "vcam_config_win.h"
 
 namespace {
@@ -41,7 +43,7 @@ int Usage() {
         L"                       [--never-delivers] [--garbage random|truncated|wrongsize|mixed]\n"
         L"                       [--still-size WxH]\n"
         L"                       [--vi2-first] [--busy] [--refuse \"MJPG 1920x1080\"] [--lose-after N]\n"
-        L"                       [--hardware] [--cast R,G,B] [--serial S]\n");
+        L"                       [--hardware] [--cast R,G,B] [--serial S] [--depth]\n");
     PrintError(kMeasureOptionsUsage);
     PrintError(
         L"       vcamctl busy NAME on|off|denied\n"
@@ -50,7 +52,9 @@ int Usage() {
         L"       vcamctl list\n"
         L"       vcamctl still NAME\n"
         L"       vcamctl zoom NAME\n"
-        L"       vcamctl frames NAME FILE\n");
+        L"       vcamctl frames NAME FILE\n"
+        L"       vcamctl focus NAME [Z | sweep SECONDS]\n"
+        L"       vcamctl truth NAME FILE.bmp [--size WxH] [--at Z]\n");
     return 2;
 }
 
@@ -157,6 +161,8 @@ int Add(int argc, wchar_t** argv) {
             if (c.loseAfter < 1 || c.loseAfter > 100000) return Usage();
         } else if (opt == L"--hardware") {
             c.hardware = true;
+        } else if (opt == L"--depth") {
+            c.depth = true;
         } else if (int light = ParseVcamLightOption(argc, argv, i, &c.light)) {
             if (light < 0) return Usage();
         } else if (TakeMeasureOption(argc, argv, &i, &c.measure) != 1) {
@@ -229,6 +235,7 @@ int List() {
                         line += L"\tvirtual: " + FormatListText(c.formats) + extra + MeasureOptionsText(c.measure);
                         if (c.light.Tinted()) line += L" cast=" + CastText(c.light.cast);
                         if (!c.light.serial.empty()) line += L" serial=" + c.light.serial;
+                        if (c.depth) line += L" depth=1";
                     }
                 }
                 VariantClear(&v);
@@ -311,6 +318,78 @@ int WriteFrames(const std::wstring& name, const std::wstring& file) {
     return ok ? 0 : 1;
 }
 
+// The depth specimen's focus: held at Z (0 the lowest point, 1 the highest), swept from where it
+// is (a pass from 0 to 1 in SECONDS), or, without either, printed as the camera last had it.
+int Focus(int argc, wchar_t** argv) {
+    const std::wstring name = argv[2];
+    VcamConfig c;
+    if (!IsValidInstanceName(name) || !ReadVcamConfig(name, &c)) {
+        PrintError(L"vcamctl: no such virtual microscope\n");
+        return 1;
+    }
+    if (argc == 3) {
+        double z = 0;
+        if (!ReadFocusNow(name, &z)) {
+            PrintError(L"vcamctl: that camera has not shown its depth specimen yet\n");
+            return 1;
+        }
+        wchar_t text[32];
+        swprintf(text, 32, L"%.4f\n", z);
+        Print(text);
+        return 0;
+    }
+    const std::wstring first = argv[3];
+    double position = 0, seconds = 0;
+    if (first == L"sweep" && argc == 5) {
+        seconds = _wtof(argv[4]);
+        if (!(seconds > 0 && seconds <= 3600)) return Usage();
+    } else if (argc == 4) {
+        wchar_t* end = nullptr;
+        position = wcstod(argv[3], &end);
+        if (!end || *end || !(position >= 0 && position <= 1)) return Usage();
+    } else {
+        return Usage();
+    }
+    if (!SendFocusCommand(name, position, seconds)) {
+        PrintError(L"vcamctl: the focus could not be set\n");
+        return 1;
+    }
+    return 0;
+}
+
+// The depth specimen all in focus, as the truth a focus stack is measured against: at the size
+// of the instance's first format unless told, in the field of focus 0 unless told (the field
+// moves slightly with the focus).
+int Truth(int argc, wchar_t** argv) {
+    const std::wstring name = argv[2], path = argv[3];
+    VcamConfig c;
+    if (!IsValidInstanceName(name) || !ReadVcamConfig(name, &c)) {
+        PrintError(L"vcamctl: no such virtual microscope\n");
+        return 1;
+    }
+    int width = c.formats.empty() ? 640 : c.formats[0].width, height = c.formats.empty() ? 480 : c.formats[0].height;
+    double at = 0;
+    for (int i = 4; i < argc; ++i) {
+        const std::wstring opt = argv[i];
+        if (opt == L"--size" && i + 1 < argc) {
+            if (!ParseStillSize(argv[++i], &width, &height)) return Usage();
+        } else if (opt == L"--at" && i + 1 < argc) {
+            at = _wtof(argv[++i]);
+            if (!(at >= 0 && at <= 1)) return Usage();
+        } else {
+            return Usage();
+        }
+    }
+    const DepthSpecimen specimen(width, height);
+    std::vector<uint8_t> bgr(size_t(width) * height * 3);
+    specimen.RenderTruth(at, bgr.data());
+    if (!WriteBmp(path, bgr.data(), width, height)) {
+        PrintError(L"vcamctl: the picture could not be written\n");
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -324,5 +403,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"still" && argc == 3) return Press(argv[2], true);
     if (cmd == L"zoom" && argc == 3) return Press(argv[2], false);
     if (cmd == L"frames" && argc == 4) return WriteFrames(argv[2], argv[3]);
+    if (cmd == L"focus" && argc >= 3 && argc <= 5) return Focus(argc, argv);
+    if (cmd == L"truth" && argc >= 4) return Truth(argc, argv);
     return Usage();
 }

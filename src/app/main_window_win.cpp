@@ -16,6 +16,7 @@
 #include "capture/capture_session_win.h"
 #include "capture/open_dialog_win.h"
 #include "media/avi_recorder_win.h"
+#include "media/focus_stack_mode_win.h"
 #include "media/measure_export_win.h"
 #include "media/photo_commands_win.h"
 #include "media/record_dialog_win.h"
@@ -168,6 +169,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (MainOnPhotoMessage(hwnd, msg, wp, lp)) return 0;
     if (MainOnMeasureExportMessage(hwnd, msg, wp, lp)) return 0;
     if (MainOnRecoveryMessage(hwnd, msg, wp, lp)) return 0;
+    if (MainOnFocusStackMessage(hwnd, msg, wp, lp)) return 0;
     switch (msg) {
     case WM_CREATE:
         MainOnCreate(hwnd);

@@ -24,6 +24,8 @@ constexpr unsigned WMU_VIEW_RATIO = kWmApp + 12;        // camera view -> main w
 // Camera view -> main window, sent: the user dragged the white-balance area; lParam -> FrameArea
 // (frame/white_balance.h) in frame pixels, owned by the sender.
 constexpr unsigned WMU_NEUTRAL_AREA = kWmApp + 20;
+constexpr unsigned WMU_STACK_PROGRESS = kWmApp + 32;    // focus stack worker -> main window: frames fused or left out
+constexpr unsigned WMU_STACK_STATE = kWmApp + 33;       // main window -> panel -> focus stack section: show the stack's state
 
 // ---- Main-window commands (WM_COMMAND, low word of wParam) ----
 constexpr int CMD_SNAPSHOT = 11;                // camera view, Space: take a photo
@@ -68,6 +70,10 @@ constexpr int ID_ADJUST_WHITE_BALANCE = 3121;   // quick adjust: white balance, 
 constexpr int ID_ADJUST_POWER_LINE = 3122;      // quick adjust: power-line frequency choices
 constexpr int ID_NEUTRAL_AREA = 3123;           // white balance from an area the user drags in the view
 constexpr int ID_RESET_CAMERA = 3124;           // the open camera's properties to defaults, its record forgotten
+
+// ---- Focus stack ----
+constexpr int ID_FOCUS_STACK = 3130;            // focus stack section, F in the view: start, or stop and save
+constexpr int ID_FOCUS_STACK_CANCEL = 3131;     // focus stack section, Escape in the view: stop without saving
 
 // ---- Window ids of the main window's children ----
 constexpr int ID_HTOOLBAR = 106;

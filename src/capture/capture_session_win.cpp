@@ -368,7 +368,9 @@ void CloseSession() {
     CaptureStateData& s = CaptureState;
     if (!s.graph) return;
     if (s.mediaEvent) s.mediaEvent->SetNotifyWindow(0, 0, 0);
-    // The recorder must be done with the session before anything it uses goes away.
+    // The recorder and a focus stack must be done with the session before anything they use
+    // goes away.
+    if (s.finishStack) s.finishStack();
     StopRecordingForTeardown();
     if (s.mediaControl) s.mediaControl->Stop();  // returns when streaming has stopped
     TearDownSession();

@@ -154,6 +154,9 @@ struct CaptureStateData {
     // The recorder's own stop for a session teardown (UI thread; set by the recorder): it
     // finishes the writer before the session frees the events and the frames it uses.
     void (*finishRecorder)() = nullptr;
+    // The focus stack's end for a session teardown (UI thread; set while a stack is being made):
+    // its worker lets go of the frame ring before the session frees it.
+    void (*finishStack)() = nullptr;
 };
 
 extern CaptureStateData CaptureState;

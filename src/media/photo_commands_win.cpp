@@ -5,6 +5,8 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <functional>
+
 #include "app/messages.h"
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
@@ -56,10 +58,14 @@ std::wstring MakePhotoPath(const std::wstring& folder, const MediaTime& now) {
     return MakeFreeMediaPath(folder, now, PhotoExtension(AppSettings.jpgPng), Exists);
 }
 
-bool SavePhoto(PhotoSource source, const MediaTime& now) {
+namespace {
+
+// A photo named for now, written by write(path), then announced and listed (see SavePhoto).
+bool SavePhotoWith(const MediaTime& now, const std::function<bool(const std::wstring&)>& write,
+                   std::wstring* savedPath) {
     const SaveFolder folder = UsableSaveFolder();
     const std::wstring path = folder.path.empty() ? std::wstring() : MakePhotoPath(folder.path, now);
-    const bool saved = !path.empty() && (source == PhotoSource::Still ? SaveStillImage(path) : SaveViewImage(path));
+    const bool saved = !path.empty() && write(path);
     if (!saved) {
         // A folder that refuses new files (Controlled folder access) is named, so the user knows
         // what to allow or change; any other failure names the photo.
@@ -80,7 +86,21 @@ bool SavePhoto(PhotoSource source, const MediaTime& now) {
     AddRecentFile(path);
     SaveSettings();
     if (ShellState.panel) PostMessageW(ShellState.panel, WMU_FILE_ADDED, gRecentFiles.size() - 1, 0);
+    if (savedPath) *savedPath = path;
     return true;
+}
+
+}  // namespace
+
+bool SavePhoto(PhotoSource source, const MediaTime& now) {
+    return SavePhotoWith(
+        now, [source](const std::wstring& path) { return source == PhotoSource::Still ? SaveStillImage(path) : SaveViewImage(path); },
+        nullptr);
+}
+
+bool SaveFramePhoto(const uint8_t* bgr, int width, int height, const MediaTime& now, std::wstring* savedPath) {
+    return SavePhotoWith(
+        now, [&](const std::wstring& path) { return SaveFramePicture(path, bgr, width, height, true); }, savedPath);
 }
 
 void TakePhoto() {

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "media/media_names.h"
@@ -23,6 +24,10 @@ enum class PhotoSource { View, Still };
 // settings and WMU_FILE_ADDED to the panel. A save that fails leaves no file and adds nothing,
 // and the toast says the photo was not saved. Returns whether it was saved.
 bool SavePhoto(PhotoSource source, const MediaTime& now);
+
+// The same for a picture of the camera's frame size (a fused focus stack): saved as the still
+// is, with the measurements drawn in (see SaveFramePicture). savedPath receives the photo's path.
+bool SaveFramePhoto(const uint8_t* bgr, int width, int height, const MediaTime& now, std::wstring* savedPath);
 
 void TakePhoto();       // while a camera is open: the view's picture
 void SaveStill();       // while a camera with a still branch is open: its still frame

@@ -214,6 +214,29 @@ bool SaveViewImage(const std::wstring& path) {
            SaveBgrImage(picture.bits, picture.width, picture.height, picture.stride, path, &picture.scale);
 }
 
+bool SaveFramePicture(const std::wstring& path, const uint8_t* bgr, int width, int height, bool withOverlay) {
+    if (!bgr || !ShellState.cameraView) return false;
+    PhotoPicture picture;
+    if (!MakeDib(width, height, &picture)) return false;
+    CopyToDibRows(bgr, width, height, picture.bits);
+    const CameraViewInfo info = CameraViewGetInfo(ShellState.cameraView);
+    picture.scale = ViewPhotoScale(CameraViewPixelsPerUnit(ShellState.cameraView), info.imageW, info.imageH,
+                                   info.frameW, info.frameH, width, height, 0);
+    picture.scale.unit = CameraViewUnit(ShellState.cameraView);
+    picture.scale.name = AppliedCalibrationName();
+    if (withOverlay) {
+        if (HDC dc = CreateCompatibleDC(nullptr)) {
+            HGDIOBJ old = SelectObject(dc, picture.bitmap);
+            CameraViewDrawShapes(ShellState.cameraView, dc, width, height);
+            SelectObject(dc, old);
+            DeleteDC(dc);
+            GdiFlush();
+        }
+        if (AppSettings.scaleBar == 1 && HasScale(picture.scale)) DrawScaleBar(&picture);
+    }
+    return SaveBgrImage(picture.bits, width, height, picture.stride, path, &picture.scale);
+}
+
 bool SaveStillImage(const std::wstring& path) {
     if (!CaptureState.previewGrabber || !CaptureState.stillGrabber) return false;
     if (!CaptureState.graph) return SaveViewImage(path);

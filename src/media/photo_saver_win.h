@@ -47,6 +47,12 @@ bool ComposeFramePhoto(PhotoPicture* picture);
 // effects); false when no camera is open or nothing has been composed yet.
 bool SaveViewImage(const std::wstring& path);
 
+// A picture of the camera's frame size (a fused focus stack, its depth map) saved as the still
+// is: the view's pixel size and calibration recorded; with withOverlay also the measurements
+// drawn in as the view draws them at 100 % (when the picture has the image's size) and the scale
+// bar when that option is on. rows top-down, width * 3 bytes apart.
+bool SaveFramePicture(const std::wstring& path, const uint8_t* bgr, int width, int height, bool withOverlay);
+
 // The camera's last still frame at its own size, without effects or overlays; false when the
 // camera has no still branch. Without a graph or a still frame the view's picture is saved.
 bool SaveStillImage(const std::wstring& path);

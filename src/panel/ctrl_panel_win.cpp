@@ -10,6 +10,7 @@
 #include "panel/flip_section_win.h"
 #include "panel/histogram_view_win.h"
 #include "panel/source_section_win.h"
+#include "panel/stack_section_win.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ struct SectionSpec {
 constexpr SectionSpec kSectionTable[] = {
     {L"CtrlPanelSourceWndClass", 100},
     {L"CtrlPanelFlipWndClass", 101},
+    {L"CtrlPanelStackWndClass", 103},
     {L"CtrlPanelFilesWndClass", 102},
 };
 constexpr int kSectionCount = int(sizeof(kSectionTable) / sizeof(kSectionTable[0]));
@@ -213,6 +215,9 @@ LRESULT CALLBACK CtrlPanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WMU_FILE_ADDED:
         if (HWND files = p->sections[kFilesSectionIndex].window) PostMessageW(files, WMU_FILE_ADDED, wp, lp);
         return 0;
+    case WMU_STACK_STATE:
+        if (HWND stack = p->sections[kStackSectionIndex].window) PostMessageW(stack, WMU_STACK_STATE, wp, lp);
+        return 0;
     case WM_NCDESTROY:
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         delete p;
@@ -236,6 +241,7 @@ bool RegisterCtrlPanelClass(HINSTANCE instance) {
     ok = RegisterSourceSectionClass(instance) && ok;
     ok = RegisterFlipSectionClass(instance) && ok;
     ok = RegisterHistogramClass(instance) && ok;
+    ok = RegisterStackSectionClass(instance) && ok;
     return ok;
 }
 

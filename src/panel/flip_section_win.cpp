@@ -184,19 +184,6 @@ void FlipReloadTexts(HWND section) {
     PanelSetText(section, kPreviewHistogramRgb, "hist rgb");
 }
 
-// Themed check boxes draw their text in the theme's colour, black on the dark panel; without a
-// theme the box takes the section's white.
-void UnthemeControl(HWND control) {
-    static auto setTheme = [] {
-        using SetThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-        // From the system folder by name: the process search path also covers the program's folder.
-        HMODULE uxtheme = LoadLibraryExW(L"uxtheme.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        return uxtheme ? reinterpret_cast<SetThemeFn>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")))
-                       : nullptr;
-    }();
-    if (setTheme && control) setTheme(control, L"", L"");
-}
-
 void FlipOnCreate(HWND section) {
     GetPanelResources();
     CreatePanelHeader(section, L"");
@@ -206,13 +193,13 @@ void FlipOnCreate(HWND section) {
     SendMessageW(bar, TBM_SETPOS, TRUE, 100);
     HWND check = CreatePanelControl(section, WC_BUTTONW, L"100%", BS_AUTOCHECKBOX | BS_LEFTTEXT | BS_RIGHT | WS_TABSTOP,
                                     kPreviewRatio100);
-    UnthemeControl(check);
+    PanelUnthemeControl(check);
     for (int i = 0; i < kEffectCount; ++i)
         CreatePanelControl(section, WC_BUTTONW, L"", BS_OWNERDRAW | WS_TABSTOP, kPreviewFirstEffect + i);
     for (int i = 0; i < kCameraButtons; ++i)
         CreatePanelControl(section, WC_BUTTONW, L"", BS_OWNERDRAW | WS_TABSTOP, kPreviewExposure + i);
     CreateHistogramView(section, kPreviewHistogram);
-    UnthemeControl(CreatePanelControl(section, WC_BUTTONW, L"", BS_AUTOCHECKBOX | WS_TABSTOP, kPreviewHistogramRgb));
+    PanelUnthemeControl(CreatePanelControl(section, WC_BUTTONW, L"", BS_AUTOCHECKBOX | WS_TABSTOP, kPreviewHistogramRgb));
 }
 
 void FlipOnCommand(HWND section, WPARAM wp) {

@@ -267,3 +267,14 @@ void PanelSectionLayOut(HWND section, const PanelRect* rects, int count) {
 void PanelSetText(HWND section, int id, const char* key) {
     SetDlgItemTextW(section, id, GetText(key).c_str());
 }
+
+void PanelUnthemeControl(HWND control) {
+    static auto setTheme = [] {
+        using SetThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+        // From the system folder by name: the process search path also covers the program's folder.
+        HMODULE uxtheme = LoadLibraryExW(L"uxtheme.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return uxtheme ? reinterpret_cast<SetThemeFn>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")))
+                       : nullptr;
+    }();
+    if (setTheme && control) setTheme(control, L"", L"");
+}

@@ -48,5 +48,8 @@ inline bool IsCtlColorMessage(UINT msg) {
 LRESULT PanelSectionCtlColor(HDC dc);
 // Moves controls 100.. to rects[0..count) in one deferred batch.
 void PanelSectionLayOut(HWND section, const PanelRect* rects, int count);
+// Themed check boxes draw their text in the theme's colour, black on the dark panel; without a
+// theme the box takes the section's white.
+void PanelUnthemeControl(HWND control);
 // Sets the text of a control (or the title bar, which is repainted) from the text table.
 void PanelSetText(HWND section, int id, const char* key);

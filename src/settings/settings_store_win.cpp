@@ -81,6 +81,7 @@ void LoadSettings() {
         stored.scaleBar = ReadNumber(key, L"ScaleBar");
         stored.measuresWithPhotos = ReadNumber(key, L"PhotoMeasures");
         stored.compressVideo = ReadNumber(key, L"CompressVideo");
+        stored.stackDepthMap = ReadNumber(key, L"StackDepthMap");
         RegCloseKey(key);
     }
     AppSettings = SettingsFromStored(stored);
@@ -122,6 +123,7 @@ void SaveSettings() {
     WriteNumber(key, L"ScaleBar", AppSettings.scaleBar);
     WriteNumber(key, L"PhotoMeasures", AppSettings.measuresWithPhotos);
     WriteNumber(key, L"CompressVideo", AppSettings.compressVideo);
+    WriteNumber(key, L"StackDepthMap", AppSettings.stackDepthMap);
 
     // Both texts are built to fit their fields (511 and 1023 characters).
     CopyTextField(AppSettings.calibrations, SerializeCalibrations(CalibrationTable));

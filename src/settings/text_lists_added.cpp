@@ -105,6 +105,22 @@ const TextListEntry kAddedEnglishTexts[] = {
     {"camera reset", L"Microscope settings reset"},
     {"hist rgb", L"Show R, G, B"},
 
+    // -- focus stack --
+    {"focus stack", L"Focus stack"},
+    {"stack start", L"Start stack"},
+    {"stack stop", L"Stop and save"},
+    {"stack cancel", L"Cancel"},
+    {"stack depth map", L"Also save the depth map"},
+    {"stack idle", L"Start (F), then turn the focus slowly through the specimen."},
+    {"stack running", L"%d frames fused"},
+    {"stack running skipped", L"%d frames fused, %d did not match"},
+    {"stack hint", L"all sharp \u2014 stop?"},
+    {"stack started", L"Focus stack: turn the focus slowly through the specimen. F again stops and saves, Esc cancels."},
+    {"stack cancelled", L"Focus stack cancelled"},
+    {"stack empty", L"No frame was fused: nothing was saved."},
+    {"stack no memory", L"Not enough memory for a focus stack at this resolution."},
+    {"stack depth not saved", L"Depth map not saved: %s"},
+
     {nullptr, nullptr},
 };
 
@@ -209,6 +225,22 @@ const TextListEntry kAddedChineseTexts[] = {
     {"reset camera ask", L"\u5C06\u6B64\u663E\u5FAE\u955C\u7684\u8BBE\u7F6E\u6062\u590D\u4E3A\u9ED8\u8BA4\u503C\uFF0C\u5E76\u6E05\u9664 Vardelo \u4E3A\u5176\u4FDD\u5B58\u7684\u8BBE\u7F6E\uFF1F"},
     {"camera reset", L"\u663E\u5FAE\u955C\u8BBE\u7F6E\u5DF2\u91CD\u7F6E"},
     {"hist rgb", L"\u663E\u793A R\u3001G\u3001B \u901A\u9053"},
+
+    // -- focus stack --
+    {"focus stack", L"\u666F\u6DF1\u5408\u6210"},
+    {"stack start", L"\u5F00\u59CB\u5408\u6210"},
+    {"stack stop", L"\u505C\u6B62\u5E76\u4FDD\u5B58"},
+    {"stack cancel", L"\u53D6\u6D88"},
+    {"stack depth map", L"\u540C\u65F6\u4FDD\u5B58\u6DF1\u5EA6\u56FE"},
+    {"stack idle", L"\u5F00\u59CB (F) \u540E\u7F13\u6162\u8F6C\u52A8\u8C03\u7126\u65CB\u94AE\uFF0C\u626B\u8FC7\u6574\u4E2A\u6837\u54C1\u3002"},
+    {"stack running", L"\u5DF2\u5408\u6210 %d \u5E27"},
+    {"stack running skipped", L"\u5DF2\u5408\u6210 %d \u5E27\uFF0C%d \u5E27\u672A\u5BF9\u9F50"},
+    {"stack hint", L"\u5DF2\u5168\u90E8\u6E05\u6670 \u2014 \u505C\u6B62\uFF1F"},
+    {"stack started", L"\u666F\u6DF1\u5408\u6210\uFF1A\u8BF7\u7F13\u6162\u8F6C\u52A8\u8C03\u7126\u65CB\u94AE\u626B\u8FC7\u6837\u54C1\u3002\u518D\u6309 F \u505C\u6B62\u5E76\u4FDD\u5B58\uFF0C\u6309 Esc \u53D6\u6D88\u3002"},
+    {"stack cancelled", L"\u666F\u6DF1\u5408\u6210\u5DF2\u53D6\u6D88"},
+    {"stack empty", L"\u6CA1\u6709\u5408\u6210\u4EFB\u4F55\u5E27\uFF1A\u672A\u4FDD\u5B58\u3002"},
+    {"stack no memory", L"\u5185\u5B58\u4E0D\u8DB3\uFF0C\u65E0\u6CD5\u4EE5\u6B64\u5206\u8FA8\u7387\u8FDB\u884C\u666F\u6DF1\u5408\u6210\u3002"},
+    {"stack depth not saved", L"\u6DF1\u5EA6\u56FE\u672A\u4FDD\u5B58\uFF1A%s"},
 
     {nullptr, nullptr},
 };

@@ -21,6 +21,7 @@
 #include "frame/capture_state_win.h"
 #include "frame/frame_trace_win.h"
 #include "frame/perf_clock_win.h"
+#include "frame/stack_worker_win.h"
 #include "resources/resource.h"
 #include "view/camera_view_win.h"
 #include "view/measure_model.h"
@@ -266,7 +267,10 @@ void CameraCompose(CameraWnd* w, HDC windowDc) {
     FrameStamp stamp;
     // A pointer kept from an earlier paint could name a slot the camera thread converts into
     // again after three frames, which a long drag that starves the paints easily outlasts.
-    w->framePixels = IsDeviceOpen() ? GetCurrentFrame(&stamp) : nullptr;
+    // While a focus stack is being made the view shows the fused picture, held for the
+    // composition so the stack's worker does not change it meanwhile.
+    StackPictureHold stackPicture;
+    w->framePixels = !IsDeviceOpen() ? nullptr : stackPicture.pixels ? stackPicture.pixels : GetCurrentFrame(&stamp);
     if (w->framePixels) CameraComposeFrame(w, windowDc, stamp);
     CaptureState.counters.paintTicks.fetch_add(uint64_t(PerfNow() - start), std::memory_order_relaxed);
 }
@@ -677,6 +681,10 @@ void CameraOnKeyDown(CameraWnd* w, WPARAM key) {
     }
     if (key == VK_SPACE)
         PostMessageW(GetParent(w->hwnd), WM_COMMAND, CMD_SNAPSHOT, 0);
+    else if (key == 'F')  // focus stack: start, or stop and save
+        PostMessageW(GetParent(w->hwnd), WM_COMMAND, ID_FOCUS_STACK, 0);
+    else if (key == VK_ESCAPE)
+        PostMessageW(GetParent(w->hwnd), WM_COMMAND, ID_FOCUS_STACK_CANCEL, 0);
     else if (key == VK_DELETE || key == VK_BACK)
         DeleteSelected(MeasurementState, *w);
 }
@@ -1064,6 +1072,16 @@ HBITMAP CameraViewSurfaceBitmap(HWND view) {
 HDC CameraViewSurfaceDc(HWND view) {
     CameraWnd* w = FromHwnd(view);
     return w && w->surfaceBitmap ? w->surfaceDc : nullptr;
+}
+
+bool CameraViewDrawShapes(HWND view, HDC dc, int width, int height) {
+    CameraWnd* w = FromHwnd(view);
+    if (!w || !dc || width != w->geom.imageW || height != w->geom.imageH) return false;
+    GdiSurface surface(dc, w->drawSettings, DpiOf(view));
+    if (!surface.Ready()) return false;
+    DrawOverlay(surface, MeasurementState, MakeOverlayParams(w));
+    surface.Frame(0, 0, 0, 0);  // flushes the anti-aliased drawing
+    return true;
 }
 
 CameraViewInfo CameraViewGetInfo(HWND view) {

@@ -63,6 +63,11 @@ HDC CameraViewSurfaceDc(HWND view);
 void CameraViewPickArea(HWND view, bool on);
 bool CameraViewPickingArea(HWND view);
 
+// Draws the measurements, as the view draws them over the picture at 100 %, onto a picture of the
+// image's size selected into dc (a photo of the camera's size made elsewhere). False, drawing
+// nothing, when the picture has another size than the image.
+bool CameraViewDrawShapes(HWND view, HDC dc, int width, int height);
+
 // A snapshot of the view's geometry and counters, for the panel's ratio display and the tests.
 struct CameraViewInfo {
     int frameW = 0, frameH = 0, imageW = 0, imageH = 0, displayW = 0, displayH = 0;

@@ -192,17 +192,17 @@ TEST_F(FilesSectionTest, AddedFileBecomesTheLastRow) {
     EXPECT_EQ(opened.back(), Scratch(L"20231104-101500-001.jpg"));
 }
 
-// In a low window the panel shows its scroll bar; collapsing the two sections above lets it go,
+// In a low window the panel shows its scroll bar; collapsing the sections above lets it go,
 // the files section widens and its expanded height follows. Its own title bar collapses and
 // reopens it.
 TEST_F(FilesSectionTest, HeightsFollowTheWidthAndTheTitleBarCollapses) {
-    Start({}, 1366, 560);
+    Start({}, 1366, 620);  // low enough for the bar with every section open
     ASSERT_TRUE(CtrlPanelGetInfo(panel).barShown);
     DialogBase base = GetPanelResources().base;
     int narrow = Width(section);
     SectionHeights h = UnpackSectionHeights(uint32_t(SendMessageW(section, WMU_SECTION_HEIGHTS, 0, 0)));
     EXPECT_EQ(h, FilesSectionHeights(narrow, base));
-    for (int id : {100, 101}) SendMessageW(GetDlgItem(GetDlgItem(panel, id), 100), WMU_SECTION_TOGGLE, 0, 0);
+    for (int id : {100, 101, 103}) SendMessageW(GetDlgItem(GetDlgItem(panel, id), 100), WMU_SECTION_TOGGLE, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !CtrlPanelGetInfo(panel).barShown && Width(section) > narrow; }));
     int wide = Width(section);
     SectionHeights wider = UnpackSectionHeights(uint32_t(SendMessageW(section, WMU_SECTION_HEIGHTS, 0, 0)));

@@ -5,6 +5,7 @@
 
 #include "panel/flip_section_win.h"
 #include "panel/source_section_win.h"
+#include "panel/stack_section_layout.h"
 
 namespace {
 
@@ -27,12 +28,14 @@ TEST_F(PanelContainerTest, EverySectionPresentIsOpenAtStart) {
     Start();
     EXPECT_EQ(GetDlgCtrlID(panel), 109);
     CtrlPanelInfo info = Info();
-    EXPECT_EQ(info.count, 3);
+    EXPECT_EQ(info.count, 4);
     ASSERT_NE(info.sections[0], nullptr);
     ASSERT_NE(info.sections[1], nullptr);
-    EXPECT_EQ(info.sections[2], nullptr);  // no files section class in this program yet
+    ASSERT_NE(info.sections[2], nullptr);
+    EXPECT_EQ(info.sections[3], nullptr);  // no files section class in this program yet
     EXPECT_EQ(GetDlgCtrlID(info.sections[0]), 100);
     EXPECT_EQ(GetDlgCtrlID(info.sections[1]), 101);
+    EXPECT_EQ(GetDlgCtrlID(info.sections[2]), 103);
     EXPECT_FALSE(info.barShown);
     EXPECT_TRUE(PanelHeaderOpen(Control(100, 100)));
     for (int id = 101; id <= 109; ++id) EXPECT_TRUE(IsWindowVisible(Control(100, id))) << id;
@@ -47,8 +50,9 @@ TEST_F(PanelContainerTest, EverySectionPresentIsOpenAtStart) {
     EXPECT_EQ(s.top, res.metrics.marginY);
     EXPECT_EQ(s.bottom - s.top, source.expanded);
     EXPECT_EQ(p.top, s.bottom);
-    EXPECT_EQ(info.contentHeight,
-              2 * res.metrics.marginY + source.expanded + SectionHeightsFor(res.base, kPreviewBodyUnits).expanded);
+    EXPECT_EQ(info.contentHeight, 2 * res.metrics.marginY + source.expanded +
+                                      SectionHeightsFor(res.base, kPreviewBodyUnits).expanded +
+                                      SectionHeightsFor(res.base, kStackBodyUnits).expanded);
 }
 
 TEST_F(PanelContainerTest, ToggleHidesTheBodyAndRestacksTwiceRestores) {
