@@ -36,7 +36,11 @@ TEST_F(PanelContainerTest, EverySectionPresentIsOpenAtStart) {
     EXPECT_EQ(GetDlgCtrlID(info.sections[0]), 100);
     EXPECT_EQ(GetDlgCtrlID(info.sections[1]), 101);
     EXPECT_EQ(GetDlgCtrlID(info.sections[2]), 103);
-    EXPECT_FALSE(info.barShown);
+    // The bar shows exactly when the open sections are taller than the panel (at 768 pixels they
+    // are, by a little, since the panel holds four sections).
+    RECT panelClient;
+    GetClientRect(panel, &panelClient);
+    EXPECT_EQ(info.barShown, info.contentHeight > panelClient.bottom);
     EXPECT_TRUE(PanelHeaderOpen(Control(100, 100)));
     for (int id = 101; id <= 109; ++id) EXPECT_TRUE(IsWindowVisible(Control(100, id))) << id;
     for (int id = 101; id <= 109; ++id) EXPECT_TRUE(IsWindowVisible(Control(101, id))) << id;
