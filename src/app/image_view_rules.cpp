@@ -13,10 +13,10 @@ ImageSource ImageSourceFor(std::wstring_view path, const std::function<int64_t(c
     if (lower(ext[0]) == L'a' && lower(ext[1]) == L'v' && lower(ext[2]) == L'i') {
         // The photo format may have changed since the recording: its cover is looked for under
         // every format's extension.
-        source.file = VideoCoverPath(path, false);
+        source.file = VideoCoverPath(path, L"jpg");
         int64_t first = -1;
-        for (bool png : {false, true}) {
-            const std::wstring cover = VideoCoverPath(path, png);
+        for (const wchar_t* photoExt : {L"jpg", L"png", L"tif"}) {
+            const std::wstring cover = VideoCoverPath(path, photoExt);
             const int64_t at = savedAt(cover);
             if (at >= 0 && (first < 0 || at < first)) {
                 first = at;

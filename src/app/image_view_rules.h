@@ -12,8 +12,8 @@
 // cover picture, saved under the same name with the extension of the photo format set when it
 // was recorded, with the play badge. savedAt(path) tells when a file was written (any
 // increasing count), or -1 when there is none: the cover is the one saved first under any of the
-// photo formats' extensions (the jpg one when there is none). A path of 3 characters or fewer
-// shows nothing (empty file).
+// photo formats' extensions, jpg, png or tif (the jpg one when there is none). Any other path (a
+// photo of any format) shows itself. A path of 3 characters or fewer shows nothing (empty file).
 struct ImageSource {
     std::wstring file;
     bool videoBadge = false;

@@ -18,6 +18,7 @@
 #include "media/measure_export_win.h"
 #include "media/photo_commands_win.h"
 #include "media/record_dialog_win.h"
+#include "media/timelapse_win.h"
 #include "media/video_recovery_win.h"
 #include "panel/adjust_popup_win.h"
 #include "settings/about_dialog_win.h"
@@ -115,6 +116,9 @@ void MainOnCommand(HWND hwnd, WPARAM wp, LPARAM lp) {
     case ID_RECORD_VIDEO:
         if (DeviceOpen() && !ShellState.calibrationWnd) RunRecordDialog(hwnd);
         break;
+    case ID_TIMELAPSE:
+        if (!ShellState.calibrationWnd) TimelapseCommand(hwnd);
+        break;
     case ID_OPEN_DEVICE:
         ShowOpenDialog(OpenDialogPreset());
         if (ShellState.panel) PostMessageW(ShellState.panel, WMU_PANEL_REFRESH, 1, 0);
@@ -134,6 +138,7 @@ void MainOnCreate(HWND hwnd) {
     ShellState.mainWnd = hwnd;
     ShellState.hToolbar = CreateHToolbar(hwnd);
     ShellState.vToolbar = CreateVToolbar(hwnd);
+    if (ShellState.hToolbar) CreateTimelapseIndicator(ShellState.hToolbar);
     ShellState.toolbarHeight = ToolbarHeightAt(DpiOf(hwnd));
     ShellState.toolbarWidth = ToolbarWidthAt(DpiOf(hwnd));
     CreateMainCameraView(hwnd);
@@ -196,10 +201,12 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // index written, its journal removed) and the settings stored.
         if (wp) {
             FinishRecordingForTeardown(true);
+            StopTimelapse();
             SaveSettings();
         }
         return 0;
     case WM_DESTROY:
+        StopTimelapse();  // its video is closed while the windows it reads still exist
         PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY:
@@ -256,6 +263,7 @@ void LayoutMainWindow() {
                                  SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (dwp) EndDeferWindowPos(dwp);
+    PlaceTimelapseIndicator(l.hToolbar.width, l.hToolbar.height);
 }
 
 void ToggleFullScreen() {

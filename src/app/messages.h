@@ -57,6 +57,7 @@ constexpr int ID_ADJUST_GAIN = 3099;
 constexpr int ID_COPY_MEASUREMENTS = 3101;      // camera view's context menu
 constexpr int ID_SAVE_MEASUREMENTS = 3102;      // camera view's context menu: CSV through the save dialog
 constexpr int ID_COPY_PICTURE = 3103;           // camera view's context menu: the photo picture as a bitmap
+constexpr int ID_TIMELAPSE = 3104;              // source section's button, Ctrl+T: the time-lapse dialog, or stop the run
 
 // ---- Window ids of the main window's children ----
 constexpr int ID_HTOOLBAR = 106;

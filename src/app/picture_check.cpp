@@ -111,6 +111,55 @@ void InspectBmp(const uint8_t* d, size_t size, PictureFacts& f) {
     }
 }
 
+// The first directory of a classic TIFF (either byte order): its entries, the next-directory
+// link and every value kept outside an entry inside the file, the size, and the strips (or
+// tiles) of the picture: as many offsets as byte counts, each range inside the file. Later
+// directories (further pages, thumbnails) are left to the decoder.
+void InspectTiff(const uint8_t* d, size_t size, PictureFacts& f) {
+    f.kind = PictureKind::Tiff;
+    const bool little = d[0] == 'I';
+    auto u16 = [&](size_t at) { return little ? Le16(d + at) : Be16(d + at); };
+    auto u32 = [&](size_t at) { return little ? Le32(d + at) : Be32(d + at); };
+    const size_t directory = u32(4);
+    if (directory < 8 || directory > size - 2) return;
+    const size_t entries = u16(directory);
+    if (size - directory < 2 + 12 * entries + 4) return;  // the entries and the next-directory link
+    // Where an entry's values are: inside it when they fit in 4 bytes, else at its offset.
+    struct Values {
+        uint32_t type = 0;
+        uint64_t count = 0;
+        size_t at = 0;
+    } offsets, lengths;
+    auto item = [&](const Values& v, uint64_t k) -> uint64_t {
+        return v.type == 3 ? u16(v.at + size_t(k) * 2) : u32(v.at + size_t(k) * 4);
+    };
+    for (size_t i = 0; i < entries; ++i) {
+        const size_t entry = directory + 2 + 12 * i;
+        Values v;
+        v.type = u16(entry + 2);
+        v.count = u32(entry + 4);
+        // Bytes of BYTE, ASCII, SHORT, LONG, RATIONAL, SBYTE, UNDEFINED, SSHORT, SLONG, SRATIONAL,
+        // FLOAT, DOUBLE and IFD values; readers skip entries of other types.
+        static const uint8_t kTypeBytes[14] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
+        const uint64_t bytes = v.type < 14 ? v.count * kTypeBytes[v.type] : 0;
+        v.at = bytes <= 4 ? entry + 8 : size_t(u32(entry + 8));
+        if (v.at > size || bytes > size - v.at) return;
+        const bool number = v.type == 3 || v.type == 4;
+        switch (u16(entry)) {
+        case 256: f.width = number ? int64_t(item(v, 0)) : 0; break;   // ImageWidth
+        case 257: f.height = number ? int64_t(item(v, 0)) : 0; break;  // ImageLength
+        case 273: case 324: if (number) offsets = v; break;  // StripOffsets, TileOffsets
+        case 279: case 325: if (number) lengths = v; break;  // StripByteCounts, TileByteCounts
+        }
+    }
+    if (offsets.count == 0 || offsets.count != lengths.count) return;
+    for (uint64_t k = 0; k < offsets.count; ++k) {
+        const uint64_t at = item(offsets, k), length = item(lengths, k);
+        if (at > size || length > size - at) return;
+    }
+    f.complete = true;
+}
+
 }  // namespace
 
 PictureFacts InspectPicture(const uint8_t* data, size_t size) {
@@ -123,6 +172,9 @@ PictureFacts InspectPicture(const uint8_t* data, size_t size) {
         InspectPng(data, size, f);
     } else if (data[0] == 'B' && data[1] == 'M') {
         InspectBmp(data, size, f);
+    } else if ((data[0] == 'I' && data[1] == 'I' && data[2] == 42 && data[3] == 0) ||
+               (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && data[3] == 42)) {
+        InspectTiff(data, size, f);
     }
     return f;
 }

@@ -1,17 +1,19 @@
-// What a picture file's bytes claim before anything decodes them: the format (JPEG, PNG or
-// BMP, told by content, not by name), the size in the header, and whether the file is whole.
+// What a picture file's bytes claim before anything decodes them: the format (JPEG, PNG, BMP or
+// TIFF, told by content, not by name), the size in the header, and whether the file is whole.
 // The image view decodes only pictures that pass, so a damaged file or a header claiming an
 // enormous size (a few hundred bytes asking for gigabytes) is refused before any allocation.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
-enum class PictureKind { Unknown, Jpeg, Png, Bmp };
+enum class PictureKind { Unknown, Jpeg, Png, Bmp, Tiff };
 
 struct PictureFacts {
     PictureKind kind = PictureKind::Unknown;
     int64_t width = 0, height = 0;  // as the header says (a bottom-up BMP's height made positive)
-    bool complete = false;          // the structure runs to its end marker (JPEG, PNG) or pixel data (BMP)
+    // The structure runs to its end marker (JPEG, PNG) or pixel data (BMP); for a TIFF, its first
+    // picture names its size and every strip or tile it names lies inside the file.
+    bool complete = false;
 };
 
 PictureFacts InspectPicture(const uint8_t* data, size_t size);

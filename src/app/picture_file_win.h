@@ -17,7 +17,7 @@ struct DecodedPicture {
 enum class PictureLoad {
     Ok,
     Unreadable,    // missing, locked, empty, or larger than the view reads
-    NotPicture,    // not a whole JPEG, PNG or BMP
+    NotPicture,    // not a whole JPEG, PNG, BMP or TIFF
     TooLarge,      // the header claims more pixels than the view decodes
     DecodeFailed,  // GDI+ refused it
     NoMemory,

@@ -7,6 +7,7 @@
 #include <objbase.h>
 
 #include "app/image_view_win.h"
+#include "app/messages.h"
 #include "app/instance_check_win.h"
 #include "app/process_habits_win.h"
 #include "app/prompt_win.h"
@@ -17,6 +18,7 @@
 #include "app/toolbar_win.h"
 #include "capture/camera_format.h"
 #include "media/photo_saver_win.h"
+#include "media/timelapse_win.h"
 #include "media/video_recovery_win.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
@@ -73,11 +75,22 @@ void RegisterWindowClasses(HINSTANCE instance) {
     RegisterCtrlPanelFilesClass(instance);
     RegisterToolButtonClass(instance);
     RegisterImageWndClass(instance);
+    RegisterTimelapseIndicatorClass(instance);
+}
+
+// The program's keyboard shortcuts, wherever the focus is in the main window.
+HACCEL MakeShortcuts() {
+    ACCEL keys[] = {
+        {FCONTROL | FVIRTKEY, 'T', ID_TIMELAPSE},
+    };
+    return CreateAcceleratorTableW(keys, int(sizeof keys / sizeof keys[0]));
 }
 
 int RunMessageLoop() {
     MSG msg;
+    HACCEL shortcuts = MakeShortcuts();
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (shortcuts && ShellState.mainWnd && TranslateAcceleratorW(ShellState.mainWnd, shortcuts, &msg)) continue;
         // The modeless dialogs get their keyboard navigation first.
         HWND dialogs[] = {ShellState.calibrationWnd, ShellState.textInputDlg, ShellState.adjustPopup};
         bool handled = false;
@@ -88,6 +101,7 @@ int RunMessageLoop() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    if (shortcuts) DestroyAcceleratorTable(shortcuts);
     return int(msg.wParam);
 }
 

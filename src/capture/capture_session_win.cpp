@@ -445,8 +445,11 @@ CameraProblem CurrentCameraProblem() { return gProblem; }
 
 void SetCameraProblem(CameraProblem problem) { gProblem = problem; }
 
+bool (*gCameraChangeAllowed)() = nullptr;
+
 void OpenDeviceWithFormat(int index, CameraFormat format) {
     if (index < 0 || index >= int(DeviceList.size())) return;
+    if (gCameraChangeAllowed && !gCameraChangeAllowed()) return;
     CameraDevice& device = DeviceList[index];  // closing the session leaves the list alone
     const HRESULT bound = BindFilter(device);
     HWND view = ViewWindow();

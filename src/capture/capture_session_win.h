@@ -15,8 +15,12 @@ void CloseSession();
 bool SetCameraFormat(const CameraFormat& format);
 // Reopens the session on the device at index of the device list with format (taken by value:
 // closing the session clears the catalogue a caller's entry may come from). Nothing happens
-// when index is not a listed device.
+// when index is not a listed device, or when gCameraChangeAllowed says no.
 void OpenDeviceWithFormat(int index, CameraFormat format);
+// Asked before the user's choice reopens the camera (another camera, format or size): a run that
+// takes pictures from it asks the user whether to end; false keeps the camera as it is. Null
+// while nothing depends on the camera. UI thread.
+extern bool (*gCameraChangeAllowed)();
 // The same on the running session's device.
 void ReopenWithFormat(const CameraFormat& format);
 // With askUser the open-microscope dialog, preset with format; otherwise ReopenWithFormat.

@@ -32,6 +32,7 @@
 #include "app/shell_state_win.h"
 #include "capture/capture_session_win.h"
 #include "frame/capture_state_win.h"
+#include "media/avi_file_win.h"
 #include "media/jpeg_encoder.h"
 #include "media/media_names.h"
 #include "media/photo_commands_win.h"  // gSavePath, LocalMediaTime
@@ -64,15 +65,6 @@ int64_t ClockFrequency() {
     return QueryPerformanceFrequency(&f) && f.QuadPart > 0 ? f.QuadPart : 1000;
 }
 
-// What a file is made with: its place and name, and the stream it holds.
-struct FileSpec {
-    std::wstring path;
-    int width = 0;
-    int height = 0;
-    float fps = 0;  // frames per second of the stream
-    bool compressed = false;
-};
-
 // The run of the current recording, beside the fields CaptureState holds.
 struct WriterRun {
     HANDLE thread = nullptr;  // UI thread: created at start, joined and cleared by the wait
@@ -85,7 +77,7 @@ struct WriterRun {
     SaveFolder folder;        // UI thread: where the current file went
     // The first file, for the writer to open: UI thread before the writer starts. Whether it
     // opened: the writer, before it sets `opened`.
-    FileSpec first;
+    AviSpec first;
     HANDLE opened = nullptr;  // manual-reset; made once, kept for the process
     bool openSucceeded = false;
     // The folder of the file, for its free space, its path and journal, its number in the
@@ -104,13 +96,6 @@ struct WriterRun {
 };
 WriterRun gRun;
 
-// The AVIFile handles of one file (its compressed stream only for an uncompressed file).
-struct AviHandles {
-    PAVIFILE file = nullptr;
-    PAVISTREAM stream = nullptr;
-    PAVISTREAM compressed = nullptr;
-};
-
 // A split: the UI thread names the next file and hands it over (Handed); the writer, between two
 // frames, opens it, closes the current file, keeps its figures in `finished` and goes on in the
 // next one (Done); or it cannot open it and goes on in the current file (Failed); or the
@@ -118,7 +103,7 @@ struct AviHandles {
 // is guarded by queueLock; whoever the state names owns `next` and `finished`.
 enum class SwitchState { None, Handed, Done, Failed, Cancelled };
 struct NextFile {
-    FileSpec spec;
+    AviSpec spec;
     SaveFolder folder;
     int number = 0;
 };
@@ -145,24 +130,7 @@ RecorderTestHooks gHooks = {kSplitThresholdBytes, -1, 0};
 int64_t gTotalWritten = 0, gTotalDropped = 0;
 size_t gTotalPeak = 0;
 
-FOURCC DibHandler() { return mmioFOURCC('D', 'I', 'B', ' '); }
-FOURCC MjpgHandler() { return mmioFOURCC('M', 'J', 'P', 'G'); }
-
 // ---- Files (writer thread) ----
-
-// Compressed files are written straight to their stream (their data is compressed already);
-// uncompressed ones through the 'DIB ' compressed stream.
-PAVISTREAM WriteStream() {
-    return CaptureState.aviCompressedStream ? CaptureState.aviCompressedStream : CaptureState.aviStream;
-}
-
-// Releasing a file's handles writes its index and closes it.
-void ReleaseAvi(AviHandles& avi) {
-    if (avi.compressed) AVIStreamRelease(avi.compressed);
-    if (avi.stream) AVIStreamRelease(avi.stream);
-    if (avi.file) AVIFileRelease(avi.file);
-    avi = {};
-}
 
 AviHandles CurrentAvi() {
     const CaptureStateData& cs = CaptureState;
@@ -176,95 +144,19 @@ void SetCurrentAvi(const AviHandles& avi) {
     cs.aviCompressedStream = avi.compressed;
 }
 
-// The journal beside a file being written: what its headers will say. Without it the file is
-// recorded all the same; only a crash could then not be repaired.
-void WriteJournal(const FileSpec& spec) {
-    RecordingJournal j;
-    j.width = spec.width;
-    j.height = spec.height;
-    j.compressed = spec.compressed;
-    j.rate = AviStreamRate(spec.fps);
-    j.scale = kAviRateScale;
-    const std::string text = JournalText(j);
-    HANDLE f = CreateFileW(JournalPathFor(spec.path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    const bool ok = f != INVALID_HANDLE_VALUE && WriteFile(f, text.data(), DWORD(text.size()), &written, nullptr) &&
-                    written == text.size();
-    if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
-    if (!ok) OutputDebugStringW(L"Recording journal not written: a crash could not be repaired.\r\n");
-}
-
 // Closes the current file (its headers and index are written) and removes its journal; a file
 // that holds no frame is removed too.
 void CloseCurrentFile() {
     AviHandles avi = CurrentAvi();
-    ReleaseAvi(avi);
+    FinishAviFile(avi, gRun.filePath, gRun.framesWritten == 0);
     SetCurrentAvi(avi);
-    if (gRun.filePath.empty()) return;
-    if (gRun.framesWritten == 0) DeleteFileW(gRun.filePath.c_str());
-    DeleteFileW(JournalPathFor(gRun.filePath).c_str());
-}
-
-// Opens a new AVI file with its stream and its journal; false, with nothing left open and the
-// file removed, when it cannot be made.
-bool OpenVideoFile(const FileSpec& spec, AviHandles* avi) {
-    const int w = spec.width, h = spec.height;
-    const DWORD frameBytes = DWORD(AviFrameBytes(w, h));
-    *avi = {};
-    if (AVIFileOpenW(&avi->file, spec.path.c_str(), OF_WRITE | OF_CREATE, nullptr) != AVIERR_OK) {
-        avi->file = nullptr;
-        return false;
-    }
-    AVISTREAMINFOW info = {};
-    info.fccType = streamtypeVIDEO;
-    info.fccHandler = spec.compressed ? MjpgHandler() : DibHandler();
-    info.dwScale = kAviRateScale;
-    info.dwRate = AviStreamRate(spec.fps);
-    info.dwSuggestedBufferSize = frameBytes;
-    info.dwQuality = DWORD(-1);
-    SetRect(&info.rcFrame, 0, 0, w, h);
-    lstrcpynW(info.szName, L"Plexor 1.4", int(std::size(info.szName)));
-    if (AVIFileCreateStreamW(avi->file, &avi->stream, &info) != AVIERR_OK) avi->stream = nullptr;
-
-    AVICOMPRESSOPTIONS options = {};
-    options.fccType = streamtypeVIDEO;
-    options.fccHandler = DibHandler();
-    options.dwKeyFrameEvery = 15;
-    options.dwQuality = DWORD(-1);
-    options.dwFlags = AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_VALID;
-    BITMAPINFOHEADER format = {};
-    format.biSize = sizeof(format);
-    format.biWidth = w;
-    format.biHeight = h;  // positive: bottom-up rows (a JPEG image is top-down whatever it says)
-    format.biPlanes = 1;
-    format.biBitCount = 24;
-    format.biCompression = spec.compressed ? MjpgHandler() : BI_RGB;
-    format.biSizeImage = frameBytes;
-    // Without a stream to write to there is no recording: the start fails rather than writing
-    // nothing for as long as the user records. A compressed file's frames are JPEG images
-    // already: no compressor stands between them and the stream.
-    bool ready = avi->stream != nullptr;
-    if (ready && !spec.compressed)
-        ready = AVIMakeCompressedStream(&avi->compressed, avi->stream, &options, nullptr) == AVIERR_OK;
-    if (ready) {
-        PAVISTREAM target = avi->compressed ? avi->compressed : avi->stream;
-        ready = AVIStreamSetFormat(target, 0, &format, sizeof(format)) == AVIERR_OK;
-    }
-    if (!ready) {
-        ReleaseAvi(*avi);
-        DeleteFileW(spec.path.c_str());
-        return false;
-    }
-    WriteJournal(spec);
-    return true;
 }
 
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\') + 1); }
 
 // Makes the opened file the current one: its counters start at 0 and its timeline follows the
 // earlier file's (when there was one), so the time between two files is kept.
-void BeginFile(const FileSpec& spec, const AviHandles& avi, int number, bool continues) {
+void BeginFile(const AviSpec& spec, const AviHandles& avi, int number, bool continues) {
     CaptureStateData& cs = CaptureState;
     SetCurrentAvi(avi);
     gRun.filePath = spec.path;
@@ -336,13 +228,10 @@ bool SampleOf(const FrameCopy& copy, const void** sample, size_t* bytes, uint8_t
 // the write fails.
 bool WriteEntry(const void* sample, size_t bytes) {
     CaptureStateData& cs = CaptureState;
-    static const uint8_t kNothing = 0;
     LONG written = 0;
-    HRESULT hr = E_FAIL;
-    if (gHooks.failWritesFromFrame < 0 || gRun.framesWritten < gHooks.failWritesFromFrame)
-        hr = AVIStreamWrite(WriteStream(), cs.frameIndex, 1, const_cast<void*>(bytes ? sample : &kNothing), LONG(bytes),
-                            bytes ? AVIIF_KEYFRAME : 0, nullptr, &written);
-    if (FAILED(hr)) {
+    const bool ok = (gHooks.failWritesFromFrame < 0 || gRun.framesWritten < gHooks.failWritesFromFrame) &&
+                    WriteAviEntry(CurrentAvi(), cs.frameIndex, sample, bytes, &written);
+    if (!ok) {
         gRun.writeFailed = true;
         OutputDebugStringW(L"Video frame not written: the file ends here.\r\n");
         return false;
@@ -451,7 +340,7 @@ void SwitchFile() {
     CaptureStateData& cs = CaptureState;
     const NextFile& next = gSwitch.next;
     AviHandles avi;
-    if (!OpenVideoFile(next.spec, &avi)) {
+    if (!OpenAviFile(next.spec, &avi)) {
         GiveSwitch(SwitchState::Failed);
         return;
     }
@@ -481,7 +370,7 @@ DWORD WINAPI WriterThread(void*) {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     AVIFileInit();
     AviHandles first;
-    gRun.openSucceeded = OpenVideoFile(gRun.first, &first);
+    gRun.openSucceeded = OpenAviFile(gRun.first, &first);
     if (gRun.openSucceeded) BeginFile(gRun.first, first, 0, false);
     SetEvent(gRun.opened);
     if (gRun.openSucceeded) {

@@ -3,6 +3,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "media/save_folder_win.h"
 #include "settings/file_dialogs_win.h"
 #include "settings/text_table.h"
+#include "view/calibration_workflow.h"
 #include "view/camera_view_win.h"
 #include "view/measure_table.h"
 #include "view/view_geometry.h"
@@ -31,7 +33,8 @@ std::vector<TableRow> CurrentTable() {
     geometry.imageW = info.imageW;
     geometry.imageH = info.imageH;
     return MeasurementTable(MeasurementState.shapes, CameraViewPixelsPerUnit(ShellState.cameraView),
-                            CameraViewUnit(ShellState.cameraView), EqualAspectYScale(geometry));
+                            CameraViewUnit(ShellState.cameraView), EqualAspectYScale(geometry),
+                            AppliedCalibrationName());
 }
 
 void Toast(const std::wstring& text) {
@@ -79,7 +82,7 @@ HGLOBAL GlobalCopy(const void* bytes, size_t size) {
 // The dialog opens in the save folder every time, with a date-and-time name; a file the user
 // chose to replace keeps its permissions.
 void SaveMeasurementsAs(HWND owner) {
-    if (MeasurementState.shapes.empty()) return;
+    if (!HasMeasurements()) return;
     SaveRequest request;
     request.folder = UsableSaveFolder().path;
     request.fileName = FormatMediaPath(L"", LocalMediaTime(), L"csv").substr(1);  // without the "\"
@@ -103,6 +106,8 @@ void SaveMeasurementsAs(HWND owner) {
 
 }  // namespace
 
+bool HasMeasurements() { return CurrentTable().size() > 1; }
+
 std::wstring MeasurementsPathFor(const std::wstring& photoPath) {
     const size_t dot = photoPath.find_last_of(L'.');
     const size_t slash = photoPath.find_last_of(L"\\/");
@@ -118,7 +123,7 @@ bool WriteMeasurementsCsv(const std::wstring& path) {
 }
 
 bool CopyMeasurements(HWND owner) {
-    if (MeasurementState.shapes.empty()) return false;
+    if (!HasMeasurements()) return false;
     const std::wstring text = TabSeparated(CurrentTable());
     return PutOnClipboard(owner, CF_UNICODETEXT, GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
 }
@@ -135,6 +140,14 @@ bool CopyPicture(HWND owner) {
     header.biBitCount = 24;
     header.biCompression = BI_RGB;
     header.biSizeImage = DWORD(size_t(picture.stride) * picture.height);
+    // The pixel size, as a photo records it, for the programs that read it from a bitmap.
+    if (HasScale(picture.scale)) {
+        auto perMetre = [&](double ppu) {
+            return LONG(std::min(PixelsPerMetre(ppu, picture.scale.unit) + 0.5, 2147483647.0));
+        };
+        header.biXPelsPerMeter = perMetre(picture.scale.pixelsPerUnitX);
+        header.biYPelsPerMeter = perMetre(picture.scale.pixelsPerUnitY);
+    }
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof(header) + header.biSizeImage);
     if (!memory) return false;
     auto* p = static_cast<uint8_t*>(GlobalLock(memory));
@@ -160,7 +173,7 @@ void ShowViewContextMenu(HWND owner, HWND view, LPARAM screenPoint) {
     }
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
-    const UINT shapes = MeasurementState.shapes.empty() ? MF_GRAYED : MF_ENABLED;
+    const UINT shapes = HasMeasurements() ? MF_ENABLED : MF_GRAYED;
     const UINT picture = CameraViewSurfaceDc(view) ? MF_ENABLED : MF_GRAYED;
     AppendMenuW(menu, MF_STRING | shapes, ID_COPY_MEASUREMENTS, GetText("copy measures").c_str());
     AppendMenuW(menu, MF_STRING | shapes, ID_SAVE_MEASUREMENTS, GetText("save measures").c_str());
@@ -178,7 +191,7 @@ bool MainOnMeasureExportMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != WM_COMMAND) return false;
     switch (LOWORD(wp)) {
     case ID_COPY_MEASUREMENTS:
-        if (!MeasurementState.shapes.empty())
+        if (HasMeasurements())
             Toast(CopyMeasurements(hwnd) ? GetText("measures copied") : GetText("clipboard failed"));
         return true;
     case ID_SAVE_MEASUREMENTS:

@@ -47,9 +47,9 @@ std::wstring MakeFreeMediaPath(std::wstring_view folder, const MediaTime& t, std
     return {};
 }
 
-std::wstring VideoCoverPath(std::wstring_view videoPath, bool png) {
+std::wstring VideoCoverPath(std::wstring_view videoPath, std::wstring_view ext) {
     std::wstring cover(videoPath);
     if (cover.size() < 3) return cover;
-    cover.replace(cover.size() - 3, 3, png ? L"png" : L"jpg");
+    cover.replace(cover.size() - 3, 3, ext);
     return cover;
 }

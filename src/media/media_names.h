@@ -2,6 +2,7 @@
 // time. When that name is taken (two saves in one millisecond, a clock set back) the next free
 // millisecond is used, so a save never overwrites an earlier file.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,7 @@ constexpr int kMaxMediaNameTries = 100000;
 std::wstring MakeFreeMediaPath(std::wstring_view folder, const MediaTime& t, std::wstring_view ext,
                                const std::function<bool(const std::wstring&)>& exists);
 
-// The cover picture of a video: the path with its last three characters ("avi") replaced by
-// "png" (png true) or "jpg". A path shorter than three characters is returned unchanged.
-std::wstring VideoCoverPath(std::wstring_view videoPath, bool png);
+// The cover picture of a video: the path with its last three characters ("avi") replaced by the
+// photo extension ext ("jpg", "png", "tif"). A path shorter than three characters is returned
+// unchanged.
+std::wstring VideoCoverPath(std::wstring_view videoPath, std::wstring_view ext);

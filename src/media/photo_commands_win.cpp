@@ -20,7 +20,6 @@
 #include "settings/recent_files.h"
 #include "settings/settings_store.h"
 #include "settings/text_table.h"
-#include "view/measure_model.h"
 
 std::wstring gSavePath;
 
@@ -54,7 +53,7 @@ MediaTime LocalMediaTime() {
 }
 
 std::wstring MakePhotoPath(const std::wstring& folder, const MediaTime& now) {
-    return MakeFreeMediaPath(folder, now, AppSettings.jpgPng == 1 ? L"png" : L"jpg", Exists);
+    return MakeFreeMediaPath(folder, now, PhotoExtension(AppSettings.jpgPng), Exists);
 }
 
 bool SavePhoto(PhotoSource source, const MediaTime& now) {
@@ -73,7 +72,7 @@ bool SavePhoto(PhotoSource source, const MediaTime& now) {
     gSavePath = path;
     // The table of the shapes beside the photo, when asked for; its loss is what the toast says.
     const std::wstring csv = MeasurementsPathFor(path);
-    if (AppSettings.measuresWithPhotos == 1 && !MeasurementState.shapes.empty() && !WriteMeasurementsCsv(csv))
+    if (AppSettings.measuresWithPhotos == 1 && HasMeasurements() && !WriteMeasurementsCsv(csv))
         ShowPhotoToast(TextWithPath(GetText("measures not saved"), csv));
     else
         ShowPhotoToast(folder.fallback ? TextWithPath(GetText("saved elsewhere"), path)
@@ -98,7 +97,7 @@ void SaveVideoCover(int fileNumber) {
     const std::wstring video = RecordedVideoPath(fileNumber);
     if (!IsDeviceOpen() || video.empty()) return;
     // No toast and no list entry: the video itself is announced when it is finished.
-    SaveViewImage(VideoCoverPath(video, AppSettings.jpgPng == 1));
+    SaveViewImage(VideoCoverPath(video, PhotoExtension(AppSettings.jpgPng)));
 }
 
 void OpenImageFolder() {

@@ -12,6 +12,7 @@
 #include "frame/capture_state_win.h"
 #include "media/photo_paths.h"
 #include "media/scale_bar.h"
+#include "media/tiff_encoder.h"
 #include "settings/app_settings.h"
 #include "view/calibration_workflow.h"
 #include "view/camera_view_win.h"
@@ -53,12 +54,6 @@ bool CopyFromDc(HDC source, int width, int height, PhotoPicture* copy) {
     DeleteDC(dc);
     GdiFlush();  // the copy is read through its bits next
     return ok;
-}
-
-// The applied calibration's name, empty when none is applied.
-std::wstring AppliedCalibrationName() {
-    const int slot = CalibrationState.appliedSlot;
-    return slot >= 0 && slot < kCalibrationSlots ? CalibrationTable[slot].name : L"";
 }
 
 // The scale bar in the ruler colour on its backing, in the picture's bottom-right corner; a
@@ -141,7 +136,14 @@ void FindImageEncoders() {
 bool SaveBgrImage(const uint8_t* rows, int width, int height, int stride, const std::wstring& path,
                   const PhotoScale* scale) {
     if (!rows || width <= 0 || height <= 0 || stride % 4 != 0) return false;
-    const bool jpeg = UsesJpegEncoder(path);
+    const PhotoEncoder format = PhotoEncoderFor(path);
+    if (format == PhotoEncoder::Tiff) {
+        const std::vector<uint8_t> tiff = EncodeTiff(rows, width, height, size_t(stride), scale);
+        return !tiff.empty() && WriteWholeFile(path, [&](const std::wstring& temporary) {
+                   return WriteBytesToFile(temporary, tiff.data(), tiff.size());
+               });
+    }
+    const bool jpeg = format == PhotoEncoder::Jpeg;
     if (!(jpeg ? jpegFound : pngFound)) return false;
     GpBitmap* bitmap = nullptr;
     if (DllExports::GdipCreateBitmapFromScan0(width, height, stride, PixelFormat24bppRGB,
@@ -184,6 +186,22 @@ bool ComposeViewPhoto(PhotoPicture* picture) {
     const CameraViewInfo info = CameraViewGetInfo(ShellState.cameraView);
     picture->scale = ViewPhotoScale(CameraViewPixelsPerUnit(ShellState.cameraView), info.imageW, info.imageH,
                                     info.frameW, info.frameH, bm.bmWidth, bm.bmHeight, info.zoom);
+    picture->scale.unit = CameraViewUnit(ShellState.cameraView);
+    picture->scale.name = AppliedCalibrationName();
+    if (AppSettings.scaleBar == 1 && HasScale(picture->scale)) DrawScaleBar(picture);
+    return true;
+}
+
+bool ComposeFramePhoto(PhotoPicture* picture) {
+    if (!IsDeviceOpen() || !ShellState.cameraView) return false;
+    const int w = CaptureState.width, h = CaptureState.height;
+    const DisplayFrame* frame = GetCurrentFrame();  // unchanged for three frame periods: copied at once
+    if (!frame || w <= 0 || h <= 0 || !MakeDib(w, h, picture)) return false;
+    CopyToDibRows(reinterpret_cast<const uint8_t*>(frame), w, h, picture->bits);
+    // The frame shows the whole picture at its own size: its pixel size follows from the view's.
+    const CameraViewInfo info = CameraViewGetInfo(ShellState.cameraView);
+    picture->scale = ViewPhotoScale(CameraViewPixelsPerUnit(ShellState.cameraView), info.imageW, info.imageH,
+                                    info.frameW, info.frameH, w, h, 0);
     picture->scale.unit = CameraViewUnit(ShellState.cameraView);
     picture->scale.name = AppliedCalibrationName();
     if (AppSettings.scaleBar == 1 && HasScale(picture->scale)) DrawScaleBar(picture);

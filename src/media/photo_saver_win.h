@@ -1,6 +1,6 @@
-// Encoding pictures to JPEG or PNG files with GDI+: the camera view's composed picture, the
-// camera's still frame and any 24-bit picture, each written so that no half-written file ever
-// stands under the final name. User-interface thread only.
+// Encoding pictures to JPEG or PNG files with GDI+ and to TIFF files with libtiff: the camera
+// view's composed picture, the camera's still frame and any 24-bit picture, each written so that
+// no half-written file ever stands under the final name. User-interface thread only.
 #pragma once
 #include <windows.h>
 
@@ -15,8 +15,9 @@
 void FindImageEncoders();
 
 // Encodes width x height pixels in blue, green, red order, rows top-down and stride bytes apart
-// (a multiple of 4), to path: JPEG at quality 100 when UsesJpegEncoder(path), else PNG. With a
-// scale, the file also records its pixel size and the calibration (see photo_scale.h).
+// (a multiple of 4), to path in the format PhotoEncoderFor(path) names: JPEG at quality 100, PNG
+// or TIFF. With a scale, the file also records its pixel size (see photo_scale.h and
+// tiff_encoder.h).
 bool SaveBgrImage(const uint8_t* rows, int width, int height, int stride, const std::wstring& path,
                   const PhotoScale* scale = nullptr);
 
@@ -37,6 +38,10 @@ struct PhotoPicture {
 // in when that option is on and a calibration is applied. False when no camera is open or
 // nothing has been composed yet.
 bool ComposeViewPhoto(PhotoPicture* picture);
+
+// The frame the camera sent last, at its own size, with the effects but without the overlays (a
+// scale bar drawn in as on photos); false when no camera is open.
+bool ComposeFramePhoto(PhotoPicture* picture);
 
 // The camera view's picture exactly as shown (display size, digital zoom crop, overlays,
 // effects); false when no camera is open or nothing has been composed yet.

@@ -140,7 +140,8 @@ double MicronsPerPixel(double pixelsPerUnit, int unit) {
 std::wstring ScaleComment(const PhotoScale& scale) {
     const std::string x = Figure(MicronsPerPixel(scale.pixelsPerUnitX, scale.unit));
     const std::string y = Figure(MicronsPerPixel(scale.pixelsPerUnitY, scale.unit));
-    std::wstring text = L"Calibration: " + scale.name + L", ";
+    std::wstring text = L"Calibration: ";
+    if (!scale.name.empty()) text += scale.name + L", ";
     text.append(x.begin(), x.end());
     if (y != x) {
         text += L" x ";

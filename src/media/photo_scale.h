@@ -28,7 +28,7 @@ double PixelsPerMetre(double pixelsPerUnit, int unit);
 double MicronsPerPixel(double pixelsPerUnit, int unit);
 
 // "Calibration: <name>, 2.5 µm per pixel" (two figures "x by y" where they differ), µ being
-// U+00B5.
+// U+00B5; without a name "Calibration: 2.5 µm per pixel".
 std::wstring ScaleComment(const PhotoScale& scale);
 
 // The PNG's pHYs field values (pixels per metre, rounded, within 1 ... 2^32 - 1).

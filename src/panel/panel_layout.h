@@ -86,9 +86,9 @@ Chevron ChevronFor(int width, int height, bool open, int dpi = 96);
 
 // ---- Sections (index 0 = id 100, the title bar) ----
 
-constexpr int kSourceBodyUnits = 75;
+constexpr int kSourceBodyUnits = 93;
 constexpr int kPreviewBodyUnits = 76;
-using SourceLayout = std::array<PanelRect, 9>;    // ids 100-108
+using SourceLayout = std::array<PanelRect, 10>;   // ids 100-109
 using PreviewLayout = std::array<PanelRect, 10>;  // ids 100-109
 // labelWidth: the widest of the three labels in pixels; a label wider than the 32 dialog
 // units of its column widens the column and narrows the lists by as much.

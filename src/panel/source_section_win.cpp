@@ -27,7 +27,7 @@
 namespace {
 
 constexpr wchar_t kSourceClass[] = L"CtrlPanelSourceWndClass";
-constexpr int kLastControl = kSourceSettingsButton;
+constexpr int kLastControl = kSourceTimelapseButton;
 constexpr int kIconSize = 20;  // at 96 dpi; the icons hold it at 1.5x and 2x too
 
 bool gSourceOpen = false;  // the section's open flag, one for the class
@@ -155,6 +155,7 @@ void SourceOnCommand(HWND section, WPARAM wp) {
         PanelSetText(section, 105, "format");
         PanelSetText(section, kSourceFolderButton, "files");
         PanelSetText(section, kSourceSettingsButton, "setting");
+        PanelSetText(section, kSourceTimelapseButton, "time-lapse");
         if (DeviceList.empty()) SourceFillDevices(section);
         MeasureLabels(section);
         SourceLayOut(section);
@@ -173,6 +174,9 @@ void SourceOnCommand(HWND section, WPARAM wp) {
         break;
     case kSourceSettingsButton:
         if (ShellState.mainWnd) PostMessageW(ShellState.mainWnd, WM_COMMAND, ID_OPTIONS, 0);
+        break;
+    case kSourceTimelapseButton:
+        if (ShellState.mainWnd) PostMessageW(ShellState.mainWnd, WM_COMMAND, ID_TIMELAPSE, 0);
         break;
     }
 }
@@ -208,6 +212,7 @@ void SourceOnCreate(HWND section) {
     CreatePanelControl(section, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kSourceFormatList);
     CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceFolderButton);
     CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceSettingsButton);
+    CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceTimelapseButton);
     SetButtonIcons(section);
 }
 

@@ -1,5 +1,5 @@
 // The source section of the control panel (CtrlPanelSourceWndClass, section 0): the camera in
-// use, its frame size and stream format, and the folder and settings buttons.
+// use, its frame size and stream format, and the folder, settings and time-lapse buttons.
 #pragma once
 #include <windows.h>
 
@@ -11,3 +11,4 @@ constexpr int kSourceSizeList = 104;
 constexpr int kSourceFormatList = 106;
 constexpr int kSourceFolderButton = 107;
 constexpr int kSourceSettingsButton = 108;
+constexpr int kSourceTimelapseButton = 109;

@@ -45,7 +45,7 @@ void CheckSettingRanges(AppSettingsData& s) {
         if (!IsPaletteColor(*color)) *color = kReplacementColor;
     if (s.lineWidth < 1 || s.lineWidth > 2) s.lineWidth = 1;
     if (s.textSize < 8 || s.textSize > 24) s.textSize = 10;
-    if (s.jpgPng < 0 || s.jpgPng > 1) s.jpgPng = 0;
+    if (s.jpgPng < 0 || s.jpgPng > 2) s.jpgPng = 0;
     if (s.maxRecordTime < 0 || s.maxRecordTime > kMaxRecordTimeLimit) s.maxRecordTime = 0;
     for (int32_t* flag : {&s.scaleBar, &s.measuresWithPhotos, &s.compressVideo})
         if (*flag != 1) *flag = 0;

@@ -29,7 +29,7 @@ struct AppSettingsData {
     int32_t lineWidth;      // 1 or 2 pixels
     int32_t textSize;       // 8 to 24 points
     wchar_t imgDir[kImgDirChars];
-    int32_t jpgPng;         // 0 = JPG, 1 = PNG
+    int32_t jpgPng;         // photo format: 0 = JPG, 1 = PNG, 2 = TIFF
     int32_t maxRecordTime;  // seconds, 0 = no limit, at most 28800
     wchar_t calibrations[kCalibrationsChars];
     wchar_t latestFiles[kLatestFilesChars];

@@ -9,7 +9,7 @@ namespace {
 
 constexpr int kLineWidths = 2;    // 1 and 2 pixels
 constexpr int kTextSizes = 17;    // 8 ... 24 points
-constexpr int kPhotoFormats = 2;  // JPG, PNG
+constexpr int kPhotoFormats = 3;  // JPG, PNG, TIFF
 constexpr int kLanguages = 2;     // English, Chinese
 
 std::vector<std::wstring> NumberRows(int first, int count, const wchar_t* format) {
@@ -34,7 +34,7 @@ int RowOf(int value, int first, int count) {
 std::vector<std::wstring> ColorRows() { return NumberRows(0, int(kPaletteSize), L"%d"); }
 std::vector<std::wstring> LineWidthRows() { return NumberRows(1, kLineWidths, L" %d"); }
 std::vector<std::wstring> TextSizeRows() { return NumberRows(kMinTextSize, kTextSizes, L" %d"); }
-std::vector<std::wstring> PhotoFormatRows() { return {L" JPG", L" PNG"}; }
+std::vector<std::wstring> PhotoFormatRows() { return {L" JPG", L" PNG", L" TIFF"}; }
 std::vector<std::wstring> LanguageRows() { return {L" English", L" \u4e2d\u6587"}; }
 
 int PaletteRow(uint32_t color) {

@@ -10,6 +10,11 @@
 
 CalibrationStateData CalibrationState;
 
+std::wstring AppliedCalibrationName() {
+    const int slot = CalibrationState.appliedSlot;
+    return slot >= 0 && slot < kCalibrationSlots ? CalibrationTable[slot].name : L"";
+}
+
 namespace {
 
 bool IsCBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }

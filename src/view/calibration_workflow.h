@@ -17,6 +17,10 @@ struct CalibrationStateData {
 };
 extern CalibrationStateData CalibrationState;
 
+// The applied calibration's name, empty when none is applied (what photos and the measurement
+// table name it by).
+std::wstring AppliedCalibrationName();
+
 // How many characters of the length field are read.
 constexpr int kCalibrationLengthChars = 63;
 

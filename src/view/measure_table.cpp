@@ -1,33 +1,13 @@
 // Rows of the measurement table and their two text forms.
 #include "view/measure_table.h"
 
+#include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "view/measure_figures.h"
-#include "view/overlay.h"
 
 namespace {
-
-// Measure columns in table order (after kind and index, before the text).
-constexpr Figure kColumns[] = {Figure::Length, Figure::Distance, Figure::Width,  Figure::Height,
-                               Figure::Radius, Figure::R1,       Figure::R2,     Figure::Circumference,
-                               Figure::Area,   Figure::Angle};
-
-std::wstring ColumnHeading(Figure f, const std::wstring& unit) {
-    switch (f) {
-    case Figure::Length: return L"Length (" + unit + L")";
-    case Figure::Distance: return L"Distance (" + unit + L")";
-    case Figure::Width: return L"Width (" + unit + L")";
-    case Figure::Height: return L"Height (" + unit + L")";
-    case Figure::Radius: return L"Radius (" + unit + L")";
-    case Figure::R1: return L"R1 (" + unit + L")";
-    case Figure::R2: return L"R2 (" + unit + L")";
-    case Figure::Circumference: return L"Circumference (" + unit + L")";
-    case Figure::Area: return L"Area (" + unit + L"\u00B2)";
-    case Figure::Angle: return L"Angle (\u00B0)";
-    }
-    return {};
-}
 
 const wchar_t* KindName(int32_t kind) {
     switch (kind) {
@@ -41,6 +21,12 @@ const wchar_t* KindName(int32_t kind) {
     case kToolText: return L"Text";
     default: return L"";
     }
+}
+
+std::wstring Decimal(double v) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.5f", v);
+    return std::wstring(text, text + std::strlen(text));
 }
 
 void AppendUtf8(std::string& out, uint32_t c) {
@@ -64,32 +50,67 @@ void AppendUtf8(std::string& out, uint32_t c) {
 }  // namespace
 
 // A note typed on the picture, as a cell: one that a spreadsheet would take for a formula
-// (=, +, -, @ first) is kept as text by a leading apostrophe, so opening the table runs nothing.
+// (=, +, -, @ first; or a tab or carriage return, which a spreadsheet may skip to find a formula
+// after it) is kept as text by a leading apostrophe, so opening the table runs nothing.
 static std::wstring TextCell(const wchar_t* text) {
     std::wstring cell(text);
-    if (!cell.empty() && std::wstring_view(L"=+-@").find(cell[0]) != std::wstring_view::npos) cell.insert(0, 1, L'\'');
+    if (!cell.empty() && std::wstring_view(L"=+-@\t\r").find(cell[0]) != std::wstring_view::npos) cell.insert(0, 1, L'\'');
     return cell;
 }
 
+// A click without a drag commits a shape whose points coincide (a zero line or circle, an angle
+// without an arm, a one-point stroke); the view keeps it, the table has nothing to say of it.
+// A text shape is its note, whatever its points.
+static bool HasSize(const MeasureShape& s) {
+    if (s.kind == kToolText) return true;
+    if (s.kind == kToolPencil) {
+        for (const ShapePoint& p : s.points)
+            if (!(p == s.points.front())) return true;
+        return false;
+    }
+    return !(s.p1 == s.p2);
+}
+
 std::vector<TableRow> MeasurementTable(const std::vector<MeasureShape>& shapes, float ppu, int unit,
-                                       double yScale) {
+                                       double yScale, const std::wstring& calibration) {
     const bool calibrated = ppu > 0.0f;
-    const std::wstring unitText = calibrated ? UnitText(unit) : L"px";
-    std::vector<TableRow> rows;
-    TableRow heading = {L"Kind", L"Index"};
-    for (Figure f : kColumns) heading.push_back(ColumnHeading(f, unitText));
-    heading.push_back(L"Text");
-    rows.push_back(heading);
-    for (size_t i = 0; i < shapes.size(); ++i) {
-        const MeasureShape& s = shapes[i];
-        const ShapeFigures figures = FiguresOf(s, s.kind, calibrated ? ppu : 1.0f, yScale);
-        TableRow row = {KindName(s.kind), std::to_wstring(i + 1)};
-        for (Figure f : kColumns) {
+    const std::wstring unitText = !calibrated ? L"px" : unit == 0 ? L"mm" : L"\u00B5m";
+    const double perUnit = calibrated ? ppu : 1.0;
+    std::vector<TableRow> rows = {{L" ", L"Label", L"Area", L"X", L"Y", L"Perim.", L"Width", L"Height", L"Angle",
+                                   L"Length", L"Unit", L"Calibration", L"Kind", L"Distance", L"Radius", L"R1", L"R2",
+                                   L"Text"}};
+    for (const MeasureShape& s : shapes) {
+        if (!HasSize(s)) continue;
+        const ShapeFigures figures = FiguresOf(s, s.kind, float(perUnit), yScale);
+        auto figure = [&](Figure f) {
             const FigureText* t = figures.Find(f);
-            row.push_back(t ? t->number : std::wstring());
-        }
-        row.push_back(s.kind == kToolText ? TextCell(s.text) : std::wstring());
-        rows.push_back(row);
+            return t ? t->number : std::wstring();
+        };
+        // The centre in image pixels, where the shape has one.
+        const bool centred = s.kind == kToolLine || s.kind == kToolRectangle || s.kind == kToolCircle ||
+                             s.kind == kToolConcentric;
+        const bool midpoint = s.kind == kToolLine || s.kind == kToolRectangle;
+        const double cx = midpoint ? (s.p1.x + s.p2.x) / 2.0 : s.p1.x;
+        const double cy = midpoint ? (s.p1.y + s.p2.y) / 2.0 : s.p1.y;
+        const std::wstring number = std::to_wstring(rows.size());
+        rows.push_back({number,
+                        KindName(s.kind) + (L" " + number),
+                        figure(Figure::Area),
+                        centred ? Decimal(cx / perUnit) : std::wstring(),
+                        centred ? Decimal(cy * yScale / perUnit) : std::wstring(),
+                        figure(Figure::Circumference),
+                        figure(Figure::Width),
+                        figure(Figure::Height),
+                        figure(Figure::Angle),
+                        figure(Figure::Length),
+                        unitText,
+                        calibrated ? calibration : std::wstring(),
+                        KindName(s.kind),
+                        figure(Figure::Distance),
+                        figure(Figure::Radius),
+                        figure(Figure::R1),
+                        figure(Figure::R2),
+                        s.kind == kToolText ? TextCell(s.text) : std::wstring()});
     }
     return rows;
 }

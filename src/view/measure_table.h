@@ -1,7 +1,9 @@
-// The measurement table that leaves the program: one row per drawn shape with its kind, its
-// place in the list, each measure it has (in the applied unit, or in pixels without a
-// calibration), the angle in degrees and the text of a text shape. The numbers are the texts
-// the labels on the picture print. Tab-separated for the clipboard, CSV for files. Portable.
+// The measurement table that leaves the program, in the form of an analysis program's results
+// table so the figures paste beside its own: a row-number column " ", then the columns it names
+// the same way where they mean the same (Label, Area, X, Y, Perim., Width, Height, Angle,
+// Length), the unit and the calibration's name, then this program's own columns (Kind,
+// Distance, Radius, R1, R2, Text). One row per measured shape; the numbers are the texts the
+// labels on the picture print. Tab-separated for the clipboard, CSV for files. Portable.
 #pragma once
 
 #include <string>
@@ -11,11 +13,16 @@
 
 using TableRow = std::vector<std::wstring>;
 
-// The heading row and one row per shape, in list order. ppu <= 0 gives pixel measures and the
-// unit "px"; yScale as for the labels (pixels of equal aspect on a stretched picture). A note
-// beginning with =, +, - or @ gets a leading apostrophe, so a spreadsheet keeps it as text.
+// The heading row and one row per shape, in list order, but for shapes of no size (a click
+// without a drag); rows are numbered from 1 and labelled by kind and number ("Line 1"). ppu <= 0
+// gives pixel measures and the unit "px", else the unit "mm" or "µm" (U+00B5; areas in its
+// square, angles always in degrees) and calibration the name of the calibration. yScale as for
+// the labels (pixels of equal aspect on a stretched picture). X and Y: the centre of a line,
+// rectangle or circle, from the picture's top-left corner, y downwards. A note beginning with =,
+// +, -, @, a tab or a carriage return gets a leading apostrophe, so a spreadsheet keeps it as
+// text. Numbers always have a decimal point (the program leaves the C locale as it is).
 std::vector<TableRow> MeasurementTable(const std::vector<MeasureShape>& shapes, float ppu, int unit,
-                                       double yScale = 1.0);
+                                       double yScale = 1.0, const std::wstring& calibration = L"");
 
 // Cells joined by tabs, rows ended by CR LF; tabs and line breaks inside a cell become spaces.
 std::wstring TabSeparated(const std::vector<TableRow>& rows);

@@ -31,6 +31,8 @@ TEST(ImageViewRules, VideosShowTheirCoverWithTheBadge) {
         EXPECT_EQ(s.file, c.file);
         EXPECT_EQ(s.videoBadge, c.badge);
     }
+    auto onlyTif = [](const std::wstring& f) { return f.substr(f.size() - 3) == L"tif" ? int64_t(1) : int64_t(-1); };
+    EXPECT_EQ(ImageSourceFor(L"C:\\v\\clip.avi", onlyTif).file, L"C:\\v\\clip.tif");
 }
 
 TEST(ImageViewRules, ScaleTable) {

@@ -1,5 +1,5 @@
 // Picture files made up byte by byte for tests: only the structure the picture check walks
-// (PNG chunks, JPEG segments, BMP headers); the pixel data is filler, so a header may claim any
+// (PNG chunks, JPEG segments, BMP headers, TIFF directories); the pixel data is filler, so a header may claim any
 // size. Shared by the native tests and the Wine tests of the image view.
 #pragma once
 #include <cstdint>
@@ -63,6 +63,29 @@ inline Bytes Bmp(int32_t width, int32_t height, int rowsMissing = 0) {
     Le16(b, 24);
     for (int i = 0; i < 6; ++i) Le32(b, 0);
     b.resize(b.size() + size_t(row) * rows, 0x80);
+    return b;
+}
+
+// A classic TIFF of width x height in either byte order: a directory of the size and two strips of
+// 100 bytes (offsets and lengths in arrays after it), the second strip cut short by `missing`.
+inline Bytes Tiff(uint32_t width, uint32_t height, bool bigEndian = false, uint32_t missing = 0) {
+    Bytes b = bigEndian ? Bytes{'M', 'M', 0, 42} : Bytes{'I', 'I', 42, 0};
+    auto put = [&](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> 8 * (bigEndian ? n - 1 - i : i)));
+    };
+    constexpr uint32_t kArrays = 8 + 2 + 4 * 12 + 4, kStrips = kArrays + 16;
+    put(8, 4);
+    put(4, 2);
+    const uint32_t entries[4][3] = {{256, 1, width}, {257, 1, height}, {273, 2, kArrays}, {279, 2, kArrays + 8}};
+    for (const auto& e : entries) {  // tag, type LONG, count, value
+        put(e[0], 2);
+        put(4, 2);
+        put(e[1], 4);
+        put(e[2], 4);
+    }
+    put(0, 4);  // no further directory
+    for (uint32_t v : {kStrips, kStrips + 100, 100u, 100u}) put(v, 4);
+    b.resize(b.size() + 200 - missing, 0x33);
     return b;
 }
 

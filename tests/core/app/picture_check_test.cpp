@@ -10,6 +10,7 @@
 
 #include "app/picture_bytes.h"
 #include "frame/test_frames.h"
+#include "media/tiff_encoder.h"
 
 namespace {
 
@@ -20,6 +21,15 @@ Bytes EncodedJpeg(int w, int h) {
     std::vector<uint8_t> bgr(size_t(w) * h * 3);
     for (size_t i = 0; i < bgr.size(); ++i) bgr[i] = uint8_t(i * 7);
     return EncodeJpeg(bgr, w, h, 0, TJSAMP_420, 90);
+}
+
+// A real TIFF as photos are saved, with its scale.
+Bytes EncodedTiff(int w, int h) {
+    std::vector<uint8_t> bgr(size_t(w) * h * 3, 0x40);
+    PhotoScale scale;
+    scale.pixelsPerUnitX = scale.pixelsPerUnitY = 0.5;
+    scale.unit = 1;
+    return EncodeTiff(bgr.data(), w, h, size_t(w) * 3, &scale);
 }
 
 PictureFacts Inspect(const Bytes& b) { return InspectPicture(b.data(), b.size()); }
@@ -52,6 +62,10 @@ TEST(PictureCheck, KindSizeAndWholeness) {
         {"bmp top-down", Bmp(33, -20), PictureKind::Bmp, 33, 20, true, true},
         {"bmp missing a row", Bmp(33, 20, 1), PictureKind::Bmp, 33, 20, false, false},
         {"bmp header larger than the file", wrapping, PictureKind::Bmp, 33, 20, false, false},
+        {"encoded tiff", EncodedTiff(33, 20), PictureKind::Tiff, 33, 20, true, true},
+        {"big-endian tiff", Tiff(640, 480, true), PictureKind::Tiff, 640, 480, true, true},
+        {"tiff with a strip cut short", Tiff(640, 480, false, 1), PictureKind::Tiff, 640, 480, false, false},
+        {"tiff claiming 60000 x 60000", Tiff(60000, 60000), PictureKind::Tiff, 60000, 60000, true, false},
         {"8000 x 6000 photo", Png(8000, 6000), PictureKind::Png, 8000, 6000, true, true},
         {"png claiming 60000 x 60000", Png(60000, 60000), PictureKind::Png, 60000, 60000, true, false},
         {"jpeg claiming 60000 x 60000", Jpeg(60000, 60000), PictureKind::Jpeg, 60000, 60000, true, false},
@@ -79,7 +93,7 @@ TEST(PictureCheck, LimitSitsAt64Megapixels) {
 // No cut of a whole picture passes, whatever the place: a truncated file is never decoded.
 TEST(PictureCheck, EveryTruncationIsRefused) {
     using namespace picture_bytes;
-    for (const Bytes& whole : {EncodedJpeg(40, 30), Jpeg(64, 48), Png(64, 48), Bmp(7, 5)}) {
+    for (const Bytes& whole : {EncodedJpeg(40, 30), Jpeg(64, 48), Png(64, 48), Bmp(7, 5), EncodedTiff(9, 5), Tiff(7, 5, true)}) {
         ASSERT_TRUE(PictureAcceptable(Inspect(whole)));
         for (size_t n = 0; n < whole.size(); ++n) {
             Bytes cut(whole.begin(), whole.begin() + ptrdiff_t(n));

@@ -46,7 +46,7 @@ TEST(MediaNames, TakesTheNextFreeMillisecond) {
 }
 
 TEST(MediaNames, CoverBesideTheVideo) {
-    EXPECT_EQ(VideoCoverPath(L"C:\\V\\20230322-142501-007.avi", false), L"C:\\V\\20230322-142501-007.jpg");
-    EXPECT_EQ(VideoCoverPath(L"C:\\V\\20230322-142501-007.avi", true), L"C:\\V\\20230322-142501-007.png");
-    EXPECT_EQ(VideoCoverPath(L"av", true), L"av");
+    EXPECT_EQ(VideoCoverPath(L"C:\\V\\20230322-142501-007.avi", L"jpg"), L"C:\\V\\20230322-142501-007.jpg");
+    EXPECT_EQ(VideoCoverPath(L"C:\\V\\20230322-142501-007.avi", L"tif"), L"C:\\V\\20230322-142501-007.tif");
+    EXPECT_EQ(VideoCoverPath(L"av", L"png"), L"av");
 }

@@ -5,12 +5,17 @@
 
 #include <map>
 
-TEST(PhotoPaths, JpegEncoderOnlyForAnExactJpgEnding) {
-    struct Case { const wchar_t* path; bool jpeg; } cases[] = {
-        {L"C:\\P\\20230322-142501-007.jpg", true}, {L"C:\\P\\20230322-142501-007.png", false},
-        {L"C:\\P\\a.JPG", false}, {L"C:\\P\\a.jpeg", false}, {L"jpg", true}, {L"pg", false}, {L"", false},
+TEST(PhotoPaths, EncoderByTheExactEnding) {
+    using E = PhotoEncoder;
+    struct Case { const wchar_t* path; E encoder; } cases[] = {
+        {L"C:\\P\\20230322-142501-007.jpg", E::Jpeg}, {L"C:\\P\\20230322-142501-007.png", E::Png},
+        {L"C:\\P\\20230322-142501-007.tif", E::Tiff}, {L"C:\\P\\a.tiff", E::Tiff}, {L"C:\\P\\a.TIF", E::Png},
+        {L"C:\\P\\a.JPG", E::Png}, {L"C:\\P\\a.jpeg", E::Png}, {L"jpg", E::Jpeg}, {L"pg", E::Png}, {L"", E::Png},
     };
-    for (const auto& c : cases) EXPECT_EQ(UsesJpegEncoder(c.path), c.jpeg) << c.path;
+    for (const auto& c : cases) EXPECT_EQ(PhotoEncoderFor(c.path), c.encoder) << c.path;
+    EXPECT_EQ(PhotoEncoderFor(std::wstring(L"C:\\P\\a.") + PhotoExtension(2)), E::Tiff);
+    EXPECT_STREQ(PhotoExtension(1), L"png");
+    EXPECT_STREQ(PhotoExtension(7), L"jpg");
 }
 
 TEST(PhotoPaths, TextWithPathFillsThePlaceholder) {
@@ -26,6 +31,8 @@ TEST(PhotoPaths, OpenFolderTargetOrder) {
         {L"F\\last.png", {{L"F\\*.jpg", L"a.jpg"}}, L"F\\last.png", true},
         {L"", {{L"F\\*.jpg", L"a.jpg"}, {L"F\\*.png", L"b.png"}}, L"F\\a.jpg", true},
         {L"", {{L"F\\*.png", L"b.png"}, {L"F\\*.avi", L"c.avi"}}, L"F\\b.png", true},
+        {L"", {{L"F\\*.tif", L"d.tif"}, {L"F\\*.avi", L"c.avi"}}, L"F\\d.tif", true},
+        {L"", {{L"F\\*.tiff", L"e.tiff"}, {L"F\\*.avi", L"c.avi"}}, L"F\\e.tiff", true},
         {L"", {{L"F\\*.avi", L"c.avi"}}, L"F\\c.avi", true},
         {L"", {}, L"F", false},  // opened itself: selecting it would open its parent
     };

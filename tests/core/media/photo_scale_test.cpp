@@ -65,6 +65,7 @@ TEST(PhotoScale, PixelSizesForMillimetreAndMicrometreCalibrations) {
         EXPECT_EQ(d.x, c.jfif.x) << c.ppu;
     }
     EXPECT_EQ(ScaleComment(Scale(400, 0)), L"Calibration: Slide, 2.5 \u00B5m per pixel");
+    EXPECT_EQ(ScaleComment(Scale(400, 0, L"")), L"Calibration: 2.5 \u00B5m per pixel");  // a calibration without a name
 }
 
 TEST(PhotoScale, ViewPhotoFollowsRatioZoomAndStretch) {

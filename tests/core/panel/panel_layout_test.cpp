@@ -20,9 +20,9 @@ TEST(PanelLayout, SectionHeightsFromTitleAndBody) {
     EXPECT_EQ(PanelMetricsFor(kBase8).titleHeight, 28);
     EXPECT_EQ(PanelMetricsFor(kBase8).marginX, 8);
     EXPECT_EQ(PanelMetricsFor(kBase8).marginY, 8);
-    EXPECT_EQ(SectionHeightsFor(kBase8, kSourceBodyUnits), (SectionHeights{29, 179}));
+    EXPECT_EQ(SectionHeightsFor(kBase8, kSourceBodyUnits), (SectionHeights{29, 215}));  // with the time-lapse row
     EXPECT_EQ(SectionHeightsFor(kBase8, kPreviewBodyUnits), (SectionHeights{29, 181}));
-    EXPECT_EQ(SectionHeightsFor(kBase7, kSourceBodyUnits), (SectionHeights{26, 157}));  // 24.5 -> 25, 131.25 -> 131
+    EXPECT_EQ(SectionHeightsFor(kBase7, kSourceBodyUnits), (SectionHeights{26, 189}));  // 24.5 -> 25, 162.75 -> 163
     SectionHeights h = {29, 181};
     EXPECT_EQ(PackSectionHeights(h), 29u | (181u << 16));
     EXPECT_EQ(UnpackSectionHeights(PackSectionHeights(h)), h);
@@ -97,6 +97,7 @@ TEST(PanelLayout, SourceSectionControls) {
     EXPECT_EQ(l[6], (PanelRect{72, 95, 158, 160}));
     EXPECT_EQ(l[7], (PanelRect{8, 131, 104, 32}));
     EXPECT_EQ(l[8], (PanelRect{124, 131, 104, 32}));
+    EXPECT_EQ(l[9], (PanelRect{8, 167, 220, 32}));  // the time-lapse button: a row as wide as both
     // A longer label widens its column; the lists keep their right edge.
     SourceLayout wide = LayOutSourceSection(236, kBase8, 80);
     EXPECT_EQ(wide[3], (PanelRect{4, 69, 80, 16}));

@@ -34,6 +34,7 @@ TEST(OptionsLists, RowsSelectedForStoredSettings) {
     } cases[] = {
         {0x000080, 1, 8, 0, 0, 0, 0, 0, 0, 0},
         {0x00FFFF, 2, 24, 1, 1, 11, 1, 16, 1, 1},
+        {0x00FFFF, 2, 24, 2, 1, 11, 1, 16, 2, 1},     // TIFF
         {0x123456, 1, 14, 0, 5, 3, 0, 6, 0, kNoRow},  // outside the palette: green; language 5: no row
         {0x000000, 1, 14, 0, 0, 3, 0, 6, 0, 0},       // black is not in the palette
     };

@@ -64,7 +64,7 @@ TEST(SettingsLoad, RangeChecks) {
         {&S::language, &A::language, 0xFFFFFFFF, 0}, {&S::maxRecordTime, &A::maxRecordTime, 28800, 28800},
         {&S::maxRecordTime, &A::maxRecordTime, 28801, 0}, {&S::maxRecordTime, &A::maxRecordTime, 0xFFFFFFFF, 0},
         {&S::maxRecordTime, &A::maxRecordTime, 45, 45}, {&S::jpgPng, &A::jpgPng, 1, 1},
-        {&S::jpgPng, &A::jpgPng, 2, 0},             {&S::width, &A::width, 1920, 1920},
+        {&S::jpgPng, &A::jpgPng, 2, 2},             {&S::jpgPng, &A::jpgPng, 3, 0},             {&S::width, &A::width, 1920, 1920},
         {&S::scaleBar, &A::scaleBar, 1, 1},         {&S::scaleBar, &A::scaleBar, 2, 0},
         {&S::measuresWithPhotos, &A::measuresWithPhotos, 1, 1},
         {&S::measuresWithPhotos, &A::measuresWithPhotos, 0xFFFFFFFF, 0},

@@ -26,7 +26,8 @@ HWND MakeHost(int width, int height);
 const std::wstring& ScratchFolder();
 std::wstring Scratch(const std::wstring& name);
 
-// A w x h picture of one colour, written by the photo saver (JPEG for a ".jpg" path, else PNG).
+// A w x h picture of one colour, written by the photo saver (JPEG for a ".jpg" path, TIFF for
+// ".tif", else PNG).
 bool WritePicture(const std::wstring& path, int w, int h, COLORREF colour);
 bool WriteBytes(const std::wstring& path, const picture_bytes::Bytes& bytes);
 std::vector<uint8_t> ReadBytes(const std::wstring& path);

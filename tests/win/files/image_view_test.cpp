@@ -23,6 +23,7 @@ struct ImageViewTest : ::testing::Test {
         StartFilesTests();
         ASSERT_TRUE(WritePicture(Scratch(L"photo.jpg"), 640, 480, kPhoto));
         ASSERT_TRUE(WritePicture(Scratch(L"photo.png"), 640, 480, kPhoto));
+        ASSERT_TRUE(WritePicture(Scratch(L"photo.tif"), 640, 480, kPhoto));
         ASSERT_TRUE(WritePicture(Scratch(L"big.png"), 2592, 1944, kPhoto));
     }
     void SetUp() override {
@@ -53,10 +54,10 @@ struct ImageViewTest : ::testing::Test {
     HWND host = nullptr;
 };
 
-TEST_F(ImageViewTest, JpegAndPngPaintCentredOnTheGround) {
+TEST_F(ImageViewTest, JpegPngAndTiffPaintCentredOnTheGround) {
     HWND v = MakeView(200, 150);
     SendMessageW(v, WM_COMMAND, IMAGE_CMD_SET_SCALE, 25);
-    for (const wchar_t* name : {L"photo.jpg", L"photo.png"}) {
+    for (const wchar_t* name : {L"photo.jpg", L"photo.png", L"photo.tif"}) {
         Load(v, Scratch(name));
         ImageViewState* s = State(v);
         ASSERT_EQ(s->lastLoad, PictureLoad::Ok);
@@ -112,6 +113,8 @@ TEST_F(ImageViewTest, BadFilesGiveTheEmptyView) {
         {L"renamed-avi.png", avi, PictureLoad::NotPicture},
         {L"huge.png", Png(60000, 60000), PictureLoad::TooLarge},
         {L"huge.jpg", Jpeg(60000, 60000), PictureLoad::TooLarge},
+        {L"huge.tif", Tiff(60000, 60000), PictureLoad::TooLarge},
+        {L"strip-missing.tif", Tiff(640, 480, false, 1), PictureLoad::NotPicture},
         {L"broken-inside.jpg", Jpeg(640, 480), PictureLoad::DecodeFailed},  // whole structure, no tables
     };
     HWND v = MakeView(200, 150);

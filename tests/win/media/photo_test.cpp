@@ -51,7 +51,7 @@ constexpr uint32_t kTextColor = 0x00FFFF;  // yellow
 
 // A decoded picture file: its first bytes tell the format.
 struct Picture {
-    bool png = false, jpeg = false;
+    bool png = false, jpeg = false, tiff = false;
     int width = 0, height = 0;
     std::vector<uint8_t> bgr;  // rows top-down, width * 3 bytes each
     COLORREF At(int x, int y) const {
@@ -69,6 +69,7 @@ bool LoadPicture(const std::wstring& path, Picture* out) {
     CloseHandle(f);
     out->jpeg = head[0] == 0xFF && head[1] == 0xD8;
     out->png = head[0] == 0x89 && head[1] == 'P' && head[2] == 'N' && head[3] == 'G';
+    out->tiff = (head[0] == 'I' && head[1] == 'I' && head[2] == 42) || (head[0] == 'M' && head[1] == 'M' && head[3] == 42);
     using namespace Gdiplus;
     GpBitmap* bitmap = nullptr;
     if (DllExports::GdipCreateBitmapFromFile(path.c_str(), &bitmap) != Ok) return false;
@@ -305,9 +306,10 @@ TEST_F(PhotoTest, UnusableFolderFallsBackToTheDefaultFolder) {
 
 TEST_F(PhotoTest, VideoCoverBesideTheVideo) {
     ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 640x480\"", {kSubtypeYuy2, 640, 480, 0}));
-    struct Case { int jpgPng; const wchar_t* cover; bool png; } cases[] = {
-        {0, L"\\20230322-142501-007.jpg", false},
-        {1, L"\\20230322-142501-007.png", true},
+    struct Case { int jpgPng; const wchar_t* cover; bool png, tiff; } cases[] = {
+        {0, L"\\20230322-142501-007.jpg", false, false},
+        {1, L"\\20230322-142501-007.png", true, false},
+        {2, L"\\20230322-142501-007.tif", false, true},
     };
     for (const Case& c : cases) {
         AppSettings.jpgPng = c.jpgPng;
@@ -318,6 +320,7 @@ TEST_F(PhotoTest, VideoCoverBesideTheVideo) {
         Picture pic;
         ASSERT_TRUE(LoadPicture(cover, &pic));
         EXPECT_EQ(pic.png, c.png);
+        EXPECT_EQ(pic.tiff, c.tiff);
         EXPECT_EQ(pic.width, 640);
     }
     EXPECT_TRUE(gRecentFiles.empty());  // no list entry and no toast for a cover
@@ -520,6 +523,44 @@ TEST_F(PhotoScaleTest, WithoutTheOptionsPhotosGetNeitherBarNorTable) {
     EXPECT_EQ(FilesIn(folder).size(), 1u);
 }
 
+// TIFF photos with the scale and the table beside them, kept for the analysis-program check on
+// the Linux side (tests/e2e/tiff_results.sh): a line, a circle and an angle on the virtual
+// microscope's 500 pixels per mm, calibrated in µm, in mm and not at all, and a 640 x 480
+// camera stretched to 1920 x 1080 (1.5 pixels per µm across, 1.125 down).
+TEST_F(PhotoScaleTest, TiffPhotosCarryTheScaleAndTheTable) {
+    struct Case { const wchar_t* formats; CameraFormat format; float ppu; int32_t unit; } cases[] = {
+        {L"--formats \"YUY2 1280x720\" --ppmm 500", {kSubtypeYuy2, 1280, 720, 0}, 0.5f, 1},
+        {L"--formats \"YUY2 1280x720\" --ppmm 500", {kSubtypeYuy2, 1280, 720, 0}, 500.0f, 0},
+        {L"--formats \"YUY2 1280x720\" --ppmm 500", {kSubtypeYuy2, 1280, 720, 0}, -1.0f, 0},
+        {L"--formats \"YUY2 640x480\" --ppmm 500", {kSubtypeYuy2, 1920, 1080, 1}, 1.5f, 1},
+    };
+    AppSettings.jpgPng = 2;
+    AppSettings.measuresWithPhotos = 1;
+    for (int i = 0; i < 4; ++i) {
+        const Case& c = cases[i];
+        if (i == 0 || c.format.width != cases[i - 1].format.width) {
+            if (main) DestroyWindow(main);
+            main = nullptr;
+            PumpMessages();
+            ASSERT_NO_FATAL_FAILURE(Open(c.formats, c.format));
+        }
+        MeasurementState.shapes = {Shape(kToolLine, {60, 100}, {400, 100}),             // 680 µm
+                                   Shape(kToolCircle, {640, 360}, {690, 360}),           // radius 100 µm
+                                   Shape(kToolAngle, {300, 500}, {400, 500}, {400, 400})};  // 45°
+        struct { float ppu; int32_t unit; } calibration = {c.ppu, c.unit};
+        SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_CALIBRATION, reinterpret_cast<LPARAM>(&calibration));
+        const unsigned long long frames = CameraViewGetInfo(view).composedFrames;
+        ASSERT_TRUE(WaitUntil([&] { return CameraViewGetInfo(view).composedFrames > frames + 1; }));
+        ASSERT_TRUE(SavePhoto(PhotoSource::View, {2023, 3, 22, 14, 25, 1, i}));
+        Picture pic;
+        ASSERT_TRUE(LoadPicture(gSavePath, &pic)) << i;
+        EXPECT_TRUE(pic.tiff);
+        EXPECT_EQ(pic.width, c.format.width);
+        Keep(gSavePath);
+        Keep(MeasurementsPathFor(gSavePath));
+    }
+}
+
 std::wstring ClipboardText() {
     std::wstring text;
     if (!OpenClipboard(nullptr)) return text;
@@ -551,9 +592,10 @@ TEST_F(PhotoScaleTest, ContextMenuCommandsFillTheClipboard) {
     CloseHandle(held);
     EXPECT_TRUE(opened);
     const std::wstring text = ClipboardText();
-    EXPECT_EQ(text, TabSeparated(MeasurementTable(MeasurementState.shapes, 0.4f, 1)));
-    // The line's 340 pixels at 0.4 pixels per µm, as its label prints it.
-    EXPECT_NE(text.find(L"Line\t1\t850.00000\t"), std::wstring::npos) << text;
+    EXPECT_EQ(text, TabSeparated(MeasurementTable(MeasurementState.shapes, 0.4f, 1, 1.0, L"Tissue 40x")));
+    // The line's 340 pixels at 0.4 pixels per µm, as its label prints it, in µm of the calibration.
+    EXPECT_EQ(text.substr(0, 8), L" \tLabel\t");
+    EXPECT_NE(text.find(L"\t850.00000\t\u00B5m\tTissue 40x\tLine\t"), std::wstring::npos) << text;
     EXPECT_EQ(Toast(), L"Measurements copied");
 
     SendMessageW(main, WM_COMMAND, ID_COPY_PICTURE, 0);
@@ -566,6 +608,8 @@ TEST_F(PhotoScaleTest, ContextMenuCommandsFillTheClipboard) {
     EXPECT_EQ(header->biWidth, 640);
     EXPECT_EQ(header->biHeight, 480);
     EXPECT_EQ(header->biBitCount, 24);
+    EXPECT_EQ(header->biXPelsPerMeter, 400000);  // the pixel size of 0.4 pixels per µm, as a photo records it
+    EXPECT_EQ(header->biYPelsPerMeter, 400000);
     const auto* rows = reinterpret_cast<const uint8_t*>(header + 1);
     int differ = 0;
     for (int y = 0; y < 480; y += 17)
@@ -639,7 +683,7 @@ TEST_F(PhotoScaleTest, SaveMeasurementsOpensInTheSaveFolderAndReplacesWhenAsked)
     EXPECT_EQ(FilesIn(elsewhere), std::vector<std::wstring>{L"first.csv"});
     saveAs(L"table.csv", true);
     const std::vector<uint8_t> csv = FileBytes(path);
-    EXPECT_EQ(std::string(csv.begin(), csv.end()), CsvUtf8(MeasurementTable(MeasurementState.shapes, 0.4f, 1)));
+    EXPECT_EQ(std::string(csv.begin(), csv.end()), CsvUtf8(MeasurementTable(MeasurementState.shapes, 0.4f, 1, 1.0, L"Tissue 40x")));
     EXPECT_EQ(Toast(), L"Measurements saved: " + path);
     EXPECT_EQ(FilesIn(folder).size(), 1u);  // no temporary file left
     RemoveTree(elsewhere);

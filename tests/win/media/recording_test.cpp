@@ -25,6 +25,7 @@
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
 #include "common/main_window_fixture_win.h"
+#include "common/host_tools_win.h"
 #include "common/modal_script_win.h"
 #include "common/pump_win.h"
 #include "common/scratch_files_win.h"
@@ -70,49 +71,6 @@ LRESULT CALLBACK CountingMainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 std::wstring ToastText() { return ShellState.mainWnd ? WindowText(GetDlgItem(ShellState.mainWnd, ID_PROMPT)) : L""; }
-
-// ---- ffprobe and ffmpeg of the machine, run from inside Wine ----
-
-std::wstring UnixPath(const std::wstring& windowsPath) {
-    // The build folder is on the drive Wine maps to the Unix root (Z:).
-    std::wstring p = windowsPath.substr(2);
-    for (wchar_t& c : p)
-        if (c == L'\\') c = L'/';
-    return p;
-}
-
-std::string ReadText(const std::wstring& path) {
-    AviFile raw(path);  // reads any file's bytes
-    return std::string(raw.bytes.begin(), raw.bytes.end());
-}
-
-// Runs a shell command line of the machine (Wine starts Unix programs, but does not connect
-// their output to our pipes: it goes through a file). Gives the output, or "<none>" when the
-// command cannot run here.
-std::string RunHost(const std::wstring& command) {
-    const std::wstring out = BinPath(L"recordings\\host-output.txt");
-    DeleteFileW(out.c_str());
-    std::wstring line = L"/bin/sh -c \"(" + command + L") >'" + UnixPath(out) + L".tmp' 2>&1; mv '" + UnixPath(out) +
-                        L".tmp' '" + UnixPath(out) + L"'\"";
-    STARTUPINFOW si = {sizeof(si)};
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return "<none>";
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    if (!WaitUntil([&] { return GetFileAttributesW(out.c_str()) != INVALID_FILE_ATTRIBUTES; }, 120000)) return "<none>";
-    return ReadText(out);
-}
-
-bool HostHasFfmpeg() {
-    static int has = -1;
-    if (has < 0) {
-        const std::string found = RunHost(L"command -v ffprobe && command -v ffmpeg");
-        has = found.find("ffmpeg") != std::string::npos;
-        if (!has) std::printf("ffprobe and ffmpeg cannot be run here: files are checked by their layout only\n");
-    }
-    return has == 1;
-}
 
 // ---- The fixture ----
 
@@ -360,7 +318,7 @@ TEST_P(RecordFormats, FiveSecondsArePlayableUprightAndComplete) {
     EXPECT_EQ(path.rfind(folder, 0), 0u);
     EXPECT_EQ(ToastText(), L"File saved: " + path);
     EXPECT_EQ(coverRequests, 1);
-    EXPECT_NE(GetFileAttributesW(VideoCoverPath(path, false).c_str()), INVALID_FILE_ATTRIBUTES);  // the cover
+    EXPECT_NE(GetFileAttributesW(VideoCoverPath(path, L"jpg").c_str()), INVALID_FILE_ATTRIBUTES);  // the cover
     const RecorderStatus status = GetRecorderStatus();
     EXPECT_EQ(status.dropped, 0);  // every frame queued is in the file
     EXPECT_FALSE(status.writeFailed);
@@ -446,7 +404,7 @@ TEST_P(RecordMjpeg, FfmpegDecodesEveryFrameAndOneIsWhatTheViewShowed) {
     const std::wstring path = LastFile();
     EXPECT_EQ(ToastText(), L"File saved: " + path);
     EXPECT_EQ(coverRequests, 1);
-    EXPECT_NE(GetFileAttributesW(VideoCoverPath(path, false).c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(VideoCoverPath(path, L"jpg").c_str()), INVALID_FILE_ATTRIBUTES);
     const RecorderStatus status = GetRecorderStatus();
     EXPECT_EQ(status.dropped, 0);
     AviFile avi = CheckLayout(path, w, h);
@@ -583,7 +541,7 @@ TEST_P(RecordKinds, SplitGivesConsecutivePlayableFiles) {
         numbers.insert(numbers.end(), inFile.begin(), inFile.end());
         CheckWithFfmpeg(gRecentFiles[i], 640, 480, avi.rate, avi.frameOffsets.size());
         if (i + 1 < gRecentFiles.size()) {  // its own cover, requested before the next file began
-            EXPECT_NE(GetFileAttributesW(VideoCoverPath(gRecentFiles[i], false).c_str()), INVALID_FILE_ATTRIBUTES) << i;
+            EXPECT_NE(GetFileAttributesW(VideoCoverPath(gRecentFiles[i], L"jpg").c_str()), INVALID_FILE_ATTRIBUTES) << i;
         }
     }
     if (!compressed) {
@@ -740,7 +698,7 @@ TEST_F(RecordingTest, FullDiskLeavesAPlayableFileAndSaysSo) {
     EXPECT_NE(ToastText().find(L"writing failed after"), std::wstring::npos);
     CheckWithFfmpeg(LastFile(), 640, 480, avi.rate, avi.frameOffsets.size());
     DeleteFileW(LastFile().c_str());
-    DeleteFileW(VideoCoverPath(LastFile(), false).c_str());
+    DeleteFileW(VideoCoverPath(LastFile(), L"jpg").c_str());
 }
 
 // A disk slower than the camera: the queue stays within its bound, the frames it cannot keep are

@@ -24,6 +24,7 @@
 #include "common/pump_win.h"
 #include "media/photo_saver_win.h"
 #include "media/record_dialog_win.h"
+#include "media/timelapse_dialog_win.h"
 #include "panel/adjust_popup_win.h"
 #include "resources/record_dialog.h"
 #include "settings/about_dialog_win.h"
@@ -233,6 +234,8 @@ TEST_F(DialogScaleTest, EveryDialogFitsItsTexts) {
         WithModal([&] { return ShowOpenDialog(CameraFormat{}); }, main, look(L"open"));
         WithModal([&] { return RunCalibrationManager(main); }, main, look(L"calib_manager"));
         WithModal([&] { return ShowCalibrationHelp(main); }, main, look(L"calib_help"));
+        TimelapsePlan plan;
+        WithModal([&] { return INT_PTR(RunTimelapseDialog(main, &plan)); }, main, look(L"timelapse"));
         CalibrationState.calibratingSlot = 0;
         const std::pair<const wchar_t*, std::function<HWND()>> modeless[] = {
             {L"calibrate", [&] { return CreateCalibrateDialog(main); }},

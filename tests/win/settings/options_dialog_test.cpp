@@ -143,7 +143,8 @@ TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
         ShotWithSwatches(dlg, L"options_en");
         Choose(dlg, IDC_OPT_LINE_WIDTH, 1);   // " 2"
         Choose(dlg, IDC_OPT_TEXT_SIZE, 16);   // " 24"
-        Choose(dlg, IDC_OPT_FORMAT, 1);       // " PNG"
+        EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_OPT_FORMAT, CB_GETCOUNT, 0, 0), 3);
+        Choose(dlg, IDC_OPT_FORMAT, 2);       // " TIFF"
         SetDlgItemTextW(dlg, IDC_OPT_FOLDER, typed.c_str());
         for (int box : {IDC_OPT_SCALE_BAR, IDC_OPT_PHOTO_MEASURES, IDC_OPT_COMPRESS_VIDEO})
             EXPECT_EQ(IsDlgButtonChecked(dlg, box), UINT(BST_UNCHECKED)) << box;
@@ -160,12 +161,12 @@ TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
     EXPECT_EQ(StoredNumber(L"TextColor"), 0x00FF00u);
     EXPECT_EQ(StoredNumber(L"LineWidth"), 2u);
     EXPECT_EQ(StoredNumber(L"TextSize"), 24u);
-    EXPECT_EQ(StoredNumber(L"jpgPng"), 1u);
+    EXPECT_EQ(StoredNumber(L"jpgPng"), 2u);
     EXPECT_EQ(StoredText(L"ImgDir"), typed);
 
     const std::wstring photo = TakePhoto();
     EXPECT_EQ(photo.substr(0, typed.size() + 1), typed + L"\\");
-    EXPECT_EQ(photo.substr(photo.size() - 4), L".png");
+    EXPECT_EQ(photo.substr(photo.size() - 4), L".tif");
     EXPECT_EQ(Toast(), L"File saved: " + photo);
     DeleteFileW(photo.c_str());
     RemoveDirectoryW((typed + L"\\Thumbnails").c_str());
