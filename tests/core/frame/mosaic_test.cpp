@@ -1,0 +1,200 @@
+// The live mosaic: frames at known shifts and along a known path land where they belong (to a
+// fraction of a pixel) and the mosaic shows the slide; flat frames and frames of unseen parts are
+// never placed, and the field is found again after it was lost; the seam takes each block from the
+// frame it was most central in; the memory budget holds; the shading is learnt; the window's
+// viewport and drawing.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "frame/live_mosaic.h"
+#include "frame/stack_scenes.h"
+#include "testcam/slide.h"
+#include "view/mosaic_view.h"
+
+namespace {
+
+constexpr int kW = 320, kH = 240;
+
+struct SubPixel {
+    double dx, dy;
+};
+class MosaicShift : public ::testing::TestWithParam<SubPixel> {};
+
+// A second frame of an exactly rendered texture, moved by a known amount.
+TEST_P(MosaicShift, SecondFrameLandsAtTheKnownShift) {
+    const SubPixel s = GetParam();
+    const SineTexture texture(11);
+    const std::vector<uint8_t> a = RenderScene(texture, kW, kH), b = RenderScene(texture, kW, kH, {1.0, s.dx, s.dy});
+    LiveMosaic mosaic;
+    ASSERT_TRUE(mosaic.Start(kW, kH));
+    ASSERT_TRUE(mosaic.Add(a.data(), kW * 3, 0).placed);
+    const MosaicStep step = mosaic.Add(b.data(), kW * 3, 1);
+    ASSERT_TRUE(step.placed);
+    EXPECT_NEAR(step.x, -s.dx, 0.1);
+    EXPECT_NEAR(step.y, -s.dy, 0.1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shifts, MosaicShift,
+                         ::testing::Values(SubPixel{0.4, -0.3}, SubPixel{17.25, 3.5}, SubPixel{-41.7, 22.2},
+                                           SubPixel{60.5, -45.75}, SubPixel{-3.1, -70.6}));
+
+// The slide, its truth and a mosaic fed from it: shared by the tests below.
+struct SlideRun {
+    SlideScene slide{2600, 2000, 3};
+    LiveMosaic mosaic{size_t(64) << 20};
+    std::vector<uint8_t> frame = std::vector<uint8_t>(size_t(kW) * kH * 3);
+    uint32_t sequence = 0;
+    double ox = 0, oy = 0;  // slide point of mosaic point (0, 0)
+    SlideRun() { mosaic.Start(kW, kH); }
+    MosaicStep Feed(double x, double y, bool flat = false) {
+        slide.Field(int(x), int(y), kW, kH, sequence, {}, frame.data());
+        if (flat) {
+            for (size_t i = 0; i < frame.size(); ++i) frame[i] = uint8_t(200 + (std::rand() % 5));
+        }
+        const MosaicStep s = mosaic.Add(frame.data(), kW * 3, sequence++);
+        if (s.placed && mosaic.Placed() == 1) ox = x - s.x, oy = y - s.y;
+        return s;
+    }
+    double Error(const MosaicStep& s, double x, double y) const { return std::hypot(s.x + ox - x, s.y + oy - y); }
+};
+
+// A serpentine that first goes up and left of where it starts: every frame placed within half a
+// pixel, and the mosaic matching the true slide.
+TEST(MosaicPath, SerpentineIsPlacedAndMatchesTheSlide) {
+    SlideRun run;
+    std::vector<SlidePoint> path = WalkPath({{900, 800}, {700, 600}}, 40);
+    for (const SlidePoint& p : SerpentinePath(700, 600, 3, 700, kH, 0.2, 35)) path.push_back(p);
+    double squares = 0;
+    for (const SlidePoint& p : path) {
+        const MosaicStep s = run.Feed(p.x, p.y);
+        ASSERT_TRUE(s.placed) << p.x << ", " << p.y;
+        const double e = run.Error(s, p.x, p.y);
+        EXPECT_LT(e, 0.5);
+        squares += e * e;
+    }
+    EXPECT_LT(std::sqrt(squares / path.size()), 0.2);
+    const MosaicRect b = run.mosaic.Canvas().Bounds();
+    EXPECT_LT(b.x0, 0);  // the start's up-left part came first
+    std::vector<uint8_t> ours(size_t(b.Width()) * b.Height() * 3), truth(ours.size());
+    run.mosaic.Canvas().ReadBgr(0, b.x0, b.y0, b.Width(), b.Height(), ours.data(), size_t(b.Width()) * 3);
+    run.slide.Crop(int(std::lround(b.x0 + run.ox)), int(std::lround(b.y0 + run.oy)), b.Width(), b.Height(), truth.data());
+    double sum = 0;
+    size_t n = 0;
+    for (size_t i = 0; i < ours.size(); i += 3)
+        if (ours[i] | ours[i + 1] | ours[i + 2]) {
+            for (int c = 0; c < 3; ++c) sum += std::abs(ours[i + c] - truth[i + c]);
+            n += 3;
+        }
+    EXPECT_GT(n, ours.size() * 3 / 4);
+    EXPECT_LT(sum / n, 3.0);
+}
+
+// The confidence rule: flat frames are refused and the field counts as lost; frames of parts of
+// the slide the mosaic never saw are refused; a frame of a mapped part far from where the field
+// was lost is found again by searching the mosaic.
+TEST(MosaicConfidence, RefusesWhatItCannotPlaceAndFindsTheFieldAgain) {
+    SlideRun run;
+    for (const SlidePoint& p : SerpentinePath(300, 300, 3, 900, kH, 0.25, 30)) ASSERT_TRUE(run.Feed(p.x, p.y).placed);
+    for (int k = 0; k < 10; ++k) {
+        const MosaicStep s = run.Feed(600 + 20 * k, 400, true);
+        EXPECT_FALSE(s.placed);
+        EXPECT_EQ(s.state, MosaicState::Lost);
+    }
+    for (const SlidePoint& unseen : {SlidePoint{1900, 1500}, SlidePoint{200, 1400}, SlidePoint{2100, 300}})
+        EXPECT_FALSE(run.Feed(unseen.x, unseen.y).placed) << unseen.x << ", " << unseen.y;
+    const MosaicStep found = run.Feed(520, 330);  // far from where the field was lost
+    ASSERT_TRUE(found.placed);
+    EXPECT_TRUE(found.fix.searched);
+    EXPECT_LT(run.Error(found, 520, 330), 0.5);
+    EXPECT_EQ(run.mosaic.State(), MosaicState::Tracking);
+}
+
+// Each block keeps the frame it lay most centrally in, with a mixed band between.
+TEST(MosaicSeam, BlocksComeFromTheMoreCentralFrame) {
+    MosaicCanvas canvas;
+    BlendScratch scratch;
+    const std::vector<uint8_t> dark(size_t(kW) * kH * 3, 60), light(size_t(kW) * kH * 3, 200);
+    ASSERT_TRUE(canvas.Reserve({0, 0, kW + 160, kH}));
+    BlendFrame(&canvas, dark.data(), kW, kH, kW * 3, 0, 0, &scratch);
+    BlendFrame(&canvas, light.data(), kW, kH, kW * 3, 160, 0, &scratch);
+    struct Point {
+        int x;
+        int low, high;  // the value expected there
+    } points[] = {{40, 60, 60}, {200, 60, 60}, {238, 61, 199}, {280, 200, 200}, {400, 200, 200}};
+    for (const Point& p : points) {
+        uint8_t px[3];
+        canvas.ReadBgr(0, p.x, kH / 2, 1, 1, px, 3);
+        EXPECT_GE(px[1], p.low) << p.x;
+        EXPECT_LE(px[1], p.high) << p.x;
+    }
+    EXPECT_EQ(FrameCentrality(kW, kH, (kW - 1) / 2.0, (kH - 1) / 2.0), 255);
+    EXPECT_EQ(FrameCentrality(kW, kH, 0, kH / 2.0), 1);
+}
+
+// A frame that needs tiles beyond the budget is not placed; the field is still followed.
+TEST(MosaicMemory, BudgetStopsGrowthButNotTracking) {
+    SlideScene slide(2600, 2000, 3);
+    LiveMosaic mosaic(size_t(3) << 19);  // room for the first frame's tiles and a few more
+    ASSERT_TRUE(mosaic.Start(kW, kH));
+    std::vector<uint8_t> frame(size_t(kW) * kH * 3);
+    int full = 0;
+    uint32_t n = 0;
+    for (const SlidePoint& p : WalkPath({{400, 400}, {1400, 400}}, 30)) {
+        slide.Field(int(p.x), int(p.y), kW, kH, n, {}, frame.data());
+        const MosaicStep s = mosaic.Add(frame.data(), kW * 3, n++);
+        full += s.state == MosaicState::Full;
+        if (s.state == MosaicState::Full) {
+            EXPECT_FALSE(s.placed);
+        }
+    }
+    EXPECT_GE(full, 3);  // found, not placed
+    EXPECT_LE(mosaic.Canvas().MemoryBytes(), size_t(3) << 19);
+}
+
+// Vignetting of 8 % is learnt from the frames.
+TEST(MosaicShading, LearntFromOverlappingFrames) {
+    SlideScene slide(2600, 2000, 3);
+    LiveMosaic mosaic;
+    ASSERT_TRUE(mosaic.Start(kW, kH));
+    std::vector<uint8_t> frame(size_t(kW) * kH * 3);
+    uint32_t n = 0;
+    SlideScene::Camera camera;
+    camera.vignetting = 0.08;
+    for (const SlidePoint& p : SerpentinePath(500, 500, 2, 600, kH, 0.3, 40)) {
+        slide.Field(int(p.x), int(p.y), kW, kH, n, camera, frame.data());
+        mosaic.Add(frame.data(), kW * 3, n++);
+    }
+    EXPECT_NEAR(mosaic.Shading(), 0.08, 0.02);
+}
+
+// The window follows a growing mosaic without refitting at every frame, and draws the ground
+// around it.
+TEST(MosaicView, FollowsGrowthAndDraws) {
+    const MosaicRect small{0, 0, 400, 300};
+    const MosaicViewport fit = FollowGrowth({}, small, 800, 600);
+    EXPECT_GT(fit.scale, 1.0);
+    EXPECT_EQ(FollowGrowth(fit, {0, 0, 420, 310}, 800, 600).scale, fit.scale);  // still inside
+    EXPECT_LT(FollowGrowth(fit, {0, 0, 1400, 300}, 800, 600).scale, fit.scale);
+    const MosaicViewport zoomed = ZoomViewport(fit, small, 800, 600, 400, 300, 2.0);
+    EXPECT_DOUBLE_EQ(zoomed.scale, 2 * fit.scale);
+    EXPECT_NEAR(zoomed.x + 400 / zoomed.scale, fit.x + 400 / fit.scale, 1e-9);  // the point under the mouse stays
+
+    MosaicCanvas canvas;
+    BlendScratch scratch;
+    const std::vector<uint8_t> grey(size_t(kW) * kH * 3, 120);
+    ASSERT_TRUE(canvas.Reserve({0, 0, kW, kH}));
+    BlendFrame(&canvas, grey.data(), kW, kH, kW * 3, 0, 0, &scratch);
+    const uint8_t ground[3] = {1, 2, 3};
+    for (double scale : {1.0, 0.2}) {
+        std::vector<uint8_t> out(200 * 100 * 3);
+        const MosaicViewport v{-20, -10, scale};
+        RenderMosaic(canvas, v, out.data(), 600, 200, 100, {0, 0, 200, 100}, ground);
+        EXPECT_EQ(out[0], 1);                      // left of and above the mosaic
+        EXPECT_EQ(out[(30 * 200 + 40) * 3], 120);  // inside
+    }
+}
+
+}  // namespace
