@@ -76,6 +76,13 @@ struct CaptureStateData {
     // Frames converted and published since the process started: written by the streaming
     // thread, read by the view to notice a camera that sends no usable picture.
     std::atomic<uint32_t> framesPublished{0};
+    // The ring's buffers for readers on threads of their own (CopyNewestFrame): the UI thread
+    // allocates and frees them holding ringLock exclusively, readers hold it shared while they
+    // copy. ringWidth x ringHeight is the size the buffers were made for (0 x 0 while none are).
+    // The streaming thread never takes it: the ring is made and freed only while no graph runs.
+    SRWLOCK ringLock = SRWLOCK_INIT;
+    int32_t ringWidth = 0;
+    int32_t ringHeight = 0;
 
     // ---- Still image (streaming thread replaces it under frameLock; use Take/ReturnStillImage) ----
     uint8_t* stillImage = nullptr;
@@ -153,6 +160,18 @@ void FreeFrameRing();
 // The frame last published, or null when no camera is open. The pixels stay unchanged for
 // three further frame periods; read them after this returns (the lock is already released).
 DisplayFrame* GetCurrentFrame();
+
+// A copy of the frame last published, for a thread other than the UI thread (which may close the
+// camera meanwhile). target must hold capacity bytes; false when no camera is open, the frame is
+// larger than capacity, or the camera overwrote the frame while it was copied (a thread that
+// was held up for three frame periods). width and height are the ring's frame size (0 x 0 when no
+// camera is open) also when the copy fails; number, on success, is the count of frames published
+// when the frame was taken.
+struct NewestFrame {
+    int32_t width = 0, height = 0;
+    uint32_t number = 0;
+};
+bool CopyNewestFrame(uint8_t* target, size_t capacity, NewestFrame* frame);
 
 // Maps a media subtype FOURCC to the pipeline's formats (anything but YUY2 and MJPG is Other).
 SampleFormat SampleFormatOf(uint32_t subtype);
