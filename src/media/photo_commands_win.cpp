@@ -5,6 +5,8 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <functional>
+
 #include "app/messages.h"
 #include "app/prompt_win.h"
 #include "app/shell_state_win.h"
@@ -56,31 +58,60 @@ std::wstring MakePhotoPath(const std::wstring& folder, const MediaTime& now) {
     return MakeFreeMediaPath(folder, now, PhotoExtension(AppSettings.jpgPng), Exists);
 }
 
-bool SavePhoto(PhotoSource source, const MediaTime& now) {
+namespace {
+
+// The course every photo takes: a free name for now in the usable folder, the picture written
+// there by save, then the toast (note, when given, in place of the usual text), the recent-files
+// list, the settings and the panel; or the toast saying it was not saved. The saved path, or
+// empty.
+std::wstring SaveNamedPhoto(std::wstring_view extension, const MediaTime& now,
+                            const std::function<bool(const std::wstring&)>& save, bool withMeasurements,
+                            const std::wstring& note) {
     const SaveFolder folder = UsableSaveFolder();
-    const std::wstring path = folder.path.empty() ? std::wstring() : MakePhotoPath(folder.path, now);
-    const bool saved = !path.empty() && (source == PhotoSource::Still ? SaveStillImage(path) : SaveViewImage(path));
-    if (!saved) {
+    const std::wstring path = folder.path.empty() ? std::wstring() : MakeFreeMediaPath(folder.path, now, extension, Exists);
+    if (path.empty() || !save(path)) {
         // A folder that refuses new files (Controlled folder access) is named, so the user knows
         // what to allow or change; any other failure names the photo.
         if (FolderRefusesNewFiles(folder.path))
             ShowPhotoToast(TextWithPath(GetText("folder denied"), folder.path));
         else
             ShowPhotoToast(TextWithPath(GetText("save failed"), path.empty() ? folder.path : path));
-        return false;
+        return {};
     }
     gSavePath = path;
     // The table of the shapes beside the photo, when asked for; its loss is what the toast says.
     const std::wstring csv = MeasurementsPathFor(path);
-    if (AppSettings.measuresWithPhotos == 1 && HasMeasurements() && !WriteMeasurementsCsv(csv))
+    if (withMeasurements && AppSettings.measuresWithPhotos == 1 && HasMeasurements() && !WriteMeasurementsCsv(csv))
         ShowPhotoToast(TextWithPath(GetText("measures not saved"), csv));
+    else if (!note.empty())
+        ShowPhotoToast(TextWithPath(note, path));
     else
         ShowPhotoToast(folder.fallback ? TextWithPath(GetText("saved elsewhere"), path)
                                        : TextWithPath(L"File saved: %s", path));
     AddRecentFile(path);
     SaveSettings();
     if (ShellState.panel) PostMessageW(ShellState.panel, WMU_FILE_ADDED, gRecentFiles.size() - 1, 0);
-    return true;
+    return path;
+}
+
+}  // namespace
+
+bool SavePhoto(PhotoSource source, const MediaTime& now) {
+    return !SaveNamedPhoto(
+                PhotoExtension(AppSettings.jpgPng), now,
+                [&](const std::wstring& path) { return source == PhotoSource::Still ? SaveStillImage(path) : SaveViewImage(path); },
+                true, {})
+                .empty();
+}
+
+std::wstring SavePicturePhoto(const PhotoPicture& picture, std::wstring_view extension, const MediaTime& now,
+                              const std::wstring& note) {
+    return SaveNamedPhoto(
+        extension, now,
+        [&](const std::wstring& path) {
+            return SaveBgrImage(picture.bits, picture.width, picture.height, picture.stride, path, &picture.scale);
+        },
+        false, note);
 }
 
 void TakePhoto() {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "media/media_names.h"
 
@@ -23,6 +24,15 @@ enum class PhotoSource { View, Still };
 // settings and WMU_FILE_ADDED to the panel. A save that fails leaves no file and adds nothing,
 // and the toast says the photo was not saved. Returns whether it was saved.
 bool SavePhoto(PhotoSource source, const MediaTime& now);
+
+struct PhotoPicture;
+// Saves a picture made by something other than the view or the camera (a mosaic) like a photo
+// named for now, with the given extension ("jpg", "png", "tif"): the same folder, toast, recent-
+// files entry and settings as SavePhoto; note, when not empty, is the toast's text (with "%s" for
+// the path) instead of the usual one. Returns the path, empty when the picture was not saved (the
+// toast then says so).
+std::wstring SavePicturePhoto(const PhotoPicture& picture, std::wstring_view extension, const MediaTime& now,
+                              const std::wstring& note);
 
 void TakePhoto();       // while a camera is open: the view's picture
 void SaveStill();       // while a camera with a still branch is open: its still frame
