@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace {
 
@@ -18,6 +19,7 @@ bool LiveMosaic::Start(int width, int height) {
     placed_ = 0;
     lastX_ = lastY_ = vx_ = vy_ = 0;
     lastSequence_ = 0;
+    early_.clear();
     shading_.Start(width, height);
     return tracker_.Start(width, height);
 }
@@ -68,10 +70,37 @@ void LiveMosaic::Place(const uint8_t* frame, size_t stride, MosaicStep* step) {
         state_ = step->state = MosaicState::Full;
         return;
     }
+    const bool learnt = shading_.Learnt();
     step->changed = BlendFrame(&canvas_, frame, w, h, stride, step->x, step->y, &scratch_,
-                               shading_.Learnt() ? &shading_.Gains() : nullptr);
+                               learnt ? &shading_.Gains() : nullptr);
     step->placed = true;
     ++placed_;
+    if (!learnt) {
+        KeepEarly(frame, stride, step->x, step->y);
+    } else if (!early_.empty()) {
+        // The shading has just been learnt: the first frames again, evened out, then this one.
+        for (const EarlyFrame& e : early_)
+            step->changed = Union(step->changed, BlendFrame(&canvas_, e.pixels.data(), w, h, size_t(w) * 3, e.x, e.y,
+                                                            &scratch_, &shading_.Gains()));
+        BlendFrame(&canvas_, frame, w, h, stride, step->x, step->y, &scratch_, &shading_.Gains());
+        std::vector<EarlyFrame>().swap(early_);
+    }
+}
+
+void LiveMosaic::KeepEarly(const uint8_t* frame, size_t stride, double x, double y) {
+    const int w = tracker_.width(), h = tracker_.height();
+    // A frame near the last one kept stands in for it (it won the same blocks, or most of them).
+    const double near = 0.05 * std::min(w, h);
+    if (!early_.empty() && std::hypot(early_.back().x - x, early_.back().y - y) < near) early_.pop_back();
+    if (early_.size() >= kEarlyFrames) return;
+    try {
+        EarlyFrame e{std::vector<uint8_t>(size_t(w) * h * 3), x, y};
+        for (int j = 0; j < h; ++j) std::copy(frame + size_t(j) * stride, frame + size_t(j) * stride + size_t(w) * 3,
+                                              e.pixels.begin() + std::ptrdiff_t(j) * w * 3);
+        early_.push_back(std::move(e));
+    } catch (const std::bad_alloc&) {
+        // Without memory the first part keeps its shading.
+    }
 }
 
 MosaicStep LiveMosaic::Add(const uint8_t* frame, size_t stride, uint32_t sequence) {

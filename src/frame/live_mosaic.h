@@ -10,6 +10,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "frame/mosaic_blend.h"
 #include "frame/mosaic_canvas.h"
@@ -64,12 +65,23 @@ public:
     static constexpr float kStartTexture = 6.0f;
     // Windows of the whole-mosaic search tried per frame while lost.
     static constexpr int kSearchWindows = 60;
+    // Frames kept to be laid in again once the shading is learnt.
+    static constexpr size_t kEarlyFrames = 8;
 
 private:
+    void KeepEarly(const uint8_t* frame, size_t stride, double x, double y);
+
     MosaicCanvas canvas_;
     MosaicTracker tracker_;
     ShadingEstimate shading_;
     BlendScratch scratch_;
+    // The frames placed before the shading was learnt (the latest at each place), laid in again
+    // evened out when it is, so the first part of the mosaic shows no shading either.
+    struct EarlyFrame {
+        std::vector<uint8_t> pixels;
+        double x, y;
+    };
+    std::vector<EarlyFrame> early_;
     MosaicState state_ = MosaicState::Waiting;
     int placed_ = 0;
     double lastX_ = 0, lastY_ = 0;  // last frame found

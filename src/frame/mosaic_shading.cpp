@@ -30,9 +30,12 @@ void ShadingEstimate::Start(int width, int height) {
 
 void ShadingEstimate::Add(const float* quarter, int qw, int qh, double x, double y) {
     const double dx = x - px_, dy = y - py_;
-    const bool useful = havePrevious_ && qw == qw_ && qh == qh_ &&
-                        std::hypot(dx, dy) >= kMinMove * std::min(width_, height_) &&
-                        std::fabs(dx) <= kMaxMove * width_ && std::fabs(dy) <= kMaxMove * height_;
+    const bool overlap = havePrevious_ && qw == qw_ && qh == qh_ && std::fabs(dx) <= kMaxMove * width_ &&
+                         std::fabs(dy) <= kMaxMove * height_;
+    const bool useful = overlap && std::hypot(dx, dy) >= kMinMove * std::min(width_, height_);
+    // A frame close to the older one of the pair says little: the older one is kept until the
+    // field has moved far enough (a slow hand moves only a few pixels a frame).
+    if (overlap && !useful) return;
     if (useful) {
         const double cx = (width_ - 1) / 2.0, cy = (height_ - 1) / 2.0, corner = cx * cx + cy * cy;
         double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;

@@ -17,7 +17,8 @@ public:
     // For frames of width x height; forgets anything learnt.
     void Start(int width, int height);
     // A frame found at (x, y) of the mosaic, as its quarter-size brightness (qw x qh samples,
-    // each the mean of a 4 x 4 block of B + 2G + R).
+    // each the mean of a 4 x 4 block of B + 2G + R). It is compared with the last frame kept,
+    // which it replaces unless it lies too close to it to say anything.
     void Add(const float* quarter, int qw, int qh, double x, double y);
     bool Learnt() const { return pairs_ >= kPairsNeeded; }
     double Strength() const { return Learnt() ? strength_ : 0; }
