@@ -21,6 +21,7 @@ constexpr unsigned WMU_FILE_ADDED = kWmApp + 9;         // main window/recorder 
 constexpr unsigned WMU_IMAGE_CLICK = kWmApp + 10;       // image view -> parent; wParam 0 click, 1 double-click; lParam id
 constexpr unsigned WMU_VIDEO_RECOVERED = kWmApp + 11;   // video recovery thread -> main window; wParam the outcome, lParam a new std::wstring (the video) the receiver deletes
 constexpr unsigned WMU_VIEW_RATIO = kWmApp + 12;        // camera view -> main window: the ratio the picture is shown at changed
+constexpr unsigned WMU_MOSAIC_STEP = kWmApp + 30;       // mosaic worker -> mosaic window: frames placed or the run's state changed (one waiting at a time)
 
 // ---- Main-window commands (WM_COMMAND, low word of wParam) ----
 constexpr int CMD_SNAPSHOT = 11;                // camera view, Space: take a photo
@@ -58,6 +59,7 @@ constexpr int ID_COPY_MEASUREMENTS = 3101;      // camera view's context menu
 constexpr int ID_SAVE_MEASUREMENTS = 3102;      // camera view's context menu: CSV through the save dialog
 constexpr int ID_COPY_PICTURE = 3103;           // camera view's context menu: the photo picture as a bitmap
 constexpr int ID_TIMELAPSE = 3104;              // source section's button, Ctrl+T: the time-lapse dialog, or stop the run
+constexpr int ID_MOSAIC = 3140;                 // source section's button, Ctrl+M: the live mosaic window, or bring it forward
 
 // ---- Window ids of the main window's children ----
 constexpr int ID_HTOOLBAR = 106;
