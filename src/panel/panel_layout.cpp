@@ -104,8 +104,9 @@ SourceLayout LayOutSourceSection(int w, DialogBase b, int labelWidth) {
         {listX, listY + row + row, listW, dropH},
         {DluX(4, b), buttonY, buttonW, buttonH},
         {DluX(4, b) + buttonW + DluX(6, b), buttonY, buttonW, buttonH},
-        // The time-lapse button: a row of its own under the two, as wide as both.
-        {DluX(4, b), buttonY + buttonH + DluY(2, b), buttonW + DluX(6, b) + buttonW, buttonH},
+        // The time-lapse and mosaic buttons: a row of their own under the two.
+        {DluX(4, b), buttonY + buttonH + DluY(2, b), buttonW, buttonH},
+        {DluX(4, b) + buttonW + DluX(6, b), buttonY + buttonH + DluY(2, b), buttonW, buttonH},
     }};
 }
 

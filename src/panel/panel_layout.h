@@ -88,7 +88,7 @@ Chevron ChevronFor(int width, int height, bool open, int dpi = 96);
 
 constexpr int kSourceBodyUnits = 93;
 constexpr int kPreviewBodyUnits = 76;
-using SourceLayout = std::array<PanelRect, 10>;   // ids 100-109
+using SourceLayout = std::array<PanelRect, 11>;   // ids 100-110
 using PreviewLayout = std::array<PanelRect, 10>;  // ids 100-109
 // labelWidth: the widest of the three labels in pixels; a label wider than the 32 dialog
 // units of its column widens the column and narrows the lists by as much.

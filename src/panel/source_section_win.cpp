@@ -27,7 +27,7 @@
 namespace {
 
 constexpr wchar_t kSourceClass[] = L"CtrlPanelSourceWndClass";
-constexpr int kLastControl = kSourceTimelapseButton;
+constexpr int kLastControl = kSourceMosaicButton;
 constexpr int kIconSize = 20;  // at 96 dpi; the icons hold it at 1.5x and 2x too
 
 bool gSourceOpen = false;  // the section's open flag, one for the class
@@ -156,6 +156,7 @@ void SourceOnCommand(HWND section, WPARAM wp) {
         PanelSetText(section, kSourceFolderButton, "files");
         PanelSetText(section, kSourceSettingsButton, "setting");
         PanelSetText(section, kSourceTimelapseButton, "time-lapse");
+        PanelSetText(section, kSourceMosaicButton, "mosaic");
         if (DeviceList.empty()) SourceFillDevices(section);
         MeasureLabels(section);
         SourceLayOut(section);
@@ -177,6 +178,9 @@ void SourceOnCommand(HWND section, WPARAM wp) {
         break;
     case kSourceTimelapseButton:
         if (ShellState.mainWnd) PostMessageW(ShellState.mainWnd, WM_COMMAND, ID_TIMELAPSE, 0);
+        break;
+    case kSourceMosaicButton:
+        if (ShellState.mainWnd) PostMessageW(ShellState.mainWnd, WM_COMMAND, ID_MOSAIC, 0);
         break;
     }
 }
@@ -213,6 +217,7 @@ void SourceOnCreate(HWND section) {
     CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceFolderButton);
     CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceSettingsButton);
     CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceTimelapseButton);
+    CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceMosaicButton);
     SetButtonIcons(section);
 }
 

@@ -1,5 +1,5 @@
 // The source section of the control panel (CtrlPanelSourceWndClass, section 0): the camera in
-// use, its frame size and stream format, and the folder, settings and time-lapse buttons.
+// use, its frame size and stream format, and the folder, settings, time-lapse and mosaic buttons.
 #pragma once
 #include <windows.h>
 
@@ -12,3 +12,4 @@ constexpr int kSourceFormatList = 106;
 constexpr int kSourceFolderButton = 107;
 constexpr int kSourceSettingsButton = 108;
 constexpr int kSourceTimelapseButton = 109;
+constexpr int kSourceMosaicButton = 110;

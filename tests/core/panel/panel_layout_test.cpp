@@ -97,7 +97,8 @@ TEST(PanelLayout, SourceSectionControls) {
     EXPECT_EQ(l[6], (PanelRect{72, 95, 158, 160}));
     EXPECT_EQ(l[7], (PanelRect{8, 131, 104, 32}));
     EXPECT_EQ(l[8], (PanelRect{124, 131, 104, 32}));
-    EXPECT_EQ(l[9], (PanelRect{8, 167, 220, 32}));  // the time-lapse button: a row as wide as both
+    EXPECT_EQ(l[9], (PanelRect{8, 167, 104, 32}));  // time-lapse and mosaic: a row under the two
+    EXPECT_EQ(l[10], (PanelRect{124, 167, 104, 32}));
     // A longer label widens its column; the lists keep their right edge.
     SourceLayout wide = LayOutSourceSection(236, kBase8, 80);
     EXPECT_EQ(wide[3], (PanelRect{4, 69, 80, 16}));
