@@ -23,6 +23,7 @@
 
 #include "picture.h"
 #include "vcam_config_win.h"
+#include "vcam_slide_win.h"
 #include "vcam_write_log.h"
 
 namespace {
@@ -408,6 +409,8 @@ private:
     std::atomic<bool> delivering_{false};
     int delivered_ = 0;  // streaming thread: frames delivered since the start of this run
     std::unique_ptr<MicrometerScene> scene_;
+    std::unique_ptr<SlideCamera> slide_;  // an instance with a slide, looked up at the first frame
+    bool slideChecked_ = false;
     std::vector<uint8_t> bgr_;
     std::vector<uint8_t> wrongSizeJpeg_;
     std::vector<uint8_t> colourBars_;
@@ -1263,10 +1266,22 @@ bool VcamPin::DeliverOne(bool zoom, uint32_t frameNumber) {
 }
 
 long VcamPin::FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFormat& f) {
-    if (!scene_ || scene_->width() != f.width || scene_->height() != f.height)
-        scene_ = std::make_unique<MicrometerScene>(f.width, f.height, filter_->Config().pixelsPerMm);
     bgr_.resize(static_cast<size_t>(f.width) * f.height * 3);
-    scene_->RenderBgr(frameNumber, bgr_.data());
+    // An instance with a slide shows it on the capture pin (vcam_slide_win.h); the still button
+    // keeps showing the micrometer.
+    if (!slideChecked_) {
+        SlideConfig slide;
+        if (!still_ && ReadSlideConfig(filter_->Config().name, &slide))
+            slide_ = std::make_unique<SlideCamera>(filter_->Config().name, slide);
+        slideChecked_ = true;
+    }
+    if (slide_) {
+        slide_->Render(frameNumber, f.width, f.height, bgr_.data());
+    } else {
+        if (!scene_ || scene_->width() != f.width || scene_->height() != f.height)
+            scene_ = std::make_unique<MicrometerScene>(f.width, f.height, filter_->Config().pixelsPerMm);
+        scene_->RenderBgr(frameNumber, bgr_.data());
+    }
     ApplyPictureSettings(f);
     if (!f.mjpg) {
         if (cap < static_cast<long>(ImageSize(f))) return 0;
