@@ -204,6 +204,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (wp) {
             FinishRecordingForTeardown(true);
             StopTimelapse();
+            CloseMosaicForExit();
             SaveSettings();
         }
         return 0;

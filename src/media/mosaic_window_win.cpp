@@ -461,6 +461,10 @@ bool RegisterMosaicWndClass(HINSTANCE instance) {
 
 HWND MosaicWindow() { return gWindow; }
 
+void CloseMosaicForExit() {
+    if (gWindow) DestroyWindow(gWindow);  // its destruction saves the mosaic
+}
+
 void MosaicCommand(HWND owner) {
     if (gWindow) {
         if (IsIconic(gWindow)) ShowWindow(gWindow, SW_RESTORE);

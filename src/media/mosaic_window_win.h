@@ -25,6 +25,8 @@ bool RegisterMosaicWndClass(HINSTANCE instance);
 // open camera, or the open window brought forward; without a camera the toast says to open one.
 void MosaicCommand(HWND owner);
 HWND MosaicWindow();  // the open mosaic window, or null
+// The end of the Windows session: the window closed and its mosaic saved before the process ends.
+void CloseMosaicForExit();
 
 // What the window shows (for tests).
 struct MosaicWindowInfo {
