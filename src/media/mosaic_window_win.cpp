@@ -159,17 +159,20 @@ void MosaicOnSize(MosaicWnd* w) {
     RedrawAll(w);
 }
 
-// The frames' pixel size while the camera shows frames of the mosaic's size (the calibration
-// applied to the view then applies to them).
+// The frames' pixel size from the calibration applied to the view while the camera shows frames
+// of the mosaic's size. The last one applied stays: a camera that restarts (which takes the
+// calibration off the view) leaves the frames' size as it was.
 void KeepScale(MosaicWnd* w) {
     if (!IsDeviceOpen() || !ShellState.cameraView || CaptureState.width != w->status.frameWidth ||
         CaptureState.height != w->status.frameHeight)
         return;
     const CameraViewInfo info = CameraViewGetInfo(ShellState.cameraView);
-    w->scale = ViewPhotoScale(CameraViewPixelsPerUnit(ShellState.cameraView), info.imageW, info.imageH, info.frameW,
-                              info.frameH, w->status.frameWidth, w->status.frameHeight, 0);
-    w->scale.unit = CameraViewUnit(ShellState.cameraView);
-    w->scale.name = AppliedCalibrationName();
+    PhotoScale scale = ViewPhotoScale(CameraViewPixelsPerUnit(ShellState.cameraView), info.imageW, info.imageH,
+                                      info.frameW, info.frameH, w->status.frameWidth, w->status.frameHeight, 0);
+    if (!HasScale(scale)) return;
+    scale.unit = CameraViewUnit(ShellState.cameraView);
+    scale.name = AppliedCalibrationName();
+    w->scale = scale;
 }
 
 void MosaicOnStep(MosaicWnd* w) {
