@@ -1,8 +1,8 @@
 // The live mosaic: frames at known shifts and along a known path land where they belong (to a
 // fraction of a pixel) and the mosaic shows the slide; flat frames and frames of unseen parts are
 // never placed, and the field is found again after it was lost; the seam takes each block from the
-// frame it was most central in; the memory budget holds; the shading is learnt; the window's
-// viewport and drawing.
+// frame it was most central in; the memory budget holds; the shading is learnt; tiles at any place;
+// the window's viewport and drawing.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -154,20 +154,73 @@ TEST(MosaicMemory, BudgetStopsGrowthButNotTracking) {
     EXPECT_LE(mosaic.Canvas().MemoryBytes(), size_t(3) << 19);
 }
 
-// Vignetting of 8 % is learnt from the frames.
-TEST(MosaicShading, LearntFromOverlappingFrames) {
+// The shading is learnt from the frames, also while the camera's exposure changes from frame to
+// frame (each pair of frames has its own brightness), and none is found where there is none.
+struct Shading {
+    double vignetting;
+    bool flickering;  // every other frame 8 % darker
+};
+class MosaicShading : public ::testing::TestWithParam<Shading> {};
+
+TEST_P(MosaicShading, LearntFromOverlappingFrames) {
+    const Shading shading = GetParam();
     SlideScene slide(2600, 2000, 3);
     LiveMosaic mosaic;
     ASSERT_TRUE(mosaic.Start(kW, kH));
     std::vector<uint8_t> frame(size_t(kW) * kH * 3);
     uint32_t n = 0;
     SlideScene::Camera camera;
-    camera.vignetting = 0.08;
+    camera.vignetting = shading.vignetting;
     for (const SlidePoint& p : SerpentinePath(500, 500, 2, 600, kH, 0.3, 40)) {
         slide.Field(int(p.x), int(p.y), kW, kH, n, camera, frame.data());
+        if (shading.flickering && n % 2)
+            for (uint8_t& v : frame) v = uint8_t(v * 0.92);
         mosaic.Add(frame.data(), kW * 3, n++);
     }
-    EXPECT_NEAR(mosaic.Shading(), 0.08, 0.02);
+    EXPECT_NEAR(mosaic.Shading(), shading.vignetting, 0.02);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cameras, MosaicShading,
+                         ::testing::Values(Shading{0.08, false}, Shading{0.08, true}, Shading{0.0, true}));
+
+// Tiles: a frame laid at whole-pixel places in every direction from the origin and across tile
+// edges reads back exactly, and the quarter-size level holds the means of its blocks; a frame moved
+// by half a pixel shows a ramp half a step on; the budget is never passed.
+TEST(MosaicTiles, FramesReadBackAtEveryPlace) {
+    constexpr int w = 300, h = 200;
+    std::vector<uint8_t> ramp(size_t(w) * h * 3);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 3; ++c) ramp[(size_t(y) * w + x) * 3 + c] = uint8_t(10 + (x + 2 * y + 40 * c) % 200);
+    for (const SubPixel at : {SubPixel{0, 0}, SubPixel{-300, -10}, SubPixel{250, 500}, SubPixel{-1030, 700}}) {
+        MosaicCanvas canvas;
+        BlendScratch scratch;
+        const MosaicRect r = FrameFootprint(w, h, at.dx, at.dy);
+        ASSERT_TRUE(canvas.Reserve(r));
+        BlendFrame(&canvas, ramp.data(), w, h, w * 3, at.dx, at.dy, &scratch);
+        std::vector<uint8_t> back(ramp.size());
+        canvas.ReadBgr(0, r.x0, r.y0, w, h, back.data(), w * 3);
+        EXPECT_EQ(back, ramp) << at.dx << ", " << at.dy;
+        // A quarter-size sample wholly inside the frame: the mean of its 16 pixels.
+        const int qx = FloorDiv(r.x0, 4) + 10, qy = FloorDiv(r.y0, 4) + 10;
+        uint8_t q[3];
+        canvas.ReadBgr(1, qx, qy, 1, 1, q, 3);
+        int sum = 0;
+        for (int y = qy * 4; y < qy * 4 + 4; ++y)
+            for (int x = qx * 4; x < qx * 4 + 4; ++x) sum += ramp[(size_t(y - r.y0) * w + (x - r.x0)) * 3];
+        EXPECT_NEAR(q[0], sum / 16.0, 0.5);
+    }
+    // Cubic interpolation keeps a straight ramp straight: half a pixel on is half a step on.
+    std::vector<uint8_t> moved(ramp.size());
+    BlendScratch scratch;
+    ShiftFrame(ramp.data(), w, h, w * 3, 0.5, 0.0, moved.data(), &scratch);
+    for (int x = 5; x < 80; ++x) EXPECT_NEAR(moved[(size_t(50) * w + x) * 3], 10 + (x + 100) - 0.5, 0.6) << x;
+    // The budget: a rectangle that would pass it makes nothing.
+    MosaicCanvas small(size_t(1) << 20);
+    ASSERT_TRUE(small.Reserve({0, 0, 256, 256}));
+    const size_t held = small.MemoryBytes();
+    EXPECT_FALSE(small.Reserve({0, 0, 2048, 256}));
+    EXPECT_EQ(small.MemoryBytes(), held);
 }
 
 // The window follows a growing mosaic without refitting at every frame, and draws the ground

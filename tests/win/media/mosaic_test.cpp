@@ -2,8 +2,9 @@
 // its field moved by vcamctl as a hand would. One walk: the mosaic window from the main window's
 // command, frames placed along a path where the slide's truth says they belong, the field lost
 // over an empty part of the slide (warning outline, "move slower", nothing placed), found again
-// far from where it was lost, and Stop and save: a PNG with the calibration's scale that shows
-// the true slide.
+// far from where it was lost, frames of another size after the camera was reopened left out,
+// and Stop and save: a PNG with the calibration's scale that shows the true slide; a mosaic open
+// when the program closes is saved.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -82,7 +83,7 @@ protected:
 TEST_F(MosaicTest, FollowsTheSlideLosesAndFindsTheFieldAndSavesTheTrueSlide) {
     folder = FreshTempFolder(L"mosaic");
     truth = folder + L"\\truth.txt";
-    ASSERT_NO_FATAL_FAILURE(AddCamera(kCamera, L"--formats \"YUY2 640x480\" --slide 8000x6000@1"));
+    ASSERT_NO_FATAL_FAILURE(AddCamera(kCamera, L"--formats \"YUY2 640x480,YUY2 320x240\" --slide 8000x6000@1"));
     ASSERT_TRUE(Vcam(std::wstring(L"move \"") + kCamera + L"\" " + std::to_wstring(kStartX) + L" " +
                      std::to_wstring(kStartY)));
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
@@ -141,6 +142,16 @@ TEST_F(MosaicTest, FollowsTheSlideLosesAndFindsTheFieldAndSavesTheTrueSlide) {
     ASSERT_TRUE(FoundAt(2300 - kStartX, 1500 - kStartY));
     EXPECT_FALSE(Info().warning);
 
+    // The camera reopened at another size (its frame ring made anew under the worker): nothing
+    // placed meanwhile, and the mosaic goes on at its own size.
+    const int before = Info().status.placed;
+    ReopenWithFormat({kSubtypeYuy2, 320, 240, 0});
+    ASSERT_TRUE(WaitUntil([] { return Info().status.otherSize; }, 30000));
+    EXPECT_EQ(Info().status.placed, before);
+    ReopenWithFormat({kSubtypeYuy2, 640, 480, 0});
+    ASSERT_TRUE(WaitUntil([&] { return !Info().status.otherSize && Info().status.placed > before; }, 30000));
+    ASSERT_TRUE(FoundAt(2300 - kStartX, 1500 - kStartY));
+
     // Stop and save: the window goes, the picture is listed, and it shows the true slide.
     const MosaicRect bounds = Info().status.bounds;
     SendMessageW(GetDlgItem(MosaicWindow(), kMosaicStopButton), BM_CLICK, 0, 0);
@@ -164,4 +175,12 @@ TEST_F(MosaicTest, FollowsTheSlideLosesAndFindsTheFieldAndSavesTheTrueSlide) {
     }
     EXPECT_GT(n, slide.size() * 3 / 4);
     EXPECT_LT(sum / std::max<size_t>(n, 1), 4.0);
+
+    // A mosaic still open when the program closes is saved.
+    SendMessageW(main, WM_COMMAND, ID_MOSAIC, 0);
+    ASSERT_TRUE(WaitUntil([] { return Info().status.placed > 0; }, 30000));
+    CloseMainWindow(main);
+    main = nullptr;
+    EXPECT_EQ(MosaicWindow(), nullptr);
+    EXPECT_EQ(gRecentFiles.size(), 2u);
 }
