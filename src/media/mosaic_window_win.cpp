@@ -97,10 +97,9 @@ bool Warning(const MosaicStatus& s) {
 }
 
 // The field's outline in client coordinates.
-RECT Outline(const MosaicWnd* w) {
+RECT Outline(const MosaicViewport& v, const MosaicStatus& s) {
     double c[4];
-    ViewCorners(w->viewport, w->status.fieldX, w->status.fieldY, w->status.fieldX + w->status.frameWidth,
-                w->status.fieldY + w->status.frameHeight, c);
+    ViewCorners(v, s.fieldX, s.fieldY, s.fieldX + s.frameWidth, s.fieldY + s.frameHeight, c);
     return {LONG(std::floor(c[0])), LONG(std::floor(c[1])), LONG(std::ceil(c[2])), LONG(std::ceil(c[3]))};
 }
 
@@ -191,17 +190,15 @@ void MosaicOnStep(MosaicWnd* w) {
     Redraw(w, ViewOf(w->viewport, changed, w->viewW, w->viewH));
     // The picture where it changed, and the old and the new outline with the label around them.
     const int margin = ScalePx(40, DpiOf(w->hwnd));
-    auto invalidate = [&](const MosaicStatus& s, RECT r) {
+    auto invalidate = [&](const MosaicStatus& s) {
         if (s.placed == 0) return;
+        RECT r = Outline(w->viewport, s);
         InflateRect(&r, margin, margin);
         r.top -= margin;
         InvalidateRect(w->hwnd, &r, FALSE);
     };
-    MosaicWnd old = {};
-    old.viewport = w->viewport;
-    old.status = before;
-    invalidate(before, Outline(&old));
-    invalidate(w->status, Outline(w));
+    invalidate(before);
+    invalidate(w->status);
     const ViewPixels p = ViewOf(w->viewport, changed, w->viewW, w->viewH);
     if (!p.Empty()) {
         const RECT r = {p.x0, p.y0, p.x1, p.y1};
@@ -221,12 +218,12 @@ void DrawOutline(MosaicWnd* w, HDC dc) {
     HPEN pen = CreatePen(PS_SOLID, ScalePx(2, dpi), colour);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    const RECT r = Outline(w);
+    const RECT r = Outline(w->viewport, w->status);
     Rectangle(dc, r.left, r.top, r.right, r.bottom);
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldPen);
     DeleteObject(pen);
-    if (!warning) return;
+    if (w->status.state != MosaicState::Lost) return;  // a full mosaic says so in the status line
     // "move slower" above the outline (below its top edge when there is no room), on a dark backing.
     const std::wstring text = GetText("move slower");
     HGDIOBJ oldFont = SelectObject(dc, w->font);
@@ -513,7 +510,7 @@ MosaicWindowInfo GetMosaicWindowInfo() {
     info.viewport = w->viewport;
     info.fitted = w->fitted;
     info.warning = Warning(w->status);
-    info.outline = Outline(w);
+    info.outline = Outline(w->viewport, w->status);
     info.statusText = StatusText(w);
     return info;
 }

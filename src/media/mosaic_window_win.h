@@ -1,8 +1,8 @@
 // The live mosaic's window (MosaicWndClass): a window of its own beside the main window, owned by
 // it, that shows the whole mosaic so far fitted to the window (the wheel zooms about the mouse,
 // dragging pans, a double click fits again) with the camera's field outlined where it was last
-// found: green while frames are placed, orange with "move slower" while the field is lost or the
-// mosaic cannot grow. Below it a status line and "Stop and save", which saves the mosaic as a
+// found: green while frames are placed, orange with "move slower" while the field is lost, orange
+// while the mosaic cannot grow. Below it a status line and "Stop and save", which saves it as a
 // photo with the calibration's scale; closing the window asks whether to save, and when the
 // program closes a mosaic is saved. User-interface thread only; the mosaic itself is built by
 // the worker of mosaic_run_win.h.
@@ -33,7 +33,7 @@ struct MosaicWindowInfo {
     MosaicStatus status;
     MosaicViewport viewport;
     bool fitted = true;
-    bool warning = false;     // the outline in the warning colour, "move slower" beside it
+    bool warning = false;     // the outline in the warning colour (lost: "move slower" beside it)
     RECT outline = {};        // the field's outline in the window's client coordinates
     std::wstring statusText;  // the status line
 };
