@@ -361,7 +361,7 @@ void RobustnessRun(SlideScene* slide) {
 // ---- Scale: 100 megapixels ----
 
 void ScaleRun(SlideScene* slide) {
-    // Frames laid at their true places over 11,000 x 9,000 pixels (the placing itself is measured
+    // Frames laid at their true places over the whole slide, 103 megapixels (the placing itself is measured
     // above), then the window drawn from it.
     MosaicCanvas canvas;
     BlendScratch scratch;
@@ -369,7 +369,7 @@ void ScaleRun(SlideScene* slide) {
     bool full = false;
     uint32_t n = 0;
     for (int y = 0; y + kH <= 9000; y += 790)
-        for (int x = 0; x + kW <= 11500; x += 1600) {
+        for (int x = 0; x + kW <= kSlideW; x += 1600) {
             slide->Field(x, y, kW, kH, n++, {}, frame.data());
             const MosaicRect f = FrameFootprint(kW, kH, x, y);
             if (!canvas.Reserve(f)) {
