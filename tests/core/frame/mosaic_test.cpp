@@ -112,6 +112,22 @@ TEST(MosaicConfidence, RefusesWhatItCannotPlaceAndFindsTheFieldAgain) {
     EXPECT_EQ(run.mosaic.State(), MosaicState::Tracking);
 }
 
+// A field lost at one end of a long mosaic is found at the other end, beyond the windows one
+// frame's search tries: the search goes on from where the last one stopped.
+TEST(MosaicConfidence, SearchGoesOnAcrossFrames) {
+    SlideRun run;
+    for (const SlidePoint& p : WalkPath({{100, 300}, {2200, 300}}, 60)) ASSERT_TRUE(run.Feed(p.x, p.y).placed);
+    int frames = 0;
+    MosaicStep found;
+    while (frames < 8 && !found.placed) {
+        found = run.Feed(130, 300);
+        ++frames;
+    }
+    ASSERT_TRUE(found.placed);
+    EXPECT_GT(frames, 1);  // not within the first frame's windows
+    EXPECT_LT(run.Error(found, 130, 300), 0.5);
+}
+
 // Each block keeps the frame it lay most centrally in, with a mixed band between.
 TEST(MosaicSeam, BlocksComeFromTheMoreCentralFrame) {
     MosaicCanvas canvas;
@@ -231,6 +247,9 @@ TEST(MosaicView, FollowsGrowthAndDraws) {
     EXPECT_GT(fit.scale, 1.0);
     EXPECT_EQ(FollowGrowth(fit, {0, 0, 420, 310}, 800, 600).scale, fit.scale);  // still inside
     EXPECT_LT(FollowGrowth(fit, {0, 0, 1400, 300}, 800, 600).scale, fit.scale);
+    // The level drawn: the smallest whose samples are no larger than a window pixel.
+    for (const auto& [scale, level] : {std::pair{1.0, 0}, {0.3, 0}, {0.25, 1}, {0.07, 1}, {1 / 16.0, 2}, {0.001, 3}})
+        EXPECT_EQ(ViewLevel({0, 0, scale}), level) << scale;
     const MosaicViewport zoomed = ZoomViewport(fit, small, 800, 600, 400, 300, 2.0);
     EXPECT_DOUBLE_EQ(zoomed.scale, 2 * fit.scale);
     EXPECT_NEAR(zoomed.x + 400 / zoomed.scale, fit.x + 400 / fit.scale, 1e-9);  // the point under the mouse stays
