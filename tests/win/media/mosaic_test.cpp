@@ -3,8 +3,9 @@
 // command, frames placed along a path where the slide's truth says they belong, the field lost
 // over an empty part of the slide (warning outline, "move slower", nothing placed), found again
 // far from where it was lost, frames of another size after the camera was reopened left out,
-// and Stop and save: a PNG with the calibration's scale that shows the true slide; a mosaic open
-// when the program closes is saved.
+// and Stop and save: a PNG with the calibration's scale that shows the true slide; zooming and
+// fitting again; a mosaic closed without saving leaves nothing, one open when the program closes
+// is saved.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
 #include "common/main_window_fixture_win.h"
+#include "common/modal_script_win.h"
 #include "common/picture_files_win.h"
 #include "common/pump_win.h"
 #include "common/scratch_files_win.h"
@@ -175,6 +177,24 @@ TEST_F(MosaicTest, FollowsTheSlideLosesAndFindsTheFieldAndSavesTheTrueSlide) {
     }
     EXPECT_GT(n, slide.size() * 3 / 4);
     EXPECT_LT(sum / std::max<size_t>(n, 1), 4.0);
+
+    // Another mosaic: the wheel zooms in and a double click fits again; closed with No to the
+    // question whether to save, it leaves nothing.
+    SendMessageW(main, WM_COMMAND, ID_MOSAIC, 0);
+    ASSERT_TRUE(WaitUntil([] { return Info().status.placed > 0; }, 30000));
+    HWND window = MosaicWindow();
+    const double fitted = Info().viewport.scale;
+    POINT middle = {100, 100};
+    ClientToScreen(window, &middle);
+    SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(middle.x, middle.y));
+    EXPECT_FALSE(Info().fitted);
+    EXPECT_GT(Info().viewport.scale, fitted);
+    SendMessageW(window, WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, 100));
+    EXPECT_TRUE(Info().fitted);
+    RunScripted([&] { return INT_PTR(SendMessageW(window, WM_CLOSE, 0, 0)); },
+                {OnDialog(L"Live mosaic", [](HWND dlg) { ClickDialogButton(dlg, IDNO); })});
+    EXPECT_EQ(MosaicWindow(), nullptr);
+    EXPECT_EQ(gRecentFiles.size(), 1u);
 
     // A mosaic still open when the program closes is saved.
     SendMessageW(main, WM_COMMAND, ID_MOSAIC, 0);
