@@ -26,6 +26,7 @@
 #include "picture.h"
 #include "pre_encoded.h"
 #include "vcam_config_win.h"
+#include "vcam_slide_win.h"
 #include "vcam_write_log.h"
 
 namespace {
@@ -456,6 +457,8 @@ private:
     std::unique_ptr<PreEncodedFrames> prepared_;  // made for the scene below, streaming thread
     std::unique_ptr<MicrometerScene> scene_;
     std::unique_ptr<DepthSpecimen> depth_;  // the depth specimen, made at its first frame
+    std::unique_ptr<SlideCamera> slide_;  // an instance with a slide, looked up at the first frame
+    bool slideChecked_ = false;
     std::vector<uint8_t> bgr_;
     std::vector<uint8_t> wrongSizeJpeg_;
     std::vector<uint8_t> colourBars_;
@@ -1385,14 +1388,24 @@ bool VcamPin::DeliverOne(bool zoom, uint32_t frameNumber) {
 }
 
 long VcamPin::FillPicture(BYTE* p, long cap, uint32_t frameNumber, const VcamFormat& f) {
+    bgr_.resize(static_cast<size_t>(f.width) * f.height * 3);
+    // An instance with a slide shows it on the capture pin (vcam_slide_win.h); the still button
+    // keeps showing the micrometer.
+    if (!slideChecked_) {
+        SlideConfig slide;
+        if (!still_ && ReadSlideConfig(filter_->Config().name, &slide))
+            slide_ = std::make_unique<SlideCamera>(filter_->Config().name, slide);
+        slideChecked_ = true;
+    }
     if (filter_->Config().depth) {
         RenderDepth(f, frameNumber);
+    } else if (slide_) {
+        slide_->Render(frameNumber, f.width, f.height, bgr_.data());
     } else {
         if (!scene_ || scene_->width() != f.width || scene_->height() != f.height) {
             prepared_.reset();  // it was made for the scene replaced here
             scene_ = std::make_unique<MicrometerScene>(f.width, f.height, filter_->Config().pixelsPerMm);
         }
-        bgr_.resize(static_cast<size_t>(f.width) * f.height * 3);
         scene_->RenderBgr(frameNumber, bgr_.data());
     }
     ApplyLight(bgr_.data(), static_cast<size_t>(f.width) * f.height, filter_->Config().light, filter_->Light());

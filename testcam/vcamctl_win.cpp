@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pre_encoded.h"
+#include "vcam_slide_win.h"
 #include "depth_control_win.h"
 #include "depth_specimen.h"
 #include "vcam_config_win.h"
@@ -43,7 +44,7 @@ int Usage() {
         L"                       [--never-delivers] [--garbage random|truncated|wrongsize|mixed]\n"
         L"                       [--still-size WxH]\n"
         L"                       [--vi2-first] [--busy] [--refuse \"MJPG 1920x1080\"] [--lose-after N]\n"
-        L"                       [--hardware] [--cast R,G,B] [--serial S] [--depth]\n");
+        L"                       [--hardware] [--cast R,G,B] [--serial S] [--depth] [--slide WxH[@seed]]\n");
     PrintError(kMeasureOptionsUsage);
     PrintError(
         L"       vcamctl busy NAME on|off|denied\n"
@@ -54,7 +55,10 @@ int Usage() {
         L"       vcamctl zoom NAME\n"
         L"       vcamctl frames NAME FILE\n"
         L"       vcamctl focus NAME [Z | sweep SECONDS]\n"
-        L"       vcamctl truth NAME FILE.bmp [--size WxH] [--at Z]\n");
+        L"       vcamctl truth NAME FILE.bmp [--size WxH] [--at Z]\n"
+        L"       vcamctl move NAME X Y [--speed S]\n"
+        L"       vcamctl path NAME --speed S X,Y [X,Y ...]\n"
+        L"       vcamctl places NAME FILE|off\n");
     return 2;
 }
 
@@ -121,6 +125,8 @@ int Announce(const std::wstring& name, bool arrival) {
 int Add(int argc, wchar_t** argv) {
     if (argc < 3 || !IsValidInstanceName(argv[2])) return Usage();
     VcamConfig c = DefaultVcamConfig(argv[2]);
+    SlideConfig slide;
+    bool slideShown = false;
     for (int i = 3; i < argc; ++i) {
         std::wstring opt = argv[i];
         bool hasValue = i + 1 < argc;
@@ -161,6 +167,9 @@ int Add(int argc, wchar_t** argv) {
             if (c.loseAfter < 1 || c.loseAfter > 100000) return Usage();
         } else if (opt == L"--hardware") {
             c.hardware = true;
+        } else if (opt == L"--slide" && hasValue) {
+            if (!ParseSlideConfig(argv[++i], &slide)) return Usage();
+            slideShown = true;
         } else if (opt == L"--depth") {
             c.depth = true;
         } else if (int light = ParseVcamLightOption(argc, argv, i, &c.light)) {
@@ -169,7 +178,7 @@ int Add(int argc, wchar_t** argv) {
             return Usage();
         }
     }
-    if (!WriteVcamConfig(c)) {
+    if (!WriteVcamConfig(c) || !WriteSlideConfig(c.name, slideShown ? &slide : nullptr)) {
         PrintError(L"vcamctl: cannot write the configuration\n");
         return 1;
     }
@@ -236,6 +245,10 @@ int List() {
                         if (c.light.Tinted()) line += L" cast=" + CastText(c.light.cast);
                         if (!c.light.serial.empty()) line += L" serial=" + c.light.serial;
                         if (c.depth) line += L" depth=1";
+                        SlideConfig slide;
+                        if (ReadSlideConfig(line.substr(0, line.find(L'\t')), &slide))
+                            line += L" slide=" + std::to_wstring(slide.width) + L"x" + std::to_wstring(slide.height) +
+                                    L"@" + std::to_wstring(slide.seed);
                     }
                 }
                 VariantClear(&v);
@@ -390,6 +403,47 @@ int Truth(int argc, wchar_t** argv) {
     return 0;
 }
 
+// The field of a slide camera moved: at once, or along points at a speed (pixels per frame).
+int Move(int argc, wchar_t** argv, bool path) {
+    const std::wstring name = argv[2];
+    double speed = 0;
+    std::vector<SlidePoint> points;
+    for (int i = 3; i < argc; ++i) {
+        const std::wstring arg = argv[i];
+        if (arg == L"--speed" && i + 1 < argc) {
+            speed = _wtof(argv[++i]);
+            if (!(speed > 0)) return Usage();
+        } else if (path) {
+            double x, y;
+            wchar_t comma;
+            if (swscanf(arg.c_str(), L"%lf%lc%lf", &x, &comma, &y) != 3 || comma != L',') return Usage();
+            points.push_back({x, y});
+        } else if (i + 1 < argc) {
+            points.push_back({_wtof(argv[i]), _wtof(argv[i + 1])});
+            ++i;
+        } else {
+            return Usage();
+        }
+    }
+    if (points.empty() || (path && speed <= 0) || (!path && points.size() != 1)) return Usage();
+    SlideConfig slide;
+    if (!ReadSlideConfig(name, &slide) || !SetSlideMove(name, speed, points)) {
+        PrintError(L"vcamctl: no such virtual microscope with a slide\n");
+        return 1;
+    }
+    return 0;
+}
+
+// Every frame's true place on the slide appended to a file, or no more (off).
+int Places(const std::wstring& name, const std::wstring& file) {
+    SlideConfig slide;
+    if (!ReadSlideConfig(name, &slide) || !SetSlideTruth(name, file == L"off" ? std::wstring() : file)) {
+        PrintError(L"vcamctl: no such virtual microscope with a slide\n");
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -405,5 +459,8 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"frames" && argc == 4) return WriteFrames(argv[2], argv[3]);
     if (cmd == L"focus" && argc >= 3 && argc <= 5) return Focus(argc, argv);
     if (cmd == L"truth" && argc >= 4) return Truth(argc, argv);
+    if (cmd == L"move" && argc >= 5) return Move(argc, argv, false);
+    if (cmd == L"path" && argc >= 6) return Move(argc, argv, true);
+    if (cmd == L"places" && argc == 4) return Places(argv[2], argv[3]);
     return Usage();
 }

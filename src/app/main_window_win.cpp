@@ -18,6 +18,7 @@
 #include "media/avi_recorder_win.h"
 #include "media/focus_stack_mode_win.h"
 #include "media/measure_export_win.h"
+#include "media/mosaic_window_win.h"
 #include "media/photo_commands_win.h"
 #include "media/record_dialog_win.h"
 #include "media/timelapse_win.h"
@@ -128,6 +129,7 @@ void MainOnCommand(HWND hwnd, WPARAM wp, LPARAM lp) {
     case ID_TIMELAPSE:
         if (!ShellState.calibrationWnd) TimelapseCommand(hwnd);
         break;
+    case ID_MOSAIC: MosaicCommand(hwnd); break;
     case ID_OPEN_DEVICE:
         ShowOpenDialog(OpenDialogPreset());
         if (ShellState.panel) PostMessageW(ShellState.panel, WMU_PANEL_REFRESH, 1, 0);
@@ -216,6 +218,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (wp) {
             FinishRecordingForTeardown(true);
             StopTimelapse();
+            CloseMosaicForExit();
             SaveSettings();
         }
         return 0;

@@ -26,6 +26,7 @@ constexpr unsigned WMU_VIEW_RATIO = kWmApp + 12;        // camera view -> main w
 constexpr unsigned WMU_NEUTRAL_AREA = kWmApp + 20;
 constexpr unsigned WMU_STACK_PROGRESS = kWmApp + 32;    // focus stack worker -> main window: frames fused or left out
 constexpr unsigned WMU_STACK_STATE = kWmApp + 33;       // main window -> panel -> focus stack section: show the stack's state
+constexpr unsigned WMU_MOSAIC_STEP = kWmApp + 30;       // mosaic worker -> mosaic window: frames placed or the run's state changed (one waiting at a time)
 
 // ---- Main-window commands (WM_COMMAND, low word of wParam) ----
 constexpr int CMD_SNAPSHOT = 11;                // camera view, Space: take a photo
@@ -63,6 +64,7 @@ constexpr int ID_COPY_MEASUREMENTS = 3101;      // camera view's context menu
 constexpr int ID_SAVE_MEASUREMENTS = 3102;      // camera view's context menu: CSV through the save dialog
 constexpr int ID_COPY_PICTURE = 3103;           // camera view's context menu: the photo picture as a bitmap
 constexpr int ID_TIMELAPSE = 3104;              // source section's button, Ctrl+T: the time-lapse dialog, or stop the run
+constexpr int ID_MOSAIC = 3140;                 // source section's button, Ctrl+M: the live mosaic window, or bring it forward
 
 // ---- Camera settings: the preview section's camera row and the quick-adjust pop-up ----
 constexpr int ID_ADJUST_EXPOSURE = 3120;        // quick adjust: exposure, with Auto

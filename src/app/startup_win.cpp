@@ -18,6 +18,7 @@
 #include "app/toolbar_win.h"
 #include "capture/camera_format.h"
 #include "media/photo_saver_win.h"
+#include "media/mosaic_window_win.h"
 #include "media/timelapse_win.h"
 #include "media/video_recovery_win.h"
 #include "settings/app_settings.h"
@@ -76,12 +77,14 @@ void RegisterWindowClasses(HINSTANCE instance) {
     RegisterToolButtonClass(instance);
     RegisterImageWndClass(instance);
     RegisterTimelapseIndicatorClass(instance);
+    RegisterMosaicWndClass(instance);
 }
 
 // The program's keyboard shortcuts, wherever the focus is in the main window.
 HACCEL MakeShortcuts() {
     ACCEL keys[] = {
         {FCONTROL | FVIRTKEY, 'T', ID_TIMELAPSE},
+        {FCONTROL | FVIRTKEY, 'M', ID_MOSAIC},
     };
     return CreateAcceleratorTableW(keys, int(sizeof keys / sizeof keys[0]));
 }

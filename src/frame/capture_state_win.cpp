@@ -2,6 +2,7 @@
 #include "frame/capture_state_win.h"
 
 #include <cstdlib>
+#include <cstring>
 
 CaptureStateData CaptureState;
 
@@ -22,29 +23,72 @@ void DeleteCaptureLocks() {
     CaptureState.locksReady = false;
 }
 
-bool AllocateFrameRing() {
-    FreeFrameRing();
-    const size_t bytes = DisplayFrameBytes(CaptureState.width, CaptureState.height);
-    if (bytes == 0) return false;
-    for (auto& slot : CaptureState.frameRing) {
-        // Zeroed: the view shows slot 0 from the start, so until the first frame arrives it
-        // shows black rather than whatever the memory held (often an earlier session's frame).
-        slot = static_cast<DisplayFrame*>(std::calloc(bytes, 1));
-        if (!slot) {
-            FreeFrameRing();
-            return false;
-        }
-    }
-    return true;
-}
+namespace {
 
-void FreeFrameRing() {
+void FreeRingBuffers() {
     for (auto& slot : CaptureState.frameRing) {
         std::free(slot);
         slot = nullptr;
     }
     CaptureState.currentSlot = 0;
     for (FrameStamp& s : CaptureState.slotStamps) s = FrameStamp{};
+    CaptureState.ringWidth = CaptureState.ringHeight = 0;
+}
+
+}  // namespace
+
+bool AllocateFrameRing() {
+    AcquireSRWLockExclusive(&CaptureState.ringLock);
+    FreeRingBuffers();
+    const size_t bytes = DisplayFrameBytes(CaptureState.width, CaptureState.height);
+    bool made = bytes != 0;
+    for (auto& slot : CaptureState.frameRing) {
+        if (!made) break;
+        // Zeroed: the view shows slot 0 from the start, so until the first frame arrives it
+        // shows black rather than whatever the memory held (often an earlier session's frame).
+        slot = static_cast<DisplayFrame*>(std::calloc(bytes, 1));
+        made = slot != nullptr;
+    }
+    if (made) {
+        CaptureState.ringWidth = CaptureState.width;
+        CaptureState.ringHeight = CaptureState.height;
+    } else {
+        FreeRingBuffers();
+    }
+    ReleaseSRWLockExclusive(&CaptureState.ringLock);
+    return made;
+}
+
+void FreeFrameRing() {
+    AcquireSRWLockExclusive(&CaptureState.ringLock);
+    FreeRingBuffers();
+    ReleaseSRWLockExclusive(&CaptureState.ringLock);
+}
+
+bool CopyNewestFrame(uint8_t* target, size_t capacity, NewestFrame* frame) {
+    CaptureStateData& cs = CaptureState;
+    if (!cs.locksReady) return false;
+    AcquireSRWLockShared(&cs.ringLock);
+    bool copied = false;
+    frame->width = cs.ringWidth;
+    frame->height = cs.ringHeight;
+    const size_t bytes = DisplayFrameBytes(cs.ringWidth, cs.ringHeight);
+    if (bytes != 0 && bytes <= capacity) {
+        // The slot published when the count read first was (or one newer): the streaming thread
+        // starts refilling it only after three more frames are published.
+        const uint32_t before = cs.framesPublished.load();
+        EnterCriticalSection(&cs.frameLock);
+        const int32_t slot = cs.currentSlot;
+        LeaveCriticalSection(&cs.frameLock);
+        const DisplayFrame* source = slot >= 0 && slot < 4 ? cs.frameRing[slot] : nullptr;
+        if (source) {
+            std::memcpy(target, source, bytes);
+            copied = cs.framesPublished.load() - before <= 2;
+            frame->number = before;
+        }
+    }
+    ReleaseSRWLockShared(&cs.ringLock);
+    return copied;
 }
 
 DisplayFrame* GetCurrentFrame(FrameStamp* stamp) {

@@ -86,6 +86,13 @@ struct CaptureStateData {
     // Counts for the read-out and the trace (see frame_counters.h for who writes which); they
     // restart when a camera opens.
     FrameCounters counters;
+    // The ring's buffers for readers on threads of their own (CopyNewestFrame): the UI thread
+    // allocates and frees them holding ringLock exclusively, readers hold it shared while they
+    // copy. ringWidth x ringHeight is the size the buffers were made for (0 x 0 while none are).
+    // The streaming thread never takes it: the ring is made and freed only while no graph runs.
+    SRWLOCK ringLock = SRWLOCK_INIT;
+    int32_t ringWidth = 0;
+    int32_t ringHeight = 0;
 
     // ---- Still image (streaming thread replaces it under frameLock; use Take/ReturnStillImage) ----
     uint8_t* stillImage = nullptr;
@@ -186,6 +193,18 @@ constexpr size_t kSpareCopies = 64;
 void ResetCopyBuffers(size_t bytes);
 uint8_t* TakeCopyBuffer(size_t bytes, bool* pooled);
 void GiveBackCopyBuffer(uint8_t* buffer, bool pooled);
+
+// A copy of the frame last published, for a thread other than the UI thread (which may close the
+// camera meanwhile). target must hold capacity bytes; false when no camera is open, the frame is
+// larger than capacity, or the camera overwrote the frame while it was copied (a thread that
+// was held up for three frame periods). width and height are the ring's frame size (0 x 0 when no
+// camera is open) also when the copy fails; number, on success, is the count of frames published
+// when the frame was taken.
+struct NewestFrame {
+    int32_t width = 0, height = 0;
+    uint32_t number = 0;
+};
+bool CopyNewestFrame(uint8_t* target, size_t capacity, NewestFrame* frame);
 
 // Maps a media subtype FOURCC to the pipeline's formats (anything but YUY2 and MJPG is Other).
 SampleFormat SampleFormatOf(uint32_t subtype);

@@ -60,47 +60,66 @@ std::wstring MakePhotoPath(const std::wstring& folder, const MediaTime& now) {
 
 namespace {
 
-// A photo named for now, written by write(path), then announced and listed (see SavePhoto).
-bool SavePhotoWith(const MediaTime& now, const std::function<bool(const std::wstring&)>& write,
-                   std::wstring* savedPath) {
+// The course every photo takes: a free name for now in the usable folder, the picture written
+// there by save, then the toast (note, when given, in place of the usual text), the recent-files
+// list, the settings and the panel; or the toast saying it was not saved. The saved path, or
+// empty.
+std::wstring SaveNamedPhoto(std::wstring_view extension, const MediaTime& now,
+                            const std::function<bool(const std::wstring&)>& save, bool withMeasurements,
+                            const std::wstring& note) {
     const SaveFolder folder = UsableSaveFolder();
-    const std::wstring path = folder.path.empty() ? std::wstring() : MakePhotoPath(folder.path, now);
-    const bool saved = !path.empty() && write(path);
-    if (!saved) {
+    const std::wstring path = folder.path.empty() ? std::wstring() : MakeFreeMediaPath(folder.path, now, extension, Exists);
+    if (path.empty() || !save(path)) {
         // A folder that refuses new files (Controlled folder access) is named, so the user knows
         // what to allow or change; any other failure names the photo.
         if (FolderRefusesNewFiles(folder.path))
             ShowPhotoToast(TextWithPath(GetText("folder denied"), folder.path));
         else
             ShowPhotoToast(TextWithPath(GetText("save failed"), path.empty() ? folder.path : path));
-        return false;
+        return {};
     }
     gSavePath = path;
     // The table of the shapes beside the photo, when asked for; its loss is what the toast says.
     const std::wstring csv = MeasurementsPathFor(path);
-    if (AppSettings.measuresWithPhotos == 1 && HasMeasurements() && !WriteMeasurementsCsv(csv))
+    if (withMeasurements && AppSettings.measuresWithPhotos == 1 && HasMeasurements() && !WriteMeasurementsCsv(csv))
         ShowPhotoToast(TextWithPath(GetText("measures not saved"), csv));
+    else if (!note.empty())
+        ShowPhotoToast(TextWithPath(note, path));
     else
         ShowPhotoToast(folder.fallback ? TextWithPath(GetText("saved elsewhere"), path)
                                        : TextWithPath(L"File saved: %s", path));
     AddRecentFile(path);
     SaveSettings();
     if (ShellState.panel) PostMessageW(ShellState.panel, WMU_FILE_ADDED, gRecentFiles.size() - 1, 0);
-    if (savedPath) *savedPath = path;
-    return true;
+    return path;
 }
 
 }  // namespace
 
 bool SavePhoto(PhotoSource source, const MediaTime& now) {
-    return SavePhotoWith(
-        now, [source](const std::wstring& path) { return source == PhotoSource::Still ? SaveStillImage(path) : SaveViewImage(path); },
-        nullptr);
+    return !SaveNamedPhoto(
+                PhotoExtension(AppSettings.jpgPng), now,
+                [&](const std::wstring& path) { return source == PhotoSource::Still ? SaveStillImage(path) : SaveViewImage(path); },
+                true, {})
+                .empty();
+}
+
+std::wstring SavePicturePhoto(const PhotoPicture& picture, std::wstring_view extension, const MediaTime& now,
+                              const std::wstring& note) {
+    return SaveNamedPhoto(
+        extension, now,
+        [&](const std::wstring& path) {
+            return SaveBgrImage(picture.bits, picture.width, picture.height, picture.stride, path, &picture.scale);
+        },
+        false, note);
 }
 
 bool SaveFramePhoto(const uint8_t* bgr, int width, int height, const MediaTime& now, std::wstring* savedPath) {
-    return SavePhotoWith(
-        now, [&](const std::wstring& path) { return SaveFramePicture(path, bgr, width, height, true); }, savedPath);
+    const std::wstring path = SaveNamedPhoto(
+        PhotoExtension(AppSettings.jpgPng), now,
+        [&](const std::wstring& p) { return SaveFramePicture(p, bgr, width, height, true); }, true, {});
+    if (savedPath) *savedPath = path;
+    return !path.empty();
 }
 
 void TakePhoto() {

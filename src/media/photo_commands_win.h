@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "media/media_names.h"
 
@@ -28,6 +29,14 @@ bool SavePhoto(PhotoSource source, const MediaTime& now);
 // The same for a picture of the camera's frame size (a fused focus stack): saved as the still
 // is, with the measurements drawn in (see SaveFramePicture). savedPath receives the photo's path.
 bool SaveFramePhoto(const uint8_t* bgr, int width, int height, const MediaTime& now, std::wstring* savedPath);
+struct PhotoPicture;
+// Saves a picture made by something other than the view or the camera (a mosaic) like a photo
+// named for now, with the given extension ("jpg", "png", "tif"): the same folder, toast, recent-
+// files entry and settings as SavePhoto; note, when not empty, is the toast's text (with "%s" for
+// the path) instead of the usual one. Returns the path, empty when the picture was not saved (the
+// toast then says so).
+std::wstring SavePicturePhoto(const PhotoPicture& picture, std::wstring_view extension, const MediaTime& now,
+                              const std::wstring& note);
 
 void TakePhoto();       // while a camera is open: the view's picture
 void SaveStill();       // while a camera with a still branch is open: its still frame

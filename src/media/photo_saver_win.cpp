@@ -175,6 +175,14 @@ bool SaveBgrImage(const uint8_t* rows, int width, int height, int stride, const 
     return ok;
 }
 
+bool MakePhotoPicture(int width, int height, PhotoPicture* picture) {
+    return width > 0 && height > 0 && MakeDib(width, height, picture);
+}
+
+void AddScaleBar(PhotoPicture* picture) {
+    if (AppSettings.scaleBar == 1 && HasScale(picture->scale)) DrawScaleBar(picture);
+}
+
 bool ComposeViewPhoto(PhotoPicture* picture) {
     if (!IsDeviceOpen() || !ShellState.cameraView) return false;
     HDC surface = CameraViewSurfaceDc(ShellState.cameraView);

@@ -34,6 +34,13 @@ struct PhotoPicture {
         if (bitmap) DeleteObject(bitmap);
     }
 };
+// A blank picture of width x height for a photo made of something else than the view or a frame
+// (a mosaic), its scale left zero; false without memory.
+bool MakePhotoPicture(int width, int height, PhotoPicture* picture);
+// The scale bar drawn into a picture when that option is on and the picture has a scale, as photos
+// have it.
+void AddScaleBar(PhotoPicture* picture);
+
 // The view's picture as a photo of it shows it: the composed picture, with the scale bar drawn
 // in when that option is on and a calibration is applied. False when no camera is open or
 // nothing has been composed yet.

@@ -104,10 +104,11 @@ SourceLayout LayOutSourceSection(int w, DialogBase b, int labelWidth) {
         {listX, listY + row + row, listW, dropH},
         {DluX(4, b), buttonY, buttonW, buttonH},
         {DluX(4, b) + buttonW + DluX(6, b), buttonY, buttonW, buttonH},
-        // The read-out's two lines at the foot (id 109), under the time-lapse button's row (id
-        // 110), a row of its own under the two buttons, as wide as both.
+        // The read-out's two lines at the foot (id 109), under the row of the time-lapse and mosaic
+        // buttons (ids 110 and 111) below the two.
         {DluX(4, b), top + DluY(kSourceBodyUnits + kSourceTimelapseUnits - 4, b), w - DluX(8, b), DluY(17, b)},
-        {DluX(4, b), buttonY + buttonH + DluY(2, b), buttonW + DluX(6, b) + buttonW, buttonH},
+        {DluX(4, b), buttonY + buttonH + DluY(2, b), buttonW, buttonH},
+        {DluX(4, b) + buttonW + DluX(6, b), buttonY + buttonH + DluY(2, b), buttonW, buttonH},
     }};
 }
 

@@ -87,11 +87,11 @@ Chevron ChevronFor(int width, int height, bool open, int dpi = 96);
 // ---- Sections (index 0 = id 100, the title bar) ----
 
 constexpr int kSourceBodyUnits = 75;       // the lists and the two buttons
-constexpr int kSourceTimelapseUnits = 18;  // the time-lapse button's row below them
+constexpr int kSourceTimelapseUnits = 18;  // the row of the time-lapse and mosaic buttons below them
 constexpr int kSourceReadoutUnits = 18;    // the live read-out's two lines below that
 constexpr int kSourceSectionUnits = kSourceBodyUnits + kSourceTimelapseUnits + kSourceReadoutUnits;
 constexpr int kPreviewBodyUnits = 160;
-using SourceLayout = std::array<PanelRect, 11>;   // ids 100-110
+using SourceLayout = std::array<PanelRect, 12>;   // ids 100-111
 // ids 100-115: title, ratio read-out, trackbar and check, six effects, four camera buttons,
 // histogram and its channels check box
 using PreviewLayout = std::array<PanelRect, 16>;

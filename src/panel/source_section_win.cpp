@@ -28,7 +28,7 @@
 namespace {
 
 constexpr wchar_t kSourceClass[] = L"CtrlPanelSourceWndClass";
-constexpr int kLastControl = kSourceTimelapseButton;  // ids 101 to 110
+constexpr int kLastControl = kSourceMosaicButton;  // ids 101 to 111
 constexpr int kIconSize = 20;  // at 96 dpi; the icons hold it at 1.5x and 2x too
 
 bool gSourceOpen = false;  // the section's open flag, one for the class
@@ -158,6 +158,7 @@ void SourceOnCommand(HWND section, WPARAM wp) {
         PanelSetText(section, kSourceSettingsButton, "setting");
         PanelSetText(section, kSourceTimelapseButton, "time-lapse");
         ReadoutReloadTexts(section);
+        PanelSetText(section, kSourceMosaicButton, "mosaic");
         if (DeviceList.empty()) SourceFillDevices(section);
         MeasureLabels(section);
         SourceLayOut(section);
@@ -179,6 +180,9 @@ void SourceOnCommand(HWND section, WPARAM wp) {
         break;
     case kSourceTimelapseButton:
         if (ShellState.mainWnd) PostMessageW(ShellState.mainWnd, WM_COMMAND, ID_TIMELAPSE, 0);
+        break;
+    case kSourceMosaicButton:
+        if (ShellState.mainWnd) PostMessageW(ShellState.mainWnd, WM_COMMAND, ID_MOSAIC, 0);
         break;
     }
 }
@@ -215,6 +219,7 @@ void SourceOnCreate(HWND section) {
     CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceFolderButton);
     CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceSettingsButton);
     CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceTimelapseButton);
+    CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceMosaicButton);
     SetButtonIcons(section);
     CreateReadoutLine(section);
 }

@@ -1,6 +1,6 @@
 // The source section of the control panel (CtrlPanelSourceWndClass, section 0): the camera in
-// use, its frame size and stream format, the folder, settings and time-lapse buttons, and the
-// live read-out (readout_line_win.h, control 109).
+// use, its frame size and stream format, the folder, settings, time-lapse and mosaic buttons,
+// and the live read-out (readout_line_win.h, control 109).
 #pragma once
 #include <windows.h>
 
@@ -13,3 +13,4 @@ constexpr int kSourceFormatList = 106;
 constexpr int kSourceFolderButton = 107;
 constexpr int kSourceSettingsButton = 108;
 constexpr int kSourceTimelapseButton = 110;
+constexpr int kSourceMosaicButton = 111;

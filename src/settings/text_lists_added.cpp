@@ -121,6 +121,23 @@ const TextListEntry kAddedEnglishTexts[] = {
     {"stack no memory", L"Not enough memory for a focus stack at this resolution."},
     {"stack depth not saved", L"Depth map not saved: %s"},
 
+    // -- live mosaic --
+    {"mosaic", L"Mosaic"},
+    {"mosaic title", L"Live mosaic"},
+    {"move slower", L"move slower"},
+    {"mosaic stop", L"Stop and save"},
+    {"mosaic placed", L"%d frames placed \u00B7 %w x %h pixels"},
+    {"mosaic start", L"Move the slide slowly: the mosaic starts with the first picture that shows some detail."},
+    {"mosaic lost", L"The field is lost: move slower, or back over the mosaic, until it is found again."},
+    {"mosaic full", L"The mosaic has reached its memory limit and cannot grow further."},
+    {"mosaic no camera", L"No picture from the camera."},
+    {"mosaic other size", L"The camera's picture size changed: the mosaic goes on when it is %w x %h again."},
+    {"mosaic needs camera", L"Open a camera first: the mosaic is built from its pictures."},
+    {"mosaic save ask", L"Save the mosaic before closing?"},
+    {"mosaic nothing", L"Nothing was placed: no mosaic saved."},
+    {"mosaic as tiff", L"Too large for JPEG (over 65,500 pixels a side), saved as TIFF: %s"},
+    {"mosaic not saved", L"The mosaic was not saved and is kept: press Stop and save to try again."},
+
     {nullptr, nullptr},
 };
 
@@ -241,6 +258,23 @@ const TextListEntry kAddedChineseTexts[] = {
     {"stack empty", L"\u6CA1\u6709\u5408\u6210\u4EFB\u4F55\u5E27\uFF1A\u672A\u4FDD\u5B58\u3002"},
     {"stack no memory", L"\u5185\u5B58\u4E0D\u8DB3\uFF0C\u65E0\u6CD5\u4EE5\u6B64\u5206\u8FA8\u7387\u8FDB\u884C\u666F\u6DF1\u5408\u6210\u3002"},
     {"stack depth not saved", L"\u6DF1\u5EA6\u56FE\u672A\u4FDD\u5B58\uFF1A%s"},
+
+    // -- live mosaic --
+    {"mosaic", L"\u62FC\u63A5"},
+    {"mosaic title", L"\u5B9E\u65F6\u62FC\u63A5"},
+    {"move slower", L"\u8BF7\u653E\u6162\u79FB\u52A8"},
+    {"mosaic stop", L"\u505C\u6B62\u5E76\u4FDD\u5B58"},
+    {"mosaic placed", L"\u5DF2\u653E\u7F6E %d \u5E27 \u00B7 %w \u00D7 %h \u50CF\u7D20"},
+    {"mosaic start", L"\u8BF7\u7F13\u6162\u79FB\u52A8\u8F7D\u73BB\u7247\uFF1A\u62FC\u63A5\u4ECE\u7B2C\u4E00\u5E45\u6709\u7EC6\u8282\u7684\u753B\u9762\u5F00\u59CB\u3002"},
+    {"mosaic lost", L"\u89C6\u91CE\u5DF2\u4E22\u5931\uFF1A\u8BF7\u653E\u6162\u79FB\u52A8\uFF0C\u6216\u79FB\u56DE\u5DF2\u62FC\u63A5\u7684\u533A\u57DF\uFF0C\u76F4\u5230\u91CD\u65B0\u627E\u5230\u4F4D\u7F6E\u3002"},
+    {"mosaic full", L"\u62FC\u63A5\u56FE\u5DF2\u8FBE\u5230\u5185\u5B58\u4E0A\u9650\uFF0C\u65E0\u6CD5\u7EE7\u7EED\u6269\u5927\u3002"},
+    {"mosaic no camera", L"\u76F8\u673A\u6CA1\u6709\u753B\u9762\u3002"},
+    {"mosaic other size", L"\u76F8\u673A\u753B\u9762\u5C3A\u5BF8\u5DF2\u6539\u53D8\uFF1A\u6062\u590D\u4E3A %w \u00D7 %h \u540E\u62FC\u63A5\u7EE7\u7EED\u3002"},
+    {"mosaic needs camera", L"\u8BF7\u5148\u6253\u5F00\u76F8\u673A\uFF1A\u62FC\u63A5\u56FE\u7531\u76F8\u673A\u753B\u9762\u751F\u6210\u3002"},
+    {"mosaic save ask", L"\u5173\u95ED\u524D\u4FDD\u5B58\u62FC\u63A5\u56FE\u5417\uFF1F"},
+    {"mosaic nothing", L"\u672A\u653E\u7F6E\u4EFB\u4F55\u753B\u9762\uFF1A\u672A\u4FDD\u5B58\u62FC\u63A5\u56FE\u3002"},
+    {"mosaic as tiff", L"\u8D85\u51FA JPEG \u7684\u5C3A\u5BF8\u4E0A\u9650\uFF08\u5355\u8FB9\u8D85\u8FC7 65,500 \u50CF\u7D20\uFF09\uFF0C\u5DF2\u4FDD\u5B58\u4E3A TIFF\uFF1A%s"},
+    {"mosaic not saved", L"\u62FC\u63A5\u56FE\u672A\u4FDD\u5B58\uFF0C\u5DF2\u4FDD\u7559\uFF1A\u8BF7\u70B9\u51FB\u201C\u505C\u6B62\u5E76\u4FDD\u5B58\u201D\u91CD\u8BD5\u3002"},
 
     {nullptr, nullptr},
 };

@@ -97,8 +97,9 @@ TEST(PanelLayout, SourceSectionControls) {
     EXPECT_EQ(l[6], (PanelRect{72, 95, 158, 160}));
     EXPECT_EQ(l[7], (PanelRect{8, 131, 104, 32}));
     EXPECT_EQ(l[8], (PanelRect{124, 131, 104, 32}));
-    EXPECT_EQ(l[9], (PanelRect{8, 207, 220, 34}));   // the read-out's two lines at the foot
-    EXPECT_EQ(l[10], (PanelRect{8, 167, 220, 32}));  // the time-lapse button: a row as wide as both
+    EXPECT_EQ(l[9], (PanelRect{8, 207, 220, 34}));    // the read-out's two lines at the foot
+    EXPECT_EQ(l[10], (PanelRect{8, 167, 104, 32}));   // time-lapse and mosaic: a row under the two
+    EXPECT_EQ(l[11], (PanelRect{124, 167, 104, 32}));
     EXPECT_EQ(SectionHeightsFor(kBase8, kSourceSectionUnits).expanded, 251);  // 36 units more than before
     // A longer label widens its column; the lists keep their right edge.
     SourceLayout wide = LayOutSourceSection(236, kBase8, 80);

@@ -23,6 +23,7 @@
 #include "capture/camera_format.h"
 #include "capture/capture_session_win.h"
 #include "common/modal_script_win.h"
+#include "common/picture_files_win.h"
 #include "common/pump_win.h"
 #include "common/scratch_files_win.h"
 #include "common/stored_settings_win.h"
@@ -48,53 +49,6 @@ namespace {
 const wchar_t kScope[] = L"Photo Scope";
 constexpr uint32_t kLineColor = 0xFF00FF;  // magenta
 constexpr uint32_t kTextColor = 0x00FFFF;  // yellow
-
-// A decoded picture file: its first bytes tell the format.
-struct Picture {
-    bool png = false, jpeg = false, tiff = false;
-    int width = 0, height = 0;
-    std::vector<uint8_t> bgr;  // rows top-down, width * 3 bytes each
-    COLORREF At(int x, int y) const {
-        const uint8_t* p = &bgr[(size_t(y) * width + x) * 3];
-        return RGB(p[2], p[1], p[0]);
-    }
-};
-
-bool LoadPicture(const std::wstring& path, Picture* out) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    uint8_t head[4] = {};
-    DWORD got = 0;
-    ReadFile(f, head, 4, &got, nullptr);
-    CloseHandle(f);
-    out->jpeg = head[0] == 0xFF && head[1] == 0xD8;
-    out->png = head[0] == 0x89 && head[1] == 'P' && head[2] == 'N' && head[3] == 'G';
-    out->tiff = (head[0] == 'I' && head[1] == 'I' && head[2] == 42) || (head[0] == 'M' && head[1] == 'M' && head[3] == 42);
-    using namespace Gdiplus;
-    GpBitmap* bitmap = nullptr;
-    if (DllExports::GdipCreateBitmapFromFile(path.c_str(), &bitmap) != Ok) return false;
-    UINT w = 0, h = 0;
-    DllExports::GdipGetImageWidth(bitmap, &w);
-    DllExports::GdipGetImageHeight(bitmap, &h);
-    out->width = int(w);
-    out->height = int(h);
-    out->bgr.resize(size_t(w) * h * 3);
-    Rect all(0, 0, int(w), int(h));
-    BitmapData data = {};
-    data.Width = w;
-    data.Height = h;
-    data.Stride = (int(w) * 3 + 3) & ~3;
-    std::vector<uint8_t> rows(size_t(data.Stride) * h);
-    data.Scan0 = rows.data();
-    bool ok = DllExports::GdipBitmapLockBits(bitmap, &all, ImageLockModeRead | ImageLockModeUserInputBuf,
-                                             PixelFormat24bppRGB, &data) == Ok;
-    if (ok) {
-        DllExports::GdipBitmapUnlockBits(bitmap, &data);
-        for (UINT y = 0; y < h; ++y) memcpy(&out->bgr[size_t(y) * w * 3], &rows[size_t(y) * data.Stride], size_t(w) * 3);
-    }
-    DllExports::GdipDisposeImage(bitmap);
-    return ok;
-}
 
 std::vector<WPARAM> filesAdded;  // WMU_FILE_ADDED as the panel received it
 
@@ -386,32 +340,6 @@ TEST(WholeFile, WaitsForAHolderAndWorksInDeepFolders) {
 }
 
 // ---- The scale that travels with the picture, measurements to take away ----
-
-std::vector<uint8_t> FileBytes(const std::wstring& path) {
-    std::vector<uint8_t> bytes;
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return bytes;
-    bytes.resize(GetFileSize(f, nullptr));
-    DWORD got = 0;
-    ReadFile(f, bytes.data(), DWORD(bytes.size()), &got, nullptr);
-    CloseHandle(f);
-    bytes.resize(got);
-    return bytes;
-}
-
-// Pixels per metre in a PNG's pHYs, or pixels per centimetre in a JPEG's JFIF density (units 2).
-uint32_t RecordedDensity(const std::vector<uint8_t>& b) {
-    auto be32 = [&](size_t i) {
-        return uint32_t(b[i]) << 24 | uint32_t(b[i + 1]) << 16 | uint32_t(b[i + 2]) << 8 | b[i + 3];
-    };
-    if (b.size() > 8 && b[0] == 0x89) {
-        for (size_t at = 8; at + 12 <= b.size(); at += 12 + be32(at))
-            if (std::memcmp(&b[at + 4], "pHYs", 4) == 0 && b[at + 16] == 1) return be32(at + 8);
-    } else if (b.size() > 20 && b[2] == 0xFF && b[3] == 0xE0 && b[13] == 2) {
-        return uint32_t(b[14]) << 8 | b[15];
-    }
-    return 0;
-}
 
 // Kept for reading them with ImageMagick on the Linux side, when VARDELO_KEEP_DIR names a folder.
 void Keep(const std::wstring& path) {
