@@ -9,6 +9,7 @@
 //   wndctl hold MUTEX       create the named mutex, print "held", keep it until `wndctl release`
 //                           (at most two minutes): a program's mark without its window
 //   wndctl release          end the running `wndctl hold`
+//   wndctl text CLASS ID    print the text of the control ID of the window of CLASS (UTF-8)
 //   wndctl stats CLASS      print the window's process figures on one line:
 //                           "answers=1 gdi=N user=N handles=N private_kb=N working_kb=N pid=N";
 //                           answers is 0 when the window did not answer WM_NULL within 2 s
@@ -109,6 +110,18 @@ int wmain(int argc, wchar_t** argv) {
         return ended ? 0 : 1;
     }
     if (wcscmp(verb, L"stats") == 0) return Stats(hwnd);
+    if (wcscmp(verb, L"text") == 0 && argc > 3) {
+        HWND item = GetDlgItem(hwnd, _wtoi(argv[3]));
+        wchar_t text[512] = {};
+        DWORD_PTR copied = 0;
+        if (!item || !SendMessageTimeoutW(item, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                                          2000, &copied))
+            return 1;
+        char utf8[1536] = {};
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+        printf("%s\n", utf8);
+        return 0;
+    }
     if (wcscmp(verb, L"command") == 0 && argc > 3)
         return PostMessageW(hwnd, WM_COMMAND, WPARAM(_wtoi(argv[3]) & 0xFFFF), 0) ? 0 : 1;
     return 2;

@@ -45,6 +45,7 @@
 #include "settings/recent_files.h"
 #include "settings/settings_store.h"
 #include "settings/text_table.h"
+#include "view/measure_table.h"  // Utf8
 
 namespace {
 
@@ -125,6 +126,24 @@ FileSwitch gSwitch;
 std::vector<std::wstring> gRecordingFiles;
 
 RecorderTestHooks gHooks = {kSplitThresholdBytes, -1, 0};
+
+// Long-running scripts (scripts/soak) set two variables; nobody else does:
+//   VARDELO_SPLIT_BYTES  recordings split after this many bytes instead of near the file limit
+//   VARDELO_RECORD_LOG   a line is appended for each finished file: its path, its number in the
+//                        recording (0 the first), frames written, frames not kept and 1 when a
+//                        write failed (else 0), tab-separated, UTF-8
+std::wstring gRecordLog;  // UI thread; read once at the first recording
+
+void ReadScriptVariables() {
+    static bool read = false;
+    if (read) return;
+    read = true;
+    if (const wchar_t* split = _wgetenv(L"VARDELO_SPLIT_BYTES")) {
+        const long long bytes = _wtoi64(split);
+        if (bytes > 0 && bytes < gHooks.splitThreshold) gHooks.splitThreshold = bytes;
+    }
+    if (const wchar_t* log = _wgetenv(L"VARDELO_RECORD_LOG")) gRecordLog = log;
+}
 
 // Totals over the finished files (UI thread, after each writer is joined).
 int64_t gTotalWritten = 0, gTotalDropped = 0;
@@ -461,7 +480,17 @@ void ShowVideoToast(const std::wstring& text) {
 // A file that holds frames is listed and saved in the settings. One without a frame was removed
 // by the writer: nothing is listed, and when it was the recording's only file the user is told
 // nothing was recorded (and why, when a write failed).
+void LogFinishedFile(const FileReport& file) {
+    if (gRecordLog.empty()) return;
+    FILE* f = _wfopen(gRecordLog.c_str(), L"ab");
+    if (!f) return;
+    fprintf(f, "%s\t%d\t%lld\t%lld\t%d\n", Utf8(file.path).c_str(), file.number, static_cast<long long>(file.framesWritten),
+            static_cast<long long>(file.dropped), file.writeFailed ? 1 : 0);
+    fclose(f);
+}
+
 void Announce(const FileReport& file) {
+    LogFinishedFile(file);
     const int64_t keptMs = file.framesWritten * file.frameDuration / 10000;
     if (file.framesWritten == 0) {
         if (file.number == 0)
@@ -610,6 +639,7 @@ bool StartRecording() {
     if (!IsDeviceOpen() || !cs.locksReady || !cs.frameQueued || !cs.writerFinished || copyBytes == 0 ||
         copyBytes > size_t(INT32_MAX) || cs.videoPath[0] == 0)
         return false;
+    ReadScriptVariables();
     if (!gSwitch.given) gSwitch.given = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!gRun.opened) gRun.opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!gSwitch.given || !gRun.opened) return false;
