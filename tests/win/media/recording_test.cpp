@@ -363,10 +363,10 @@ int Subsampling(const AviFile& avi, size_t i) {
 }
 
 // The top-left corner of every frame of the file as ffmpeg decodes it (BGR rows, one corner
-// after the other).
+// after the other): the frames as stored, none repeated where a late frame left an empty entry.
 std::vector<uint8_t> FfmpegCorners(const std::wstring& path) {
     const std::wstring out = path + L".corners";
-    RunHost(L"ffmpeg -nostdin -v error -y -i '" + UnixPath(path) + L"' -vf crop=" + std::to_wstring(kCornerW) + L":" +
+    RunHost(L"ffmpeg -nostdin -v error -y -i '" + UnixPath(path) + L"' -fps_mode passthrough -vf crop=" + std::to_wstring(kCornerW) + L":" +
             std::to_wstring(kCornerH) + L":0:0 -f rawvideo -pix_fmt bgr24 '" + UnixPath(out) + L"'");
     std::vector<uint8_t> corners = AviFile(out).bytes;
     DeleteFileW(out.c_str());
