@@ -147,6 +147,29 @@ HWND OptionsFolderEdit(HWND dialog) {
     return edit && browse && ClassOf(edit) == L"Edit" ? edit : nullptr;
 }
 
+bool InsideScratch(const std::wstring& path) {
+    const std::wstring& root = gRun.opt.scratch;
+    return path.size() >= root.size() && _wcsnicmp(path.c_str(), root.c_str(), root.size()) == 0 &&
+           (path.size() == root.size() || path[root.size()] == L'\\') && path.find(L"..") == std::wstring::npos;
+}
+
+std::wstring ScratchFolder();
+
+// The options dialog's folder field is brought back inside the scratch folder before every
+// action, whatever the last one typed into it, so OK can only ever store a folder inside it.
+void KeepOptionsFolderInside(const std::vector<HWND>& windows) {
+    for (HWND w : windows) {
+        HWND folder = OptionsFolderEdit(w);
+        if (!folder) continue;
+        wchar_t now[1024] = {};
+        GetWindowTextW(folder, now, 1024);
+        if (InsideScratch(now)) continue;
+        const std::wstring path = ScratchFolder();
+        SendMessageW(folder, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        Log("options folder field \"%s\" set to %s", Narrow(now).c_str(), Narrow(path).c_str());
+    }
+}
+
 std::wstring ScratchFolder() {
     static const wchar_t* kSubs[] = {L"", L"\\a", L"\\b b", L"\\deep\\er"};
     const wchar_t* sub = kSubs[gRun.rng.Below(4)];
@@ -280,8 +303,9 @@ void AnswerFileDialog(HWND dialog) {
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         return;
     }
-    // The file-name field: a combo box with an edit (Windows, id 1148) or a plain edit (Wine).
-    HWND edit = GetDlgItem(dialog, 1148);
+    // The file-name field: a combo box with an edit (Windows, id 1148) or a plain edit (Wine, 1152).
+    HWND edit = GetDlgItem(dialog, 1152);
+    if (!edit) edit = GetDlgItem(dialog, 1148);
     if (edit && ClassOf(edit) != L"Edit") edit = FindWindowExW(edit, nullptr, L"Edit", nullptr);
     if (!edit) {
         FindChild f = {L"Edit", nullptr};
@@ -310,15 +334,6 @@ void Act(HWND target, bool isMain) {
         if (IsFileDialog(target)) {
             AnswerFileDialog(target);
             return;
-        }
-        if (HWND folder = OptionsFolderEdit(target)) {
-            wchar_t now[1024] = {};
-            GetWindowTextW(folder, now, 1024);
-            if (wcsncmp(now, gRun.opt.scratch.c_str(), gRun.opt.scratch.size()) != 0) {
-                const std::wstring path = ScratchFolder();
-                SendMessageW(folder, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-                Log("options folder field set to %s", Narrow(path).c_str());
-            }
         }
     }
     if (!menu) SetForegroundWindow(target);
@@ -491,7 +506,8 @@ int wmain(int argc, wchar_t** argv) {
         }
         EnumWindows(CloseForeignProc, 0);
         ++run.actions;
-        if (run.rng.Below(1000) < 15) {
+        // Unplugged now and then (about twice a minute), plugged back in soon after.
+        if (run.rng.Below(1000) < (run.cameraPlugged ? 5 : 40)) {
             CameraEvent();
             continue;
         }
@@ -499,7 +515,9 @@ int wmain(int argc, wchar_t** argv) {
         // eye would go to them; the main window while nothing modal covers it.
         std::vector<HWND> usable;
         HWND mainTarget = nullptr;
-        for (HWND w : ProcessWindows(run.pid)) {
+        const std::vector<HWND> windows = ProcessWindows(run.pid);
+        KeepOptionsFolderInside(windows);
+        for (HWND w : windows) {
             if (!IsWindowEnabled(w)) continue;
             if (w == main) mainTarget = w;
             else usable.push_back(w);
