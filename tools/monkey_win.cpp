@@ -50,6 +50,7 @@ struct Run {
     DWORD pid = 0;                       // Vardelo's process
     std::set<HWND> foreignAtStart;       // other processes' windows that were there before us
     bool cameraPlugged = true;
+    DWORD longestWaitMs = 0;             // the longest time Vardelo took to answer between actions
     long actions = 0, dialogs = 0, menus = 0, cameraEvents = 0, foreignClosed = 0, pathsGiven = 0;
 };
 
@@ -326,7 +327,7 @@ void AnswerFileDialog(HWND dialog) {
 
 // ---- One action ----
 
-void Act(HWND target, bool isMain) {
+void Act(HWND target, bool isMain, bool inBurst = false) {
     const std::wstring cls = ClassOf(target);
     const bool menu = cls == L"#32768";
     if (menu) gRun.menus++;
@@ -400,6 +401,15 @@ void Act(HWND target, bool isMain) {
             if (vk == -1) continue;
             Press(LOBYTE(vk), (HIBYTE(vk) & 1) ? VK_SHIFT : 0);
         }
+    } else if (!inBurst && roll < 99) {
+        // A burst: several actions as fast as they can be sent, without waiting for Vardelo to
+        // take each one (an impatient user, a key held down).
+        const int n = gRun.rng.Between(4, 12);
+        Log("burst of %d", n);
+        for (int i = 0; i < n && IsWindow(target) && IsWindowEnabled(target); ++i) {
+            Act(target, isMain, true);
+            Pause(gRun.rng.Between(0, 10));
+        }
     } else {
         Log("pause");
         Pause(gRun.rng.Between(200, 1500));
@@ -408,9 +418,13 @@ void Act(HWND target, bool isMain) {
 
 // Waits until Vardelo's main window answers (its thread took our input); false after 60 s.
 bool Settle(HWND main) {
+    const DWORD start = GetTickCount();
     for (int i = 0; i < 30; ++i) {
         DWORD_PTR result = 0;
-        if (SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &result)) return true;
+        if (SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &result)) {
+            if (i > 0 && GetTickCount() - start > gRun.longestWaitMs) gRun.longestWaitMs = GetTickCount() - start;
+            return true;
+        }
         if (!IsWindow(main)) return false;
         Log("no answer within 2 s (%d)", i + 1);
     }
@@ -540,8 +554,10 @@ int wmain(int argc, wchar_t** argv) {
         RunVcamctl(L"add \"" + run.opt.camera + L"\" --formats \"MJPG 1280x720,MJPG 1920x1080,YUY2 640x480\"");
         Log("camera plugged back in at the end of the part");
     }
-    printf("actions=%ld dialog_actions=%ld menu_actions=%ld camera_events=%ld foreign_closed=%ld paths_given=%ld\n",
-           run.actions, run.dialogs, run.menus, run.cameraEvents, run.foreignClosed, run.pathsGiven);
+    printf("actions=%ld dialog_actions=%ld menu_actions=%ld camera_events=%ld foreign_closed=%ld paths_given=%ld "
+           "longest_wait_s=%lu\n",
+           run.actions, run.dialogs, run.menus, run.cameraEvents, run.foreignClosed, run.pathsGiven,
+           static_cast<unsigned long>(run.longestWaitMs / 1000));
     if (run.log) fclose(run.log);
     return code;
 }
