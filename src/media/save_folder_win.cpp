@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "settings/app_settings.h"
+#include "settings/folder_path.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -13,8 +14,10 @@ bool IsFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// A relative path (from an older version or an edited registry) would depend on the working
+// folder of the moment: not usable, the default folder is used instead.
 bool Usable(const std::wstring& folder) {
-    if (folder.empty()) return false;
+    if (!IsFullFolderPath(folder)) return false;
     EnsureFolderPath(folder);
     return IsFolder(folder);
 }

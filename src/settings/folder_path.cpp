@@ -5,6 +5,15 @@ namespace {
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 }  // namespace
 
+bool IsFullFolderPath(std::wstring_view path) {
+    if (path.size() >= 4 && path.substr(0, 4) == L"\\\\?\\") path.remove_prefix(4);
+    const auto letter = [](wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); };
+    if (path.size() >= 3 && letter(path[0]) && path[1] == L':' && IsSeparator(path[2])) return true;
+    if (path.size() < 5 || !IsSeparator(path[0]) || !IsSeparator(path[1]) || IsSeparator(path[2])) return false;
+    const std::size_t share = path.find_first_of(L"\\/", 2);  // the separator after the server
+    return share != std::wstring_view::npos && share + 1 < path.size() && !IsSeparator(path[share + 1]);
+}
+
 std::vector<std::wstring> FolderPathPrefixes(std::wstring_view path) {
     std::vector<std::wstring> prefixes;
     std::wstring p(path);

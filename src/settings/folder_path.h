@@ -11,6 +11,12 @@
 // server and share of a "\\server\share" path) is never included, nor are empty components.
 std::vector<std::wstring> FolderPathPrefixes(std::wstring_view path);
 
+// True for a path that names a folder wherever the program runs: a drive and its root ("D:\\Pics",
+// "D:/Pics", "D:\\"), a share ("\\\\server\\share\\Pics") or either in long form ("\\\\?\\D:\\Pics").
+// A relative path ("Pics", "D:Pics", "\\Pics") would depend on the working folder of the moment,
+// so it is not one.
+bool IsFullFolderPath(std::wstring_view path);
+
 // What the walk needs of the file system.
 class FolderSystem {
 public:

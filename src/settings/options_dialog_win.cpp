@@ -15,6 +15,7 @@
 #include "settings/about_dialog_win.h"
 #include "settings/app_settings.h"
 #include "settings/file_dialogs_win.h"
+#include "settings/folder_path.h"
 #include "settings/options_choices.h"
 #include "settings/settings_store.h"
 #include "settings/text_table.h"
@@ -155,6 +156,19 @@ void OptionsOnOk(HWND dlg) {
     wchar_t folder[kImgDirChars] = {};
     GetDlgItemTextW(dlg, IDC_OPT_FOLDER, folder, int(kImgDirChars));
     c.folder = folder;
+    const size_t first = c.folder.find_first_not_of(L" \t"), last = c.folder.find_last_not_of(L" \t");
+    c.folder = first == std::wstring::npos ? std::wstring() : c.folder.substr(first, last - first + 1);
+    // A relative path would put photos wherever the working folder happens to be: the dialog
+    // stays open until the field names a whole path.
+    if (!IsFullFolderPath(c.folder)) {
+        wchar_t caption[128] = {};
+        GetWindowTextW(dlg, caption, 128);
+        MessageBoxW(dlg, GetText("folder not full").c_str(), caption, MB_OK | MB_ICONWARNING);
+        HWND field = GetDlgItem(dlg, IDC_OPT_FOLDER);
+        SetFocus(field);
+        SendMessageW(field, EM_SETSEL, 0, -1);
+        return;
+    }
     if (ApplyOptionsChoice(c, AppSettings)) ApplyLanguage();
     for (const OptionSwitch& o : kOptionSwitches) AppSettings.*o.value = IsDlgButtonChecked(dlg, o.id) == BST_CHECKED;
     SaveSettings();

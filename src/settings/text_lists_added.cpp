@@ -8,6 +8,7 @@ const TextListEntry kAddedEnglishTexts[] = {
     {"save failed", L"Photo not saved: %s"},
     {"saved elsewhere", L"Image folder unavailable, saved to: %s"},
     {"folder denied", L"Windows does not let Vardelo save into %s. If Controlled folder access is on, allow Vardelo in Windows Security, or choose another folder in the options."},
+    {"folder not full", L"Give the whole path of the folder, starting with its drive (such as D:\\Microscope) or its share, or choose one with the \"...\" button."},
 
     // -- recording --
     {"rec dropped", L"%d frames could not be kept"},
@@ -146,6 +147,7 @@ const TextListEntry kAddedChineseTexts[] = {
     {"save failed", L"\u7167\u7247\u672A\u4FDD\u5B58\uFF1A%s"},
     {"saved elsewhere", L"\u56FE\u7247\u6587\u4EF6\u5939\u4E0D\u53EF\u7528\uFF0C\u5DF2\u4FDD\u5B58\u5230\uFF1A%s"},
     {"folder denied", L"Windows \u4E0D\u5141\u8BB8 Vardelo \u4FDD\u5B58\u5230 %s\u3002\u5982\u679C\u5F00\u542F\u4E86\u201C\u53D7\u63A7\u6587\u4EF6\u5939\u8BBF\u95EE\u201D\uFF0C\u8BF7\u5728 Windows \u5B89\u5168\u4E2D\u5FC3\u5141\u8BB8 Vardelo\uFF0C\u6216\u5728\u8BBE\u7F6E\u4E2D\u9009\u62E9\u5176\u4ED6\u6587\u4EF6\u5939\u3002"},
+    {"folder not full", L"\u8BF7\u8F93\u5165\u6587\u4EF6\u5939\u7684\u5B8C\u6574\u8DEF\u5F84\uFF0C\u4EE5\u9A71\u52A8\u5668\uFF08\u5982 D:\\Microscope\uFF09\u6216\u5171\u4EAB\u5F00\u5934\uFF0C\u6216\u7528\u201C...\u201D\u6309\u94AE\u9009\u62E9\u3002"},
 
     // -- recording --
     {"rec dropped", L"\u6709%d\u5E27\u672A\u80FD\u4FDD\u5B58"},

@@ -26,6 +26,17 @@ TEST(FolderPathPrefixes, EveryFolderAfterTheFirstComponent) {
     for (const auto& c : cases) EXPECT_EQ(FolderPathPrefixes(c.path), c.folders) << std::wstring(c.path).size();
 }
 
+TEST(IsFullFolderPath, DrivesSharesAndLongFormsOnly) {
+    const struct { const wchar_t* path; bool full; } cases[] = {
+        {L"D:\\Pics", true}, {L"d:/Pics", true}, {L"D:\\", true}, {L"\\\\server\\share", true},
+        {L"\\\\server\\share\\Pics", true}, {L"\\\\?\\D:\\Pics", true}, {L"//server/share", true},
+        {L"", false}, {L"12", false}, {L"Pics\\Sub", false}, {L"D:", false}, {L"D:Pics", false},
+        {L"\\Pics", false}, {L"\\\\server", false}, {L"\\\\server\\", false}, {L"\\\\\\share", false},
+        {L"1:\\Pics", false}, {L" D:\\Pics", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsFullFolderPath(c.path), c.full) << std::wstring(c.path).size();
+}
+
 // Folders and files in memory. Records what the walk creates; it has no way to change a
 // folder's attributes, which is the point: Documents, Pictures and the save folder keep theirs.
 struct FakeFolders : FolderSystem {

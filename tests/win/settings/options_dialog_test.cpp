@@ -192,6 +192,36 @@ TEST_F(OptionsDialogTest, TypedFolderThatCannotBeCreatedSendsThePhotoToTheDefaul
     if (!fallbackExisted) RemoveDirectoryW(fallback.c_str());  // other tests look for a prefix without it
 }
 
+// A folder that is no whole path ("12", a name a stray key left) would put photos wherever the
+// working folder is: OK warns, keeps the dialog open and stores nothing.
+TEST_F(OptionsDialogTest, AFolderThatIsNoWholePathIsRefusedAndTheDialogStaysOpen) {
+    HWND options = nullptr;
+    INT_PTR result = RunOptions({
+        [&] {
+            if (!(options = Options())) return false;
+            SetDlgItemTextW(options, IDC_OPT_FOLDER, L"12");
+            ClickDialogButton(options, IDOK);
+            return true;
+        },
+        [&] {
+            HWND box = OwnedDialog(options);
+            if (!box) return false;
+            EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)).substr(0, 26), L"Give the whole path of the");
+            ClickDialogButton(box, IDOK);
+            return true;
+        },
+        [&] {
+            if (OwnedDialog(options)) return false;
+            EXPECT_TRUE(IsWindowVisible(options));
+            ClickDialogButton(options, IDCANCEL);
+            return true;
+        },
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(std::wstring(AppSettings.imgDir), oldFolder);
+    EXPECT_EQ(StoredText(L"ImgDir"), oldFolder);
+}
+
 // Language 5 shows English from the table and selects no language row; OK keeps it.
 TEST_F(OptionsDialogTest, OkWithoutChangesSavesAndResendsTheDrawingStyle) {
     AppSettings.language = 5;
