@@ -1,11 +1,13 @@
 // The quick-adjust pop-up in-process over the main window and the virtual microscope: what
 // reaches the camera (its write log), the ratio slider and the view, labels and places, when
-// the pop-up closes, a second adjust command, and a camera closed while the pop-up is open.
+// the pop-up closes, a second adjust command, a camera closed while the pop-up is open, and
+// zooming (slider, wheel) that keeps the user's place with the read-outs following.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,8 @@
 #include "settings/app_settings.h"
 #include "view/camera_view_win.h"
 #include "view/measure_model.h"
+#include "view/overlay.h"
+#include "../../core/view/test_shapes.h"
 
 namespace {
 
@@ -184,6 +188,109 @@ TEST_F(AdjustPopupTest, ClosedCameraIsNotWrittenAndOpensNoPopup) {
     PumpMessages();
     EXPECT_EQ(Adjust(ID_ADJUST_CONTRAST), nullptr);
     EXPECT_EQ(ShellState.adjustProperty, ID_ADJUST_CONTRAST);
+}
+
+
+// The image point (fractional) shown at a client point, and the client point of an image point,
+// as the view's geometry puts them.
+struct ImagePoint { double x, y; };
+ImagePoint ImageAt(HWND view, POINT c) {
+    const CameraViewInfo i = CameraViewGetInfo(view);
+    RECT rc;
+    GetClientRect(view, &rc);
+    auto along = [](int c, int scroll, int client, int display, int image) {
+        const int d = display > client ? c + scroll : c - (client - display) / 2;
+        return (d + 0.5) * image / display;
+    };
+    return {along(c.x, i.scrollX, rc.right, i.displayW, i.imageW), along(c.y, i.scrollY, rc.bottom, i.displayH, i.imageH)};
+}
+POINT ClientAt(HWND view, ImagePoint p) {
+    const CameraViewInfo i = CameraViewGetInfo(view);
+    RECT rc;
+    GetClientRect(view, &rc);
+    auto along = [](double v, int scroll, int client, int display, int image) {
+        const int d = int(v * display / image);
+        return display > client ? d - scroll : d + (client - display) / 2;
+    };
+    return {along(p.x, i.scrollX, rc.right, i.displayW, i.imageW), along(p.y, i.scrollY, rc.bottom, i.displayH, i.imageH)};
+}
+
+// After drawing shapes, the ratio set from the panel and by Ctrl + wheel keeps the point at the
+// centre (the panel) or under the pointer (the wheel) where it was, and the shapes over their
+// specimen points; the preview section's read-out and the ratio pop-up follow the wheel; a
+// fine-grained wheel zooms once its small turns make a notch; the plain wheel scrolls.
+TEST_F(AdjustPopupTest, ZoomKeepsTheUsersPlaceAndTheReadoutsFollow) {
+    int32_t style[kDrawSettingCount] = {0x00C000, 0x0000FF, 2, 0x00FF00, 12, 0};  // red 2-pixel shapes
+    SendMessageW(view, WM_COMMAND, VIEW_CMD_DRAW_SETTINGS, reinterpret_cast<LPARAM>(style));
+    MeasurementState.shapes.push_back(Shape(kToolLine, {440, 300}, {840, 300}));
+    MeasurementState.shapes.push_back(Shape(kToolCircle, {640, 420}, {700, 420}));
+    PumpMessages();  // the capture's start clears the calibration: applied after it
+    float ppu[2] = {100.0f, 0};
+    SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_CALIBRATION, reinterpret_cast<LPARAM>(ppu));
+    ASSERT_EQ(CameraViewGetInfo(view).ratio, 100);
+    // The line's colour within a pixel of where the image point (x, 300) is shown now.
+    auto lineShownAt = [&](double x) {
+        InvalidateRect(view, nullptr, FALSE);
+        UpdateWindow(view);
+        const POINT c = ClientAt(view, {x, 300});
+        for (int dy = -1; dy <= 1; ++dy) {
+            const COLORREF p = ViewPixel(c.x, c.y + dy);
+            if (GetRValue(p) > 200 && GetGValue(p) < 80 && GetBValue(p) < 80) return true;
+        }
+        return false;
+    };
+    auto samePlace = [](ImagePoint a, ImagePoint b) { return std::abs(a.x - b.x) <= 1.0 && std::abs(a.y - b.y) <= 1.0; };
+    HWND readout = GetDlgItem(GetDlgItem(panel, 101), 101);
+    ASSERT_TRUE(lineShownAt(640));
+
+    RECT rc;
+    GetClientRect(view, &rc);
+    const POINT centre = {rc.right / 2, rc.bottom / 2};
+    ImagePoint before = ImageAt(view, centre);
+    SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_RATIO, 138);  // as the preview section's slider
+    EXPECT_TRUE(samePlace(ImageAt(view, centre), before)) << ImageAt(view, centre).x << " " << before.x;
+    EXPECT_TRUE(lineShownAt(640));
+    EXPECT_TRUE(lineShownAt(500));
+
+    POINT pointer = {200, 150}, screen = pointer;
+    ClientToScreen(view, &screen);
+    auto wheel = [&](int keys, int delta) {
+        SendMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(keys, WORD(short(delta))), MAKELPARAM(screen.x, screen.y));
+    };
+    before = ImageAt(view, pointer);
+    wheel(MK_CONTROL, WHEEL_DELTA);
+    EXPECT_EQ(CameraViewGetInfo(view).ratio, 150);
+    EXPECT_TRUE(samePlace(ImageAt(view, pointer), before)) << ImageAt(view, pointer).x << " " << before.x;
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(readout) == L"150%"; }));
+    EXPECT_TRUE(lineShownAt(640));
+
+    HWND popup = Adjust(ID_ADJUST_RATIO);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(Position(popup), 4);
+    for (int k = 0; k < 2; ++k) wheel(MK_CONTROL, 40);  // a fine wheel: no notch yet
+    EXPECT_EQ(CameraViewGetInfo(view).ratio, 150);
+    wheel(MK_CONTROL, 40);
+    EXPECT_EQ(CameraViewGetInfo(view).ratio, 200);
+    EXPECT_TRUE(samePlace(ImageAt(view, pointer), before));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(readout) == L"200%"; }));
+    EXPECT_EQ(Position(popup), 5);
+    EXPECT_EQ(WindowText(GetDlgItem(popup, IDC_ADJUST_READOUT)), L"200%");
+    EXPECT_TRUE(lineShownAt(640));
+    Shot(main, L"zoom_wheel_200");
+    style[5] = 1;  // and the labels on their backing
+    SendMessageW(view, WM_COMMAND, VIEW_CMD_DRAW_SETTINGS, reinterpret_cast<LPARAM>(style));
+    Shot(main, L"zoom_wheel_200_backing");
+
+    const CameraViewInfo zoomed = CameraViewGetInfo(view);
+    ASSERT_TRUE(zoomed.vBar);
+    wheel(0, -WHEEL_DELTA);  // the plain wheel scrolls down a page of the bar
+    EXPECT_EQ(CameraViewGetInfo(view).ratio, 200);
+    EXPECT_EQ(CameraViewGetInfo(view).scrollY, zoomed.scrollY + 50);
+    EXPECT_EQ(GetScrollPos(view, SB_VERT), zoomed.scrollY + 50);
+    wheel(MK_CONTROL, -2 * WHEEL_DELTA);  // two notches back: 150, 125
+    EXPECT_EQ(CameraViewGetInfo(view).ratio, 125);
+    EXPECT_TRUE(lineShownAt(640));
+    EXPECT_EQ(MeasurementState.shapes.size(), 2u);
 }
 
 }  // namespace
