@@ -351,17 +351,26 @@ MeasureViewInfo CameraWnd::ViewInfo() {
     return v;
 }
 
+// Text keeps its size at every ratio: in image pixels (the shapes' hit boxes) it is as large as
+// the overlay draws it at the ratio shown now.
 TextExtent CameraWnd::MeasureText(const wchar_t* text, int length) {
-    if (overlay) return overlay->MeasureText(text, length);
     TextExtent e;
-    HDC dc = GetDC(hwnd);
-    HGDIOBJ old = SelectObject(dc, labelFont ? static_cast<HGDIOBJ>(labelFont) : GetStockObject(DEFAULT_GUI_FONT));
-    SIZE size = {};
-    if (length > 0) GetTextExtentPoint32W(dc, text, length, &size);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
-    e.cx = size.cx;
-    e.cy = size.cy;
+    if (overlay) {
+        e = overlay->MeasureText(text, length);
+    } else {
+        HDC dc = GetDC(hwnd);
+        HGDIOBJ old = SelectObject(dc, labelFont ? static_cast<HGDIOBJ>(labelFont) : GetStockObject(DEFAULT_GUI_FONT));
+        SIZE size = {};
+        if (length > 0) GetTextExtentPoint32W(dc, text, length, &size);
+        SelectObject(dc, old);
+        ReleaseDC(hwnd, dc);
+        e.cx = size.cx;
+        e.cy = size.cy;
+    }
+    if (geom.displayW > 0 && geom.displayH > 0 && (geom.displayW != geom.imageW || geom.displayH != geom.imageH)) {
+        e.cx = int((int64_t(e.cx) * geom.imageW + geom.displayW - 1) / geom.displayW);
+        e.cy = int((int64_t(e.cy) * geom.imageH + geom.displayH - 1) / geom.displayH);
+    }
     return e;
 }
 
@@ -456,6 +465,9 @@ void CameraSetRatio(CameraWnd* w, int r, const POINT* anchor = nullptr) {
     g.scrollY = AnchoredScroll({before.displayH, clientBefore.cy, before.scrollY}, from.y, {g.displayH, client.cy, 0}, to.y);
     if (g.hBar) SetScrollPos(w->hwnd, SB_HORZ, g.scrollX, TRUE);
     if (g.vBar) SetScrollPos(w->hwnd, SB_VERT, g.scrollY, TRUE);
+    // Texts cover another part of the picture now: their boxes are grabbed where they are shown.
+    for (MeasureShape& shape : MeasurementState.shapes)
+        if (shape.kind == kToolText) ComputeHitBoxes(shape, *w, w->textPrompt);
     InvalidateRect(w->hwnd, nullptr, FALSE);
 }
 
