@@ -101,8 +101,9 @@ struct CameraWnd final : MeasureHost {
     bool areaDragging = false;
     POINT areaFrom = {}, areaTo = {};
 
-    // Rotation of the wheel with Ctrl held that has not yet made a whole notch.
-    WheelCounter zoomWheel;
+    // Rotation of the wheel with Ctrl held that has not yet made a whole notch, and rotation
+    // without it that has not yet made a whole pixel of scrolling (counted in pixels x 120).
+    WheelCounter zoomWheel, scrollWheel;
 
     uint64_t composedFrames = 0;  // compositions that drew a frame (for tests and diagnostics)
     // The ratio the picture was last shown at, as the parent was told of it (a fitted picture's
@@ -481,6 +482,7 @@ void CameraOnWheel(CameraWnd* w, WPARAM wp, LPARAM lp, bool tilt) {
     if (g.displayW <= 0 || g.displayH <= 0) return;
     const SIZE client = ClientSize(w->hwnd);
     if (!tilt && (keys & MK_CONTROL)) {
+        w->scrollWheel = WheelCounter{};
         const int notches = w->zoomWheel.Add(delta);
         // The digital zoom and the calibration line (made at 100 %) keep their ratio.
         if (notches == 0 || g.zoom > 0 || w->calibLine.Active()) return;
@@ -493,7 +495,7 @@ void CameraOnWheel(CameraWnd* w, WPARAM wp, LPARAM lp, bool tilt) {
     w->zoomWheel = WheelCounter{};
     const bool across = tilt || (keys & MK_SHIFT) || (!g.vBar && g.hBar);
     // A notch moves as far as a page of the scroll bar; finer wheels move in proportion.
-    const int step = MulDiv(delta, ScalePx(kScrollPageStep, DpiOf(w->hwnd)), WHEEL_DELTA);
+    const int step = w->scrollWheel.Add(delta * ScalePx(kScrollPageStep, DpiOf(w->hwnd)));
     int& pos = across ? g.scrollX : g.scrollY;
     const int next = across ? ClampScroll(pos + (tilt ? step : -step), g.displayW, client.cx)
                             : ClampScroll(pos - step, g.displayH, client.cy);

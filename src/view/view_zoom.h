@@ -29,7 +29,8 @@ int WheelRatio(int ratio, int notches);
 
 // Wheel rotation adds up until it makes whole notches (WHEEL_DELTA, 120, each): a fine-grained
 // wheel sends many smaller amounts. Returns the whole notches (signed) and keeps the rest; a
-// turn in the other direction drops a rest of the old one.
+// turn in the other direction drops a rest of the old one. Given rotation x pixels per notch,
+// it counts whole pixels the same way.
 struct WheelCounter {
     int rest = 0;
     int Add(int delta);
