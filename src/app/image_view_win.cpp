@@ -13,6 +13,7 @@
 #include "app/messages.h"
 #include "settings/app_settings.h"
 #include "view/view_geometry.h"
+#include "view/view_zoom.h"
 
 namespace {
 
@@ -129,12 +130,20 @@ void ImageLoad(ImageViewState* s, const wchar_t* path) {
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
+// A new scale keeps the picture point at the centre of the view where it was.
 void ImageSetScale(ImageViewState* s, int scale) {
+    const SIZE before = ClientSize(s->window);
+    const ZoomAxis fromX{s->scaledWidth, before.cx, s->scrollX}, fromY{s->scaledHeight, before.cy, s->scrollY};
     s->scale = scale;
     s->scaledWidth = ScaledExtent(s->imageWidth, scale);
     s->scaledHeight = ScaledExtent(s->imageHeight, scale);
     DropCache(s);
     ImageUpdateBars(s);
+    const SIZE after = ClientSize(s->window);
+    s->scrollX = AnchoredScroll(fromX, before.cx / 2, {s->scaledWidth, after.cx, 0}, after.cx / 2);
+    s->scrollY = AnchoredScroll(fromY, before.cy / 2, {s->scaledHeight, after.cy, 0}, after.cy / 2);
+    SetThumb(s, SB_HORZ, s->scrollX);
+    SetThumb(s, SB_VERT, s->scrollY);
     InvalidateRect(s->window, nullptr, TRUE);
 }
 

@@ -18,6 +18,7 @@
 #include "view/calibration_workflow.h"
 #include "view/camera_view_win.h"
 #include "view/measure_model.h"
+#include "view/overlay.h"
 
 namespace {
 
@@ -87,8 +88,9 @@ bool CanDeleteShapes() {
 }  // namespace
 
 void SendDrawSettingsToView() {
-    int32_t values[5] = {int32_t(AppSettings.gridColor), int32_t(AppSettings.lineColor), AppSettings.lineWidth,
-                         int32_t(AppSettings.textColor), AppSettings.textSize};
+    int32_t values[kDrawSettingCount] = {int32_t(AppSettings.gridColor), int32_t(AppSettings.lineColor),
+                                         AppSettings.lineWidth, int32_t(AppSettings.textColor), AppSettings.textSize,
+                                         AppSettings.labelBacking};
     SendToView(VIEW_CMD_DRAW_SETTINGS, reinterpret_cast<LPARAM>(values));
 }
 
@@ -117,8 +119,9 @@ bool MainOnViewMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WMU_ZOOM_BUTTON:
         if (CaptureState.interpolated) CameraViewStepZoom(ShellState.cameraView);
         return true;
-    case WMU_VIEW_RATIO:  // the preview section's read-out and trackbar follow the view
+    case WMU_VIEW_RATIO:  // the preview section's read-out and trackbar and the ratio pop-up follow the view
         PostToPanel(0);
+        AdjustPopupFollowRatio(CameraViewGetInfo(ShellState.cameraView).ratio);
         return true;
     case WMU_NEUTRAL_AREA:
         if (lp) OnNeutralAreaPicked(*reinterpret_cast<const FrameArea*>(lp));

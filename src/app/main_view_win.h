@@ -8,7 +8,7 @@
 // settings and the two prompt texts of the current language. Stores the handle in ShellState.
 HWND CreateMainCameraView(HWND mainWnd);
 
-// Sends the camera view the five drawing settings of AppSettings (VIEW_CMD_DRAW_SETTINGS).
+// Sends the camera view the six drawing settings of AppSettings (VIEW_CMD_DRAW_SETTINGS).
 void SendDrawSettingsToView();
 
 // The main window's handling of WMU_DEVICES_CHANGED, WMU_CAPTURE_STARTED, WMU_CAPTURE_STOPPED,

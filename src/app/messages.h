@@ -88,7 +88,7 @@ constexpr int ID_PROMPT = 5889;
 constexpr int VIEW_CMD_DEVICE_REMOVED = 3;
 constexpr int VIEW_CMD_OPEN_DEVICE = 11;
 constexpr int VIEW_CMD_FULLSCREEN_BUTTON = 100;
-constexpr int VIEW_CMD_DRAW_SETTINGS = 8001;   // lParam -> five int32: GridColor, LineColor, LineWidth, TextColor, TextSize
+constexpr int VIEW_CMD_DRAW_SETTINGS = 8001;   // lParam -> six int32: GridColor, LineColor, LineWidth, TextColor, TextSize, LabelBack
 constexpr int VIEW_CMD_SELECT_TOOL = 8002;     // lParam = MeasureTool
 constexpr int VIEW_CMD_SET_RATIO = 8003;       // lParam = ratio in percent (0 = fit)
 constexpr int VIEW_CMD_SET_CALIBRATION = 8004; // lParam -> {float ppu, int32 unit}

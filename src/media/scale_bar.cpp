@@ -70,7 +70,4 @@ ScaleBarLayout LayOutScaleBar(int pictureW, int pictureH, int barPixels, int tex
     return l;
 }
 
-uint32_t ScaleBarBacking(uint32_t rulerColor) {
-    const int r = rulerColor & 0xFF, g = (rulerColor >> 8) & 0xFF, b = (rulerColor >> 16) & 0xFF;
-    return 299 * r + 587 * g + 114 * b >= 128000 ? 0x000000u : 0xFFFFFFu;
-}
+uint32_t ScaleBarBacking(uint32_t rulerColor) { return ContrastingBacking(rulerColor); }

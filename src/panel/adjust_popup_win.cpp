@@ -270,6 +270,15 @@ void RunAdjustCommandAt(int command, const RECT* anchor) {
     ShowAdjustPopup(dlg);
 }
 
+void AdjustPopupFollowRatio(int ratio) {
+    HWND dlg = ShellState.adjustPopup;
+    if (!dlg || !IsRatio()) return;
+    const int position = RatioPosition(ratio);
+    if (position == gAdjust.slider.value) return;
+    gAdjust.slider.value = position;
+    AdjustShowState(dlg);
+}
+
 void CloseAdjustPopup() {
     if (HWND dlg = ShellState.adjustPopup) DestroyWindow(dlg);
 }

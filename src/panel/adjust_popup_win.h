@@ -12,5 +12,8 @@ void RunAdjustCommand(int command);
 // The same from a panel button (anchor, in screen pixels): the pop-up opens beside it.
 void RunAdjustCommandAt(int command, const RECT* anchor);
 
+// An open ratio pop-up shows the view's ratio (changed elsewhere, by the wheel or the panel).
+void AdjustPopupFollowRatio(int ratio);
+
 // Closes the pop-up if there is one: its camera was closed or replaced.
 void CloseAdjustPopup();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "capture/camera_property.h"
+#include "view/view_zoom.h"
 
 constexpr int kAdjustRatio = -1;    // AdjustQuantity::property of the display ratio
 constexpr int kAdjustPopupLeft = 70;  // screen x of the pop-up's left edge at 96 dpi, for every quantity
@@ -42,9 +43,9 @@ AdjustPopupPlace AdjustPopupOrigin(const AdjustQuantity& quantity, int dpi);
 // top level with the button's, moved inside the work area (left, top, right, bottom).
 AdjustPopupPlace AdjustPopupBeside(int buttonLeft, int buttonTop, int popupW, int popupH, const int (&work)[4]);
 
-// Display ratios of the ratio slider's six positions, in percent.
-constexpr int kRatioPresets[] = {50, 75, 100, 125, 150, 200};
-constexpr int kRatioPositions = int(sizeof(kRatioPresets) / sizeof(kRatioPresets[0]));
+// Display ratios of the ratio slider's six positions, in percent: the view's ratio steps.
+constexpr const int* kRatioPresets = kRatioSteps;
+constexpr int kRatioPositions = kRatioStepCount;
 // The position of the preset nearest to ratio (the lower one on a tie): the view's ratio may be
 // any value from 50 to 200.
 int RatioPosition(int ratio);

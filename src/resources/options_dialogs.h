@@ -28,6 +28,7 @@
 #define IDC_OPT_COMPRESS_VIDEO 3003   // check boxes beyond the template's original rows
 #define IDC_OPT_SCALE_BAR 3004
 #define IDC_OPT_PHOTO_MEASURES 3005
+#define IDC_OPT_LABEL_BACK 3006
 #define IDC_OPT_ABOUT 3036       // ID_ABOUT
 #define IDC_OPT_REMEASURE 3037   // posted after a change of display scale: swatch rows measured again
 

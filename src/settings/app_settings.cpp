@@ -47,7 +47,7 @@ void CheckSettingRanges(AppSettingsData& s) {
     if (s.textSize < 8 || s.textSize > 24) s.textSize = 10;
     if (s.jpgPng < 0 || s.jpgPng > 2) s.jpgPng = 0;
     if (s.maxRecordTime < 0 || s.maxRecordTime > kMaxRecordTimeLimit) s.maxRecordTime = 0;
-    for (int32_t* flag : {&s.scaleBar, &s.measuresWithPhotos, &s.compressVideo, &s.stackDepthMap})
+    for (int32_t* flag : {&s.scaleBar, &s.measuresWithPhotos, &s.compressVideo, &s.stackDepthMap, &s.labelBacking})
         if (*flag != 1) *flag = 0;
 }
 
@@ -82,6 +82,7 @@ AppSettingsData SettingsFromStored(const StoredSettings& stored) {
         s.measuresWithPhotos = number(stored.measuresWithPhotos, 0);
         s.compressVideo = number(stored.compressVideo, 0);
         s.stackDepthMap = number(stored.stackDepthMap, 0);
+        s.labelBacking = number(stored.labelBacking, 0);
         auto text = [](wchar_t* field, std::size_t cap, const StoredBytes& v) {
             if (auto t = DecodeStoredText(v, cap)) CopyTextField(field, cap, *t);
         };

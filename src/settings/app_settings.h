@@ -40,6 +40,7 @@ struct AppSettingsData {
     int32_t measuresWithPhotos;  // "PhotoMeasures": 1 = a CSV of the shapes beside each photo; default 0
     int32_t compressVideo;       // "CompressVideo": 1 = recordings are 'MJPG' files; default 0
     int32_t stackDepthMap;       // "StackDepthMap": 1 = a focus stack's depth map is saved beside it; default 0
+    int32_t labelBacking;        // "LabelBack": 1 = measurement labels stand on a contrasting box; default 0
 };
 extern AppSettingsData AppSettings;
 
@@ -63,7 +64,7 @@ struct StoredSettings {
     bool keyOpened = false;
     StoredBytes language, mjpg, width, height, interpolated, imgDir, gridColor, lineColor, lineWidth,
         textColor, textSize, jpgPng, maxRecordTime, calibrations, latestFiles, lastCamera, scaleBar,
-        measuresWithPhotos, compressVideo, stackDepthMap;
+        measuresWithPhotos, compressVideo, stackDepthMap, labelBacking;
 };
 
 // A numeric value: exactly four little-endian bytes, anything else counts as unreadable.

@@ -38,7 +38,8 @@ constexpr ItemText kOptionTexts[] = {
     {IDOK, "ok"},                         {IDCANCEL, "cancel"},
 };
 
-// The on/off options added to the image and video group: their texts come from the table in
+// The on/off options added to the template (the label background in the measure group, the
+// others in the image and video group): their texts come from the table in
 // every language (the template has no others), their values straight from the settings.
 struct OptionSwitch {
     int id;
@@ -49,6 +50,7 @@ constexpr OptionSwitch kOptionSwitches[] = {
     {IDC_OPT_SCALE_BAR, "scale bar", &AppSettingsData::scaleBar},
     {IDC_OPT_PHOTO_MEASURES, "measures with photos", &AppSettingsData::measuresWithPhotos},
     {IDC_OPT_COMPRESS_VIDEO, "compress video", &AppSettingsData::compressVideo},
+    {IDC_OPT_LABEL_BACK, "label back", &AppSettingsData::labelBacking},
 };
 
 bool IsColorList(UINT id) {

@@ -82,6 +82,7 @@ void LoadSettings() {
         stored.measuresWithPhotos = ReadNumber(key, L"PhotoMeasures");
         stored.compressVideo = ReadNumber(key, L"CompressVideo");
         stored.stackDepthMap = ReadNumber(key, L"StackDepthMap");
+        stored.labelBacking = ReadNumber(key, L"LabelBack");
         RegCloseKey(key);
     }
     AppSettings = SettingsFromStored(stored);
@@ -124,6 +125,7 @@ void SaveSettings() {
     WriteNumber(key, L"PhotoMeasures", AppSettings.measuresWithPhotos);
     WriteNumber(key, L"CompressVideo", AppSettings.compressVideo);
     WriteNumber(key, L"StackDepthMap", AppSettings.stackDepthMap);
+    WriteNumber(key, L"LabelBack", AppSettings.labelBacking);
 
     // Both texts are built to fit their fields (511 and 1023 characters).
     CopyTextField(AppSettings.calibrations, SerializeCalibrations(CalibrationTable));

@@ -53,6 +53,7 @@ const TextListEntry kAddedEnglishTexts[] = {
     {"clipboard failed", L"The clipboard could not be used."},
     {"csv files", L"CSV files (*.csv)"},
     {"scale bar", L"Scale bar on photos"},
+    {"label back", L"Label background"},
     {"measures with photos", L"Save measurements with photos"},
 
     // -- start-up --
@@ -192,6 +193,7 @@ const TextListEntry kAddedChineseTexts[] = {
     {"clipboard failed", L"\u65E0\u6CD5\u4F7F\u7528\u526A\u8D34\u677F\u3002"},
     {"csv files", L"CSV \u6587\u4EF6 (*.csv)"},
     {"scale bar", L"\u7167\u7247\u4E0A\u663E\u793A\u6BD4\u4F8B\u5C3A"},
+    {"label back", L"\u6807\u7B7E\u80CC\u666F"},
     {"measures with photos", L"\u968F\u7167\u7247\u4FDD\u5B58\u6D4B\u91CF\u6570\u636E"},
 
     // -- start-up --

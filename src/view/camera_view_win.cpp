@@ -30,6 +30,7 @@
 #include "view/frame_scaler.h"
 #include "view/surface_ratio.h"
 #include "view/view_geometry.h"
+#include "view/view_zoom.h"
 #include "frame/white_balance.h"
 #include "settings/text_table.h"
 
@@ -99,6 +100,10 @@ struct CameraWnd final : MeasureHost {
     bool areaPick = false;
     bool areaDragging = false;
     POINT areaFrom = {}, areaTo = {};
+
+    // Rotation of the wheel with Ctrl held that has not yet made a whole notch, and rotation
+    // without it that has not yet made a whole pixel of scrolling (counted in pixels x 120).
+    WheelCounter zoomWheel, scrollWheel;
 
     uint64_t composedFrames = 0;  // compositions that drew a frame (for tests and diagnostics)
     // The ratio the picture was last shown at, as the parent was told of it (a fitted picture's
@@ -296,11 +301,18 @@ void CameraComposeFrame(CameraWnd* w, HDC windowDc, const FrameStamp& stamp) {
         std::wstring label = L"X" + std::to_wstring(g.zoom);
         DrawLabel(*w->overlay, label.c_str(), 0, 0, g.imageW, g.imageH);
     }
-    if (g.ratio == 100 && g.zoom == 0 && w->overlay) {
+    if (g.zoom == 0 && w->overlay) {
         // While the calibration line is out the picture is held centred, so the line (laid out
         // around the middle of the image) and both its ends stay in sight.
         if (w->calibLine.Active()) CentreOnImage(w);
-        DrawOverlay(*w->overlay, MeasurementState, MakeOverlayParams(w));
+        // The shapes are in image pixels: at another ratio they are drawn scaled to the display,
+        // over the same specimen points.
+        if (g.displayW == g.imageW && g.displayH == g.imageH) {
+            DrawOverlay(*w->overlay, MeasurementState, MakeOverlayParams(w));
+        } else {
+            ScaledSurface scaled(*w->overlay, g.imageW, g.imageH, g.displayW, g.displayH);
+            DrawOverlay(scaled, MeasurementState, MakeOverlayParams(w));
+        }
         // An empty frame draws nothing but first flushes pending anti-aliased drawing, so the
         // copy below sees every shape.
         w->overlay->Frame(0, 0, 0, 0);
@@ -335,20 +347,31 @@ MeasureViewInfo CameraWnd::ViewInfo() {
     v.scrollY = geom.scrollY;
     v.ratio = geom.ratio;
     v.zoom = geom.zoom;
+    v.displayW = geom.displayW;
+    v.displayH = geom.displayH;
     return v;
 }
 
+// Text keeps its size at every ratio: in image pixels (the shapes' hit boxes) it is as large as
+// the overlay draws it at the ratio shown now.
 TextExtent CameraWnd::MeasureText(const wchar_t* text, int length) {
-    if (overlay) return overlay->MeasureText(text, length);
     TextExtent e;
-    HDC dc = GetDC(hwnd);
-    HGDIOBJ old = SelectObject(dc, labelFont ? static_cast<HGDIOBJ>(labelFont) : GetStockObject(DEFAULT_GUI_FONT));
-    SIZE size = {};
-    if (length > 0) GetTextExtentPoint32W(dc, text, length, &size);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
-    e.cx = size.cx;
-    e.cy = size.cy;
+    if (overlay) {
+        e = overlay->MeasureText(text, length);
+    } else {
+        HDC dc = GetDC(hwnd);
+        HGDIOBJ old = SelectObject(dc, labelFont ? static_cast<HGDIOBJ>(labelFont) : GetStockObject(DEFAULT_GUI_FONT));
+        SIZE size = {};
+        if (length > 0) GetTextExtentPoint32W(dc, text, length, &size);
+        SelectObject(dc, old);
+        ReleaseDC(hwnd, dc);
+        e.cx = size.cx;
+        e.cy = size.cy;
+    }
+    if (geom.displayW > 0 && geom.displayH > 0 && (geom.displayW != geom.imageW || geom.displayH != geom.imageH)) {
+        e.cx = int((int64_t(e.cx) * geom.imageW + geom.displayW - 1) / geom.displayW);
+        e.cy = int((int64_t(e.cy) * geom.imageH + geom.displayH - 1) / geom.displayH);
+    }
     return e;
 }
 
@@ -425,12 +448,61 @@ void CameraLayout(CameraWnd* w, bool centre) {
     ReportShownRatio(w);
 }
 
-void CameraSetRatio(CameraWnd* w, int r) {
+// A new ratio keeps the picture point under the client point anchor (the pointer), or without
+// one the point at the centre of the view, where it was, so that the user keeps their place
+// and their shapes in sight.
+void CameraSetRatio(CameraWnd* w, int r, const POINT* anchor = nullptr) {
+    ViewGeometry& g = w->geom;
+    const ViewGeometry before = g;
+    const SIZE clientBefore = ClientSize(w->hwnd);
     SIZE area = FitArea(w);
-    if (!ApplyRatio(w->geom, r, area.cx, area.cy)) return;
+    if (!ApplyRatio(g, r, area.cx, area.cy)) return;
     FreeSurface(w);
-    CameraLayout(w, false);
+    CameraLayout(w, false);  // shows or hides the bars for the new size
+    const SIZE client = ClientSize(w->hwnd);
+    const POINT from = anchor ? *anchor : POINT{clientBefore.cx / 2, clientBefore.cy / 2};
+    const POINT to = anchor ? *anchor : POINT{client.cx / 2, client.cy / 2};
+    g.scrollX = AnchoredScroll({before.displayW, clientBefore.cx, before.scrollX}, from.x, {g.displayW, client.cx, 0}, to.x);
+    g.scrollY = AnchoredScroll({before.displayH, clientBefore.cy, before.scrollY}, from.y, {g.displayH, client.cy, 0}, to.y);
+    if (g.hBar) SetScrollPos(w->hwnd, SB_HORZ, g.scrollX, TRUE);
+    if (g.vBar) SetScrollPos(w->hwnd, SB_VERT, g.scrollY, TRUE);
+    // Texts cover another part of the picture now: their boxes are grabbed where they are shown.
+    for (MeasureShape& shape : MeasurementState.shapes)
+        if (shape.kind == kToolText) ComputeHitBoxes(shape, *w, w->textPrompt);
     InvalidateRect(w->hwnd, nullptr, FALSE);
+}
+
+// The wheel over the view: with Ctrl it zooms in the ratio steps around the point under the
+// pointer; without it it scrolls (vertically, or across when the picture is only wider than
+// the view, or with Shift held); a tilt wheel (horizontal) scrolls across. lp holds the
+// pointer in screen coordinates.
+void CameraOnWheel(CameraWnd* w, WPARAM wp, LPARAM lp, bool tilt) {
+    ViewGeometry& g = w->geom;
+    const int delta = GET_WHEEL_DELTA_WPARAM(wp), keys = GET_KEYSTATE_WPARAM(wp);
+    if (g.displayW <= 0 || g.displayH <= 0) return;
+    const SIZE client = ClientSize(w->hwnd);
+    if (!tilt && (keys & MK_CONTROL)) {
+        w->scrollWheel = WheelCounter{};
+        const int notches = w->zoomWheel.Add(delta);
+        // The digital zoom and the calibration line (made at 100 %) keep their ratio.
+        if (notches == 0 || g.zoom > 0 || w->calibLine.Active()) return;
+        POINT p = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        ScreenToClient(w->hwnd, &p);
+        const bool inside = p.x >= 0 && p.y >= 0 && p.x < client.cx && p.y < client.cy;
+        CameraSetRatio(w, WheelRatio(g.ratio, notches), inside ? &p : nullptr);
+        return;
+    }
+    w->zoomWheel = WheelCounter{};
+    const bool across = tilt || (keys & MK_SHIFT) || (!g.vBar && g.hBar);
+    // A notch moves as far as a page of the scroll bar; finer wheels move in proportion.
+    const int step = w->scrollWheel.Add(delta * ScalePx(kScrollPageStep, DpiOf(w->hwnd)));
+    int& pos = across ? g.scrollX : g.scrollY;
+    const int next = across ? ClampScroll(pos + (tilt ? step : -step), g.displayW, client.cx)
+                            : ClampScroll(pos - step, g.displayH, client.cy);
+    if (next == pos) return;
+    pos = next;
+    SetScrollPos(w->hwnd, across ? SB_HORZ : SB_VERT, pos, TRUE);
+    w->ComposeNow();
 }
 
 void CameraOnScroll(CameraWnd* w, int bar, WPARAM wp) {
@@ -859,6 +931,12 @@ LRESULT CALLBACK CameraWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_VSCROLL:
         CameraOnScroll(w, SB_VERT, wp);
+        return 0;
+    case WM_MOUSEWHEEL:
+        CameraOnWheel(w, wp, lp, false);
+        return 0;
+    case WM_MOUSEHWHEEL:
+        CameraOnWheel(w, wp, lp, true);
         return 0;
     case WM_SIZE:
         CameraLayout(w, lp == 0);

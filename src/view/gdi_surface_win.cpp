@@ -69,6 +69,8 @@ void GdiSurface::MakeResources() {
         if (DllExports::GdipCreatePen1(argb, 1.0f, UnitPixel, &thinPen_) != Ok) thinPen_ = nullptr;
     }
     lineBrush_ = CreateSolidBrush(Rgb(line));
+    if (settings_.labelBacking == 1)
+        backingBrush_ = CreateSolidBrush(Rgb(int32_t(ContrastingBacking(uint32_t(settings_.textColor)))));
     rulerPen_ = CreatePen(PS_SOLID, 1, Rgb(settings_.gridColor));
     calibThickPen_ = CreatePen(PS_SOLID, 2, Rgb(line));
     calibThinPen_ = CreatePen(PS_SOLID, 1, Rgb(line));
@@ -97,7 +99,8 @@ void GdiSurface::FreeResources() {
         DeleteObject(font_);
         font_ = nullptr;
     }
-    for (HGDIOBJ* obj : {reinterpret_cast<HGDIOBJ*>(&lineBrush_), reinterpret_cast<HGDIOBJ*>(&rulerPen_),
+    for (HGDIOBJ* obj : {reinterpret_cast<HGDIOBJ*>(&lineBrush_), reinterpret_cast<HGDIOBJ*>(&backingBrush_),
+                         reinterpret_cast<HGDIOBJ*>(&rulerPen_),
                          reinterpret_cast<HGDIOBJ*>(&calibThickPen_), reinterpret_cast<HGDIOBJ*>(&calibThinPen_)}) {
         if (*obj) DeleteObject(*obj);
         *obj = nullptr;
@@ -191,9 +194,16 @@ void GdiSurface::ClippedText(const wchar_t* text, int length, int left, int top,
     ExtTextOutW(hdc_, left, top, ETO_CLIPPED, &rc, text, static_cast<UINT>(length), nullptr);
 }
 
+void GdiSurface::Backing(int left, int top, int right, int bottom) {
+    if (!backingBrush_) return;  // the label background setting is off
+    FlushAa();
+    RECT rc = {left, top, right, bottom};
+    FillRect(hdc_, &rc, backingBrush_);
+}
+
 bool SetDrawSettings(DrawSettings& stored, GdiSurface* surface, const int32_t* v) {
     if (!v) return false;
-    stored = DrawSettings{v[0], v[1], v[2], v[3], v[4]};
+    stored = DrawSettings{v[0], v[1], v[2], v[3], v[4], v[5]};
     if (!surface) return false;
     surface->SetDrawSettings(stored);
     return true;

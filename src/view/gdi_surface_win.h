@@ -38,6 +38,7 @@ public:
     void Line(SolidPen pen, int x1, int y1, int x2, int y2) override;
     void Polyline(SolidPen pen, const ShapePoint* points, int count) override;
     void ClippedText(const wchar_t* text, int length, int left, int top, int right, int bottom) override;
+    void Backing(int left, int top, int right, int bottom) override;
 
 private:
     void MakeResources();
@@ -52,6 +53,7 @@ private:
     Gdiplus::GpPen* shapePen_ = nullptr;
     Gdiplus::GpPen* thinPen_ = nullptr;
     HBRUSH lineBrush_ = nullptr;
+    HBRUSH backingBrush_ = nullptr;  // only while the label background setting is on
     HPEN rulerPen_ = nullptr, calibThickPen_ = nullptr, calibThinPen_ = nullptr;
     HFONT font_ = nullptr;
     HGDIOBJ oldFont_ = nullptr;
@@ -62,7 +64,7 @@ private:
 // The label font's face: "Segoe UI" where installed, else a face every system has.
 const wchar_t* LabelFontFace();
 
-// VIEW_CMD_DRAW_SETTINGS: stores the five values (in the command's order) and, when the
+// VIEW_CMD_DRAW_SETTINGS: stores the six values (in the command's order) and, when the
 // composition surface exists, remakes its resources at once. Returns true when a surface was
 // updated; the view then invalidates itself.
-bool SetDrawSettings(DrawSettings& stored, GdiSurface* surface, const int32_t* fiveValues);
+bool SetDrawSettings(DrawSettings& stored, GdiSurface* surface, const int32_t* sixValues);

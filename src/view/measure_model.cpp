@@ -122,10 +122,16 @@ bool WordIs(const wchar_t* word, const wchar_t* expected) { return word && std::
 }  // namespace
 
 bool ToImage(const MeasureViewInfo& view, int cx, int cy, ShapePoint* out) {
-    int ix = cx + view.scrollX;
-    if (view.clientW > view.imageW) ix -= (view.clientW - view.imageW) / 2;
-    int iy = cy + view.scrollY;
-    if (view.clientH > view.imageH) iy -= (view.clientH - view.imageH) / 2;
+    // Client point -> display pixel (scrolled, or beside a centred picture) -> image pixel.
+    auto along = [](int c, int scroll, int client, int display, int image) {
+        if (display <= 0) display = image;
+        int d = c + scroll;
+        if (client > display) d -= (client - display) / 2;
+        if (display == image) return d;
+        return static_cast<int>(std::floor((d + 0.5) * image / display));
+    };
+    const int ix = along(cx, view.scrollX, view.clientW, view.displayW, view.imageW);
+    const int iy = along(cy, view.scrollY, view.clientH, view.displayH, view.imageH);
     out->x = ix;
     out->y = iy;
     return 0 <= ix && ix < view.imageW && 0 <= iy && iy < view.imageH;
@@ -241,8 +247,8 @@ void PressAt(MeasurementStateData& s, MeasureHost& host, int cx, int cy) {
         if (s.selected != before) host.ComposeNow();
         return;
     }
-    // 4. Tools draw only at ratio 100 without digital zoom.
-    if (view.ratio != 100 || view.zoom != 0) return;
+    // 4. Tools draw at any ratio (in image pixels), but not under the digital zoom.
+    if (view.zoom != 0) return;
     // 5. Text: only the pending text can be dragged.
     if (s.tool == kToolText) {
         if (!inside) return;

@@ -104,6 +104,7 @@ struct MeasureViewInfo {
     int scrollX = 0, scrollY = 0;
     int ratio = 100;
     int zoom = 0;
+    int displayW = 0, displayH = 0;  // the picture's size at the ratio; 0 counts as the image size
 };
 
 class MeasureHost : public TextMeasurer {

@@ -44,6 +44,12 @@ std::wstring FigureLabel(const wchar_t* prefix, const FigureText& figure, const 
 
 int Len(const wchar_t* s) { return static_cast<int>(std::wcslen(s)); }
 
+// The backing of a label box (left, top, right, bottom) reaches this far beyond it.
+void BackLabel(DrawSurface& s, int left, int top, int right, int bottom) {
+    const int m = ScalePx(2, s.Dpi());
+    s.Backing(left - m, top - m, right + m, bottom + m);
+}
+
 void DrawHandle(DrawSurface& s, ShapePoint p, bool selected, const OverlayParams& op) {
     const int h = ScalePx(5, s.Dpi());
     int l = std::max(0, p.x - h), t = std::max(0, p.y - h);
@@ -158,6 +164,7 @@ void DrawCrossline(DrawSurface& s, const OverlayParams& op) {
     std::wstring label = RulerLabel(op.ruler.value, UnitText(op.unit));
     TextExtent ext = s.MeasureText(label.c_str(), Len(label.c_str()));
     int left = cx + e - ext.cx / 2, top = cy + 2;
+    BackLabel(s, left, top, left + ext.cx, top + ext.cy);
     s.ClippedText(label.c_str(), Len(label.c_str()), left, top, left + ext.cx, top + ext.cy);
 }
 
@@ -193,6 +200,57 @@ void DrawCalibrationLine(DrawSurface& s, CalibrationLine& line, const OverlayPar
 }
 
 }  // namespace
+
+uint32_t ContrastingBacking(uint32_t color) {
+    const uint32_t r = color & 0xFF, g = (color >> 8) & 0xFF, b = (color >> 16) & 0xFF;
+    return 299 * r + 587 * g + 114 * b >= 128000 ? 0x000000u : 0xFFFFFFu;
+}
+
+ScaledSurface::ScaledSurface(DrawSurface& inner, int imageW, int imageH, int displayW, int displayH)
+    : inner_(inner),
+      sx_(imageW > 0 ? double(displayW) / imageW : 1.0),
+      sy_(imageH > 0 ? double(displayH) / imageH : 1.0) {}
+
+int ScaledSurface::X(int x) const { return static_cast<int>(std::floor(x * sx_ + 0.5)); }
+int ScaledSurface::Y(int y) const { return static_cast<int>(std::floor(y * sy_ + 0.5)); }
+
+TextExtent ScaledSurface::MeasureText(const wchar_t* text, int length) {
+    TextExtent e = inner_.MeasureText(text, length);
+    e.cx = static_cast<int>(std::ceil(e.cx / sx_));
+    e.cy = static_cast<int>(std::ceil(e.cy / sy_));
+    return e;
+}
+
+void ScaledSurface::AaLine(AaPen pen, int x1, int y1, int x2, int y2) { inner_.AaLine(pen, X(x1), Y(y1), X(x2), Y(y2)); }
+
+void ScaledSurface::AaArc(AaPen pen, int x, int y, int w, int h, float startDeg, float sweepDeg) {
+    inner_.AaArc(pen, X(x), Y(y), X(x + w) - X(x), Y(y + h) - Y(y), startDeg, sweepDeg);
+}
+
+void ScaledSurface::Frame(int left, int top, int right, int bottom) { inner_.Frame(X(left), Y(top), X(right), Y(bottom)); }
+void ScaledSurface::Fill(int left, int top, int right, int bottom) { inner_.Fill(X(left), Y(top), X(right), Y(bottom)); }
+void ScaledSurface::Line(SolidPen pen, int x1, int y1, int x2, int y2) { inner_.Line(pen, X(x1), Y(y1), X(x2), Y(y2)); }
+
+void ScaledSurface::Polyline(SolidPen pen, const ShapePoint* points, int count) {
+    ShapePoint scaled[8];  // the overlay's polylines are arrowheads of four points
+    if (count > 8) count = 8;
+    for (int i = 0; i < count; ++i) scaled[i] = {X(points[i].x), Y(points[i].y)};
+    inner_.Polyline(pen, scaled, count);
+}
+
+// The text keeps its size: its box starts at the scaled corner and is at least as large as the
+// text it was measured for.
+void ScaledSurface::ClippedText(const wchar_t* text, int length, int left, int top, int right, int bottom) {
+    const int l = X(left), t = Y(top);
+    inner_.ClippedText(text, length, l, t, l + static_cast<int>(std::ceil((right - left) * sx_)),
+                       t + static_cast<int>(std::ceil((bottom - top) * sy_)));
+}
+
+void ScaledSurface::Backing(int left, int top, int right, int bottom) {
+    const int l = X(left), t = Y(top);
+    inner_.Backing(l, t, l + static_cast<int>(std::ceil((right - left) * sx_)),
+                   t + static_cast<int>(std::ceil((bottom - top) * sy_)));
+}
 
 const wchar_t* UnitText(int unit) { return unit == 0 ? L"mm" : L"\u03BCm"; }
 
@@ -252,6 +310,7 @@ void DrawLabel(DrawSurface& s, const wchar_t* text, int x, int y, int imageW, in
         top = y - o - e.cy;
         bottom = y - o;
     }
+    BackLabel(s, left, top, right, bottom);
     s.ClippedText(text, n, left, top, right, bottom);
 }
 
@@ -270,6 +329,10 @@ void DrawLabelBlock(DrawSurface& s, const wchar_t* line1, const wchar_t* line2, 
     bool flipLeft = x + o + width > imageW;
     bool flipUp = y + o + height > imageH;
     int down = y + o, up = y - o;
+    if (count > 0) {  // one backing for the whole block
+        const int left = flipLeft ? x - o - width : x + o, top = flipUp ? y - o - height : y + o;
+        BackLabel(s, left, top, left + width, top + height);
+    }
     for (int i = 0; i < count; ++i) {
         int left = flipLeft ? x - o - ext[i].cx : x + o;
         int top;
@@ -400,6 +463,7 @@ void DrawShape(DrawSurface& s, const MeasureShape& sh, int32_t kind, bool select
         TextExtent e = s.MeasureText(text, n);
         const int o = ScalePx(2, s.Dpi()), pad = ScalePx(4, s.Dpi());
         int l = sh.p1.x + o, t = sh.p1.y + o, r = sh.p1.x + e.cx + pad, b = sh.p1.y + e.cy + pad;
+        if (n > 0) s.Backing(l, t, r, b);
         if (pending || marked) s.Frame(l, t, r, b);
         if (n > 0) s.ClippedText(text, n, l, t, r, b);
         break;

@@ -8,14 +8,20 @@
 
 #include "view/measure_model.h"
 
-// The five drawing settings in the order of VIEW_CMD_DRAW_SETTINGS; colours are 0x00BBGGRR.
+// The six drawing settings in the order of VIEW_CMD_DRAW_SETTINGS; colours are 0x00BBGGRR.
 struct DrawSettings {
-    int32_t gridColor = 0;  // crossline and its ruler
-    int32_t lineColor = 0;  // shapes, handles, frames, calibration line
-    int32_t lineWidth = 0;  // shape pen width in pixels
-    int32_t textColor = 0;  // label text
-    int32_t textSize = 0;   // label font size in points
+    int32_t gridColor = 0;     // crossline and its ruler
+    int32_t lineColor = 0;     // shapes, handles, frames, calibration line
+    int32_t lineWidth = 0;     // shape pen width in pixels
+    int32_t textColor = 0;     // label text
+    int32_t textSize = 0;      // label font size in points
+    int32_t labelBacking = 0;  // 1: labels on a filled box of ContrastingBacking(textColor)
 };
+constexpr int kDrawSettingCount = 6;
+
+// Black behind light colours, white behind dark ones (0x00BBGGRR): what a label or the photos'
+// scale bar stands on to be read over any specimen.
+uint32_t ContrastingBacking(uint32_t color);
 
 // 0x00BBGGRR to the opaque ARGB of an anti-aliased pen.
 inline uint32_t ArgbFromColorRef(int32_t c) {
@@ -39,6 +45,34 @@ public:
     virtual void Polyline(SolidPen pen, const ShapePoint* points, int count) = 0;
     // Text at (left, top) in the label font and text colour, transparent, clipped to the box.
     virtual void ClippedText(const wchar_t* text, int length, int left, int top, int right, int bottom) = 0;
+    // The box behind a label about to be drawn: filled in ContrastingBacking(text colour) when
+    // the label background setting is on, else nothing.
+    virtual void Backing(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) {}
+};
+
+// The overlay over a picture shown at another size than the image's (a display ratio other
+// than 100): points and boxes are scaled from image to display pixels, while pen widths and the
+// label font keep their size, so labels stay readable at every ratio. Text extents are handed
+// back in image pixels (rounded up), so a label's box still holds its text once scaled.
+class ScaledSurface final : public DrawSurface {
+public:
+    ScaledSurface(DrawSurface& inner, int imageW, int imageH, int displayW, int displayH);
+    TextExtent MeasureText(const wchar_t* text, int length) override;
+    int Dpi() override { return inner_.Dpi(); }
+    void AaLine(AaPen pen, int x1, int y1, int x2, int y2) override;
+    void AaArc(AaPen pen, int x, int y, int w, int h, float startDeg, float sweepDeg) override;
+    void Frame(int left, int top, int right, int bottom) override;
+    void Fill(int left, int top, int right, int bottom) override;
+    void Line(SolidPen pen, int x1, int y1, int x2, int y2) override;
+    void Polyline(SolidPen pen, const ShapePoint* points, int count) override;
+    void ClippedText(const wchar_t* text, int length, int left, int top, int right, int bottom) override;
+    void Backing(int left, int top, int right, int bottom) override;
+
+private:
+    int X(int x) const;
+    int Y(int y) const;
+    DrawSurface& inner_;
+    double sx_, sy_;
 };
 
 // The ruler step follows the applied calibration; both 0 when not calibrated.
@@ -72,7 +106,8 @@ struct OverlayParams {
     const wchar_t* textPrompt = L"";
 };
 
-// Draws everything over the frame already on the surface (only at ratio 100 without zoom).
+// Draws everything over the frame already on the surface, in image pixels (through a
+// ScaledSurface at other ratios; not under the digital zoom).
 void DrawOverlay(DrawSurface& surface, const MeasurementStateData& state, const OverlayParams& params);
 
 // A label at a point, flipped left or up where it would leave the W x H image.

@@ -14,6 +14,7 @@ inline void ExpectFirstStartDefaults(const AppSettingsData& s) {
     EXPECT_EQ(s.interpolated, 0);
     EXPECT_EQ(s.compressVideo, 0);
     EXPECT_EQ(s.stackDepthMap, 0);
+    EXPECT_EQ(s.labelBacking, 0);
     EXPECT_EQ(s.gridColor, 0x00FF00u);
     EXPECT_EQ(s.lineColor, 0x00FF00u);
     EXPECT_EQ(s.textColor, 0x00FF00u);

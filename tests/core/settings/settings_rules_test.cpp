@@ -58,6 +58,7 @@ TEST(SettingsLoad, RangeChecks) {
         {&S::textSize, &A::textSize, 30, 10},       {&S::textSize, &A::textSize, 8, 8},
         {&S::compressVideo, &A::compressVideo, 1, 1}, {&S::compressVideo, &A::compressVideo, 2, 0},
         {&S::stackDepthMap, &A::stackDepthMap, 1, 1}, {&S::stackDepthMap, &A::stackDepthMap, 7, 0},
+        {&S::labelBacking, &A::labelBacking, 1, 1},   {&S::labelBacking, &A::labelBacking, 2, 0},
         {&S::textSize, &A::textSize, 24, 24},       {&S::textSize, &A::textSize, 7, 10},
         {&S::lineWidth, &A::lineWidth, 0, 1},       {&S::lineWidth, &A::lineWidth, 2, 2},
         {&S::lineWidth, &A::lineWidth, 3, 1},       {&S::language, &A::language, 5, 5},

@@ -73,10 +73,15 @@ TEST_F(Model, HitDistancesFollowTheDisplayScaleMeasuresDoNot) {
     }
 }
 
-TEST_F(Model, ToolsDrawOnlyAtRatio100WithoutZoom) {
-    host.view.ratio = 150;
-    Line({10, 10}, {50, 50});
-    host.view.ratio = 100;
+TEST_F(Model, ToolsDrawAtAnyRatioInImagePixelsButNotUnderZoom) {
+    host.view.ratio = 200;
+    host.view.displayW = 1280;
+    host.view.displayH = 960;
+    Line({20, 20}, {100, 60});
+    ASSERT_EQ(st.shapes.size(), 1u);
+    EXPECT_EQ(st.shapes[0].p2, (ShapePoint{50, 30}));
+    st.shapes.clear();
+    host.view = FakeHost{}.view;
     host.view.zoom = 2;
     PressAt(st, host, 10, 10);
     Release(st, host);

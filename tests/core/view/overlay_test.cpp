@@ -173,6 +173,32 @@ TEST(Labels, BlockFlipsAsAWholeAndKeepsLineOneNearestThePoint) {
     EXPECT_EQ(three.Of(Call::Text).size(), 2u);  // the empty line prints nothing
 }
 
+// Every label stands on its backing: 2 pixels around a single label, one box around a block
+// (flipped with it). Its colour is the scale bar's (ContrastingBacking).
+TEST(Labels, BackingSitsBehindEachLabelAndBlock) {
+    RecordingSurface s;
+    DrawLabel(s, L"0123456789", 100, 100, W, H);
+    DrawLabelBlock(s, L"aaaa", L"bbbbbbbb", L"cc", W - 50, H - 40, W, H);
+    auto b = s.Of(Call::Backing);
+    ASSERT_EQ(b.size(), 2u);
+    EXPECT_EQ(s.calls.front().kind, Call::Backing);  // before its text
+    EXPECT_EQ(Box(b[0]), (Ints4{100, 100, 102 + 70 + 2, 102 + kTextH + 2}));
+    EXPECT_EQ(Box(b[1]), (Ints4{W - 52 - 56 - 2, H - 42 - 47 - 2, W - 52 + 2, H - 42 + 2}));
+}
+
+// At another ratio shapes land on the display's pixels; text keeps its size and its box holds it.
+TEST(Labels, ScaledSurfaceMapsImageToDisplayPixels) {
+    for (double scale : {2.0, 0.5, 1.38}) {
+        RecordingSurface display;
+        ScaledSurface s(display, W, H, int(W * scale), int(H * scale));
+        DrawShape(s, Shape(kToolLine, {100, 200}, {300, 200}), kToolLine, false, false, false, Params(10.0f));
+        const Call line = display.Of(Call::AaLine)[0], text = display.Of(Call::Text)[0];
+        EXPECT_EQ(Box(line), (Ints4{int(100 * scale + 0.5), int(200 * scale + 0.5), int(300 * scale + 0.5), int(200 * scale + 0.5)}));
+        EXPECT_EQ(text.a, int(102 * scale + 0.5)) << scale;
+        EXPECT_GE(text.c - text.a, int(text.text.size()) * kCharW) << scale;
+    }
+}
+
 TEST(Shapes, RectangleFrameIsDoubledOnlyAboveWidthOne) {
     for (int width : {1, 2, 7}) {
         OverlayParams op = Params();

@@ -15,7 +15,7 @@ constexpr int kCharW = 7;
 constexpr int kTextH = 15;
 
 struct Call {
-    enum Kind { AaLine, AaArc, Frame, Fill, Line, Polyline, Text } kind;
+    enum Kind { AaLine, AaArc, Frame, Fill, Line, Polyline, Text, Backing } kind;
     int pen = 0;  // AaPen or SolidPen as int
     int a = 0, b = 0, c = 0, d = 0;  // line ends, arc box (x, y, w, h), rectangle, text box
     float start = 0, sweep = 0;
@@ -58,6 +58,7 @@ public:
         c.text.assign(text, text + n);
         calls.push_back(c);
     }
+    void Backing(int l, int t, int r, int b) override { calls.push_back({Call::Backing, 0, l, t, r, b}); }
 
     std::vector<Call> Of(Call::Kind k) const {
         std::vector<Call> out;

@@ -161,6 +161,26 @@ TEST_F(PhotoTest, PhotoIsThePictureAsShownWithItsShapes) {
     ExpectAnnounced(path, L"File saved: " + path);
 }
 
+// The label background: off, the specimen around the text; on, the label stands on black (the
+// yellow text's contrasting colour).
+TEST_F(PhotoTest, LabelBackgroundIsInThePhotoOnlyWhenChosen) {
+    AppSettings.jpgPng = 1;
+    ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"MJPG 1280x720\"", {kSubtypeMjpg, 1280, 720, 0}));
+    int black[2] = {0, 0};
+    for (int on : {0, 1}) {
+        AppSettings.labelBacking = on;
+        SendDrawSettingsToView();
+        DrawShapes();
+        SendMessageW(main, WM_COMMAND, ID_TAKE_PHOTO, 0);
+        Picture pic;
+        ASSERT_TRUE(LoadPicture(gSavePath, &pic));
+        for (int y = 200; y < 240; ++y)
+            for (int x = 80; x < 260; ++x) black[on] += pic.At(x, y) == RGB(0, 0, 0);
+    }
+    EXPECT_LT(black[0], 20);
+    EXPECT_GT(black[1], 500);
+}
+
 TEST_F(PhotoTest, SpaceInTheViewSavesAJpegOfTheViewSize) {
     ASSERT_NO_FATAL_FAILURE(Open(L"--formats \"YUY2 642x480\"", {kSubtypeYuy2, 642, 480, 0}));
     PostMessageW(view, WM_KEYDOWN, VK_SPACE, 0);

@@ -1,6 +1,6 @@
 // The quick-adjust pop-up in-process over the main window and the virtual microscope: what
 // reaches the camera (its write log), the ratio slider and the view, labels and places, when
-// the pop-up closes, a second adjust command, and a camera closed while the pop-up is open.
+// the pop-up closes, a second adjust command, a camera closed while the pop-up is open; zooming.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -23,6 +23,8 @@
 #include "settings/app_settings.h"
 #include "view/camera_view_win.h"
 #include "view/measure_model.h"
+#include "view/overlay.h"
+#include "../../core/view/test_shapes.h"
 
 namespace {
 
@@ -184,6 +186,68 @@ TEST_F(AdjustPopupTest, ClosedCameraIsNotWrittenAndOpensNoPopup) {
     PumpMessages();
     EXPECT_EQ(Adjust(ID_ADJUST_CONTRAST), nullptr);
     EXPECT_EQ(ShellState.adjustProperty, ID_ADJUST_CONTRAST);
+}
+
+
+// After drawing shapes, a ratio set as the panel sets it keeps the point at the view's centre in
+// place (so every point's distance from it grows with the ratio), Ctrl + wheel keeps the point
+// under the pointer, the line stays drawn over its specimen point, the read-out and the ratio
+// pop-up follow the wheel, a fine wheel zooms once its turns make a notch, the plain wheel scrolls.
+TEST_F(AdjustPopupTest, ZoomKeepsTheUsersPlaceAndTheReadoutsFollow) {
+    int32_t style[kDrawSettingCount] = {0x00C000, 0x0000FF, 2, 0x00FF00, 12, 1};  // red shapes, labels backed
+    SendMessageW(view, WM_COMMAND, VIEW_CMD_DRAW_SETTINGS, reinterpret_cast<LPARAM>(style));
+    MeasurementState.shapes = {Shape(kToolLine, {440, 300}, {840, 300}), Shape(kToolCircle, {640, 420}, {700, 420})};
+    auto shown = [&](double x, double y) {  // client point of image point (x, y)
+        const CameraViewInfo i = CameraViewGetInfo(view);
+        RECT rc;
+        GetClientRect(view, &rc);
+        auto along = [](double v, int scroll, int client, int display, int image) {
+            const int d = int(v * display / image);
+            return display > client ? d - scroll : d + (client - display) / 2;
+        };
+        return POINT{along(x, i.scrollX, rc.right, i.displayW, i.imageW), along(y, i.scrollY, rc.bottom, i.displayH, i.imageH)};
+    };
+    auto lineShown = [&] {  // the line's colour at (640, 300), give or take a pixel
+        InvalidateRect(view, nullptr, FALSE);
+        UpdateWindow(view);
+        const POINT c = shown(640, 300);
+        for (int dy = -1; dy <= 1; ++dy) {
+            const COLORREF p = ViewPixel(c.x, c.y + dy);
+            if (GetRValue(p) > 200 && GetGValue(p) < 80 && GetBValue(p) < 80) return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(lineShown());
+    RECT rc;
+    GetClientRect(view, &rc);
+    const POINT from = shown(640, 300);
+    SendMessageW(view, WM_COMMAND, VIEW_CMD_SET_RATIO, 138);
+    EXPECT_NEAR(shown(640, 300).x - rc.right / 2, (from.x - rc.right / 2) * 1.38, 2.0);
+    EXPECT_NEAR(shown(640, 300).y - rc.bottom / 2, (from.y - rc.bottom / 2) * 1.38, 2.0);
+    EXPECT_TRUE(lineShown());
+
+    POINT pointer = shown(640, 300), screen = pointer;
+    ClientToScreen(view, &screen);
+    auto wheel = [&](int keys, int delta) {
+        SendMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(keys, WORD(short(delta))), MAKELPARAM(screen.x, screen.y));
+    };
+    HWND popup = Adjust(ID_ADJUST_RATIO), readout = GetDlgItem(GetDlgItem(panel, 101), 101);
+    ASSERT_NE(popup, nullptr);
+    wheel(MK_CONTROL, WHEEL_DELTA);  // 138 -> 150
+    for (int k = 0; k < 2; ++k) wheel(MK_CONTROL, 40);  // a fine wheel: no notch yet
+    EXPECT_EQ(CameraViewGetInfo(view).ratio, 150);
+    wheel(MK_CONTROL, 40);
+    EXPECT_EQ(CameraViewGetInfo(view).ratio, 200);
+    EXPECT_LE(std::abs(shown(640, 300).x - pointer.x) + std::abs(shown(640, 300).y - pointer.y), 2);
+    EXPECT_TRUE(lineShown());
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(readout) == L"200%"; }));
+    EXPECT_EQ(Position(popup), 5);
+    EXPECT_EQ(WindowText(GetDlgItem(popup, IDC_ADJUST_READOUT)), L"200%");
+    Shot(main, L"zoom_wheel_200");
+
+    const int scrollY = CameraViewGetInfo(view).scrollY;
+    wheel(0, -WHEEL_DELTA);  // the plain wheel scrolls down a page of the bar
+    EXPECT_EQ(CameraViewGetInfo(view).scrollY, scrollY + 50);
 }
 
 }  // namespace

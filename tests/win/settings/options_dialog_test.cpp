@@ -31,6 +31,7 @@
 #include "settings/settings_store.h"
 #include "settings/text_table.h"
 #include "view/camera_view_win.h"
+#include "view/overlay.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ std::vector<int32_t> drawSettingsSeen;
 LRESULT CALLBACK RecordingViewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_COMMAND && LOWORD(wp) == VIEW_CMD_DRAW_SETTINGS && lp) {
         const int32_t* v = reinterpret_cast<const int32_t*>(lp);
-        drawSettingsSeen.assign(v, v + 5);
+        drawSettingsSeen.assign(v, v + kDrawSettingCount);
     }
     return CallWindowProcW(viewProc, hwnd, msg, wp, lp);
 }
@@ -146,17 +147,19 @@ TEST_F(OptionsDialogTest, OkStoresTheChoicesAColourOutsideThePaletteAsGreen) {
         EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_OPT_FORMAT, CB_GETCOUNT, 0, 0), 3);
         Choose(dlg, IDC_OPT_FORMAT, 2);       // " TIFF"
         SetDlgItemTextW(dlg, IDC_OPT_FOLDER, typed.c_str());
-        for (int box : {IDC_OPT_SCALE_BAR, IDC_OPT_PHOTO_MEASURES, IDC_OPT_COMPRESS_VIDEO})
+        for (int box : {IDC_OPT_SCALE_BAR, IDC_OPT_PHOTO_MEASURES, IDC_OPT_COMPRESS_VIDEO, IDC_OPT_LABEL_BACK})
             EXPECT_EQ(IsDlgButtonChecked(dlg, box), UINT(BST_UNCHECKED)) << box;
         EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_OPT_COMPRESS_VIDEO)), L"Compress video (MJPEG)");
         SendDlgItemMessageW(dlg, IDC_OPT_SCALE_BAR, BM_CLICK, 0, 0);
         SendDlgItemMessageW(dlg, IDC_OPT_COMPRESS_VIDEO, BM_CLICK, 0, 0);
+        SendDlgItemMessageW(dlg, IDC_OPT_LABEL_BACK, BM_CLICK, 0, 0);
         ClickDialogButton(dlg, IDOK);
     })});
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(StoredNumber(L"ScaleBar"), 1u);
     EXPECT_EQ(StoredNumber(L"PhotoMeasures"), 0u);
     EXPECT_EQ(StoredNumber(L"CompressVideo"), 1u);
+    EXPECT_EQ(StoredNumber(L"LabelBack"), 1u);
     EXPECT_EQ(AppSettings.textColor, 0x00FF00u);
     EXPECT_EQ(StoredNumber(L"TextColor"), 0x00FF00u);
     EXPECT_EQ(StoredNumber(L"LineWidth"), 2u);
@@ -234,7 +237,7 @@ TEST_F(OptionsDialogTest, OkWithoutChangesSavesAndResendsTheDrawingStyle) {
     EXPECT_EQ(StoredNumber(L"TextSize"), 14u);
     EXPECT_EQ(StoredText(L"ImgDir"), oldFolder);
     PumpMessages();  // the main window's CMD_APPLY_DRAW_SETTINGS
-    EXPECT_EQ(drawSettingsSeen, (std::vector<int32_t>{0x0000FF, 0x0000FF, 1, 0x0000FF, 14}));
+    EXPECT_EQ(drawSettingsSeen, (std::vector<int32_t>{0x0000FF, 0x0000FF, 1, 0x0000FF, 14, 0}));
 }
 
 TEST_F(OptionsDialogTest, ChineseReachesToolbarsPanelViewAndTheNextDialogAtOnce) {
@@ -275,6 +278,7 @@ TEST_F(OptionsDialogTest, ChineseReachesToolbarsPanelViewAndTheNextDialogAtOnce)
         EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_OPT_RULER_LABEL)), L"\u6807\u5c3a\u989c\u8272:");
         EXPECT_EQ(WindowText(GetDlgItem(dlg, IDOK)), L"\u786e\u5b9a");
         EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_OPT_SCALE_BAR)), GetText("scale bar"));
+        EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_OPT_LABEL_BACK)), L"\u6807\u7B7E\u80CC\u666F");
         EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_OPT_ABOUT)), L"About");
         EXPECT_EQ(Row(dlg, IDC_OPT_LANGUAGE), 1);
         ShotWithSwatches(dlg, L"options_zh");

@@ -116,6 +116,7 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripWithStoredTypesAndSizes) {
     AppSettings.maxRecordTime = 600;
     AppSettings.compressVideo = 1;
     AppSettings.stackDepthMap = 1;
+    AppSettings.labelBacking = 1;
     ASSERT_TRUE(CopyTextField(AppSettings.imgDir, folder));
     Calibration& slide = CalibrationTable[0];
     SetCalibrationName(slide, L"Slide");
@@ -132,7 +133,7 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripWithStoredTypesAndSizes) {
         {L"Language", 1}, {L"mjpg", 1}, {L"width", 1280}, {L"height", 720}, {L"interpolated", 1},
         {L"GridColor", 0x008080}, {L"LineColor", 0xFF0000}, {L"LineWidth", 2}, {L"TextColor", 0x800080},
         {L"TextSize", 20}, {L"jpgPng", 1}, {L"MaxRecordTime", 600}, {L"CompressVideo", 1},
-        {L"StackDepthMap", 1},
+        {L"StackDepthMap", 1}, {L"LabelBack", 1},
     };
     for (auto& d : dwords) {
         RawValue v = ReadRaw(d.name);

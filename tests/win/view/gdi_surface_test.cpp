@@ -172,8 +172,8 @@ TEST_F(GdiSurfaceTest, MeasuresInTheLabelFontAndFollowsNewSettings) {
     DrawSettings bigger = settings;
     bigger.textSize = 24;
     bigger.lineColor = 0x00FF0000;  // blue
-    const int32_t values[5] = {bigger.gridColor, bigger.lineColor, bigger.lineWidth, bigger.textColor,
-                               bigger.textSize};
+    const int32_t values[kDrawSettingCount] = {bigger.gridColor, bigger.lineColor, bigger.lineWidth,
+                                               bigger.textColor, bigger.textSize, 0};
     DrawSettings stored;
     EXPECT_TRUE(SetDrawSettings(stored, &surface, values));
     EXPECT_EQ(stored.textSize, 24);

@@ -18,6 +18,7 @@
 #include "frame/capture_state_win.h"
 #include "settings/app_settings.h"
 #include "view/camera_view_win.h"
+#include "view/overlay.h"
 #include "view/measure_model.h"
 
 namespace {
@@ -31,7 +32,7 @@ LRESULT CALLBACK CountingViewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_COMMAND && LOWORD(wp) == VIEW_CMD_SELECT_TOOL) selectToolSends.push_back(int(lp));
     if (msg == WM_COMMAND && LOWORD(wp) == VIEW_CMD_DRAW_SETTINGS && lp) {
         const int32_t* v = reinterpret_cast<const int32_t*>(lp);
-        drawSettingsSeen.assign(v, v + 5);
+        drawSettingsSeen.assign(v, v + kDrawSettingCount);
     }
     return CallWindowProcW(viewProc, hwnd, msg, wp, lp);
 }
@@ -184,7 +185,7 @@ TEST_F(MainViewTest, ApplyDrawSettingsSendsTheFiveValuesInOrder) {
     AppSettings.textSize = 14;
     SendMessageW(main, WM_COMMAND, CMD_APPLY_DRAW_SETTINGS, 0);
     AppSettings = saved;
-    ASSERT_EQ(drawSettingsSeen.size(), 5u);
+    ASSERT_EQ(drawSettingsSeen.size(), 6u);
     EXPECT_EQ(drawSettingsSeen[0], 0x0000FF);
     EXPECT_EQ(drawSettingsSeen[1], 0x00FF00);
     EXPECT_EQ(drawSettingsSeen[2], 2);

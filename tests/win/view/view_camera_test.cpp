@@ -23,6 +23,7 @@
 #include "common/main_window_fixture_win.h"
 #include "common/vcam_harness_win.h"
 #include "view/camera_view_win.h"
+#include "view/overlay.h"
 #include "view/measure_model.h"
 #include "view/view_geometry.h"
 
@@ -185,7 +186,7 @@ TEST_F(ViewCameraTest, ShapesDrawnWithTheMouseAppearOverThePicture) {
         SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(x2, y2));
     };
     // Green ruler, red 2-pixel shapes, blue 12-point labels.
-    int32_t settings[5] = {0x00C000, 0x0000FF, 2, 0xFF0000, 12};
+    int32_t settings[kDrawSettingCount] = {0x00C000, 0x0000FF, 2, 0xFF0000, 12, 0};
     SendMessageW(view, WM_COMMAND, VIEW_CMD_DRAW_SETTINGS, reinterpret_cast<LPARAM>(settings));
     SendMessageW(main, WM_COMMAND, ID_TOOL_LINE, 0);
     drag(100, 150, 500, 150);
