@@ -146,9 +146,14 @@ TEST_F(MosaicTest, FollowsTheSlideLosesAndFindsTheFieldAndSavesTheTrueSlide) {
 
     // The camera reopened at another size (its frame ring made anew under the worker): nothing
     // placed meanwhile, and the mosaic goes on at its own size.
-    const int before = Info().status.placed;
+    // The count is taken once the worker has met a frame of the other size: the frames of the
+    // old size before it may still have been placed after the reopening.
     ReopenWithFormat({kSubtypeYuy2, 320, 240, 0});
     ASSERT_TRUE(WaitUntil([] { return Info().status.otherSize; }, 30000));
+    const int before = Info().status.placed;
+    const uint32_t smallFrames = CaptureState.framesPublished.load();
+    ASSERT_TRUE(WaitUntil([&] { return CaptureState.framesPublished.load() - smallFrames >= 10; }, 30000));
+    PumpMessages();
     EXPECT_EQ(Info().status.placed, before);
     ReopenWithFormat({kSubtypeYuy2, 640, 480, 0});
     ASSERT_TRUE(WaitUntil([&] { return !Info().status.otherSize && Info().status.placed > before; }, 30000));
