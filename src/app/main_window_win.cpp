@@ -8,6 +8,7 @@
 #include "app/main_layout.h"
 #include "app/main_view_win.h"
 #include "app/messages.h"
+#include "app/owned_windows_win.h"
 #include "app/shell_state_win.h"
 #include "panel/ctrl_panel_win.h"
 #include "app/tool_buttons.h"
@@ -49,6 +50,12 @@ bool IsFullScreen() {
 // the buttons right even when the view changed its tool by itself, or is not there.
 int checkedTool = 0;
 bool crosslineShown = false;
+
+// After an activation the window order is looked at every 25 ms for half a second.
+constexpr UINT_PTR kOwnedOrderTimer = 41;
+constexpr UINT kOwnedOrderPeriodMs = 25;
+constexpr int kOwnedOrderTicks = 20;
+int ownedOrderTicks = 0;
 
 void CheckToolButton(int id, bool checked) {
     if (!ShellState.hToolbar) return;
@@ -210,6 +217,22 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WMU_TOGGLE_FULLSCREEN:
         ToggleFullScreen();
         return 0;
+    case WM_ACTIVATE:
+        // Under Wine the activated window is raised above the windows it owns only after this
+        // message (owned_windows_win.cpp): a few ticks look for that and undo it.
+        if (LOWORD(wp) != WA_INACTIVE) {
+            ownedOrderTicks = 0;
+            SetTimer(hwnd, kOwnedOrderTimer, kOwnedOrderPeriodMs, nullptr);
+        }
+        break;  // the default sets the focus
+    case WM_TIMER:
+        if (wp == kOwnedOrderTimer) {
+            const bool below = OwnedWindowBelow(hwnd);
+            if (below) RaiseOwnedWindows(hwnd);
+            if (below || ++ownedOrderTicks >= kOwnedOrderTicks) KillTimer(hwnd, kOwnedOrderTimer);
+            return 0;
+        }
+        break;
     case WM_QUERYENDSESSION:
         return TRUE;  // a recording is finished at WM_ENDSESSION; the system shows why we wait
     case WM_ENDSESSION:
@@ -296,6 +319,7 @@ void ToggleFullScreen() {
         SetWindowLongW(hwnd, GWL_STYLE, style & ~LONG(kOverlappedBits));
         SetWindowPos(hwnd, HWND_TOP, mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right - mi.rcMonitor.left,
                      mi.rcMonitor.bottom - mi.rcMonitor.top, SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+        RaiseOwnedWindows(hwnd);  // the calibration window stays in sight over the full screen
         if (ShellState.cameraView) SetFocus(ShellState.cameraView);
     } else {
         SetWindowLongW(hwnd, GWL_STYLE, style | LONG(kOverlappedBits));
