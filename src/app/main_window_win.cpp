@@ -225,6 +225,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             SetTimer(hwnd, kOwnedOrderTimer, kOwnedOrderPeriodMs, nullptr);
         }
         break;  // the default sets the focus
+    case WM_ACTIVATEAPP:
+        // Back from another program, where files may have been deleted.
+        if (wp && ShellState.panel) PostMessageW(ShellState.panel, WMU_RECENT_CHECK, 0, 0);
+        break;
     case WM_TIMER:
         if (wp == kOwnedOrderTimer) {
             const bool below = OwnedWindowBelow(hwnd);

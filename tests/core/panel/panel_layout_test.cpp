@@ -56,6 +56,16 @@ TEST(PanelLayout, ScrollRequestsMoveByStepAndClamp) {
         EXPECT_EQ(PanelScrollTo(k.code, k.position, excess, step, k.thumb), k.expected) << k.code << " " << k.position;
 }
 
+// A band below the fold (the files section's preview) is scrolled up just far enough.
+TEST(PanelLayout, ScrollToShowMovesTheLeastAndShowsATallBandFromItsTop) {
+    struct Case { int position, top, bottom, expected; };
+    const int excess = 300, client = 700;
+    for (Case k : {Case{0, 600, 760, 60}, Case{0, 100, 500, 0} /* in view */, Case{50, -30, 100, 20},
+                   Case{0, 650, 1450, 300} /* taller than the area: its top, clamped */, Case{0, 200, 950, 200},
+                   Case{280, 690, 760, 300} /* clamped to the excess */})
+        EXPECT_EQ(PanelScrollToShow(k.position, excess, k.top, k.bottom, client), k.expected) << k.top << " " << k.bottom;
+}
+
 TEST(PanelLayout, WheelScrollsOneLineWhateverTheDelta) {
     EXPECT_EQ(PanelWheelCode(-120), kScrollLineDown);
     EXPECT_EQ(PanelWheelCode(-480), kScrollLineDown);
