@@ -111,8 +111,17 @@ void MainOnCalibrationChanged() {
     }
 }
 
+// Escape: a running focus stack is dropped first; otherwise full screen is left.
+void MainOnEscape(HWND hwnd) {
+    if (CurrentFocusStackStatus().running)
+        SendMessageW(hwnd, WM_COMMAND, ID_FOCUS_STACK_CANCEL, 0);
+    else if (IsFullScreen())
+        ToggleFullScreen();
+}
+
 void MainOnCommand(HWND hwnd, WPARAM wp, LPARAM lp) {
     switch (LOWORD(wp)) {
+    case CMD_ESCAPE: MainOnEscape(hwnd); break;
     case CMD_TEXT_INPUT_DONE:
         SelectTool(kToolNone);
         CheckToolButton(ID_TOOL_TEXT, false);
@@ -325,12 +334,23 @@ void ToggleFullScreen() {
                      mi.rcMonitor.bottom - mi.rcMonitor.top, SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
         RaiseOwnedWindows(hwnd);  // the calibration window stays in sight over the full screen
         if (ShellState.cameraView) SetFocus(ShellState.cameraView);
+        if (ShellState.cameraView) CameraViewSetFullScreen(ShellState.cameraView, true);
     } else {
         SetWindowLongW(hwnd, GWL_STYLE, style | LONG(kOverlappedBits));
         SetWindowPlacement(hwnd, &ShellState.savedPlacement);
         SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+        if (ShellState.cameraView) CameraViewSetFullScreen(ShellState.cameraView, false);
     }
+}
+
+bool TranslateFullScreenEscape(const MSG& msg) {
+    HWND main = ShellState.mainWnd;
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE || !main || !IsFullScreen()) return false;
+    // The camera view answers its own keys (an area pick drops first there).
+    if (msg.hwnd == ShellState.cameraView || (msg.hwnd != main && !IsChild(main, msg.hwnd))) return false;
+    PostMessageW(main, WM_COMMAND, CMD_ESCAPE, 0);
+    return true;
 }
 
 void SelectTool(int tool) {

@@ -39,6 +39,7 @@ constexpr int CMD_SNAPSHOT = 11;                // camera view, Space: take a ph
 constexpr int CMD_APPLY_DRAW_SETTINGS = 1008;   // options dialog after OK
 constexpr int CMD_CALIBRATION_CHANGED = 1011;   // calibration dialogs
 constexpr int CMD_TEXT_INPUT_DONE = 1014;       // text input dialog on OK or Cancel
+constexpr int CMD_ESCAPE = 1016;                // camera view (or the message loop in full screen): Escape drops a focus stack, else leaves full screen
 constexpr int CMD_RELOAD_TEXTS = 1039;          // re-read every user-interface text (panel, toolbars)
 
 constexpr int ID_OPEN_DEVICE = 3004;

@@ -23,7 +23,7 @@ const ToolButtonSpec kHToolbarButtons[13] = {
 const ToolButtonSpec kVToolbarButtons[10] = {
     {ID_ABOUT, 4, 0, 0, nullptr},
     {ID_OPEN_DEVICE, 4, 60, 15, "tip open"},
-    {ID_TAKE_PHOTO, 4, 120, 16, "tip image"},
+    {ID_TAKE_PHOTO, 4, 120, 16, "tip image", "key space"},  // Space in the camera view
     {ID_RECORD_VIDEO, 4, 174, 17, "tip video"},
     {ID_ADJUST_BRIGHTNESS, 4, 234, 18, "tip brightness"},
     {ID_ADJUST_RATIO, 4, 294, 19, "tip ratio"},

@@ -24,6 +24,7 @@ struct ToolButtonSpec {
     int x, y;
     int cell;            // picture index in the strip
     const char* tipKey;  // text key of the tooltip; nullptr = no tooltip
+    const char* keyName = nullptr;  // text key of the name of the command's key, if it has one
 };
 
 extern const ToolButtonSpec kHToolbarButtons[13];  // horizontal toolbar, creation order
