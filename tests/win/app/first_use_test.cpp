@@ -84,19 +84,20 @@ TEST_F(FirstUse, LabelsFilesFullScreenAndCalibrationAsANewUserMeetsThem) {
         EXPECT_EQ(SourceButtonTipText(source, kSourceTimelapseButton), GetText("time-lapse") + L" (Ctrl+T)");
     }
 
-    // a.jpg goes behind the program's back: choosing its row drops it; choosing b.jpg shows it.
+    // a.jpg is deleted in another program: back in this one (activated) it has left the list;
+    // choosing b.jpg scrolls its preview into view.
     HWND files = GetDlgItem(panel, 102), list = GetDlgItem(files, ID_FILES_LIST);
     DeleteFileW((folder + L"\\a.jpg").c_str());
-    for (int row : {0, 0}) {
-        SendMessageW(list, LB_SETCURSEL, row, 0);
-        SendMessageW(files, WM_COMMAND, MAKEWPARAM(ID_FILES_LIST, LBN_SELCHANGE), LPARAM(list));
-    }
-    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
+    SendMessageW(main, WM_ACTIVATEAPP, TRUE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; }));
     EXPECT_EQ(gRecentFiles, std::vector<std::wstring>{folder + L"\\b.jpg"});
+    SendMessageW(list, LB_SETCURSEL, 0, 0);
+    SendMessageW(files, WM_COMMAND, MAKEWPARAM(ID_FILES_LIST, LBN_SELCHANGE), LPARAM(list));
     PumpMessages();
     RECT preview = RectIn(GetDlgItem(files, ID_FILES_VIEW), panel), shown;
     GetClientRect(panel, &shown);
     EXPECT_GT(CtrlPanelGetInfo(panel).position, 0);
+    Shot(main, L"first_use_preview");
     EXPECT_TRUE(preview.top >= 0 && preview.bottom <= shown.bottom) << preview.top << " " << preview.bottom;
 
     // Full screen shows how to leave it; Escape does.
@@ -104,9 +105,11 @@ TEST_F(FirstUse, LabelsFilesFullScreenAndCalibrationAsANewUserMeetsThem) {
     NMTTDISPINFOW info = {{nullptr, UINT_PTR(GetDlgItem(view, VIEW_CMD_FULLSCREEN_BUTTON)), TTN_GETDISPINFOW}};
     SendMessageW(view, WM_NOTIFY, 0, LPARAM(&info));
     EXPECT_STREQ(info.lpszText, L"Leave full screen (Esc)");
+    Shot(main, L"first_use_full_screen");
     RealKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return !CameraViewFullScreen(view); }));
-    EXPECT_TRUE(IsWindowVisible(panel) && RectIn(panel, main).right > RectIn(panel, main).left);
+    for (HWND shown : {panel, ShellState.hToolbar})
+        EXPECT_TRUE(RectIn(shown, main).right > RectIn(shown, main).left && RectIn(shown, main).bottom > RectIn(shown, main).top);
 
     // Calibrating: a drag on the view leaves the calibrate dialog above the main window.
     CalibrationState.calibratingSlot = 0;
@@ -115,11 +118,16 @@ TEST_F(FirstUse, LabelsFilesFullScreenAndCalibrationAsANewUserMeetsThem) {
     RECT rc;
     GetClientRect(view, &rc);
     RealDrag(view, {rc.right / 2, rc.bottom / 2}, 40, 0);
-    auto above = [&] { for (HWND w = GetWindow(main, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) if (w == calibrate) return true; return false; };
+    auto above = [&] {  // in the window order
+        for (HWND w = GetWindow(main, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+            if (w == calibrate) return true;
+        return false;
+    };
     EXPECT_EQ(GetActiveWindow(), main);
     EXPECT_TRUE(WaitUntil(above));
     PumpFor(700);  // past the time the main window watches the order after an activation
     EXPECT_TRUE(above());
+    Shot(main, L"first_use_calibrating");
     SendMessageW(main, WM_COMMAND, ID_CALIBRATE, 0);  // the Calibration button brings it forward
     EXPECT_EQ(GetActiveWindow(), calibrate);
     DestroyWindow(calibrate);
