@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
 constexpr DialogBase kBase8 = {8, 16};  // the base units of the worked 252-pixel example
@@ -58,12 +60,9 @@ TEST(PanelLayout, ScrollRequestsMoveByStepAndClamp) {
 
 // A band below the fold (the files section's preview) is scrolled up just far enough.
 TEST(PanelLayout, ScrollToShowMovesTheLeastAndShowsATallBandFromItsTop) {
-    struct Case { int position, top, bottom, expected; };
-    const int excess = 300, client = 700;
-    for (Case k : {Case{0, 600, 760, 60}, Case{0, 100, 500, 0} /* in view */, Case{50, -30, 100, 20},
-                   Case{0, 650, 1450, 300} /* taller than the area: its top, clamped */, Case{0, 200, 950, 200},
-                   Case{280, 690, 760, 300} /* clamped to the excess */})
-        EXPECT_EQ(PanelScrollToShow(k.position, excess, k.top, k.bottom, client), k.expected) << k.top << " " << k.bottom;
+    for (auto [position, top, bottom, expected] : {std::array{0, 600, 760, 60}, {0, 100, 500, 0}, {50, -30, 100, 20},
+                                                   {0, 200, 950, 200} /* taller */, {280, 690, 760, 300} /* clamped */})
+        EXPECT_EQ(PanelScrollToShow(position, 300, top, bottom, 700), expected) << top << " " << bottom;
 }
 
 TEST(PanelLayout, WheelScrollsOneLineWhateverTheDelta) {
