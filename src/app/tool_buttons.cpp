@@ -3,6 +3,7 @@
 
 #include "app/display_scale.h"
 #include "app/messages.h"
+#include "settings/text_table.h"
 
 const ToolButtonSpec kHToolbarButtons[13] = {
     {ID_CALIBRATE, 4, 0, 1, "tip calibration"},
@@ -93,4 +94,9 @@ void CopyCut(wchar_t* dst, std::size_t max, const wchar_t* text) {
     if (text)
         for (; n + 1 < max && text[n]; ++n) dst[n] = text[n];
     dst[n] = 0;
+}
+
+std::wstring ToolButtonTip(const ToolButtonSpec& b) {
+    if (!b.tipKey) return {};
+    return WithShortcut(GetText(b.tipKey), b.keyName ? GetText(b.keyName) : std::wstring());
 }

@@ -44,7 +44,7 @@ void ToolbarSetTooltips(HWND hwnd, const ToolButtonSpec (&buttons)[N]) {
         HWND button = GetDlgItem(hwnd, b.id);
         if (!button) continue;
         // The button copies the text now; it is set again when the language changes.
-        const std::wstring tip = WithShortcut(GetText(b.tipKey), b.keyName ? GetText(b.keyName) : std::wstring());
+        const std::wstring tip = ToolButtonTip(b);
         SendMessageW(button, WM_COMMAND, TOOLBTN_SET_TOOLTIP, reinterpret_cast<LPARAM>(tip.c_str()));
     }
 }
