@@ -1,10 +1,8 @@
 // Owned windows put back above their owner (see owned_windows_win.h). Windows keeps an owned
-// window above its owner whatever activates the owner; Wine's X11 driver, after it activates a
-// window (a click into it), raises that window alone on the X side and then takes the X
-// stacking back as the window order, a moment later (after the activation's messages, when the
-// X server's answer is read), so the main window ends up above the windows it owns, and no
-// window-position message says so. The main window looks for that for a short while after each
-// activation.
+// window above its owner whatever activates the owner. Under Wine 8 an activated window ends up
+// above the windows it owns a moment after the activation, while the activation's X events are
+// read, and no window-position message says so: the main window looks for that for a short while
+// after each activation.
 #include "app/owned_windows_win.h"
 
 #include <vector>
