@@ -8,6 +8,7 @@
 #include "app/main_layout.h"
 #include "app/main_view_win.h"
 #include "app/messages.h"
+#include "app/owned_windows_win.h"
 #include "app/shell_state_win.h"
 #include "panel/ctrl_panel_win.h"
 #include "app/tool_buttons.h"
@@ -49,6 +50,12 @@ bool IsFullScreen() {
 // the buttons right even when the view changed its tool by itself, or is not there.
 int checkedTool = 0;
 bool crosslineShown = false;
+
+// After an activation the window order is looked at every 25 ms for half a second.
+constexpr UINT_PTR kOwnedOrderTimer = 41;
+constexpr UINT kOwnedOrderPeriodMs = 25;
+constexpr int kOwnedOrderTicks = 20;
+int ownedOrderTicks = 0;
 
 void CheckToolButton(int id, bool checked) {
     if (!ShellState.hToolbar) return;
@@ -104,8 +111,17 @@ void MainOnCalibrationChanged() {
     }
 }
 
+// Escape: a running focus stack is dropped first; otherwise full screen is left.
+void MainOnEscape(HWND hwnd) {
+    if (CurrentFocusStackStatus().running)
+        SendMessageW(hwnd, WM_COMMAND, ID_FOCUS_STACK_CANCEL, 0);
+    else if (IsFullScreen())
+        ToggleFullScreen();
+}
+
 void MainOnCommand(HWND hwnd, WPARAM wp, LPARAM lp) {
     switch (LOWORD(wp)) {
+    case CMD_ESCAPE: MainOnEscape(hwnd); break;
     case CMD_TEXT_INPUT_DONE:
         SelectTool(kToolNone);
         CheckToolButton(ID_TOOL_TEXT, false);
@@ -210,6 +226,26 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WMU_TOGGLE_FULLSCREEN:
         ToggleFullScreen();
         return 0;
+    case WM_ACTIVATE:
+        // Under Wine the activated window is raised above the windows it owns only after this
+        // message (owned_windows_win.cpp): a few ticks look for that and undo it.
+        if (LOWORD(wp) != WA_INACTIVE) {
+            ownedOrderTicks = 0;
+            SetTimer(hwnd, kOwnedOrderTimer, kOwnedOrderPeriodMs, nullptr);
+        }
+        break;  // the default sets the focus
+    case WM_ACTIVATEAPP:
+        // Back from another program, where files may have been deleted.
+        if (wp && ShellState.panel) PostMessageW(ShellState.panel, WMU_RECENT_CHECK, 0, 0);
+        break;
+    case WM_TIMER:
+        if (wp == kOwnedOrderTimer) {
+            const bool below = OwnedWindowBelow(hwnd);
+            if (below) RaiseOwnedWindows(hwnd);
+            if (below || ++ownedOrderTicks >= kOwnedOrderTicks) KillTimer(hwnd, kOwnedOrderTimer);
+            return 0;
+        }
+        break;
     case WM_QUERYENDSESSION:
         return TRUE;  // a recording is finished at WM_ENDSESSION; the system shows why we wait
     case WM_ENDSESSION:
@@ -296,13 +332,25 @@ void ToggleFullScreen() {
         SetWindowLongW(hwnd, GWL_STYLE, style & ~LONG(kOverlappedBits));
         SetWindowPos(hwnd, HWND_TOP, mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right - mi.rcMonitor.left,
                      mi.rcMonitor.bottom - mi.rcMonitor.top, SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+        RaiseOwnedWindows(hwnd);  // the calibration window stays in sight over the full screen
         if (ShellState.cameraView) SetFocus(ShellState.cameraView);
+        if (ShellState.cameraView) CameraViewSetFullScreen(ShellState.cameraView, true);
     } else {
         SetWindowLongW(hwnd, GWL_STYLE, style | LONG(kOverlappedBits));
         SetWindowPlacement(hwnd, &ShellState.savedPlacement);
         SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+        if (ShellState.cameraView) CameraViewSetFullScreen(ShellState.cameraView, false);
     }
+}
+
+bool TranslateFullScreenEscape(const MSG& msg) {
+    HWND main = ShellState.mainWnd;
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE || !main || !IsFullScreen()) return false;
+    // The camera view answers its own keys (an area pick drops first there).
+    if (msg.hwnd == ShellState.cameraView || (msg.hwnd != main && !IsChild(main, msg.hwnd))) return false;
+    PostMessageW(main, WM_COMMAND, CMD_ESCAPE, 0);
+    return true;
 }
 
 void SelectTool(int tool) {

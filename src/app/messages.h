@@ -26,13 +26,20 @@ constexpr unsigned WMU_VIEW_RATIO = kWmApp + 12;        // camera view -> main w
 constexpr unsigned WMU_NEUTRAL_AREA = kWmApp + 20;
 constexpr unsigned WMU_STACK_PROGRESS = kWmApp + 32;    // focus stack worker -> main window: frames fused or left out
 constexpr unsigned WMU_STACK_STATE = kWmApp + 33;       // main window -> panel -> focus stack section: show the stack's state
-constexpr unsigned WMU_MOSAIC_STEP = kWmApp + 30;       // mosaic worker -> mosaic window: frames placed or the run's state changed (one waiting at a time)
+constexpr unsigned WMU_MOSAIC_STEP = kWmApp + 30;
+// Files section -> panel, sent: scroll so that the band lParam -> RECT (panel client
+// coordinates, owned by the sender) is in view, as much of it as fits from its top.
+constexpr unsigned WMU_PANEL_SHOW_AREA = kWmApp + 42;
+// Main window -> panel -> files section, posted when the program is activated again: drop the
+// recent files that are gone.
+constexpr unsigned WMU_RECENT_CHECK = kWmApp + 43;       // mosaic worker -> mosaic window: frames placed or the run's state changed (one waiting at a time)
 
 // ---- Main-window commands (WM_COMMAND, low word of wParam) ----
 constexpr int CMD_SNAPSHOT = 11;                // camera view, Space: take a photo
 constexpr int CMD_APPLY_DRAW_SETTINGS = 1008;   // options dialog after OK
 constexpr int CMD_CALIBRATION_CHANGED = 1011;   // calibration dialogs
 constexpr int CMD_TEXT_INPUT_DONE = 1014;       // text input dialog on OK or Cancel
+constexpr int CMD_ESCAPE = 1016;                // camera view (or the message loop in full screen): Escape drops a focus stack, else leaves full screen
 constexpr int CMD_RELOAD_TEXTS = 1039;          // re-read every user-interface text (panel, toolbars)
 
 constexpr int ID_OPEN_DEVICE = 3004;

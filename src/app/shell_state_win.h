@@ -35,5 +35,9 @@ bool RegisterMainWndClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance);
 void LayoutMainWindow();
 void ToggleFullScreen();
+// The message loop's part of Escape in full screen: a key-down of Escape for a window of the
+// main window other than the camera view (a toolbar button that took the focus) is posted to
+// the main window as CMD_ESCAPE; true when msg was taken.
+bool TranslateFullScreenEscape(const MSG& msg);
 // Makes tool (a MeasureTool value) the camera view's tool and checks its toolbar button.
 void SelectTool(int tool);

@@ -94,6 +94,7 @@ int RunMessageLoop() {
     HACCEL shortcuts = MakeShortcuts();
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (shortcuts && ShellState.mainWnd && TranslateAcceleratorW(ShellState.mainWnd, shortcuts, &msg)) continue;
+        if (TranslateFullScreenEscape(msg)) continue;
         // The modeless dialogs get their keyboard navigation first.
         HWND dialogs[] = {ShellState.calibrationWnd, ShellState.textInputDlg, ShellState.adjustPopup};
         bool handled = false;

@@ -3,6 +3,7 @@
 
 #include "app/display_scale.h"
 #include "app/messages.h"
+#include "settings/text_table.h"
 
 const ToolButtonSpec kHToolbarButtons[13] = {
     {ID_CALIBRATE, 4, 0, 1, "tip calibration"},
@@ -23,7 +24,7 @@ const ToolButtonSpec kHToolbarButtons[13] = {
 const ToolButtonSpec kVToolbarButtons[10] = {
     {ID_ABOUT, 4, 0, 0, nullptr},
     {ID_OPEN_DEVICE, 4, 60, 15, "tip open"},
-    {ID_TAKE_PHOTO, 4, 120, 16, "tip image"},
+    {ID_TAKE_PHOTO, 4, 120, 16, "tip image", "key space"},  // Space in the camera view
     {ID_RECORD_VIDEO, 4, 174, 17, "tip video"},
     {ID_ADJUST_BRIGHTNESS, 4, 234, 18, "tip brightness"},
     {ID_ADJUST_RATIO, 4, 294, 19, "tip ratio"},
@@ -93,4 +94,9 @@ void CopyCut(wchar_t* dst, std::size_t max, const wchar_t* text) {
     if (text)
         for (; n + 1 < max && text[n]; ++n) dst[n] = text[n];
     dst[n] = 0;
+}
+
+std::wstring ToolButtonTip(const ToolButtonSpec& b) {
+    if (!b.tipKey) return {};
+    return WithShortcut(GetText(b.tipKey), b.keyName ? GetText(b.keyName) : std::wstring());
 }

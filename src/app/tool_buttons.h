@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 constexpr int kToolButtonSize = 52;     // a button is 52 x 52 pixels at 96 dpi
 constexpr int kToolCellSize = 40;       // one picture of the 1x artwork strip is 40 x 40
@@ -24,7 +25,12 @@ struct ToolButtonSpec {
     int x, y;
     int cell;            // picture index in the strip
     const char* tipKey;  // text key of the tooltip; nullptr = no tooltip
+    const char* keyName = nullptr;  // text key of the name of the command's key, if it has one
 };
+
+// The tooltip of a button in the current language: its text, with the name of its command's key
+// when it has one ("Take photo (Space)"); empty for a button without a tooltip.
+std::wstring ToolButtonTip(const ToolButtonSpec& b);
 
 extern const ToolButtonSpec kHToolbarButtons[13];  // horizontal toolbar, creation order
 extern const ToolButtonSpec kVToolbarButtons[10];  // vertical toolbar, creation order

@@ -3,6 +3,8 @@
 // posts the clicks of the ids it owns to its parent unchanged, dropping any other id.
 #include "app/toolbar_win.h"
 
+#include <string>
+
 #include "app/display_scale.h"
 #include "app/dpi_win.h"
 #include "app/messages.h"
@@ -41,8 +43,9 @@ void ToolbarSetTooltips(HWND hwnd, const ToolButtonSpec (&buttons)[N]) {
         if (!b.tipKey) continue;
         HWND button = GetDlgItem(hwnd, b.id);
         if (!button) continue;
-        // GetText's string may change with the language later; the button copies it now.
-        SendMessageW(button, WM_COMMAND, TOOLBTN_SET_TOOLTIP, reinterpret_cast<LPARAM>(GetText(b.tipKey).c_str()));
+        // The button copies the text now; it is set again when the language changes.
+        const std::wstring tip = ToolButtonTip(b);
+        SendMessageW(button, WM_COMMAND, TOOLBTN_SET_TOOLTIP, reinterpret_cast<LPARAM>(tip.c_str()));
     }
 }
 

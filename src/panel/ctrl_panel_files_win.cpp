@@ -57,6 +57,32 @@ bool CanOpenForReading(const std::wstring& path) {
     return true;
 }
 
+// A listed file is gone when its path names nothing now (or a folder), its drive included; a
+// file that cannot be read but is there stays. Network paths are left alone: an unreachable
+// server can keep the question waiting for many seconds. A removed or empty drive answers at
+// once without asking for a disk (the process fails critical errors).
+bool FileGone(const std::wstring& path) {
+    const std::wstring root = PathDriveRoot(path);
+    if (root.empty()) return false;
+    switch (GetDriveTypeW(root.c_str())) {
+    case DRIVE_NO_ROOT_DIR: return true;
+    case DRIVE_REMOTE: return false;
+    default: break;
+    }
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_NOT_READY:
+    case ERROR_INVALID_NAME:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // The recent file a row shows; null for no row or an entry no longer in the list.
 const std::wstring* RowFile(FilesSectionState* s, LRESULT row) {
     if (row < 0 || size_t(row) >= s->rows.size() || s->rows[size_t(row)] >= gRecentFiles.size()) return nullptr;
@@ -67,6 +93,28 @@ const std::wstring* SelectedFile(FilesSectionState* s) { return RowFile(s, SendM
 
 void ShowInView(FilesSectionState* s, const wchar_t* path) {
     SendMessageW(s->view, WM_COMMAND, IMAGE_CMD_LOAD, reinterpret_cast<LPARAM>(path));
+}
+
+// Drops the rows whose file is gone, from the list and gRecentFiles; the selection stays on its
+// file, or goes with the preview when that file went. Asks the disk once per listed file: when
+// the list is shown or a row chosen, never to paint.
+void FilesDropGone(FilesSectionState* s) {
+    int selected = int(SendMessageW(s->list, LB_GETCURSEL, 0, 0));
+    const int before = selected;
+    if (!DropGoneFiles(gRecentFiles, s->rows, FileGone, selected)) return;
+    SendMessageW(s->list, LB_SETCOUNT, s->rows.size(), 0);
+    SendMessageW(s->list, LB_SETCURSEL, WPARAM(selected), 0);
+    if (before >= 0 && selected < 0) ShowInView(s, L"");
+    InvalidateRect(s->list, nullptr, TRUE);
+}
+
+// The panel scrolls so that the preview is seen whole (below the fold on a low screen).
+void FilesShowPreview(FilesSectionState* s) {
+    HWND panel = GetParent(s->window);
+    RECT area;
+    if (!panel || !GetWindowRect(s->view, &area)) return;
+    MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&area), 2);
+    SendMessageW(panel, WMU_PANEL_SHOW_AREA, 0, reinterpret_cast<LPARAM>(&area));
 }
 
 void FilesLayOutControls(FilesSectionState* s) {
@@ -85,6 +133,7 @@ void FilesOnFileAdded(FilesSectionState* s) {
 }
 
 void FilesOnListNotify(FilesSectionState* s, bool doubleClick) {
+    FilesDropGone(s);  // a file deleted since is neither opened nor previewed
     const std::wstring* file = SelectedFile(s);
     if (!file) {
         ShowInView(s, L"");
@@ -93,6 +142,7 @@ void FilesOnListNotify(FilesSectionState* s, bool doubleClick) {
     std::wstring path = *file;  // the open may run a message loop that changes the list
     if (doubleClick) gOpenFile(s->window, path.c_str());
     ShowInView(s, path.c_str());
+    FilesShowPreview(s);
 }
 
 void FilesOnDrawItem(FilesSectionState* s, const DRAWITEMSTRUCT* item) {
@@ -155,7 +205,11 @@ LRESULT CALLBACK FilesSectionProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return LRESULT(PackSectionHeights(FilesSectionHeights(s->width, GetPanelResources().base)));
     case WMU_SECTION_TOGGLE:
         filesSectionOpen = wp != 0;
+        if (filesSectionOpen) FilesDropGone(s);
         PanelSectionToggled(hwnd, kFilesSectionIndex, ID_FILES_VIEW, filesSectionOpen);
+        return 0;
+    case WMU_RECENT_CHECK:
+        if (filesSectionOpen) FilesDropGone(s);
         return 0;
     case WMU_PANEL_REFRESH:
         return 0;

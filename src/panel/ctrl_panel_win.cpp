@@ -1,6 +1,7 @@
 // The control panel container: a table of collapsible sections stacked from the top, a
 // vertical scroll bar when they are taller than the panel, and the forwarding of the panel's
-// broadcasts (refresh, reload texts, file added) to the sections. A section whose window class
+// broadcasts (refresh, reload texts, file added, recent files check) to the sections, and
+// scrolls a section's area into view when it asks. A section whose window class
 // is not registered keeps its place in the table without a window. User-interface thread only.
 #include "panel/ctrl_panel_win.h"
 
@@ -130,6 +131,17 @@ void PanelScrollBy(PanelState* p, int code, int thumb) {
     PostMessageW(p->window, WM_COMMAND, kPanelRelayout, 0);
 }
 
+void PanelShowArea(PanelState* p, const RECT* area) {
+    RECT rc;
+    GetClientRect(p->window, &rc);
+    if (!area || p->contentHeight <= rc.bottom) return;
+    int next = PanelScrollToShow(p->position, p->contentHeight - rc.bottom, area->top, area->bottom, rc.bottom);
+    if (next == p->position) return;
+    p->position = next;
+    SetScrollPos(p->window, SB_VERT, next, TRUE);
+    PanelRelayout(p);  // now: the sender reads where its controls went
+}
+
 bool PanelOnCreate(PanelState* p, const CREATESTRUCTW* cs) {
     p->panelWidth = int(reinterpret_cast<INT_PTR>(cs->lpCreateParams));
     UpdatePanelResources(p->window);  // at the scale of the monitor the window is made on
@@ -213,7 +225,11 @@ LRESULT CALLBACK CtrlPanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         PanelUpdateScroll(p);
         return 0;
     case WMU_FILE_ADDED:
-        if (HWND files = p->sections[kFilesSectionIndex].window) PostMessageW(files, WMU_FILE_ADDED, wp, lp);
+    case WMU_RECENT_CHECK:
+        if (HWND files = p->sections[kFilesSectionIndex].window) PostMessageW(files, msg, wp, lp);
+        return 0;
+    case WMU_PANEL_SHOW_AREA:
+        PanelShowArea(p, reinterpret_cast<const RECT*>(lp));
         return 0;
     case WMU_STACK_STATE:
         if (HWND stack = p->sections[kStackSectionIndex].window) PostMessageW(stack, WMU_STACK_STATE, wp, lp);

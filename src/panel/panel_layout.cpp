@@ -65,6 +65,13 @@ int PanelScrollTo(int code, int position, int excess, int step, int thumb) {
     return std::clamp(next, 0, std::max(excess, 0));
 }
 
+int PanelScrollToShow(int position, int excess, int top, int bottom, int clientHeight) {
+    int next = position;
+    if (top < 0 || bottom - top >= clientHeight) next = position + top;
+    else if (bottom > clientHeight) next = position + bottom - clientHeight;
+    return std::clamp(next, 0, std::max(excess, 0));
+}
+
 void StackPanelSections(int clientWidth, PanelMetrics m, int position, const int* visibleHeights, int count,
                         PanelRect* out) {
     int y = m.marginY - position;

@@ -63,6 +63,10 @@ enum PanelScrollCode {
 };
 // New position for a scroll request, clamped to 0..excess; any other code keeps position.
 int PanelScrollTo(int code, int position, int excess, int step, int thumb);
+// The position that shows the band top..bottom (client coordinates at the present position) in
+// a client area of clientHeight with the least scrolling; a band taller than the area, or above
+// it, shows from its top. Clamped to 0..excess.
+int PanelScrollToShow(int position, int excess, int top, int bottom, int clientHeight);
 // A wheel message scrolls one line whatever its delta: up when positive, else down.
 inline int PanelWheelCode(int delta) { return delta > 0 ? kScrollLineUp : kScrollLineDown; }
 

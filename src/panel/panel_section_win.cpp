@@ -259,7 +259,10 @@ void PanelSectionLayOut(HWND section, const PanelRect* rects, int count) {
         HWND child = GetDlgItem(section, kHeaderId + i);
         if (!child) continue;
         const PanelRect& r = rects[i];
-        dwp = DeferWindowPos(dwp, child, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+        // Without the old bits: a right-aligned label that changed width draws its text
+        // elsewhere, and what the control showed before must not stay beside the new text.
+        dwp = DeferWindowPos(dwp, child, nullptr, r.x, r.y, r.width, r.height,
+                             SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
     }
     if (dwp) EndDeferWindowPos(dwp);
 }

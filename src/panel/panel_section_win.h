@@ -46,7 +46,8 @@ inline bool IsCtlColorMessage(UINT msg) {
 }
 // The answer to them: white text, transparent, the panel brush.
 LRESULT PanelSectionCtlColor(HDC dc);
-// Moves controls 100.. to rects[0..count) in one deferred batch.
+// Moves controls 100.. to rects[0..count) in one deferred batch; each control moved or sized
+// is drawn afresh, and what it leaves uncovered is erased by the section.
 void PanelSectionLayOut(HWND section, const PanelRect* rects, int count);
 // Themed check boxes draw their text in the theme's colour, black on the dark panel; without a
 // theme the box takes the section's white.

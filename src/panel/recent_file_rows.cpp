@@ -31,3 +31,38 @@ std::wstring_view RecentRowText(std::wstring_view path) {
     }
     return path.size() > 2 ? path.substr(2) : std::wstring_view();
 }
+
+size_t DropGoneFiles(std::vector<std::wstring>& files, std::vector<size_t>& rows,
+                     const std::function<bool(const std::wstring&)>& gone, int& selectedRow) {
+    std::vector<size_t> newIndex(files.size());  // where each file goes; files.size() when dropped
+    size_t kept = 0;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (gone(files[i])) {
+            newIndex[i] = files.size();
+            continue;
+        }
+        newIndex[i] = kept;
+        if (kept != i) files[kept] = std::move(files[i]);
+        ++kept;
+    }
+    const size_t dropped = files.size() - kept;
+    if (!dropped) return 0;
+    std::vector<size_t> keptRows;
+    int selected = -1;
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (rows[row] >= newIndex.size() || newIndex[rows[row]] == files.size()) continue;
+        if (int(row) == selectedRow) selected = int(keptRows.size());
+        keptRows.push_back(newIndex[rows[row]]);
+    }
+    files.resize(kept);
+    rows = std::move(keptRows);
+    selectedRow = selected;
+    return dropped;
+}
+
+std::wstring PathDriveRoot(std::wstring_view path) {
+    if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') return {};
+    const wchar_t letter = path[0];
+    if (!((letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z'))) return {};
+    return std::wstring(path.substr(0, 3));
+}

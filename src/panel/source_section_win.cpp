@@ -32,6 +32,7 @@ constexpr int kLastControl = kSourceMosaicButton;  // ids 101 to 111
 constexpr int kIconSize = 20;  // at 96 dpi; the icons hold it at 1.5x and 2x too
 
 bool gSourceOpen = false;  // the section's open flag, one for the class
+HWND gButtonTip = nullptr;  // the tooltip of the buttons whose command has a key
 int gLabelWidth = 0;       // widest label of the current language, in pixels
 
 struct ImageSize {
@@ -146,6 +147,39 @@ void MeasureLabels(HWND section) {
     ReleaseDC(section, dc);
 }
 
+// The time-lapse and mosaic buttons name their keys in their tooltips.
+constexpr struct { int id; const char* text; const char* key; } kKeyedButtons[] = {
+    {kSourceTimelapseButton, "time-lapse", "key ctrl t"},
+    {kSourceMosaicButton, "mosaic", "key ctrl m"},
+};
+
+void MakeButtonTips(HWND section) {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(section, GWLP_HINSTANCE));
+    gButtonTip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, section, nullptr, instance, nullptr);
+    if (!gButtonTip) return;
+    for (const auto& b : kKeyedButtons) {
+        TTTOOLINFOW ti = {sizeof(ti)};
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ti.hwnd = section;
+        ti.uId = reinterpret_cast<UINT_PTR>(Item(section, b.id));
+        ti.lpszText = const_cast<wchar_t*>(L"");
+        SendMessageW(gButtonTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+}
+
+void SetButtonTips(HWND section) {
+    if (!gButtonTip) return;
+    for (const auto& b : kKeyedButtons) {
+        const std::wstring tip = WithShortcut(GetText(b.text), GetText(b.key));
+        TTTOOLINFOW ti = {sizeof(ti)};
+        ti.hwnd = section;
+        ti.uId = reinterpret_cast<UINT_PTR>(Item(section, b.id));
+        ti.lpszText = const_cast<wchar_t*>(tip.c_str());
+        SendMessageW(gButtonTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+}
+
 void SourceOnCommand(HWND section, WPARAM wp) {
     int id = LOWORD(wp), code = HIWORD(wp);
     switch (id) {
@@ -159,6 +193,7 @@ void SourceOnCommand(HWND section, WPARAM wp) {
         PanelSetText(section, kSourceTimelapseButton, "time-lapse");
         ReadoutReloadTexts(section);
         PanelSetText(section, kSourceMosaicButton, "mosaic");
+        SetButtonTips(section);
         if (DeviceList.empty()) SourceFillDevices(section);
         MeasureLabels(section);
         SourceLayOut(section);
@@ -222,6 +257,7 @@ void SourceOnCreate(HWND section) {
     CreatePanelControl(section, WC_BUTTONW, L"", BS_PUSHBUTTON | WS_TABSTOP, kSourceMosaicButton);
     SetButtonIcons(section);
     CreateReadoutLine(section);
+    MakeButtonTips(section);
 }
 
 LRESULT CALLBACK SourceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -269,4 +305,15 @@ bool RegisterSourceSectionClass(HINSTANCE instance) {
     wc.hbrBackground = CtrlPanelBrush();
     wc.lpszClassName = kSourceClass;
     return RegisterClassExW(&wc) != 0;
+}
+
+std::wstring SourceButtonTipText(HWND section, int id) {
+    if (!gButtonTip) return L"";
+    wchar_t text[128] = {};
+    TTTOOLINFOW ti = {sizeof(ti)};
+    ti.hwnd = section;
+    ti.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(section, id));
+    ti.lpszText = text;
+    SendMessageW(gButtonTip, TTM_GETTEXTW, WPARAM(std::size(text)), reinterpret_cast<LPARAM>(&ti));
+    return text;
 }

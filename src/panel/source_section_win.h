@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 bool RegisterSourceSectionClass(HINSTANCE instance);
 
 // Control ids of the section.
@@ -14,3 +16,6 @@ constexpr int kSourceFolderButton = 107;
 constexpr int kSourceSettingsButton = 108;
 constexpr int kSourceTimelapseButton = 110;
 constexpr int kSourceMosaicButton = 111;
+
+// The tooltip of button id (the time-lapse or mosaic button), which names its key.
+std::wstring SourceButtonTipText(HWND section, int id);

@@ -6,6 +6,7 @@
 #define IDB_NO_DEVICE 139        // "connect a microscope" picture of the camera view
 #define IDB_TOOL_ART 150         // tool-button artwork strip, 27 cells of 40 x 40
 #define IDI_FULLSCREEN 5116      // camera view's corner full-screen button
+#define IDI_FULLSCREEN_LEAVE 5117  // the same button in full screen: leave it
 
 // Artwork at 1.5x and 2x of the display scale (the 1x pictures are the ones above).
 #define IDB_NO_DEVICE_15X 6101

@@ -26,6 +26,13 @@ const TextListEntry kAddedEnglishTexts[] = {
 
     // -- recent files --
 
+    // -- full screen and shortcuts in tooltips --
+    {"tip leave fullscreen", L"Leave full screen"},
+    {"key esc", L"Esc"},
+    {"key space", L"Space"},
+    {"key ctrl t", L"Ctrl+T"},
+    {"key ctrl m", L"Ctrl+M"},
+
     // -- options, about, quick adjust --
 
     // -- cameras --
@@ -165,6 +172,13 @@ const TextListEntry kAddedChineseTexts[] = {
     // -- panel and open dialog --
 
     // -- recent files --
+
+    // -- full screen and shortcuts in tooltips --
+    {"tip leave fullscreen", L"\u9000\u51FA\u5168\u5C4F"},
+    {"key esc", L"Esc"},
+    {"key space", L"\u7A7A\u683C"},
+    {"key ctrl t", L"Ctrl+T"},
+    {"key ctrl m", L"Ctrl+M"},
 
     // -- options, about, quick adjust --
 

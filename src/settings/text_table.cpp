@@ -18,3 +18,8 @@ void LoadTextTable(int language) {
     const TextListEntry* added = language == kLanguageChinese ? kAddedChineseTexts : kAddedEnglishTexts;
     for (std::size_t i = 0; i < kAddedTextKeyCount; ++i) TextTable.entries[added[i].key] = added[i].text;
 }
+
+std::wstring WithShortcut(const std::wstring& tip, const std::wstring& key) {
+    if (key.empty()) return tip;
+    return tip + L" (" + key + L")";
+}

@@ -11,6 +11,10 @@
 // changes when the language changes, so callers copy it at once.
 const std::wstring& GetText(const char* key);
 
+// A tooltip naming the key of its command, the same form in both languages: "Take photo (Space)",
+// "拍照 (空格)". Without a key name the tooltip alone.
+std::wstring WithShortcut(const std::wstring& tip, const std::wstring& key);
+
 // Fills the table from the Chinese list for language 1, from the English list otherwise.
 void LoadTextTable(int language);
 

@@ -470,7 +470,12 @@ INT_PTR ShowCalibrationHelp(HWND owner) {
 }
 
 void RunCalibrateCommand() {
-    if (!IsDeviceOpen() || ShellState.calibrationWnd) return;
+    if (ShellState.calibrationWnd) {
+        // Already calibrating: the button brings the calibrate dialog forward.
+        SetActiveWindow(ShellState.calibrationWnd);
+        return;
+    }
+    if (!IsDeviceOpen()) return;
     if (RunCalibrationManager(ShellState.mainWnd) != IDC_CALIB_CALIBRATE) return;
     if (!CreateCalibrateDialog(ShellState.mainWnd)) return;
     SendViewRatio100();

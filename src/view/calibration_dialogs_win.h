@@ -20,7 +20,7 @@ INT_PTR ShowCalibrationHelp(HWND owner);
 
 // ID_CALIBRATE: with a camera open and no calibrate dialog, run the manager; when it ends with
 // "Calibrate", open the calibrate dialog, set the view to ratio 100 and ask it for a fresh
-// calibration line.
+// calibration line. While the calibrate dialog is open, activate it instead.
 void RunCalibrateCommand();
 
 // Places a dialog horizontally centred over the main window (its owner when there is no main

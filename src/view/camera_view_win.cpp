@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <commctrl.h>  // after <string>: it brings strsafe.h, which hides the printf family
+
 #include "app/display_scale.h"
 #include "app/dpi_win.h"
 #include "app/messages.h"
@@ -86,6 +88,11 @@ struct CameraWnd final : MeasureHost {
     HBITMAP noDeviceArt = nullptr;
     HICON cornerIcon = nullptr;
     HWND cornerButton = nullptr;
+    // The corner button's tooltip, asked for its text when it shows (so it follows the language
+    // and the mode), and whether the main window is in full screen (the button then leaves it).
+    HWND cornerTip = nullptr;
+    bool fullScreen = false;
+    wchar_t cornerTipText[kPromptChars] = {};
 
     // Composition surface: bitmap of display size, its memory context and the overlay surface
     // with the drawing resources. Made at the first composition after a reset or ratio change;
@@ -755,8 +762,8 @@ void CameraOnKeyDown(CameraWnd* w, WPARAM key) {
         PostMessageW(GetParent(w->hwnd), WM_COMMAND, CMD_SNAPSHOT, 0);
     else if (key == 'F')  // focus stack: start, or stop and save
         PostMessageW(GetParent(w->hwnd), WM_COMMAND, ID_FOCUS_STACK, 0);
-    else if (key == VK_ESCAPE)
-        PostMessageW(GetParent(w->hwnd), WM_COMMAND, ID_FOCUS_STACK_CANCEL, 0);
+    else if (key == VK_ESCAPE)  // drops a focus stack, else leaves full screen
+        PostMessageW(GetParent(w->hwnd), WM_COMMAND, CMD_ESCAPE, 0);
     else if (key == VK_DELETE || key == VK_BACK)
         DeleteSelected(MeasurementState, *w);
 }
@@ -831,8 +838,8 @@ void CameraMakeScaled(CameraWnd* w) {
         LoadImageW(instance, MAKEINTRESOURCEW(noDeviceIds[art]), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     SIZE client = ClientSize(hwnd);
     CornerButtonPlace corner = CornerButtonAt(client.cx, client.cy, dpi);
-    HICON icon = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_FULLSCREEN), IMAGE_ICON, corner.icon, corner.icon, 0));
+    HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(w->fullScreen ? IDI_FULLSCREEN_LEAVE : IDI_FULLSCREEN),
+                                               IMAGE_ICON, corner.icon, corner.icon, 0));
     if (w->cornerButton && icon)
         SendMessageW(w->cornerButton, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
     if (w->cornerIcon) DestroyIcon(w->cornerIcon);
@@ -853,7 +860,27 @@ void CameraOnCreate(CameraWnd* w) {
     w->cornerButton = CreateWindowExW(0, L"BUTTON", nullptr, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_ICON, 0, 0,
                                       0, 0, hwnd, reinterpret_cast<HMENU>(INT_PTR(kCornerButtonId)), instance,
                                       nullptr);
+    w->cornerTip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, instance, nullptr);
+    if (w->cornerTip && w->cornerButton) {
+        TTTOOLINFOW ti = {sizeof(ti)};
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ti.hwnd = hwnd;
+        ti.uId = reinterpret_cast<UINT_PTR>(w->cornerButton);
+        ti.lpszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(w->cornerTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
     CameraMakeScaled(w);
+}
+
+// The corner button's tooltip asks for its text: full screen, or how to leave it.
+bool CameraOnTipText(CameraWnd* w, NMHDR* hdr) {
+    if (hdr->code != TTN_GETDISPINFOW || hdr->idFrom != reinterpret_cast<UINT_PTR>(w->cornerButton)) return false;
+    const std::wstring tip = w->fullScreen ? WithShortcut(GetText("tip leave fullscreen"), GetText("key esc"))
+                                           : GetText("tip fullscreen");
+    lstrcpynW(w->cornerTipText, tip.c_str(), int(std::size(w->cornerTipText)));
+    reinterpret_cast<NMTTDISPINFOW*>(hdr)->lpszText = w->cornerTipText;
+    return true;
 }
 
 void CameraOnDestroy(CameraWnd* w) {
@@ -871,6 +898,7 @@ void CameraOnDestroy(CameraWnd* w) {
     if (w->stripBrush) DeleteObject(w->stripBrush);
     if (w->noDeviceArt) DeleteObject(w->noDeviceArt);
     if (w->cornerIcon) DestroyIcon(w->cornerIcon);
+    if (w->cornerTip) DestroyWindow(w->cornerTip);
 }
 
 LRESULT CALLBACK CameraWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -926,6 +954,9 @@ LRESULT CALLBACK CameraWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN:
         CameraOnKeyDown(w, wp);
         return 0;
+    case WM_NOTIFY:
+        if (CameraOnTipText(w, reinterpret_cast<NMHDR*>(lp))) return 0;
+        break;
     case WM_HSCROLL:
         CameraOnScroll(w, SB_HORZ, wp);
         return 0;
@@ -1184,4 +1215,16 @@ CameraViewInfo CameraViewGetInfo(HWND view) {
         info.hasSurface = w->surfaceBitmap != nullptr;
     }
     return info;
+}
+
+void CameraViewSetFullScreen(HWND view, bool fullScreen) {
+    CameraWnd* w = FromHwnd(view);
+    if (!w || w->fullScreen == fullScreen) return;
+    w->fullScreen = fullScreen;
+    CameraMakeScaled(w);  // the button's other icon
+}
+
+bool CameraViewFullScreen(HWND view) {
+    CameraWnd* w = FromHwnd(view);
+    return w && w->fullScreen;
 }

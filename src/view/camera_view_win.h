@@ -38,6 +38,10 @@ void CameraViewSetCrossline(HWND view, bool on);
 void CameraViewSetPendingText(HWND view, const wchar_t* text);
 
 // ---- Main window hooks ----
+// The main window's mode: in full screen the corner button shows how to leave it (its icon and
+// tooltip).
+void CameraViewSetFullScreen(HWND view, bool fullScreen);
+bool CameraViewFullScreen(HWND view);
 // The no-device message and the empty-annotation prompt (each cut to 63 characters).
 void CameraViewSetPrompts(HWND view, const wchar_t* noDevice, const wchar_t* textPrompt);
 // The two prompts as the view holds them (empty without a view).

@@ -32,6 +32,17 @@ TEST(FilesRows, KeepsOpenableFilesInTheirOrderAndListsThemOrdinally) {
     EXPECT_EQ(ListedOrder(list), (std::vector<size_t>{1, 0, 2}));
 }
 
+// Files deleted while listed leave with their rows; the selection follows its file, or goes.
+TEST(FilesRows, GoneFilesLeaveWithTheirRowsAndTheSelectionFollowsItsFile) {
+    std::vector<std::wstring> files = {L"x", L"-1", L"B", L"-2", L"new"};  // "new" has no row yet
+    std::vector<size_t> rows = {2, 1, 3, 0};
+    int selected = 3, lost = 1;
+    EXPECT_EQ(DropGoneFiles(files, rows, [](const std::wstring& p) { return p[0] == L'-'; }, selected), 2u);
+    EXPECT_TRUE(files == (std::vector<std::wstring>{L"x", L"B", L"new"}) && rows == (std::vector<size_t>{1, 0}) && selected == 1);
+    DropGoneFiles(files, rows, [](const std::wstring& p) { return p == L"x"; }, lost);
+    EXPECT_TRUE(rows == std::vector<size_t>{0} && lost == -1);
+}
+
 TEST(FilesRows, RowTextFollowsTheLastBackslash) {
     struct Case { const wchar_t* path; const wchar_t* text; };
     const Case cases[] = {

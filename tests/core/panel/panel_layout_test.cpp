@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
 constexpr DialogBase kBase8 = {8, 16};  // the base units of the worked 252-pixel example
@@ -54,6 +56,13 @@ TEST(PanelLayout, ScrollRequestsMoveByStepAndClamp) {
                    Case{kPanelThumbPosition, 50, 7, 7}, Case{kScrollTop, 50, 0, 0}, Case{kScrollBottom, 5, 0, 100},
                    Case{8, 50, 0, 50} /* end scroll */, Case{kScrollLineUp, 5, 0, 0}})
         EXPECT_EQ(PanelScrollTo(k.code, k.position, excess, step, k.thumb), k.expected) << k.code << " " << k.position;
+}
+
+// A band below the fold (the files section's preview) is scrolled up just far enough.
+TEST(PanelLayout, ScrollToShowMovesTheLeastAndShowsATallBandFromItsTop) {
+    for (auto [position, top, bottom, expected] : {std::array{0, 600, 760, 60}, {0, 100, 500, 0}, {50, -30, 100, 20},
+                                                   {0, 200, 950, 200} /* taller */, {280, 690, 760, 300} /* clamped */})
+        EXPECT_EQ(PanelScrollToShow(position, 300, top, bottom, 700), expected) << top << " " << bottom;
 }
 
 TEST(PanelLayout, WheelScrollsOneLineWhateverTheDelta) {

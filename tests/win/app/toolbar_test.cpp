@@ -291,7 +291,7 @@ TEST_F(ToolbarTest, ButtonsAtTheirPlacesWithTheirTooltips) {
         EXPECT_EQ(StateOf(w)->y, b.y);
         EXPECT_EQ(StateOf(w)->orientation, kTipRight);
         if (b.tipKey) {
-            EXPECT_EQ(std::wstring(StateOf(w)->tooltip), GetText(b.tipKey));
+            EXPECT_EQ(std::wstring(StateOf(w)->tooltip), ToolButtonTip(b));
         } else {
             EXPECT_EQ(StateOf(w)->tooltip[0], 0);
         }
@@ -338,7 +338,7 @@ TEST_F(ToolbarTest, ReloadTextsChangesEveryTooltipWithoutNewButtons) {
         EXPECT_EQ(std::wstring(StateOf(GetDlgItem(h, b.id))->tooltip), GetText(b.tipKey));
     for (const auto& b : kVToolbarButtons) {
         if (b.tipKey) {
-            EXPECT_EQ(std::wstring(StateOf(GetDlgItem(v, b.id))->tooltip), GetText(b.tipKey));
+            EXPECT_EQ(std::wstring(StateOf(GetDlgItem(v, b.id))->tooltip), ToolButtonTip(b));
         }
     }
     PumpFor(50);

@@ -164,15 +164,17 @@ TEST_F(FilesSectionTest, VideoWithoutCoverPreviewsNothingButOpens) {
     EXPECT_EQ(opened, std::vector<std::wstring>{video});
 }
 
-TEST_F(FilesSectionTest, FileDeletedAfterListingPreviewsNothing) {
+TEST_F(FilesSectionTest, FileDeletedAfterListingLeavesTheListWhenChosen) {
     std::wstring path = Scratch(L"soon-gone.jpg");
     ASSERT_TRUE(WritePicture(path, 64, 48, RGB(1, 2, 3)));
     Start({path});
     ASSERT_EQ(Rows(), 1);
     ASSERT_TRUE(DeleteFileW(path.c_str()));
-    Select(0);
+    Select(0, true);
     EXPECT_FALSE(View()->pixels);
-    EXPECT_EQ(View()->lastLoad, PictureLoad::Unreadable);
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_TRUE(gRecentFiles.empty());
+    EXPECT_TRUE(opened.empty());
 }
 
 // A saved file is appended to the list and posted as WMU_FILE_ADDED: it becomes the last row,

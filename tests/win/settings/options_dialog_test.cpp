@@ -258,7 +258,7 @@ TEST_F(OptionsDialogTest, ChineseReachesToolbarsPanelViewAndTheNextDialogAtOnce)
             if (!b.tipKey) continue;
             auto* state = reinterpret_cast<ToolButtonState*>(GetWindowLongPtrW(GetDlgItem(bar.hwnd, b.id), GWLP_USERDATA));
             ASSERT_NE(state, nullptr) << b.id;
-            EXPECT_EQ(std::wstring(state->tooltip), GetText(b.tipKey)) << b.tipKey;
+            EXPECT_EQ(std::wstring(state->tooltip), ToolButtonTip(b)) << b.tipKey;
         }
     }
     auto* line = reinterpret_cast<ToolButtonState*>(
