@@ -293,7 +293,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const Bytes out = JpegWithScale(in, scale);
         if (out.empty()) return 0;
         CheckJpeg(in, out, scale);
-        Check(SameFacts(InspectPicture(in.data(), in.size()), InspectPicture(out.data(), out.size())));
+        if (in.size() >= 8)  // the picture check looks at nothing shorter
+            Check(SameFacts(InspectPicture(in.data(), in.size()), InspectPicture(out.data(), out.size())));
         const Bytes twice = JpegWithScale(out, scale);
         Check(!twice.empty());
         CheckJpeg(out, twice, scale);
