@@ -2,7 +2,8 @@
 // and the recent-files list, read as UTF-16LE units) and, with bit 1 of the first byte, every
 // value as the store hands over its raw bytes. Checks that parsing never runs past its buffers,
 // that what it yields writes back within bounds and reads back the same, and that the settings
-// made from any values are in range, with every text field terminated inside itself.
+// made from any values are in range, with every text field terminated inside itself, and the
+// save folder's path splits into the folders to create.
 //
 // Stored values (bit 1): bit 2 says whether the key opened; then for each value a 16-bit
 // little-endian length (0xFFFF: missing) and that many bytes.
@@ -18,6 +19,7 @@
 
 #include "capture/camera_choice.h"
 #include "settings/app_settings.h"
+#include "settings/folder_path.h"
 #include "settings/recent_files.h"
 #include "view/calibration_table.h"
 
@@ -53,7 +55,15 @@ void FuzzStoredValues(const uint8_t* data, size_t size) {
     Check(wcsnlen(s.imgDir, kImgDirChars) < kImgDirChars && wcsnlen(s.calibrations, kCalibrationsChars) < kCalibrationsChars &&
           wcsnlen(s.latestFiles, kLatestFilesChars) < kLatestFilesChars &&
           wcsnlen(s.lastCamera, kLastCameraChars) < kLastCameraChars);
-    // What start-up makes of the texts.
+    // What start-up makes of the texts: the save folder's folders to create, shortest first,
+    // each a part of the path that ends before one of its separators.
+    const std::wstring folder = s.imgDir;
+    size_t previous = 0;
+    for (const std::wstring& f : FolderPathPrefixes(folder)) {
+        Check(f.size() > previous && f.size() < folder.size() + 1 && folder.compare(0, f.size(), f) == 0);
+        Check(f.back() != L'\\' && f.back() != L'/' && (f.size() == folder.size() || folder[f.size()] == L'\\' || folder[f.size()] == L'/'));
+        previous = f.size();
+    }
     Calibration slots[kCalibrationSlots];
     ParseCalibrations(s.calibrations, slots);
     for (const std::wstring& p : ParseRecentFilesText(s.latestFiles)) Check(!p.empty() && p.find(L';') == std::wstring::npos);
