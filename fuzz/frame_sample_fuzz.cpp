@@ -1,21 +1,27 @@
 // Fuzzes the sample path of the frame pipeline: any bytes as a YUY2 or MJPG sample (or another
 // format) of any small frame size, through the signal-frame test, the conversion into an
 // exact-size frame, the effects and the frame-rate queue. Every converter version must give
-// the reference's bytes, and an accepted MJPG frame must have been decoded whole.
+// the reference's bytes, and an accepted MJPG frame must have been decoded whole: the part of
+// the sample the recorder keeps of it (up to its end marker) is the same picture. The same
+// bytes as a still-button sample: the size it is converted at is the header's (MJPG) or one the
+// sample holds whole (YUY2), within the still's limit.
 //
 // Input: byte 0 format (0 YUY2, 1 MJPG, other: neither), bytes 1-2 width, bytes 3-4 height
-// (little-endian, taken modulo 300 and 200), byte 5 effect bits, bytes 6-7 a clock step in
-// milliseconds, then the sample.
+// (little-endian, taken modulo 300 and 200), byte 5 effect bits (bit 5: the still pin names a
+// size, the preview's turned sideways), bytes 6-7 a clock step in milliseconds, then the sample.
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <cstring>
 #include <vector>
 
 #include "frame/cpu_features.h"
+#include "frame/mjpg_decode.h"
 #include "frame/frame_effects.h"
 #include "frame/frame_rate.h"
 #include "frame/sample_convert.h"
 #include "frame/signal_frame.h"
+#include "frame/still_size.h"
 #include "frame/yuy2_convert.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -38,6 +44,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     if (IsSignalFrame(sample.get(), length) && length != kSignalFrameBytes) std::abort();
 
+    // The still pin's sample.
+    FrameSize still;
+    const FrameSize pin = (data[5] & 32) ? FrameSize{height, width} : FrameSize{};
+    if (StillFrameSize(format, sample.get(), length, {width, height}, pin, &still)) {
+        if (still.width < 1 || still.height < 1 || still.width > kMaxStillSide || still.height > kMaxStillSide) std::abort();
+        FrameSize header;
+        if (format == SampleFormat::Mjpg && !(MjpgHeaderSize(sample.get(), length, &header) &&
+                                              header.width == still.width && header.height == still.height))
+            std::abort();
+        if (format == SampleFormat::Yuy2 && length < size_t(still.width) * size_t(still.height) * 2) std::abort();
+        if (int64_t(still.width) * still.height <= (int64_t(1) << 20)) {  // converted into a buffer of exactly its size
+            std::unique_ptr<uint8_t[]> image(new uint8_t[DisplayFrameBytes(still.width, still.height)]);
+            ConvertSample(format, sample.get(), length, still.width, still.height, image.get());
+        }
+    }
+
     static FrameRateMeter meter;
     static uint32_t clock = 0xFFFFF000u;  // crosses the wrap early
     static float fps = 30.0f;
@@ -55,6 +77,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (format == SampleFormat::Mjpg) {
         std::vector<uint8_t> again(frameBytes, 0xFF);
         if (!ConvertSample(format, sample.get(), length, width, height, again.data())) std::abort();
+        if (std::memcmp(again.data(), frame.get(), frameBytes) != 0) std::abort();
+        // What a compressed recording keeps of the sample: up to its end marker.
+        const size_t kept = JpegDataLength(sample.get(), length);
+        if (kept < 4 || kept > length || sample[kept - 2] != 0xFF || sample[kept - 1] != 0xD9) std::abort();
+        std::fill(again.begin(), again.end(), 0xFF);
+        if (!ConvertSample(format, sample.get(), kept, width, height, again.data())) std::abort();
         if (std::memcmp(again.data(), frame.get(), frameBytes) != 0) std::abort();
     }
     ApplyEffects(frame.get(), width, height, fx);

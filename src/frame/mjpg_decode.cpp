@@ -25,16 +25,41 @@ DecodeErrors* ErrorsOf(j_common_ptr info) { return reinterpret_cast<DecodeErrors
 [[noreturn]] void OnFatal(j_common_ptr info) { std::longjmp(ErrorsOf(info)->fatal, 1); }
 
 // Warnings (level -1) and traces: nothing is printed. Warnings leave a whole picture, except
-// the one for data that ran out, which libjpeg papers over with a made-up end of image.
+// the two for compressed data that ended before the picture did: the file ran out (libjpeg
+// papers over it with a made-up end of image), or the data stopped at a marker (a frame damaged
+// on its way, or one whose end marker came early). The rows after either are made up.
 void OnMessage(j_common_ptr info, int level) {
-    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) ErrorsOf(info)->cutShort = true;
+    if (level < 0 && (info->err->msg_code == JWRN_JPEG_EOF || info->err->msg_code == JWRN_HIT_MARKER))
+        ErrorsOf(info)->cutShort = true;
+}
+
+// Where the first scan's compressed data begins, past the header segments read as the decoder
+// reads them (bytes before a marker and fill bytes skipped); 0 when there is no scan.
+size_t FirstScanStart(const uint8_t* b, size_t length) {
+    if (length < 4 || b[0] != 0xFF || b[1] != 0xD8) return 0;
+    size_t at = 2;
+    while (at < length) {
+        while (at < length && b[at] != 0xFF) ++at;
+        while (at < length && b[at] == 0xFF) ++at;
+        if (at >= length) return 0;
+        const uint8_t marker = b[at++];
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) continue;  // no segment
+        if (length - at < 2) return 0;
+        const size_t segment = size_t(b[at]) << 8 | b[at + 1];
+        if (segment < 2 || length - at < segment) return 0;
+        at += segment;
+        if (marker == 0xDA) return at;
+    }
+    return 0;
 }
 
 }  // namespace
 
 size_t JpegDataLength(const uint8_t* buffer, size_t length) {
     if (!buffer) return 0;
-    for (size_t i = length; i-- > 1;)
+    const size_t scan = FirstScanStart(buffer, length);
+    if (scan == 0) return 0;
+    for (size_t i = length; i-- > scan + 1;)
         if (buffer[i] == 0xD9 && buffer[i - 1] == 0xFF) return i + 1;
     return 0;
 }

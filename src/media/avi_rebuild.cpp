@@ -83,10 +83,10 @@ bool IsClosedAvi(const ReadBytes& read, uint64_t fileSize) {
 // of ours, or by the end of the file. Looked for at even offsets (chunks are word-aligned).
 bool FindFirstChunk(const ReadBytes& read, uint64_t fileSize, const RecordingJournal& j, uint64_t* found) {
     constexpr size_t kBlock = size_t(1) << 20;
-    std::vector<uint8_t> block(kBlock + 8);
+    std::vector<uint8_t> block(size_t(std::min<uint64_t>(kBlock + 8, fileSize)));  // no more than a small file needs
     const uint64_t limit = std::min(fileSize, kMovieSearchBytes);
     for (uint64_t base = 0; base < limit; base += kBlock) {
-        const size_t got = read(base, block.data(), std::min<uint64_t>(kBlock + 8, fileSize - base));
+        const size_t got = read(base, block.data(), std::min<uint64_t>(block.size(), fileSize - base));
         for (size_t i = 0; i + 4 <= got && i < kBlock; i += 2) {
             if (block[i] != '0' || block[i + 1] != '0' || block[i + 2] != 'd' || (block[i + 3] != 'b' && block[i + 3] != 'c'))
                 continue;

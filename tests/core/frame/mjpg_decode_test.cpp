@@ -93,6 +93,29 @@ TEST_F(MjpgTest, WholeFramesWithWarningsOrPaddingDecode) {
     EXPECT_EQ(JpegDataLength(jpeg.data(), jpeg.size() - 1), 0u);
 }
 
+// Frames whose rows after some point would be made up are dropped, and what a compressed
+// recording keeps of a frame is never cut inside its header: compressed data that stops at an
+// early end marker, and a frame without its end marker but with the same two bytes in a comment
+// before its scan.
+TEST_F(MjpgTest, DataEndingEarlyOrAnEndMarkerInTheHeaderIsNoWholeFrame) {
+    std::vector<uint8_t> early(jpeg.begin(), jpeg.begin() + long(jpeg.size() / 2));
+    early.insert(early.end(), {0xFF, 0xD9});
+    std::vector<uint8_t> comment = {0xFF, 0xFE, 0x00, 0x06, 0xFF, 0xD9, 0xFF, 0xD9};
+    std::vector<uint8_t> endless = jpeg;
+    endless.insert(endless.begin() + 2, comment.begin(), comment.end());
+    endless.resize(endless.size() - 2);  // all the data, but no end marker
+    const size_t scan = FindMarker(endless, 0xDA);
+    ASSERT_NE(scan, 0u);
+    EXPECT_EQ(JpegDataLength(endless.data(), endless.size()), 0u);
+    endless.insert(endless.end(), {0xFF, 0xD9});
+    EXPECT_EQ(JpegDataLength(endless.data(), endless.size()), endless.size());  // with it, all of it
+    endless.resize(endless.size() - 2);
+    for (const std::vector<uint8_t>* frame : {&early, &endless}) {
+        std::fill(target.begin(), target.end(), 0xA5);
+        EXPECT_FALSE(DecodeMjpg(frame->data(), frame->size(), w, h, target.data())) << frame->size();
+    }
+}
+
 // A warning (stray bytes before the quantisation table, which many cameras raise on every
 // frame) followed by a fatal error (a second scan naming a component the frame does not have)
 // is a frame that was not decoded, though its end marker is there.
