@@ -20,15 +20,15 @@ void ReleaseHandles(AviHandles& avi) {
 }
 
 // What the file's headers will say, beside it until it is closed.
-void WriteJournal(const AviSpec& spec) {
+void WriteJournal(const AviLayout& layout) {
     RecordingJournal j;
-    j.width = spec.width;
-    j.height = spec.height;
-    j.compressed = spec.compressed;
-    j.rate = AviStreamRate(spec.fps);
+    j.width = layout.width;
+    j.height = layout.height;
+    j.compressed = layout.compressed;
+    j.rate = AviStreamRate(layout.fps);
     j.scale = kAviRateScale;
     const std::string text = JournalText(j);
-    HANDLE f = CreateFileW(JournalPathFor(spec.path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE f = CreateFileW(JournalPathFor(layout.path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     const bool ok = f != INVALID_HANDLE_VALUE && WriteFile(f, text.data(), DWORD(text.size()), &written, nullptr) &&
@@ -39,19 +39,19 @@ void WriteJournal(const AviSpec& spec) {
 
 }  // namespace
 
-bool OpenAviFile(const AviSpec& spec, AviHandles* avi) {
-    const int w = spec.width, h = spec.height;
+bool OpenAviFile(const AviLayout& layout, AviHandles* avi) {
+    const int w = layout.width, h = layout.height;
     const DWORD frameBytes = DWORD(AviFrameBytes(w, h));
     *avi = {};
-    if (AVIFileOpenW(&avi->file, spec.path.c_str(), OF_WRITE | OF_CREATE, nullptr) != AVIERR_OK) {
+    if (AVIFileOpenW(&avi->file, layout.path.c_str(), OF_WRITE | OF_CREATE, nullptr) != AVIERR_OK) {
         avi->file = nullptr;
         return false;
     }
     AVISTREAMINFOW info = {};
     info.fccType = streamtypeVIDEO;
-    info.fccHandler = spec.compressed ? MjpgHandler() : DibHandler();
+    info.fccHandler = layout.compressed ? MjpgHandler() : DibHandler();
     info.dwScale = kAviRateScale;
-    info.dwRate = AviStreamRate(spec.fps);
+    info.dwRate = AviStreamRate(layout.fps);
     info.dwSuggestedBufferSize = frameBytes;
     info.dwQuality = DWORD(-1);
     SetRect(&info.rcFrame, 0, 0, w, h);
@@ -70,13 +70,13 @@ bool OpenAviFile(const AviSpec& spec, AviHandles* avi) {
     format.biHeight = h;  // positive: bottom-up rows (a JPEG image is top-down whatever it says)
     format.biPlanes = 1;
     format.biBitCount = 24;
-    format.biCompression = spec.compressed ? MjpgHandler() : BI_RGB;
+    format.biCompression = layout.compressed ? MjpgHandler() : BI_RGB;
     format.biSizeImage = frameBytes;
     // Without a stream to write to there is no video: the open fails rather than writing nothing
     // for as long as the user records. A compressed file's frames are JPEG images already: no
     // compressor stands between them and the stream.
     bool ready = avi->stream != nullptr;
-    if (ready && !spec.compressed)
+    if (ready && !layout.compressed)
         ready = AVIMakeCompressedStream(&avi->compressed, avi->stream, &options, nullptr) == AVIERR_OK;
     if (ready) {
         PAVISTREAM target = avi->compressed ? avi->compressed : avi->stream;
@@ -84,10 +84,10 @@ bool OpenAviFile(const AviSpec& spec, AviHandles* avi) {
     }
     if (!ready) {
         ReleaseHandles(*avi);
-        DeleteFileW(spec.path.c_str());
+        DeleteFileW(layout.path.c_str());
         return false;
     }
-    WriteJournal(spec);
+    WriteJournal(layout);
     return true;
 }
 

@@ -12,7 +12,8 @@
 #include <cstdint>
 #include <string>
 
-struct AviSpec {
+// What a new video file is: its path, frame size, rate and whether its frames are JPEGs.
+struct AviLayout {
     std::wstring path;
     int width = 0;
     int height = 0;
@@ -30,7 +31,7 @@ struct AviHandles {
 // Creates the file with its stream and its journal; false, with nothing left open and the file
 // removed, when it cannot be made. (A journal that cannot be written leaves the file without
 // the means of a repair after a crash, but recorded all the same.)
-bool OpenAviFile(const AviSpec& spec, AviHandles* avi);
+bool OpenAviFile(const AviLayout& layout, AviHandles* avi);
 
 // Writes the entry at position: sample's bytes as a key frame, or with no bytes an empty entry,
 // which players show as the frame before. *written gets the bytes the file took. False when the

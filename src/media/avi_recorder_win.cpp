@@ -78,7 +78,7 @@ struct WriterRun {
     SaveFolder folder;        // UI thread: where the current file went
     // The first file, for the writer to open: UI thread before the writer starts. Whether it
     // opened: the writer, before it sets `opened`.
-    AviSpec first;
+    AviLayout first;
     HANDLE opened = nullptr;  // manual-reset; made once, kept for the process
     bool openSucceeded = false;
     // The folder of the file, for its free space, its path and journal, its number in the
@@ -104,7 +104,7 @@ WriterRun gRun;
 // is guarded by queueLock; whoever the state names owns `next` and `finished`.
 enum class SwitchState { None, Handed, Done, Failed, Cancelled };
 struct NextFile {
-    AviSpec spec;
+    AviLayout layout;
     SaveFolder folder;
     int number = 0;
 };
@@ -175,16 +175,16 @@ std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.fin
 
 // Makes the opened file the current one: its counters start at 0 and its timeline follows the
 // earlier file's (when there was one), so the time between two files is kept.
-void BeginFile(const AviSpec& spec, const AviHandles& avi, int number, bool continues) {
+void BeginFile(const AviLayout& layout, const AviHandles& avi, int number, bool continues) {
     CaptureStateData& cs = CaptureState;
     SetCurrentAvi(avi);
-    gRun.filePath = spec.path;
-    gRun.fileFolder = FolderOf(spec.path);
+    gRun.filePath = layout.path;
+    gRun.fileFolder = FolderOf(layout.path);
     gRun.fileNumber = number;
-    const uint32_t rate = AviStreamRate(spec.fps);
+    const uint32_t rate = AviStreamRate(layout.fps);
     gRun.timeline = continues ? ContinueTimeline(gRun.timeline, rate, kAviRateScale)
                               : MakeTimeline(ClockFrequency(), rate, kAviRateScale);
-    cs.frameDuration = FrameDuration(spec.fps);
+    cs.frameDuration = FrameDuration(layout.fps);
     cs.frameIndex = 0;
     cs.coverPosted = 0;
     cs.bytesWritten = 0;
@@ -359,7 +359,7 @@ void SwitchFile() {
     CaptureStateData& cs = CaptureState;
     const NextFile& next = gSwitch.next;
     AviHandles avi;
-    if (!OpenAviFile(next.spec, &avi)) {
+    if (!OpenAviFile(next.layout, &avi)) {
         GiveSwitch(SwitchState::Failed);
         return;
     }
@@ -376,7 +376,7 @@ void SwitchFile() {
     cs.queueBudget.peak = cs.queueBudget.queued;
     LeaveCriticalSection(&cs.queueLock);
     CloseCurrentFile();
-    BeginFile(next.spec, avi, next.number, true);
+    BeginFile(next.layout, avi, next.number, true);
     GiveSwitch(SwitchState::Done);
 }
 
@@ -548,9 +548,9 @@ SwitchState TakeSwitchOutcome() {
         if (!gRun.announced)
             Announce({cs.videoPath, gRun.folder.fallback, next.number - 1, f.framesWritten, f.dropped, f.frameDuration,
                       f.writeFailed});
-        lstrcpynW(cs.videoPath, next.spec.path.c_str(), int(std::size(cs.videoPath)));
+        lstrcpynW(cs.videoPath, next.layout.path.c_str(), int(std::size(cs.videoPath)));
         gRun.folder = next.folder;
-        gRun.fps = next.spec.fps;
+        gRun.fps = next.layout.fps;
         gRun.announced = false;
     }
     return state;
@@ -728,12 +728,12 @@ void SplitRecording() {
     // writer, which opens it and goes on in it from the next frame it takes.
     NextFile next;
     next.folder = UsableSaveFolder();
-    next.spec = {NewVideoPath(next.folder.path), gRun.width, gRun.height, RecordingRate(), gRun.compressed};
+    next.layout = {NewVideoPath(next.folder.path), gRun.width, gRun.height, RecordingRate(), gRun.compressed};
     next.number = int(gRecordingFiles.size());
-    const std::wstring where = next.spec.path.empty() ? next.folder.path : next.spec.path;
+    const std::wstring where = next.layout.path.empty() ? next.folder.path : next.layout.path;
     SwitchState outcome = SwitchState::Failed;
-    if (!next.spec.path.empty()) {
-        gRecordingFiles.push_back(next.spec.path);
+    if (!next.layout.path.empty()) {
+        gRecordingFiles.push_back(next.layout.path);
         EnterCriticalSection(&cs.queueLock);
         gSwitch.next = std::move(next);
         gSwitch.state = SwitchState::Handed;
